@@ -1,0 +1,33 @@
+# The two everyday commands: `make demo` and `make test`.
+BUILD ?= build
+SAN_BUILD ?= build-sanitize
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all deps build demo test test-sanitize bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	@scripts/run-demo.sh $(BUILD)/kadre
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKADRE_SANITIZE=ON -DKADRE_BENCH=OFF >/dev/null
+	@cmake --build $(SAN_BUILD) -j $(JOBS)
+	@cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@bench/run-bench.sh $(BUILD)/kadre
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD)

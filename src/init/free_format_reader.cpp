@@ -1,0 +1,336 @@
+#include "init/free_format_reader.h"
+
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+namespace kadre {
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+bool parse_integer(std::string_view s, long long lo, long long hi, long long& out) {
+  if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+  if (s.empty()) return false;
+  long long v = 0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (ec != std::errc() || end != s.data() + s.size() || v < lo || v > hi) return false;
+  out = v;
+  return true;
+}
+
+bool iequals(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// Reals as written by people and by other programs: sign, digits with an optional point,
+// an exponent introduced by E, D or Q (or by its sign alone), Inf and NaN.
+bool parse_real(std::string_view s, double& out) {
+  std::string_view body = s;
+  bool negative = false;
+  if (!body.empty() && (body[0] == '+' || body[0] == '-')) {
+    negative = body[0] == '-';
+    body.remove_prefix(1);
+  }
+  if (iequals(body, "inf") || iequals(body, "infinity")) {
+    out = negative ? -std::numeric_limits<double>::infinity()
+                   : std::numeric_limits<double>::infinity();
+    return true;
+  }
+  if (iequals(body, "nan")) {
+    out = std::numeric_limits<double>::quiet_NaN();
+    return true;
+  }
+  char buf[128];
+  std::size_t n = 0;
+  std::size_t i = 0;
+  int mantissa_digits = 0;
+  while (i < body.size() && body[i] >= '0' && body[i] <= '9') {
+    if (n + 1 >= sizeof buf) return false;
+    buf[n++] = body[i++];
+    ++mantissa_digits;
+  }
+  if (i < body.size() && body[i] == '.') {
+    if (n + 1 >= sizeof buf) return false;
+    buf[n++] = body[i++];
+    while (i < body.size() && body[i] >= '0' && body[i] <= '9') {
+      if (n + 1 >= sizeof buf) return false;
+      buf[n++] = body[i++];
+      ++mantissa_digits;
+    }
+  }
+  if (mantissa_digits == 0) return false;
+  if (i < body.size()) {
+    char c = body[i];
+    if (c == 'e' || c == 'E' || c == 'd' || c == 'D' || c == 'q' || c == 'Q') {
+      ++i;
+    } else if (c != '+' && c != '-') {
+      return false;
+    }
+    if (n + 2 >= sizeof buf) return false;
+    buf[n++] = 'e';
+    if (i < body.size() && (body[i] == '+' || body[i] == '-')) buf[n++] = body[i++];
+    int exponent_digits = 0;
+    while (i < body.size() && body[i] >= '0' && body[i] <= '9') {
+      if (n + 1 >= sizeof buf) return false;
+      buf[n++] = body[i++];
+      ++exponent_digits;
+    }
+    if (exponent_digits == 0 || i != body.size()) return false;
+  }
+  double v = 0;
+  const auto [end, ec] = std::from_chars(buf, buf + n, v);
+  if (end != buf + n) return false;
+  if (ec == std::errc::result_out_of_range) {
+    // Underflow reads as zero, overflow as infinity, as a compiled reader would.
+    bool tiny = false;
+    for (std::size_t k = 0; k < n && buf[k] != 'e'; ++k)
+      if (buf[k] >= '1' && buf[k] <= '9') tiny = true;
+    const char* e = static_cast<const char*>(std::memchr(buf, 'e', n));
+    const bool negative_exponent = e && e + 1 < buf + n && e[1] == '-';
+    v = (negative_exponent || !tiny) ? 0.0 : std::numeric_limits<double>::infinity();
+  } else if (ec != std::errc()) {
+    return false;
+  }
+  out = negative ? -v : v;
+  return true;
+}
+
+struct FreeFormatReader::Token {
+  std::string_view value;
+  std::string unquoted;  // holds a quoted string with its doubled quotes resolved
+  bool quoted = false;
+  bool null = false;
+  long repeat = 1;
+};
+
+FreeFormatReader::FreeFormatReader(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  data_ = ss.str();
+  open_ = true;
+}
+
+FreeFormatReader FreeFormatReader::from_text(std::string text) {
+  FreeFormatReader r;
+  r.data_ = std::move(text);
+  r.open_ = true;
+  return r;
+}
+
+void FreeFormatReader::finish_statement() {
+  const auto nl = data_.find('\n', pos_);
+  pos_ = nl == std::string::npos ? data_.size() : nl + 1;
+  record_start_ = pos_;
+}
+
+// Finds the next item of the current statement. Returns false at the end of the file.
+// statement_ended is set when a slash ends the statement.
+bool FreeFormatReader::next_token(Token& tok, bool& statement_ended) {
+  tok.quoted = false;
+  tok.null = false;
+  tok.repeat = 1;
+  statement_ended = false;
+  for (;;) {
+    while (pos_ < data_.size() && is_blank(data_[pos_])) ++pos_;
+    if (pos_ >= data_.size()) return false;
+    const char c = data_[pos_];
+    if (c == '\n') {
+      ++pos_;
+      record_start_ = pos_;
+      continue;
+    }
+    if (c == ',') {
+      ++pos_;
+      if (comma_means_null_) {
+        tok.null = true;
+        return true;
+      }
+      comma_means_null_ = true;
+      continue;
+    }
+    if (c == '/') {
+      statement_ended = true;
+      return true;
+    }
+    break;
+  }
+  comma_means_null_ = false;
+  const std::size_t start = pos_;
+  if (data_[pos_] == '\'' || data_[pos_] == '"') {
+    const char q = data_[pos_++];
+    tok.unquoted.clear();
+    while (pos_ < data_.size()) {
+      if (data_[pos_] == q) {
+        if (pos_ + 1 < data_.size() && data_[pos_ + 1] == q) {
+          tok.unquoted += q;
+          pos_ += 2;
+          continue;
+        }
+        ++pos_;
+        break;
+      }
+      if (data_[pos_] == '\n') break;  // an unclosed string ends with its record
+      tok.unquoted += data_[pos_++];
+    }
+    tok.quoted = true;
+    tok.value = tok.unquoted;
+  } else {
+    while (pos_ < data_.size() && !is_blank(data_[pos_]) && data_[pos_] != ',' &&
+           data_[pos_] != '/' && data_[pos_] != '\n')
+      ++pos_;
+    tok.value = std::string_view(data_).substr(start, pos_ - start);
+    // r*value and r* (r null items)
+    const auto star = tok.value.find('*');
+    if (star != std::string_view::npos && star > 0) {
+      long long r = 0;
+      if (parse_integer(tok.value.substr(0, star), 1, std::numeric_limits<int>::max(), r)) {
+        tok.repeat = static_cast<long>(r);
+        tok.value = tok.value.substr(star + 1);
+        if (tok.value.empty()) tok.null = true;
+      }
+    }
+  }
+  return true;
+}
+
+template <class Sink>
+ReadStatus FreeFormatReader::read_statement(std::size_t n, Sink&& sink) {
+  comma_means_null_ = true;
+  std::size_t k = 0;
+  Token tok;
+  while (k < n) {
+    bool ended = false;
+    if (!next_token(tok, ended)) {
+      pos_ = data_.size();
+      record_start_ = pos_;
+      return ReadStatus::end_of_file;
+    }
+    if (ended) break;
+    for (long r = 0; r < tok.repeat && k < n; ++r, ++k) {
+      if (tok.null) continue;
+      if (!sink(k, tok)) {
+        finish_statement();
+        return ReadStatus::bad_value;
+      }
+    }
+  }
+  finish_statement();
+  return ReadStatus::ok;
+}
+
+namespace {
+
+bool store(const FreeFormatReader::Item& item, std::string_view value, bool quoted) {
+  using Kind = FreeFormatReader::Item::Kind;
+  switch (item.kind) {
+    case Kind::text: {
+      auto* s = static_cast<std::string*>(item.target);
+      *s = std::string(value.substr(0, item.text_length));
+      return true;
+    }
+    case Kind::int32: {
+      long long v = 0;
+      if (quoted || !parse_integer(value, std::numeric_limits<int>::min(),
+                                   std::numeric_limits<int>::max(), v))
+        return false;
+      *static_cast<int*>(item.target) = static_cast<int>(v);
+      return true;
+    }
+    case Kind::int16: {
+      long long v = 0;
+      if (quoted || !parse_integer(value, -32768, 32767, v)) return false;
+      *static_cast<std::int16_t*>(item.target) = static_cast<std::int16_t>(v);
+      return true;
+    }
+    case Kind::real: {
+      double v = 0;
+      if (quoted || !parse_real(value, v)) return false;
+      *static_cast<double*>(item.target) = v;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+ReadStatus FreeFormatReader::read(std::initializer_list<Item> items) {
+  const Item* first = items.begin();
+  return read_statement(items.size(), [&](std::size_t k, const Token& t) {
+    return store(first[k], t.value, t.quoted);
+  });
+}
+
+ReadStatus FreeFormatReader::read(const std::vector<Item>& items) {
+  return read_statement(items.size(), [&](std::size_t k, const Token& t) {
+    return store(items[k], t.value, t.quoted);
+  });
+}
+
+ReadStatus FreeFormatReader::read_int16_row(std::int16_t* values, std::size_t n) {
+  return read_statement(n, [&](std::size_t k, const Token& t) {
+    long long v = 0;
+    if (t.quoted || !parse_integer(t.value, -32768, 32767, v)) return false;
+    values[k] = static_cast<std::int16_t>(v);
+    return true;
+  });
+}
+
+ReadStatus FreeFormatReader::read_reals(double* values, std::size_t n) {
+  return read_statement(n, [&](std::size_t k, const Token& t) {
+    return !t.quoted && parse_real(t.value, values[k]);
+  });
+}
+
+bool FreeFormatReader::skip_record() {
+  if (pos_ >= data_.size()) return false;
+  finish_statement();
+  return true;
+}
+
+void FreeFormatReader::backspace() {
+  std::size_t p = pos_;
+  if (p > 0 && data_[p - 1] == '\n') --p;
+  while (p > 0 && data_[p - 1] != '\n') --p;
+  pos_ = p;
+  record_start_ = p;
+}
+
+void FreeFormatReader::rewind() {
+  pos_ = 0;
+  record_start_ = 0;
+}
+
+void FreeFormatReader::skip_comment_header() {
+  for (;;) {
+    std::string first;
+    if (read({text(first)}) == ReadStatus::end_of_file) return;
+    if (!first.empty() && first[0] == '!') continue;
+    backspace();
+    return;
+  }
+}
+
+int FreeFormatReader::count_records() {
+  int count = 0;
+  double dummy = 0;
+  while (read({real(dummy)}) != ReadStatus::end_of_file) ++count;
+  return count;
+}
+
+}  // namespace kadre

@@ -1,0 +1,85 @@
+#pragma once
+// List-directed reading of the free-format data files.
+//
+// A file is a sequence of records (lines). Every read statement starts at the beginning of
+// the next unread record, takes its items from as many records as it needs (blank records
+// are passed over like separators) and discards the rest of the last record it touched.
+// Items are separated by blanks, tabs or a comma; "/" ends the statement and leaves the
+// remaining items unchanged; two commas in a row give a null item that keeps its value;
+// "r*value" repeats a value r times. Text items are bare words (ending at a blank, comma or
+// slash) or quoted strings in which a doubled quote stands for one.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kadre {
+
+// Reads a real in any of the forms the data files use; false for anything else.
+bool parse_real(std::string_view s, double& out);
+
+enum class ReadStatus {
+  ok,
+  end_of_file,  // the file ended before every item was read (a negative status)
+  bad_value     // an item could not be converted to its type (a positive status)
+};
+
+class FreeFormatReader {
+ public:
+  // An item of a read statement: where the value goes and how to convert it.
+  struct Item {
+    enum class Kind { int32, int16, real, text } kind;
+    void* target;
+    std::size_t text_length;  // text items keep at most this many leftmost characters
+  };
+  static Item integer(int& v) { return {Item::Kind::int32, &v, 0}; }
+  static Item short_integer(std::int16_t& v) { return {Item::Kind::int16, &v, 0}; }
+  static Item real(double& v) { return {Item::Kind::real, &v, 0}; }
+  static Item text(std::string& v, std::size_t max_length = std::string::npos) {
+    return {Item::Kind::text, &v, max_length};
+  }
+
+  // Loads the whole file; is_open() tells whether that worked.
+  explicit FreeFormatReader(const std::string& path);
+  // Reads from text held in memory (tests, small inputs).
+  static FreeFormatReader from_text(std::string text);
+
+  bool is_open() const { return open_; }
+
+  // One read statement with the given items.
+  ReadStatus read(std::initializer_list<Item> items);
+  ReadStatus read(const std::vector<Item>& items);
+  // One read statement of n integers into values[0..n) (no allocation per value).
+  ReadStatus read_int16_row(std::int16_t* values, std::size_t n);
+  ReadStatus read_reals(double* values, std::size_t n);
+
+  // Skips one record whatever it holds (an empty read statement). False at end of file.
+  bool skip_record();
+  // Goes back to the start of the record before the current position.
+  void backspace();
+  // Back to the first record.
+  void rewind();
+  // Skips the comment header: records whose first item starts with "!" (blank records
+  // among them are skipped too); stops at the start of the first other record.
+  void skip_comment_header();
+  // Counts the read statements of one item that succeed or fail before the end of the
+  // file, from the current position (records that hold anything). Leaves the position at
+  // the end of the file.
+  int count_records();
+
+ private:
+  FreeFormatReader() = default;
+  struct Token;
+  template <class Sink>
+  ReadStatus read_statement(std::size_t n, Sink&& sink);
+  bool next_token(Token& tok, bool& statement_ended);
+  void finish_statement();
+
+  std::string data_;
+  std::size_t pos_ = 0;        // next unread character
+  std::size_t record_start_ = 0;  // start of the record that holds pos_
+  bool open_ = false;
+  bool comma_means_null_ = true;
+};
+
+}  // namespace kadre

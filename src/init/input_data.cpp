@@ -1,0 +1,24 @@
+#include "init/input_data.h"
+
+#include <cmath>
+
+#include "errors.h"
+
+namespace kadre {
+
+std::int16_t TerrainGrid::at(int ix, int iy, const char* operation) const {
+  checked_index(operation, "z", 1, ix, 1, nx);
+  checked_index(operation, "z", 2, iy, 1, ny);
+  return z[static_cast<std::size_t>(iy - 1) * nx + (ix - 1)];
+}
+
+int terrain_ind(double c, double c0, double cellsize) {
+  return static_cast<int>(std::fabs(c - c0) / cellsize) + 1;
+}
+
+const double* WindRoses::slice(int k, const char* operation) const {
+  checked_index(operation, "ruzice", 3, k, 1, met_num);
+  return values.data() + static_cast<std::size_t>(k - 1) * 11 * nphi;
+}
+
+}  // namespace kadre

@@ -1,0 +1,63 @@
+#include "output/number_format.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace kadre {
+
+std::string rtrim(std::string_view s) {
+  std::size_t end = s.size();
+  while (end > 0 && s[end - 1] == ' ') --end;
+  return std::string(s.substr(0, end));
+}
+
+std::string fixed_text(std::string_view s, std::size_t width) {
+  std::string out(s.substr(0, width));
+  out.resize(width, ' ');
+  return out;
+}
+
+std::string format_es11_5(double value) {
+  constexpr int kWidth = 11;
+  char buf[64];
+  if (std::isnan(value)) {
+    std::snprintf(buf, sizeof buf, "%*s", kWidth, "NaN");
+    return buf;
+  }
+  if (std::isinf(value)) {
+    std::snprintf(buf, sizeof buf, "%*s", kWidth, value > 0 ? "Infinity" : "-Infinity");
+    return buf;
+  }
+  std::snprintf(buf, sizeof buf, "%.5E", value);
+  std::string s = buf;  // e.g. 1.23456E+02, -1.00000E-120
+  const auto e = s.find('E');
+  std::string mantissa = s.substr(0, e);
+  const char sign = s[e + 1];
+  std::string digits = s.substr(e + 2);
+  while (digits.size() > 2 && digits[0] == '0') digits.erase(0, 1);
+  std::string out = digits.size() <= 2 ? mantissa + "E" + sign + digits : mantissa + sign + digits;
+  if (static_cast<int>(out.size()) > kWidth) return std::string(kWidth, '*');
+  return std::string(kWidth - out.size(), ' ') + out;
+}
+
+std::string format_f0(double value, int decimals) {
+  char buf[512];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+  return buf;
+}
+
+std::string format_f15_2(float value) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%15.2f", static_cast<double>(value));
+  std::string s = buf;
+  if (s.size() > 15) return std::string(15, '*');
+  return s;
+}
+
+std::string free_form_int(long value) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, " %11ld", value);
+  return buf;
+}
+
+}  // namespace kadre
