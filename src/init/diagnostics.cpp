@@ -78,6 +78,8 @@ std::string path_with_name(const std::string& path, const std::string& name) {
   if (trimmed_name.empty()) return trimmed_path;
   const auto slash = trimmed_path.find_last_of("/\\");
   const std::size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+  // No file name to extend (file key left blank): the existence check then reports it.
+  if (name_start == trimmed_path.size()) return trimmed_path;
   const auto dot = trimmed_path.rfind('.');
   if (dot == std::string::npos || dot < name_start)
     return trimmed_path + "_" + trimmed_name;

@@ -33,7 +33,7 @@ int locate_string(const std::vector<std::string>& list, const std::string& s);
 
 // Series, rose and profile file of one name: "_" and the name before the last "." of the
 // file name itself; a file name without "." gets "_" and the name at its end; a blank
-// name leaves the path unchanged.
+// name, or a path without a file name (ending with a separator), leaves the path unchanged.
 std::string path_with_name(const std::string& path, const std::string& name);
 
 }  // namespace kadre

@@ -1,0 +1,17 @@
+#pragma once
+// Hourly emission factors: one file per emission profile, one record per hour.
+#include <string>
+#include <vector>
+
+#include "init/input_data.h"
+#include "init/settings.h"
+
+namespace kadre {
+
+// Reads the first ntime factors of every profile (the path with "_" + profile name, see
+// path_with_name). A blank cfg.emis_time_file opens no file and makes every factor 1.
+// Stops on a missing file or an unreadable or missing record.
+EmissionProfiles read_time_emis(const std::string& path, const Settings& cfg,
+                                const std::vector<std::string>& time_prof_name, int ntime);
+
+}  // namespace kadre

@@ -1,0 +1,125 @@
+#include "init/met_series_reader.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "errors.h"
+#include "init/data_file.h"
+#include "init/diagnostics.h"
+#include "output/number_format.h"
+
+namespace kadre {
+
+namespace {
+
+const char* const kDescription = "meteorologickou casovou radou";
+
+// The items of one record, in file order.
+struct Record {
+  int year = 0, month = 0, day = 0, hour = 0;
+  double w_dir = 0, w_sp = 0, third = 0;
+  double zi = 0, w_dir_i = 0, w_sp_i = 0, third_i = 0;
+};
+
+std::vector<FreeFormatReader::Item> record_items(Record& r, bool inverze) {
+  using R = FreeFormatReader;
+  std::vector<R::Item> items{R::integer(r.year), R::integer(r.month), R::integer(r.day),
+                             R::integer(r.hour), R::real(r.w_dir),    R::real(r.w_sp),
+                             R::real(r.third)};
+  if (inverze) {
+    for (double* v : {&r.zi, &r.w_dir_i, &r.w_sp_i, &r.third_i}) items.push_back(R::real(*v));
+  }
+  return items;
+}
+
+// Year right-aligned in 4 characters, then month, day and hour with at least 2 digits;
+// false when the text would not be exactly 13 characters.
+bool format_date(const Record& r, std::string& date) {
+  const auto two_digits = [](int v) { return v >= 0 && v <= 99; };
+  if (r.year < -999 || r.year > 9999 || !two_digits(r.month) || !two_digits(r.day) ||
+      !two_digits(r.hour))
+    return false;
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%4d/%02d/%02d/%02d", r.year, r.month, r.day, r.hour);
+  date.assign(buf, 13);
+  return true;
+}
+
+// A stability class is the integer part of the value; a value without one (not finite or
+// beyond the integer range) cannot be a class.
+bool class_of(double value, int& out) {
+  const double cut = std::trunc(value);
+  if (!(cut >= std::numeric_limits<int>::min() && cut <= std::numeric_limits<int>::max()))
+    return false;
+  out = static_cast<int>(cut);
+  return true;
+}
+
+double at_least_calm_limit(double w_sp) { return w_sp < 1.5 ? 1.5 : w_sp; }
+
+int count_hours(const std::string& path) {
+  FreeFormatReader reader = open_data_file(path, kDescription);
+  reader.skip_comment_header();
+  return reader.count_records();
+}
+
+void read_series(const std::string& path, int k, const Settings& cfg, MetSeries& met) {
+  FreeFormatReader reader = open_data_file(path, kDescription);
+  reader.skip_comment_header();
+  Record r;
+  const auto items = record_items(r, cfg.inverze);
+  for (int t = 1; t <= met.ntime; ++t) {
+    const ReadStatus st = reader.read(items);
+    if (st != ReadStatus::ok) raise_error(error_reading(path, t, st));
+    const std::size_t i = met.index(k, t);
+    if (!format_date(r, met.date[t - 1]))
+      raise_error("Datum v radku " + std::to_string(t) + " souboru " + rtrim(path) +
+                  " nelze zapsat do 13 znaku.");
+    met.w_dir[i] = r.w_dir;
+    met.w_sp[i] = at_least_calm_limit(r.w_sp);
+    if (cfg.is_tep_gr) {
+      met.tep_gr[i] = r.third;
+    } else if (!class_of(r.third, met.tridy_st[i])) {
+      raise_error(error_reading(path, t, ReadStatus::bad_value));
+    }
+    if (!cfg.inverze) continue;
+    met.zi[i] = r.zi;
+    met.w_dir_i[i] = r.w_dir_i;
+    met.w_sp_i[i] = at_least_calm_limit(r.w_sp_i);
+    if (cfg.is_tep_gr) {
+      met.tep_gr_i[i] = r.third_i;
+    } else if (!class_of(r.third_i, met.tridy_st_i[i])) {
+      raise_error(error_reading(path, t, ReadStatus::bad_value));
+    }
+  }
+}
+
+}  // namespace
+
+MetSeries read_time(const std::string& path, const Settings& cfg,
+                    const std::vector<std::string>& met_name) {
+  MetSeries met;
+  met.met_num = static_cast<int>(met_name.size());
+  if (met_name.empty()) return met;
+
+  met.ntime = count_hours(path_with_name(path, met_name.front()));
+  const std::size_t cells = static_cast<std::size_t>(met.met_num) * met.ntime;
+  met.w_dir.assign(cells, 0.0);
+  met.w_sp.assign(cells, 0.0);
+  met.tep_gr.assign(cells, 0.0);
+  met.tridy_st.assign(cells, 0);
+  met.date.assign(met.ntime, std::string(13, ' '));
+  if (cfg.inverze) {
+    met.zi.assign(cells, 0.0);
+    met.w_dir_i.assign(cells, 0.0);
+    met.w_sp_i.assign(cells, 0.0);
+    met.tep_gr_i.assign(cells, 0.0);
+    met.tridy_st_i.assign(cells, 0);
+  }
+  for (int k = 1; k <= met.met_num; ++k)
+    read_series(path_with_name(path, met_name[k - 1]), k, cfg, met);
+  return met;
+}
+
+}  // namespace kadre

@@ -1,0 +1,24 @@
+#pragma once
+// Wind roses: one file per meteorological series, frequencies in percent of the year per
+// file direction and situation class, resampled to the model's sectors.
+#include <string>
+#include <vector>
+
+#include "init/input_data.h"
+#include "init/settings.h"
+
+namespace kadre {
+
+// Reads the rose of every series (the path with "_" + series name, see path_with_name),
+// spreads the calm and resamples it to cfg.nphi sectors of cfg.phi_step degrees as
+// fractions of the year. Stops on a missing or unreadable file.
+WindRoses read_ruzice(const std::string& path, const Settings& cfg,
+                      const std::vector<std::string>& met_name);
+
+// Spreads the calm of each class over its directions in equal parts.
+// ruzice_in: (n_dir + 1) x nclass, direction fastest, the calm last in each class;
+// ruzice_nocalm: resized to n_dir x nclass.
+void rozpocet_calm(int nclass, int n_dir, const std::vector<double>& ruzice_in,
+                   std::vector<double>& ruzice_nocalm);
+
+}  // namespace kadre
