@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Runs the bundled example and says where its results went.
+# Runs the bundled examples and says where their results went.
 set -euo pipefail
 kadre="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 cd "$(dirname "$0")/../examples/demo"
 mkdir -p output
+echo "== Statistical evaluation (demo.nml) =="
 "$kadre" demo.nml
 echo
-echo "Results of the example are in $(pwd)/output/"
+echo "== Hourly evaluation (hourly.nml) =="
+"$kadre" hourly.nml
+echo
+echo "Results of the examples are in $(pwd)/output/:"
+echo "  stats.csv                              statistical indicators of every reference point"
+echo "  hourly.csv, avg_hourly.csv, max_hourly.csv  hourly table, mean and maximum per point"
