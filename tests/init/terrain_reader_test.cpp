@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "support/test_support.h"
 
 namespace kadre {
@@ -173,19 +171,6 @@ TEST(TerrainReader, HeaderErrorsUseLineZero) {
                      "Soubor " + dir.file("none.asc") + " s terenem neexistuje.");
   EXPECT_INPUT_ERROR(read_terrain_definition(dir.path().string() + "/", grid),
                      "Soubor s terenem nebyl zadan.");
-}
-
-TEST(TerrainReader, InsideMeansStrictlyInside) {
-  TerrainGrid grid;
-  grid.xllcorner = 0;
-  grid.yllcorner = 0;
-  grid.xllcorner_upper = 40;
-  grid.yllcorner_upper = 30;
-  EXPECT_TRUE(inside_terrain(grid, 0.001, 29.999));
-  EXPECT_FALSE(inside_terrain(grid, 0, 5));
-  EXPECT_FALSE(inside_terrain(grid, 5, 30));
-  EXPECT_FALSE(inside_terrain(grid, 40, 5));
-  EXPECT_FALSE(inside_terrain(grid, std::nan(""), 5));
 }
 
 }  // namespace
