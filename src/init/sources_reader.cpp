@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string_view>
 
 #include "errors.h"
 #include "init/diagnostics.h"
@@ -163,7 +164,11 @@ void read_sources(const std::string& path_definition, const std::string& path_de
 }
 
 double tepel_vyd(double v, double t, double t_ref, const std::string& tep_vyd_type) {
-  if (t <= 80 && rtrim(tep_vyd_type) == "vyzk-zpr")
+  // Compared without building a trimmed copy: the plume-rise model may call this per
+  // situation.
+  std::string_view type(tep_vyd_type);
+  while (!type.empty() && type.back() == ' ') type.remove_suffix(1);
+  if (t <= 80 && type == "vyzk-zpr")
     return kKilo * v * kFactorLowTemperature * (t - t_ref);
   return kKilo * v * kFactorHighTemperature * (t - t_ref);
 }
