@@ -62,8 +62,8 @@ void read_definitions(const std::string& path, const Settings& cfg, std::vector<
   std::string id, met, prof;
   double x = 0, y = 0, z = 0;
   int typ = 0, shluk = 0, aux = 0;
-  std::vector<R::Item> items{R::text(id, kIdLength), R::real(x),       R::real(y),
-                             R::real(z),             R::integer(typ),  R::integer(shluk),
+  std::vector<R::Item> items{R::text(id, kIdLength), R::real(x),         R::real(y),
+                             R::real(z),             R::integer(typ),   R::integer(shluk),
                              R::integer(aux),        R::text(met, kNameLength)};
   if (cfg.is_time) items.push_back(R::text(prof, kNameLength));
 
@@ -102,10 +102,10 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
   double m = 0, m_no = 0, h = 0, item5 = 0, item6 = 0, item7 = 0, item8 = 0;
   double time_use = 0, daily_hours = 0, length = 0;
   int cooling_tower = 0;
-  const std::vector<R::Item> items{
-      R::text(id, kIdLength), R::real(m),        R::real(m_no),        R::real(h),
-      R::real(item5),         R::real(item6),    R::real(item7),       R::real(item8),
-      R::real(time_use),      R::real(daily_hours), R::real(length),   R::integer(cooling_tower)};
+  const std::vector<R::Item> items{R::text(id, kIdLength), R::real(m),       R::real(m_no),
+                                   R::real(h),             R::real(item5),   R::real(item6),
+                                   R::real(item7),         R::real(item8),   R::real(time_use),
+                                   R::real(daily_hours),   R::real(length),  R::integer(cooling_tower)};
 
   for (std::size_t k = 0; k < zdroje.size(); ++k) {
     const int i = static_cast<int>(k) + 1;
