@@ -1,0 +1,66 @@
+#include "init/ref_points_reader.h"
+
+#include "errors.h"
+#include "init/diagnostics.h"
+#include "init/free_format_reader.h"
+#include "init/terrain_reader.h"
+#include "output/number_format.h"
+
+namespace kadre {
+
+namespace {
+using R = FreeFormatReader;
+constexpr std::size_t kIdLength = 20;
+}  // namespace
+
+std::vector<RefPoint> read_ref_points(const std::string& path, const TerrainGrid& grid) {
+  check_file_exist(path, "referencnimi body");
+  R reader(path);
+  if (!reader.is_open()) raise_error(error_reading(path, 0, ReadStatus::bad_value));
+  reader.skip_comment_header();
+  const int count = reader.count_records();
+  reader.rewind();
+  reader.skip_comment_header();
+
+  std::vector<RefPoint> ref_body(static_cast<std::size_t>(count));
+  // Declared once: an item left out by "/" or a null keeps the previous line's value.
+  std::string id;
+  double x = 0, y = 0, z = 0, h = 0;
+  for (int i = 1; i <= count; ++i) {
+    const ReadStatus status =
+        reader.read({R::text(id, kIdLength), R::real(x), R::real(y), R::real(z), R::real(h)});
+    if (status != ReadStatus::ok) raise_error(error_reading(path, i, status));
+    if (!inside_terrain(grid, x, y))
+      raise_error("Referencni bod " + rtrim(id) + " lezi mimo oblast vyskopisu.");
+    RefPoint& p = ref_body[static_cast<std::size_t>(i - 1)];
+    p.id = rtrim(id);
+    p.x = x;
+    p.y = y;
+    p.z = z;
+    p.h = h;
+    p.is_out = true;
+  }
+  return ref_body;
+}
+
+void read_output_ref_p(const std::string& path, std::vector<RefPoint>& ref_body) {
+  check_file_exist(path, "vystupnimi referencnimi body");
+  for (RefPoint& p : ref_body) p.is_out = false;
+  R reader(path);
+  if (!reader.is_open()) raise_error(error_reading(path, 0, ReadStatus::bad_value));
+
+  std::vector<std::string> ids;
+  ids.reserve(ref_body.size());
+  for (const RefPoint& p : ref_body) ids.push_back(p.id);
+
+  std::string id;
+  while (reader.read({R::text(id, kIdLength)}) != ReadStatus::end_of_file) {
+    const int k = locate_string(ids, id);
+    if (k < 0)
+      raise_error("Referencni bod " + rtrim(id) + " nachazejici se v souboru " + rtrim(path) +
+                  " nebyl definovan.");
+    ref_body[static_cast<std::size_t>(k - 1)].is_out = true;
+  }
+}
+
+}  // namespace kadre

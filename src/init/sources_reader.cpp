@@ -1,0 +1,199 @@
+#include "init/sources_reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string_view>
+
+#include "errors.h"
+#include "init/diagnostics.h"
+#include "init/free_format_reader.h"
+#include "init/terrain_reader.h"
+#include "output/number_format.h"
+
+namespace kadre {
+
+namespace {
+
+using R = FreeFormatReader;
+
+constexpr std::size_t kIdLength = 20;
+constexpr std::size_t kNameLength = 3;
+
+// The methodology's constants are single-precision values; they enter the heat output
+// widened, not as the decimal literals.
+const double kKilo = static_cast<double>(0.001f);
+const double kFactorLowTemperature = static_cast<double>(1.004f);
+const double kFactorHighTemperature = static_cast<double>(1.371f);
+const double kExponentStrongSource = static_cast<double>(0.7f);
+
+// Index (from 1) of the name among the names registered so far; a new name is appended.
+int register_name(std::vector<std::string>& names, const std::string& name,
+                  const char* too_many_message) {
+  const std::string key = rtrim(name);
+  const int found = locate_string(names, key);
+  if (found > 0) return found;
+  if (names.size() >= kMaxNames) raise_error(too_many_message);
+  names.push_back(key);
+  return static_cast<int>(names.size());
+}
+
+R open_reader(const std::string& path) {
+  R reader(path);
+  if (!reader.is_open()) raise_error(error_reading(path, 0, ReadStatus::bad_value));
+  return reader;
+}
+
+void read_definitions(const std::string& path, const Settings& cfg, std::vector<Source>& zdroje,
+                      std::vector<std::string>& met_name,
+                      std::vector<std::string>& time_prof_name) {
+  check_file_exist(path, "definici zdroju");
+  R reader = open_reader(path);
+  reader.skip_comment_header();
+  const int count = reader.count_records();
+  reader.rewind();
+  reader.skip_comment_header();
+
+  zdroje.assign(static_cast<std::size_t>(count), Source{});
+  met_name.clear();
+  time_prof_name.clear();
+
+  // Declared once: an item left out by "/" or a null keeps the previous line's value.
+  std::string id, met, prof;
+  double x = 0, y = 0, z = 0;
+  int typ = 0, shluk = 0, aux = 0;
+  std::vector<R::Item> items{R::text(id, kIdLength), R::real(x),         R::real(y),
+                             R::real(z),             R::integer(typ),   R::integer(shluk),
+                             R::integer(aux),        R::text(met, kNameLength)};
+  if (cfg.is_time) items.push_back(R::text(prof, kNameLength));
+
+  for (int i = 1; i <= count; ++i) {
+    const ReadStatus status = reader.read(items);
+    if (status != ReadStatus::ok) raise_error(error_reading(path, i, status));
+    Source& s = zdroje[static_cast<std::size_t>(i - 1)];
+    s.id = rtrim(id);
+    if (typ == 3) {
+      s.x1 = x;
+      s.y1 = y;
+    } else {
+      s.x = x;
+      s.y = y;
+    }
+    s.typ_zdroje = typ;
+    s.z = z;
+    s.shluk = shluk;
+    s.aux_int = aux;
+    s.met_idx = register_name(met_name, met,
+                              "Prilis mnoho ruznych nazvu meteorologickych rad (nejvice 1000).");
+    if (cfg.is_time)
+      s.prof_idx = register_name(time_prof_name, prof,
+                                 "Prilis mnoho ruznych nazvu emisnich profilu (nejvice 1000).");
+  }
+}
+
+void read_descriptions(const std::string& path, const Settings& cfg, const TerrainGrid& grid,
+                       std::vector<Source>& zdroje) {
+  check_file_exist(path, "popisem zdroju");
+  R reader = open_reader(path);
+  reader.skip_comment_header();
+
+  const std::string heat_type = rtrim(cfg.tep_vyd_type);
+  std::string id;
+  double m = 0, m_no = 0, h = 0, item5 = 0, item6 = 0, item7 = 0, item8 = 0;
+  double time_use = 0, daily_hours = 0, length = 0;
+  int cooling_tower = 0;
+  const std::vector<R::Item> items{R::text(id, kIdLength), R::real(m),       R::real(m_no),
+                                   R::real(h),             R::real(item5),   R::real(item6),
+                                   R::real(item7),         R::real(item8),   R::real(time_use),
+                                   R::real(daily_hours),   R::real(length),  R::integer(cooling_tower)};
+
+  for (std::size_t k = 0; k < zdroje.size(); ++k) {
+    const int i = static_cast<int>(k) + 1;
+    const ReadStatus status = reader.read(items);
+    if (status != ReadStatus::ok) raise_error(error_reading(path, i, status));
+    Source& s = zdroje[k];
+    if (rtrim(id) != s.id) {
+      std::string line = std::to_string(i);
+      if (line.size() < 10) line.insert(0, 10 - line.size(), ' ');
+      raise_error("V radku " + line + " v souboru " + rtrim(path) + " ocekavan zdroj id " + s.id +
+                  " nalezen popis zdroje " + rtrim(id) + ".");
+    }
+    s.m = m;
+    s.m_no = m_no;
+    s.h = h;
+    s.v = item5;
+    s.t = item6;
+    s.d = item7;
+    s.w = item8;
+    s.time_use = time_use;
+    s.daily_hours = daily_hours;
+    s.length = length;
+    if (s.typ_zdroje == 3) {
+      // v keeps item 5 (x2) until the heat output is formed; with t = 0 that is 0.
+      s.t = 0;
+      s.d = 0;
+      s.w = 0;
+      s.x2 = item5;
+      s.y2 = item6;
+      s.width = item7;
+      s.vert_ext = item8;
+      s.x = (s.x1 + s.x2) * 0.5;
+      s.y = (s.y1 + s.y2) * 0.5;
+      s.length = std::sqrt((s.x2 - s.x1) * (s.x2 - s.x1) + (s.y2 - s.y1) * (s.y2 - s.y1));
+    }
+    s.beta = get_beta(s.t);
+    if (heat_type != "metodika" && heat_type != "vyzk-zpr")
+      raise_error("Hodnota parametru tep_vyd_type = " + heat_type + " je neplatna.");
+    s.tep_vyd = tepel_vyd(s.v, s.t, 0.0, heat_type);
+    qab(s.tep_vyd, s.qa, s.qb);
+    s.chl_vez = cooling_tower == 1;
+    if (s.typ_zdroje == 2 || s.typ_zdroje == 3) s.v = 0;
+    if (!inside_terrain(grid, s.x, s.y))
+      raise_error("Zdroj " + s.id + " lezi mimo oblast vyskopisu.");
+  }
+}
+
+}  // namespace
+
+void read_sources(const std::string& path_definition, const std::string& path_description,
+                  const Settings& cfg, const TerrainGrid& grid, std::vector<Source>& zdroje,
+                  std::vector<std::string>& met_name, std::vector<std::string>& time_prof_name) {
+  read_definitions(path_definition, cfg, zdroje, met_name, time_prof_name);
+  read_descriptions(path_description, cfg, grid, zdroje);
+  if (cfg.is_exceed) sort_sources(zdroje);
+}
+
+double tepel_vyd(double v, double t, double t_ref, const std::string& tep_vyd_type) {
+  // Compared without building a trimmed copy: the plume-rise model may call this per
+  // situation.
+  std::string_view type(tep_vyd_type);
+  while (!type.empty() && type.back() == ' ') type.remove_suffix(1);
+  if (t <= 80 && type == "vyzk-zpr")
+    return kKilo * v * kFactorLowTemperature * (t - t_ref);
+  return kKilo * v * kFactorHighTemperature * (t - t_ref);
+}
+
+double get_beta(double t) {
+  if (t <= 30) return 0.0;
+  if (t >= 80) return 1.0;
+  return (t - 30) / 50;
+}
+
+void qab(double q, double& qa, double& qb) {
+  if (q >= 20) {
+    qa = 30;
+    qb = kExponentStrongSource;
+  } else {
+    qa = 90;
+    qb = 1.0 / 3.0;
+  }
+}
+
+void sort_sources(std::vector<Source>& zdroje) {
+  // A key that is not a number goes last, so that the ordering stays a strict weak one.
+  auto key = [](const Source& s) { return std::isnan(s.time_use) ? -std::numeric_limits<double>::infinity() : s.time_use; };
+  std::stable_sort(zdroje.begin(), zdroje.end(),
+                   [&key](const Source& a, const Source& b) { return key(a) > key(b); });
+}
+
+}  // namespace kadre

@@ -1,0 +1,40 @@
+#pragma once
+// The two source files read together: the definition file (id, x, y, elevation, type,
+// cluster, aux_int, series name and, with is_time, profile name) and the description file
+// (one line per source in the same order: id, m, m_no, h, v|x2, t|y2, d|width,
+// w|vert_ext, time_use, daily_hours, length, cooling-tower flag). Both may start with a
+// "!" comment header.
+#include <string>
+#include <vector>
+
+#include "init/input_data.h"
+#include "init/settings.h"
+
+namespace kadre {
+
+// Largest number of distinct series names and of distinct profile names.
+inline constexpr std::size_t kMaxNames = 1000;
+
+// Reads the sources, derives their plume-rise quantities, registers the series names
+// (and, with is_time, the profile names) in order of first use and, with is_exceed,
+// orders the sources by sort_sources. Every source must lie strictly inside the full
+// extent of the terrain grid (a line source by its midpoint). Stops with the message of
+// the first fault found.
+void read_sources(const std::string& path_definition, const std::string& path_description,
+                  const Settings& cfg, const TerrainGrid& grid, std::vector<Source>& zdroje,
+                  std::vector<std::string>& met_name, std::vector<std::string>& time_prof_name);
+
+// Heat output [MW] of a flue-gas flow v [m3/s] at temperature t [deg C] over t_ref:
+// factor 1.004 when t <= 80 with "vyzk-zpr", else 1.371.
+double tepel_vyd(double v, double t, double t_ref, const std::string& tep_vyd_type);
+
+// Buoyancy weight: 0 up to 30 deg C, 1 from 80 deg C, linear between.
+double get_beta(double t);
+
+// Plume-rise coefficient and exponent for heat output q [MW].
+void qab(double q, double& qa, double& qb);
+
+// Orders the sources by descending time_use; equal keys keep their order.
+void sort_sources(std::vector<Source>& zdroje);
+
+}  // namespace kadre

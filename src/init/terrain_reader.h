@@ -1,0 +1,35 @@
+#pragma once
+// The terrain grid file: a six-line header (keyword and value per line: ncols, nrows,
+// xllcorner, yllcorner, cellsize, nodata_value) followed by nrows rows of 16-bit
+// elevations, northernmost row first, west to east.
+#include <string>
+#include <vector>
+
+#include "init/input_data.h"
+
+namespace kadre {
+
+// True when (x, y) lies strictly inside the current extent of the grid; a point on an
+// edge is outside, and so is a position that is not a number.
+bool inside_terrain(const TerrainGrid& grid, double x, double y);
+
+// Reads the header only and sets the full extent (the upper edges included). Runs before
+// the reference points and sources are read, so that their positions can be checked.
+// Stops with the missing-file message ("terenem") or a read error at line 0.
+void read_terrain_definition(const std::string& path, TerrainGrid& grid);
+
+// Reads the header again and loads the window of the grid that covers every reference
+// point and every source (a line source by its midpoint), then moves the origin and the
+// upper edges to the window. Rows above the window are skipped record by record without
+// converting their values; rows below it are not read. With no reference points and no
+// sources at all there is nothing to cover: no window is loaded (nx = ny = 0) and the
+// grid keeps the full extent. A bad or missing value in the rows read stops the run with
+// a read error naming the data row (counted from the first data line).
+void read_terrain(const std::string& path, TerrainGrid& grid, const std::vector<RefPoint>& ref_body,
+                  const std::vector<Source>& zdroje);
+
+// Replaces the elevation of every reference point and every source by the elevation of
+// the window cell that holds it.
+void dopln_z(const TerrainGrid& grid, std::vector<RefPoint>& ref_body, std::vector<Source>& zdroje);
+
+}  // namespace kadre
