@@ -12,6 +12,11 @@ TEST(NumberFormat, Es11_5) {
   EXPECT_EQ(format_es11_5(1.0e-120), "1.00000-120");
   EXPECT_EQ(format_es11_5(9.999996), "1.00000E+01");
   EXPECT_EQ(format_es11_5(-1.0), "***********");
+  // Rounding that changes the exponent's digit count, either way.
+  EXPECT_EQ(format_es11_5(9.999996e99), "1.00000+100");
+  EXPECT_EQ(format_es11_5(9.999996e-100), "1.00000E-99");
+  EXPECT_EQ(format_es11_5(1e-320), "9.99989-321");
+  EXPECT_EQ(format_es11_5(1.7976931348623157e308), "1.79769+308");
 }
 
 TEST(NumberFormat, FixedPointAndIntegers) {

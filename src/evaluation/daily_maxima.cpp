@@ -1,0 +1,56 @@
+#include "evaluation/daily_maxima.h"
+
+#include <cmath>
+#include <cstddef>
+
+#include "errors.h"
+#include "output/number_format.h"
+
+namespace kadre {
+
+namespace {
+
+// The relations' coefficients are single-precision literals widened to double.
+constexpr double kPm10Linear = static_cast<double>(0.8364f);
+constexpr double kPm10Coef = static_cast<double>(0.03482f);
+constexpr double kPm10Power = static_cast<double>(5.1144f);
+constexpr double kPm10Threshold = 360.0;
+constexpr double kSo2Linear = static_cast<double>(0.7439f);
+constexpr double kSo2Slope = static_cast<double>(0.0342f);
+constexpr double kSo2Offset = 275.5;
+constexpr double kSo2Threshold = 388.0;
+constexpr double kHoursPerDay = 24.0;
+
+}  // namespace
+
+DailyType parse_daily_type(const std::string& daily_type) {
+  const std::string name = rtrim(daily_type);
+  if (name == "PM10") return DailyType::pm10;
+  if (name == "SO2") return DailyType::so2;
+  return DailyType::invalid;
+}
+
+void daily(std::span<const double> c, double f, DailyType type, std::span<double> out) {
+  if (type == DailyType::invalid)
+    stop_with_lines({"Chyba ve funkci daily. Zadany typ pro vypocet dennich maximalnich "
+                     "koncentraci, neodpovida ocekavanym hodnotam."});
+  if (out.size() != c.size())
+    stop_with_lines({"daily: vysledne pole ma " + std::to_string(out.size()) + " prvku misto " +
+                     std::to_string(c.size())});
+  // Operation order as in the relations: coefficient, then f, then division by 24.
+  if (type == DailyType::pm10) {
+    for (std::size_t e = 0; e < c.size(); ++e) {
+      const double v = c[e];
+      out[e] = v <= kPm10Threshold ? v * kPm10Linear * f / kHoursPerDay
+                                   : kPm10Coef * std::pow(std::log(v), kPm10Power) * f / kHoursPerDay;
+    }
+    return;
+  }
+  for (std::size_t e = 0; e < c.size(); ++e) {
+    const double v = c[e];
+    out[e] = v <= kSo2Threshold ? v * kSo2Linear * f / kHoursPerDay
+                                : (v * kSo2Slope + kSo2Offset) * f / kHoursPerDay;
+  }
+}
+
+}  // namespace kadre

@@ -1,0 +1,18 @@
+#pragma once
+// Daily maximum concentrations from hourly ones, by the empirical relations for PM10 and SO2.
+#include <span>
+#include <string>
+
+namespace kadre {
+
+enum class DailyType { pm10, so2, invalid };
+
+// "PM10" or "SO2", trailing blanks ignored; anything else is invalid (rejected when daily
+// values are actually computed).
+DailyType parse_daily_type(const std::string& daily_type);
+
+// The daily counterpart of every element of c, scaled by the source's daily hours f / 24.
+// Stops when the type is invalid.
+void daily(std::span<const double> c, double f, DailyType type, std::span<double> out);
+
+}  // namespace kadre

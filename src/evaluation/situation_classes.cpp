@@ -1,0 +1,59 @@
+#include "evaluation/situation_classes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <string>
+
+#include "errors.h"
+#include "output/number_format.h"
+
+namespace kadre {
+
+namespace {
+
+// The tolerance of the class speed lookup is the single-precision literal 1e-5.
+constexpr double kSpeedTolerance = static_cast<double>(1e-5f);
+
+const char* roman_class(int stability) {
+  static constexpr std::array<const char*, 5> names{"I", "II", "III", "IV", "V"};
+  return names[static_cast<std::size_t>(stability - 1)];
+}
+
+}  // namespace
+
+int find_speed_class(const std::vector<double>& u_range, int n, double u) {
+  const int limit = std::min(n, static_cast<int>(u_range.size()));
+  for (int j = 1; j <= limit; ++j)
+    if (std::fabs(u_range[static_cast<std::size_t>(j - 1)] - u) < kSpeedTolerance) return j;
+  return -1;
+}
+
+ClassSpeedIndex make_class_speed_index(const WindClasses& wind, const ModelParams& par) {
+  ClassSpeedIndex index;
+  for (int m = 0; m < kSituationClassCount; ++m) {
+    const SituationClass& sc = kSituationClasses[static_cast<std::size_t>(m)];
+    const double speed = par.class_w_sp[static_cast<std::size_t>(sc.speed - 1)];
+    const int j = find_speed_class(wind.u_range, wind.nu[static_cast<std::size_t>(sc.stability - 1)],
+                                   speed);
+    if (j < 0)
+      raise_error("Rychlost vetru " + format_f0(speed, 2) + " m/s tridy stability " +
+                  roman_class(sc.stability) + " neni mezi rychlostmi vetru vypoctu.");
+    index.speed_class[static_cast<std::size_t>(m)] = j;
+  }
+  return index;
+}
+
+void c_class(const double* c, int nphi, int nu_max, const ClassSpeedIndex& index, double* out) {
+  const auto phi_count = static_cast<std::size_t>(nphi);
+  for (int m = 0; m < kSituationClassCount; ++m) {
+    const SituationClass& sc = kSituationClasses[static_cast<std::size_t>(m)];
+    const int j = index.speed_class[static_cast<std::size_t>(m)];
+    checked_index("c_class", "c", 2, j, 1, nu_max);
+    const double* column =
+        c + (static_cast<std::size_t>(sc.stability - 1) * nu_max + (j - 1)) * phi_count;
+    std::copy(column, column + phi_count, out + static_cast<std::size_t>(m) * phi_count);
+  }
+}
+
+}  // namespace kadre

@@ -1,0 +1,158 @@
+#include "evaluation/statistics.h"
+
+#include <cmath>
+#include <cstddef>
+#include <limits>
+
+#include "errors.h"
+#include "evaluation/situation_classes.h"
+#include "init/diagnostics.h"
+
+namespace kadre {
+
+namespace {
+
+// Hours of a year (single-precision literal, exact).
+constexpr double kHoursPerYear = 8760.0;
+
+// Row (from 0) of a name of the stats table; a missing name is a fault of this file.
+int stat_row(const char* name) {
+  const int pos = locate_string(stats(), name);
+  if (pos < 1) stop_with_lines({std::string("stat_row: ukazatel ") + name + " neni v tabulce stats"});
+  return pos - 1;
+}
+
+// Largest element and the position of its first occurrence; NaN elements are ignored
+// unless all are NaN (then NaN at position 0). An empty range gives the most negative
+// finite double at position -1.
+struct Extreme {
+  double value;
+  std::ptrdiff_t pos;
+};
+
+Extreme max_first(const double* v, std::size_t n) {
+  Extreme best{std::numeric_limits<double>::quiet_NaN(), -1};
+  bool found = false;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (std::isnan(v[i])) continue;
+    if (!found || v[i] > best.value) {
+      best = {v[i], static_cast<std::ptrdiff_t>(i)};
+      found = true;
+    }
+  }
+  if (found) return best;
+  if (n == 0) return {-std::numeric_limits<double>::max(), -1};
+  return {std::numeric_limits<double>::quiet_NaN(), 0};
+}
+
+void write_max_block(const MaxSituation& m, double* row, int first) {
+  row[first] = m.cmax;
+  row[first + 1] = static_cast<double>(m.iclass);
+  row[first + 2] = m.wsp;
+  row[first + 3] = m.wdir;
+}
+
+void write_class_block(const double* cls, int nphi, double* row, int first) {
+  const auto n = static_cast<std::size_t>(nphi);
+  for (int m = 0; m < kSituationClassCount; ++m)
+    row[first + m] = max_first(cls + static_cast<std::size_t>(m) * n, n).value;
+}
+
+void write_exceed_block(const double* record, const WindRoses& ruzice, int nphi, double* row,
+                        int first) {
+  const std::size_t section = static_cast<std::size_t>(nphi) * kSituationClassCount;
+  for (int l = 0; l < kLimitCount; ++l)
+    row[first + l] = eval_t_exceed(record + static_cast<std::size_t>(l) * section, ruzice, nphi);
+}
+
+}  // namespace
+
+const std::vector<std::string>& stats() {
+  static const std::vector<std::string> names{
+      "ave",        "Ch_max",     "Ch_class_max", "Ch_w_sp_max", "Ch_w_dir_max", "Ch_I_1.7",
+      "Ch_II_1.7",  "Ch_II_5",    "Ch_III_1.7",   "Ch_III_5",    "Ch_III_11",    "Ch_IV_1.7",
+      "Ch_IV_5",    "Ch_IV_11",   "Ch_V_1.7",     "Ch_V_5",      "Th1",          "Th2",
+      "Th3",        "Cd_max",     "Cd_class_max", "Cd_w_sp_max", "Cd_w_dir_max", "Cd_I_1.7",
+      "Cd_II_1.7",  "Cd_II_5",    "Cd_III_1.7",   "Cd_III_5",    "Cd_III_11",    "Cd_IV_1.7",
+      "Cd_IV_5",    "Cd_IV_11",   "Cd_V_1.7",     "Cd_V_5",      "Td1",          "Td2",
+      "Td3"};
+  return names;
+}
+
+const StatRows& stat_rows() {
+  static const StatRows rows{stat_row("ave"),    stat_row("Ch_max"),   stat_row("Ch_I_1.7"),
+                             stat_row("Th1"),    stat_row("Cd_max"),   stat_row("Cd_I_1.7"),
+                             stat_row("Td1")};
+  return rows;
+}
+
+double eval_average(std::span<const double> cls, std::span<const double> rose, double factor) {
+  if (cls.size() != rose.size())
+    stop_with_lines({"error subroutine eval_average: rozdilne dimense vstupnich poli"});
+  double sum = 0;
+  for (std::size_t i = 0; i < cls.size(); ++i) sum += cls[i] * rose[i];
+  return factor * sum;
+}
+
+void prepare_exceed(const double* cls_sum, double* record, const std::array<double, 3>& limits,
+                    double factor, int nphi) {
+  const std::size_t section = static_cast<std::size_t>(nphi) * kSituationClassCount;
+  for (int l = 0; l < kLimitCount; ++l) {
+    double* rec = record + static_cast<std::size_t>(l) * section;
+    const double limit = limits[static_cast<std::size_t>(l)];
+    for (std::size_t e = 0; e < section; ++e)
+      if (rec[e] == 0 && cls_sum[e] > limit) rec[e] = factor;
+  }
+}
+
+double eval_t_exceed(const double* t_exceed, const WindRoses& ruzice, int nphi) {
+  // Without a wind rose (no source at all) nothing can be exceeded.
+  if (ruzice.met_num < 1 || ruzice.values.empty()) return 0;
+  if (ruzice.nphi != nphi)
+    stop_with_lines({"eval_t_exceed: ruzice ma " + std::to_string(ruzice.nphi) +
+                     " smeru misto " + std::to_string(nphi)});
+  const double* rose = ruzice.slice(1, "eval_t_exceed");
+  const std::size_t section = static_cast<std::size_t>(nphi) * kSituationClassCount;
+  double sum = 0;
+  for (std::size_t e = 0; e < section; ++e) sum += rose[e] * t_exceed[e];
+  return kHoursPerYear * sum;
+}
+
+MaxSituation find_max(const double* c, int nphi, int nu_max, const std::vector<double>& u_range,
+                      double phi_step) {
+  const std::size_t n = static_cast<std::size_t>(nphi) * nu_max * 5;
+  const Extreme e = max_first(c, n);
+  MaxSituation result;
+  result.cmax = e.value;
+  if (e.pos < 0) return result;
+  const auto pos = static_cast<std::size_t>(e.pos);
+  const int k = static_cast<int>(pos % nphi) + 1;
+  const int j = static_cast<int>((pos / nphi) % nu_max) + 1;
+  const int i = static_cast<int>(pos / (static_cast<std::size_t>(nphi) * nu_max)) + 1;
+  checked_index("find_max", "u_range", 1, j, 1, static_cast<long>(u_range.size()));
+  result.iclass = i;
+  result.wsp = u_range[static_cast<std::size_t>(j - 1)];
+  result.wdir = (k - 1) * phi_step;
+  return result;
+}
+
+void eval_stat(const StatContext& ctx, const PointTotals& totals, double* row) {
+  const Settings& cfg = ctx.cfg;
+  const StatRows& rows = stat_rows();
+  const int nphi = cfg.nphi;
+  if (cfg.is_max_abs)
+    write_max_block(find_max(totals.c, nphi, ctx.nu_max, ctx.wind.u_range, cfg.phi_step), row,
+                    rows.ch_max);
+  if (cfg.is_max_11) write_class_block(totals.c_max, nphi, row, rows.ch_classes);
+  if (cfg.is_max_abs && cfg.is_daily)
+    write_max_block(find_max(totals.c_d, nphi, ctx.nu_max, ctx.wind.u_range, cfg.phi_step), row,
+                    rows.cd_max);
+  if (cfg.is_max_11 && cfg.is_daily) write_class_block(totals.cd_max, nphi, row, rows.cd_classes);
+  if (cfg.is_average) row[rows.ave] = totals.ave;
+  if (cfg.is_exceed) {
+    write_exceed_block(totals.th_exceed, ctx.ruzice, nphi, row, rows.th);
+    if (cfg.is_daily) write_exceed_block(totals.td_exceed, ctx.ruzice, nphi, row, rows.td);
+  }
+}
+
+}  // namespace kadre

@@ -1,0 +1,73 @@
+#pragma once
+// The 37 statistical indicators of one reference point: the long-term average, absolute
+// maxima with their situation, class maxima and hours of exceedance.
+#include <array>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "init/input_data.h"
+#include "init/settings.h"
+#include "model/dispersion_model.h"
+
+namespace kadre {
+
+inline constexpr int kStatCount = 37;
+inline constexpr int kLimitCount = 3;
+
+// The indicator names (at most 12 characters) in row order of results.
+const std::vector<std::string>& stats();
+
+// Row positions (from 0) of the first row of each block, found by name once.
+struct StatRows {
+  int ave, ch_max, ch_classes, th, cd_max, cd_classes, td;
+};
+const StatRows& stat_rows();
+
+// factor x sum of cls(k, m) x rose(k, m); both nphi x 11, direction fastest.
+double eval_average(std::span<const double> cls, std::span<const double> rose, double factor);
+
+// Records in record (nphi x 11 x 3, direction fastest, then class, then limit) the factor
+// of the source at which the running class sum first rose strictly above each limit.
+// A factor of 0 leaves the entry unset for a later source.
+void prepare_exceed(const double* cls_sum, double* record, const std::array<double, 3>& limits,
+                    double factor, int nphi);
+
+// Hours per year of one limit's record section (nphi x 11), weighted with wind rose 1;
+// 0 when there is no wind rose.
+double eval_t_exceed(const double* t_exceed, const WindRoses& ruzice, int nphi);
+
+// The largest element of a situation array and the situation of its first occurrence.
+struct MaxSituation {
+  double cmax = 0;
+  int iclass = 0;   // stability class 1..5
+  double wsp = 0;   // class wind speed [m/s]
+  double wdir = 0;  // wind direction [degrees]
+};
+MaxSituation find_max(const double* c, int nphi, int nu_max, const std::vector<double>& u_range,
+                      double phi_step);
+
+// The read-only run data eval_stat needs.
+struct StatContext {
+  const Settings& cfg;  // switches, phi_step, nphi
+  const WindClasses& wind;
+  const WindRoses& ruzice;
+  int nu_max;
+};
+
+// The accumulators of one reference point, summed over its sources.
+struct PointTotals {
+  const double* c = nullptr;         // hourly situation array, nphi x nu_max x 5
+  const double* c_d = nullptr;       // daily situation array (used with is_daily)
+  const double* c_max = nullptr;     // hourly class sum, nphi x 11
+  const double* cd_max = nullptr;    // daily class sum (used with is_daily)
+  double ave = 0;
+  const double* th_exceed = nullptr;  // nphi x 11 x 3
+  const double* td_exceed = nullptr;  // (used with is_daily)
+};
+
+// Fills the selected rows of one reference point's column of results (37 values); the
+// other rows are left as they are.
+void eval_stat(const StatContext& ctx, const PointTotals& totals, double* row);
+
+}  // namespace kadre

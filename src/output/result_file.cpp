@@ -1,0 +1,50 @@
+#include "output/result_file.h"
+
+#include <utility>
+
+#include "errors.h"
+
+namespace kadre {
+
+namespace {
+constexpr std::size_t kBufferSize = 1 << 20;
+}
+
+std::string write_error_message(const std::string& path) {
+  return "Chyba pri zapisu do souboru " + path + ".";
+}
+
+ResultFile::ResultFile(std::string path) : path_(std::move(path)) {
+  file_ = std::fopen(path_.c_str(), "w");
+  if (file_ == nullptr) fail();
+  buffer_.reserve(kBufferSize);
+}
+
+ResultFile::~ResultFile() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+void ResultFile::append(std::string_view text) {
+  buffer_.append(text);
+  if (buffer_.size() >= kBufferSize) flush_buffer();
+}
+
+void ResultFile::flush_buffer() {
+  if (buffer_.empty()) return;
+  if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) fail();
+  buffer_.clear();
+}
+
+void ResultFile::close() {
+  flush_buffer();
+  std::FILE* f = std::exchange(file_, nullptr);
+  if (std::fclose(f) != 0) fail();
+}
+
+void ResultFile::fail() {
+  if (file_ != nullptr) std::fclose(std::exchange(file_, nullptr));
+  // Not cut like input messages: the whole path tells the user which file is missing.
+  stop_with_lines({write_error_message(path_)});
+}
+
+}  // namespace kadre

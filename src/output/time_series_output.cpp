@@ -1,0 +1,79 @@
+#include "output/time_series_output.h"
+
+#include <cstddef>
+
+#include "errors.h"
+#include "output/number_format.h"
+#include "output/point_fields.h"
+#include "output/result_file.h"
+
+namespace kadre {
+
+namespace {
+
+constexpr std::size_t kDateLength = 13;
+
+void write_point_values(const Settings& cfg, const std::vector<RefPoint>& ref_body,
+                        const std::vector<double>& values, const char* prefix,
+                        const char* value_name) {
+  if (values.size() < ref_body.size())
+    stop_with_lines({std::string("write_time_") + value_name + ": " +
+                     std::to_string(values.size()) + " hodnot pro " +
+                     std::to_string(ref_body.size()) + " bodu"});
+  const std::string d = result_delimiter(cfg.delim_out);
+  ResultFile file(rtrim(cfg.oputdir) + prefix + rtrim(cfg.output_time));
+  file.append(point_header(d) + d + value_name + "\n");
+  std::string line;
+  for (std::size_t ip = 0; ip < ref_body.size(); ++ip) {
+    line.clear();
+    append_point_fields(line, ref_body[ip], d);
+    line += format_es11_5(values[ip]);
+    line += '\n';
+    file.append(line);
+  }
+  file.close();
+}
+
+}  // namespace
+
+void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_ids,
+                       const std::vector<std::string>& date, const std::vector<double>& results_t,
+                       int ntime) {
+  const std::size_t hours = ntime > 0 ? static_cast<std::size_t>(ntime) : 0;
+  if (date.size() < hours || results_t.size() < hours * ref_ids.size())
+    stop_with_lines({"write_output_time: " + std::to_string(date.size()) + " datumu a " +
+                     std::to_string(results_t.size()) + " hodnot pro " + std::to_string(hours) +
+                     " hodin a " + std::to_string(ref_ids.size()) + " bodu"});
+  const std::string d = result_delimiter(cfg.delim_out);
+  ResultFile file(rtrim(cfg.oputdir) + rtrim(cfg.output_time));
+
+  std::string line = "cas";
+  for (const auto& id : ref_ids) line += d + rtrim(id);
+  line += '\n';
+  file.append(line);
+
+  for (std::size_t t = 0; t < hours; ++t) {
+    line.clear();
+    line += fixed_text(date[t], kDateLength);
+    for (std::size_t s = 0; s < ref_ids.size(); ++s) {
+      line += d;
+      line += format_es11_5(results_t[s * hours + t]);
+    }
+    line += d;
+    line += '\n';
+    file.append(line);
+  }
+  file.close();
+}
+
+void write_time_average(const Settings& cfg, const std::vector<RefPoint>& ref_body,
+                        const std::vector<double>& c_r) {
+  write_point_values(cfg, ref_body, c_r, "avg_", "ave");
+}
+
+void write_time_maximum(const Settings& cfg, const std::vector<RefPoint>& ref_body,
+                        const std::vector<double>& c_m) {
+  write_point_values(cfg, ref_body, c_m, "max_", "max");
+}
+
+}  // namespace kadre
