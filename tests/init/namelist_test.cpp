@@ -67,6 +67,11 @@ TEST(Namelist, AssignmentsInAnyOrderAndSeparatorsLaterValueWins) {
   EXPECT_EQ(v.name, "a!b");
   EXPECT_EQ(v.code, "");
   EXPECT_EQ(v.list, (std::array<double, 3>{9, 9, 9}));  // absent keys keep their values
+  // Files written on other systems: CR LF line ends and tabs.
+  EXPECT_EQ(v.parse("&init\r\n\tcount\t=\t9\r\n\tname = 'x'\r\n list = 1\r\n 2\r\n/\r\n"), S::ok);
+  EXPECT_EQ(v.count, 9);
+  EXPECT_EQ(v.name, "x");
+  EXPECT_EQ(v.list, (std::array<double, 3>{1, 2, 9}));
 }
 
 TEST(Namelist, UnknownKeysAndBrokenAssignmentsAreBad) {
