@@ -18,8 +18,9 @@ std::string file_own_name(const std::string& path) {
 void check_file_exist(const std::string& path, const std::string& description) {
   const std::string trimmed = rtrim(path);
   if (file_own_name(trimmed).empty()) raise_error("Soubor s " + rtrim(description) + " nebyl zadan.");
+  // A directory of that name is no file: reporting it as missing beats a read error.
   std::error_code ec;
-  if (std::filesystem::exists(trimmed, ec)) return;
+  if (std::filesystem::exists(trimmed, ec) && !std::filesystem::is_directory(trimmed, ec)) return;
   raise_error("Soubor " + trimmed + " s " + rtrim(description) + " neexistuje.");
 }
 
@@ -40,7 +41,7 @@ void check_directory_exist(const std::string& dir, const std::string& descriptio
 }
 
 std::string error_reading(const std::string& path, long line, ReadStatus status) {
-  std::string msg = "Chyba ct\xC3\xAD" "ni dat ze souboru " + file_own_name(path) + ".";
+  std::string msg = "Chyba cten\xC3\xAD dat ze souboru " + file_own_name(path) + ".";
   if (status == ReadStatus::end_of_file)
     msg += "\nZkontrolujte zda v nekterych radcich nechybi data.";
   else
@@ -49,7 +50,7 @@ std::string error_reading(const std::string& path, long line, ReadStatus status)
 }
 
 std::string error_nml_read(const std::string& path, bool end_of_file) {
-  std::string msg = "Chyba ct\xC3\xAD" "ni dat ze souboru " + file_own_name(path) + ".";
+  std::string msg = "Chyba cten\xC3\xAD dat ze souboru " + file_own_name(path) + ".";
   if (end_of_file)
     msg += "\nNeocekavany konec souboru.\nZkontrolujte zda mate na zacatku souboru retezec &init a na konci znak /.";
   else

@@ -1,0 +1,107 @@
+#include "init/read_config.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "errors.h"
+#include "init/diagnostics.h"
+#include "init/namelist.h"
+#include "output/number_format.h"
+
+namespace kadre {
+
+namespace {
+
+// Fixed lengths of the texts that are not paths; paths and file names keep any length.
+constexpr std::size_t kDailyTypeLength = 4;
+constexpr std::size_t kDelimOutLength = 10;
+constexpr std::size_t kTepVydTypeLength = 8;
+
+void register_keys(Namelist& group, Settings& s) {
+  group.add_text("iputdir", s.iputdir);
+  group.add_text("ref_body_file", s.ref_body_file);
+  group.add_text("zdroje_file", s.zdroje_file);
+  group.add_text("zdroje_popis_file", s.zdroje_popis_file);
+  group.add_text("time_file", s.time_file);
+  group.add_text("emis_time_file", s.emis_time_file);
+  group.add_text("output_time", s.output_time);
+  group.add_text("vyskopis_file", s.vyskopis_file);
+  group.add_int("trida_lat", s.trida_lat);
+  group.add_bool("is_tep_gr", s.is_tep_gr);
+  group.add_bool("is_average", s.is_average);
+  group.add_text("ruzice_file", s.ruzice_file);
+  group.add_bool("is_time", s.is_time);
+  group.add_text("output_stats", s.output_stats);
+  group.add_text("oputdir", s.oputdir);
+  group.add_bool("is_exceed", s.is_exceed);
+  group.add_doubles("ch_exceed", s.ch_exceed);
+  group.add_doubles("cd_exceed", s.cd_exceed);
+  group.add_bool("is_no", s.is_no);
+  group.add_double("u_height", s.u_height);
+  group.add_text("daily_type", s.daily_type, kDailyTypeLength);
+  group.add_double("phi_step", s.phi_step);
+  group.add_text("chl_v_file", s.chl_v_file);
+  group.add_bool("inverze", s.inverze);
+  group.add_bool("free_atmo", s.free_atmo);
+  group.add_bool("is_shluky", s.is_shluky);
+  group.add_bool("is_max_abs", s.is_max_abs);
+  group.add_bool("is_max_11", s.is_max_11);
+  group.add_bool("is_daily", s.is_daily);
+  group.add_bool("time_output_all", s.time_output_all);
+  group.add_text("output_ref_p", s.output_ref_p);
+  group.add_bool("wind_rotation", s.wind_rotation);
+  group.add_int("shortterm_avg", s.shortterm_avg);
+  group.add_text("delim_out", s.delim_out, kDelimOutLength);
+  group.add_double("int_err", s.int_err);
+  group.add_text("tep_vyd_type", s.tep_vyd_type, kTepVydTypeLength);
+  group.add_double("infl_dist_min", s.infl_dist_min);
+  group.add_double("infl_dist_max", s.infl_dist_max);
+}
+
+// The value as the user would have written it (shortest form that reads back the same).
+std::string as_written(double value) {
+  char buf[64];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+  return ec == std::errc() ? std::string(buf, end) : std::string("?");
+}
+
+}  // namespace
+
+int sector_count(double phi_step) {
+  const std::string prefix = "Hodnota parametru phi_step = " + as_written(phi_step) + " je neplatna, ";
+  if (!(phi_step > 0.0)) raise_error(prefix + "musi byt kladna.");
+  const double sectors = std::trunc(360.0 / phi_step);
+  if (sectors < 1.0) raise_error(prefix + "musi byt nejvyse 360.");
+  if (sectors > static_cast<double>(std::numeric_limits<int>::max()))
+    raise_error(prefix + "je prilis mala.");
+  return static_cast<int>(sectors);
+}
+
+Settings read_config(const std::string& path_file, std::ostream& out) {
+  out << free_form_line("Nacitam vstupni data");
+  check_file_exist(path_file, "inicializaci vypoctu");
+
+  Settings settings;
+  Namelist group("init");
+  register_keys(group, settings);
+  const NamelistStatus status = group.parse_file(rtrim(path_file));
+  if (status != NamelistStatus::ok)
+    raise_error(error_nml_read(path_file, status == NamelistStatus::end_of_file));
+
+  settings.iputdir = add_sep2dir(settings.iputdir);
+  settings.oputdir = add_sep2dir(settings.oputdir);
+  settings.nphi = sector_count(settings.phi_step);
+  return settings;
+}
+
+void check_outputs(const Settings& settings) {
+  check_directory_exist(settings.oputdir, "adresare pro vystupni data");
+  if (settings.is_time && rtrim(settings.output_time).empty())
+    stop_with_lines({"Název souboru s hodinovými výstupy (output_time) nebyl zadán."});
+  if (!settings.methodology()) return;
+  if (rtrim(settings.output_stats).empty())
+    stop_with_lines({"Název souboru pro výstup výpočtu dle metodiky (output_stats) nebyl zadán."});
+}
+
+}  // namespace kadre
