@@ -1,27 +1,30 @@
 #pragma once
 // The physics of one source, one reference point and one meteorological situation, as the
 // evaluations call it. Everything here is a pure function of its arguments and of the
-// read-only model context, safe to call from many threads at once.
+// read-only model context, safe to call from many threads at once. Stability classes run
+// 1..5; reference points (ip) and hours (it) count from 1.
 #include <vector>
 
 #include "init/input_data.h"
+#include "model/cluster_factor.h"
+#include "model/cooling_tower_rise.h"
+#include "model/dispersion_coefficients.h"
 #include "model/model_params.h"
+#include "model/moist_air.h"
+#include "model/plume_rise.h"
+#include "model/stability_classes.h"
+#include "model/terrain_path.h"
+#include "model/vertical_geometry.h"
+#include "model/wind_profile.h"
 
 namespace kadre {
 
-// Wind-speed classes of the wind-rose evaluation.
-struct WindClasses {
-  std::vector<double> u_range;  // class wind speeds at 10 m
-  std::array<int, 5> nu{};      // number of classes used by stability class 1..5
-  int nu_max() const;
-};
-
-// Per-source data that no situation changes, worked out once after loading (cluster
-// membership, heat-weighted mean height and largest spacing of each cluster, ...).
-struct SourcePrecomputed;
-
-// Everything the kernels read: settings, parameters, tables. Built once, read-only.
+// Everything the kernels read: settings, parameters, tables, and what depends only on the
+// sources (the clusters). Built once after loading, read-only afterwards.
 struct ModelContext {
+  ModelContext(const Settings& cfg, const ModelParams& par, const TerrainGrid& terrain,
+               const std::vector<RefPoint>& ref_body, const std::vector<Source>& zdroje,
+               const ClimateTables& climate, const MetSeries& met);
   const Settings& cfg;
   const ModelParams& par;
   const TerrainGrid& terrain;
@@ -29,8 +32,11 @@ struct ModelContext {
   const std::vector<Source>& zdroje;
   const ClimateTables& climate;
   const MetSeries& met;
-  std::vector<SourcePrecomputed> const* precomputed = nullptr;  // set by make_model_context
+  ClusterTable clusters;  // from zdroje
 };
+
+// The context of the loaded input (which must outlive it) and the chosen parameters.
+ModelContext make_model_context(const InputData& in, const ModelParams& par);
 
 // The geometry of one (reference point, source) pair; per thread, never global.
 struct PairGeometry {
@@ -45,22 +51,43 @@ struct PlumeParams {
   double h_plume = 0, h_ef = 0, z1 = 0, z2 = 0, z3 = 0, z4 = 0, kh = 1, u_ef = 0;
 };
 
-// Reusable per-thread work space of the terrain path integration.
+// Per-thread work space of the terrain path. The integration keeps only a running sum and
+// maximum, so nothing is stored here at present; it stays in the calls so that a profile
+// can be kept later without changing them.
 struct PathScratch {
   std::vector<double> zc;
 };
 
-double eval_x(double x_r, double y_r, double x_s, double y_s);
+// Plume height above the source base without (h_plume) and with (h_ef) the terrain step.
+struct PlumeHeight {
+  double h_plume = 0, h_ef = 0;
+};
+
 // Sets delta, theta and zmax of g (g.x must already hold eval_x of the pair).
 void eval_theta_delta(const ModelContext& ctx, double x_r, double y_r, double z_r, double x_s,
                       double y_s, double z_s, PairGeometry& g, PathScratch& scratch);
 
-double get_lambda(double phi, double h_plume, double z_ref, double delta, bool wind_rotation);
-void get_sgm0(const Source& zdroj, double phi, double az_s, double bz_s, double& sy0, double& sz0);
+// Plume height of the source in class s for wind u measured at z_ref, at distance x with
+// the highest terrain zmax along the path.
+PlumeHeight hef(const ModelContext& ctx, const Source& zdroj, int s, double u, double z_ref,
+                double x, double zmax);
+
+// Climate-weighted rise of a cooling tower in class s: u measured at z_ref, u_s at the top.
+double cooling_tower_rise(const ModelContext& ctx, const Source& zdroj, int s, double u,
+                          double z_ref, double u_s, double x);
+
+// Conversion factor of the second emission for travel xs / u at rate k.
 double fac_no(bool on, double xs, double k, double u);
+
+// The plume factor A x V (plus the image above the lid when lid) for the given spreads,
+// before the emission and its factor. A spread of 0 (a source without initial spread at
+// zero distance) gives 0 instead of the 0/0 of the formula.
+double gauss_plume_factor(double sigma_y, double sigma_z, double xs, double ys, double k_u,
+                          double v, double theta, const PlumeParams& p, bool lid);
 
 PlumeParams evaluate_par(const ModelContext& ctx, const Source& zdroj, int s, int ip, double u,
                          double z_ref, double z_lid, const PairGeometry& g);
+// Concentration [ug/m3] for wind direction phi at angle lambda; 0 outside the sector.
 double evaluate_gauss(const ModelContext& ctx, int s, const Source& zdroj, double x, double theta,
                       double lambda, const PlumeParams& p, double phi, bool lid);
 // Concentration of an inversion hour it (from 1) of the source's series.

@@ -1,0 +1,12 @@
+#pragma once
+// A stability class from the input becomes an index into the per-class tables (5 entries).
+#include "errors.h"
+
+namespace kadre {
+
+// Stops with an index error naming the operation and the table unless 1 <= s <= 5.
+inline void check_class(const char* operation, const char* array, int s) {
+  checked_index(operation, array, 1, s, 1, 5);
+}
+
+}  // namespace kadre

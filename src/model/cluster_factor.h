@@ -1,0 +1,32 @@
+#pragma once
+// Enhancement of the plume rise for a cluster of neighbouring stacks of similar height.
+// What a cluster is made of does not depend on the situation, so it is worked out once.
+#include <vector>
+
+#include "init/input_data.h"
+
+namespace kadre {
+
+struct ClusterInfo {
+  int shluk = 0;       // cluster number
+  int n = 0;           // number of member sources
+  double h_mean = 0;   // heat-weighted mean height
+  double d_max = 0;    // largest horizontal distance between two members
+};
+
+// The clusters of a source table, sorted by number.
+class ClusterTable {
+ public:
+  ClusterTable() = default;
+  explicit ClusterTable(const std::vector<Source>& zdroje);
+  // The cluster numbered shluk, or nullptr when no source belongs to it.
+  const ClusterInfo* find(int shluk) const;
+
+ private:
+  std::vector<ClusterInfo> clusters_;
+};
+
+// Cluster factor of a source of height h0 and plume rise dh in cluster shluk.
+double sfaktor(const ClusterTable& clusters, int shluk, double h0, double dh);
+
+}  // namespace kadre

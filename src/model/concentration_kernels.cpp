@@ -1,0 +1,77 @@
+#include "model/dispersion_model.h"
+
+#include <cmath>
+
+#include "model/class_index.h"
+
+namespace kadre {
+
+namespace {
+constexpr double kPi = 3.141592653589793;
+constexpr double kTwoPi = 6.283185307179586;
+}  // namespace
+
+double fac_no(bool on, double xs, double k, double u) {
+  if (!on) return 0.0;
+  return static_cast<double>(0.9f) * (1 - std::exp(-xs * k / u));
+}
+
+PlumeParams evaluate_par(const ModelContext& ctx, const Source& zdroj, int s, int ip, double u,
+                         double z_ref, double z_lid, const PairGeometry& g) {
+  check_class("evaluate_par", "u_p", s);
+  checked_index("evaluate_par", "ref_body", 1, ip, 1, static_cast<long>(ctx.ref_body.size()));
+  const RefPoint& point = ctx.ref_body[ip - 1];
+  const double p_s = ctx.par.u_p[s - 1];
+  const PlumeHeight height = hef(ctx, zdroj, s, u, z_ref, g.x, g.zmax);
+  PlumeParams p;
+  p.h_plume = height.h_plume;
+  p.h_ef = height.h_ef;
+  p.u_ef = u_h(p.h_ef, u, z_ref, p_s);
+  const double u10 = u * std::pow(10.0 / z_ref, p_s);
+  p.kh = get_kh(ctx.par, p.h_ef, zdroj.z, point.z, s, u10);
+  const VertCoord v = get_vert_coord(point.z, zdroj.z, point.h, p.h_ef, z_lid, ctx.cfg.free_atmo);
+  p.z1 = v.z1;
+  p.z2 = v.z2;
+  p.z3 = v.z3;
+  p.z4 = v.z4;
+  return p;
+}
+
+double gauss_plume_factor(double sigma_y, double sigma_z, double xs, double ys, double k_u,
+                          double v, double theta, const PlumeParams& p, bool lid) {
+  if (sigma_y == 0 || sigma_z == 0) return 0.0;
+  const double two_sz2 = 2 * (sigma_z * sigma_z);
+  const double a = 1e6 / (kTwoPi * sigma_y * sigma_z * p.u_ef + v) *
+                   std::exp(-(ys * ys) / (2 * (sigma_y * sigma_y))) *
+                   std::exp(-k_u * xs / p.u_ef) * p.kh;
+  const double d1 = p.z1 - p.h_ef, d2 = p.z2 + p.h_ef, d3 = p.z3 - p.h_ef;
+  const double vert = std::exp(-(d1 * d1) / two_sz2) +
+                      (1 - theta) * std::exp(-(d2 * d2) / two_sz2) +
+                      theta * std::exp(-(d3 * d3) / two_sz2);
+  double c = a * vert;
+  if (lid) {
+    const double d4 = p.h_ef + p.z4;
+    c = c + a * std::exp(-(d4 * d4) / two_sz2);
+  }
+  return c;
+}
+
+double evaluate_gauss(const ModelContext& ctx, int s, const Source& zdroj, double x, double theta,
+                      double lambda, const PlumeParams& p, double phi, bool lid) {
+  const ModelParams& par = ctx.par;
+  check_class("evaluate_gauss", "ay", s);
+  const double limit = zdroj.typ_zdroje == 1 ? par.uhel_limit_b : par.uhel_limit_pl;
+  if (!(lambda <= limit || lambda >= 360 - limit)) return 0.0;
+  const double a = lambda * kPi / 180;
+  const double xs = x * std::cos(a);
+  const double ys = x * std::sin(a);
+  double sy0, sz0, sigma_y, sigma_z;
+  get_sgm0(zdroj, phi, par.az[s - 1], par.bz[s - 1], sy0, sz0);
+  get_sgm(xs, par.ay[s - 1], par.by[s - 1], par.az[s - 1], par.bz[s - 1], sy0, sz0, sigma_y, sigma_z);
+  double c = gauss_plume_factor(sigma_y, sigma_z, xs, ys, par.k_u, zdroj.v, theta, p, lid);
+  c = c * zdroj.emis_fact;
+  c = c * (zdroj.m + zdroj.m_no * fac_no(ctx.cfg.is_no, xs, par.k_p[s - 1], p.u_ef));
+  return c;
+}
+
+}  // namespace kadre

@@ -1,0 +1,15 @@
+#pragma once
+// Plume rise of a cooling tower for one class of the climate grid.
+#include "model/model_params.h"
+
+namespace kadre {
+
+// Rise [m] for outside air t_a [deg C] at relative humidity rh [%], flue gas at t [deg C]
+// with actual flow v_act, tower height h and mouth diameter d, climate class value f,
+// tower air stream vol2 at t2 [deg C], stability class s, wind u at the top, distance x.
+// A class with negative buoyancy has no rise.
+double prevyseni_chlad_vez(const ModelParams& par, double t_a, double rh, double t, double h,
+                           double d, double v_act, double f, double vol2, double t2, int s,
+                           double u, double x);
+
+}  // namespace kadre

@@ -1,0 +1,79 @@
+#include "model/dispersion_coefficients.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "errors.h"
+#include "output/number_format.h"
+
+namespace kadre {
+
+namespace {
+constexpr double kPi = 3.141592653589793;
+constexpr double kSqrtTwoPi = 2.5066282746310002;
+constexpr double kSqrtHalfPi = 1.2533141373155001;
+
+// Angle between wind and line folded into 0..90 degrees.
+double fold_to_quadrant(double a) {
+  if (a >= 0 && a < 90) return a;
+  if (a >= 90 && a < 180) return 180 - a;
+  if (a >= 180 && a < 270) return a - 180;
+  return 360 - a;
+}
+}  // namespace
+
+void get_sgm(double x, double ay, double by, double az, double bz, double sy0, double sz0,
+             double& sy, double& sz) {
+  sy = ay * std::pow(x, by) + sy0;
+  sz = az * std::pow(x, bz) + sz0;
+}
+
+void get_sgm0(const Source& zdroj, double phi, double az_s, double bz_s, double& sy0, double& sz0) {
+  switch (zdroj.typ_zdroje) {
+    case 1:
+      sy0 = 0;
+      sz0 = 0;
+      return;
+    case 2:
+      sy0 = zdroj.length / kSqrtTwoPi;
+      sz0 = az_s * std::pow(zdroj.length * 0.5, bz_s);
+      return;
+    case 3: {
+      const double line_azimuth = get_delta_val(zdroj.x1, zdroj.y1, zdroj.x2, zdroj.y2);
+      const double a = fold_to_quadrant(std::fabs(phi - line_azimuth));
+      const double a_r = a * kPi / 180;
+      const double w = zdroj.width, l = zdroj.length;
+      sy0 = (w * std::cos(a_r) + l * std::sin(a_r)) / kSqrtTwoPi;
+      // With the wind along a line of no width, W / sin is 0/0: the line's length counts.
+      const double across = w / std::sin(a_r);
+      const double along = l / std::cos(a_r);
+      const double d = std::isnan(across) ? along : std::min(across, along);
+      sz0 = (az_s * kSqrtHalfPi * std::pow(d * 0.5, bz_s) + zdroj.vert_ext) / kSqrtHalfPi;
+      return;
+    }
+    default:
+      stop_with_lines({"_get_sgm0: nedovolena hodnota typu zdroje",
+                       "              parametr \"typ_zdroje\" muze nabyvat hodnot 1, 2, 3",
+                       "              zadana hodnota \"class\": " + free_form_int(zdroj.typ_zdroje)});
+  }
+}
+
+double get_delta_val(double xa, double ya, double xb, double yb) {
+  const double dx = xb - xa, dy = yb - ya;
+  if (dx == 0 && dy == 0) return 90;
+  if (dx == 0) return dy > 0 ? 0 : 180;
+  if (dy == 0) return dx > 0 ? 90 : 270;
+  const double sx = std::signbit(dx) ? -1.0 : 1.0;
+  const double sy = std::signbit(dy) ? -1.0 : 1.0;
+  return std::atan(dx / dy) * 180 / kPi + (2 - (sy + 1) * sx) * 90;
+}
+
+double get_coef_dep(int trida_lat, const ModelParams& par) {
+  if (trida_lat < 1 || trida_lat > 3)
+    stop_with_lines({"_get_coef_dep: Nedovolena hodnota tridy znecistujici latky (parametr trida_lat)",
+                     "              Hodnota tridy muze nabyvat hodnot 1 az max. " + free_form_int(3),
+                     "              Zadana hodnota tridy: " + free_form_int(trida_lat)});
+  return par.k_u_all[trida_lat - 1];
+}
+
+}  // namespace kadre

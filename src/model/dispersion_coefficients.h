@@ -1,0 +1,23 @@
+#pragma once
+// Crosswind and vertical spreads of the plume, the initial spreads of area and line
+// sources, the azimuth of a direction and the depletion coefficient.
+#include "init/input_data.h"
+#include "model/model_params.h"
+
+namespace kadre {
+
+// Spreads at downwind distance x: ay x^by + sy0, az x^bz + sz0.
+void get_sgm(double x, double ay, double by, double az, double bz, double sy0, double sz0,
+             double& sy, double& sz);
+
+// Initial spreads of the source for wind direction phi; az_s, bz_s of the situation's
+// class. An unknown source type stops the run.
+void get_sgm0(const Source& zdroj, double phi, double az_s, double bz_s, double& sy0, double& sz0);
+
+// Azimuth [degrees, clockwise from +y] of the direction from a to b; 90 for a = b.
+double get_delta_val(double xa, double ya, double xb, double yb);
+
+// Depletion coefficient of pollutant class trida_lat (1..3); any other class stops the run.
+double get_coef_dep(int trida_lat, const ModelParams& par);
+
+}  // namespace kadre

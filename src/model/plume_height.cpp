@@ -1,0 +1,57 @@
+#include "model/dispersion_model.h"
+
+#include <cmath>
+
+#include "model/class_index.h"
+
+namespace kadre {
+
+double cooling_tower_rise(const ModelContext& ctx, const Source& zdroj, int s, double u,
+                          double z_ref, double u_s, double x) {
+  const ModelParams& par = ctx.par;
+  const ClimateTables& cl = ctx.climate;
+  check_class("cooling_tower_rise", "grt", s);
+  const double v_act = v_prep(zdroj.v, 0.0, 101325.0, zdroj.t, 101325.0);
+  const double u10 = u * std::pow(10.0 / z_ref, par.u_p[s - 1]);
+  const int c = u2class_ui(u10, par);
+  const bool clustered = ctx.cfg.is_shluky && zdroj.shluk != 0;
+  double dh = 0;
+  for (int j = 1; j <= 10; ++j) {
+    for (int i = 1; i <= 7; ++i) {
+      const double weight = cl.grt[ClimateTables::index(i, j, s)];
+      // A class that never occurs must not bring its rise (possibly not a number) in.
+      if (weight == 0) continue;
+      double dh_ij = prevyseni_chlad_vez(
+          par, ClimateTables::t_t[j - 1], ClimateTables::r_t[i - 1], zdroj.t, zdroj.h, zdroj.d,
+          v_act, cl.frt[ClimateTables::index(i, j)], cl.vch1[ClimateTables::index(i, j, c)],
+          cl.tch1[ClimateTables::index(i, j, c)], s, u_s, x);
+      if (clustered) dh_ij = dh_ij * sfaktor(ctx.clusters, zdroj.shluk, zdroj.h, dh_ij);
+      dh = dh + weight * dh_ij;
+    }
+  }
+  return dh;
+}
+
+PlumeHeight hef(const ModelContext& ctx, const Source& zdroj, int s, double u, double z_ref,
+                double x, double zmax) {
+  const ModelParams& par = ctx.par;
+  check_class("hef", "u_p", s);
+  const double u_s = u_h(zdroj.h, u, z_ref, par.u_p[s - 1]);
+  double dh;
+  if (zdroj.chl_vez) {
+    dh = cooling_tower_rise(ctx, zdroj, s, u, z_ref, u_s, x);
+  } else {
+    dh = prevyseni(zdroj.w, zdroj.d, zdroj.beta, zdroj.tep_vyd, par.ks[s - 1], zdroj.qb,
+                   par.km[s - 1], zdroj.qa, u_s, x);
+    if (ctx.cfg.is_shluky && zdroj.shluk != 0)
+      dh = dh * sfaktor(ctx.clusters, zdroj.shluk, zdroj.h, dh);
+  }
+  // An area source without exit data carries its rise in the temperature field.
+  if (zdroj.typ_zdroje == 2 && zdroj.w == 0 && zdroj.d == 0) dh = zdroj.t;
+  PlumeHeight r;
+  r.h_plume = zdroj.h + dh;
+  r.h_ef = hef_terr(r.h_plume, zmax, par.eps[s - 1]);
+  return r;
+}
+
+}  // namespace kadre

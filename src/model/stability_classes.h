@@ -1,0 +1,30 @@
+#pragma once
+// Stability classes from temperature gradients and the wind-speed classes of the
+// wind-rose evaluation.
+#include <array>
+#include <vector>
+
+#include "model/model_params.h"
+
+namespace kadre {
+
+// Wind-speed classes of the wind-rose evaluation.
+struct WindClasses {
+  std::vector<double> u_range;  // class wind speeds at 10 m
+  std::array<int, 5> nu{};      // number of classes used by stability class 1..5
+  int nu_max() const;
+};
+
+// Stability classes (1..5) of one series of hourly temperature gradients, same length.
+std::vector<int> get_tridy_st(const std::vector<double>& tep_gr, const ModelParams& par);
+
+// u_range and nu; with is_max_abs the fine 52-class grid, else the three class_w_sp.
+WindClasses u_range_gen(bool is_max_abs, const ModelParams& par);
+
+// Coarse wind class 1..3 of the cooling-tower rise; a negative wind stops the run.
+int u2class_ui(double u, const ModelParams& par);
+
+// Position (from 1) of the first element within 1e-5 of value, -1 when none.
+int find(const std::vector<double>& array, double value);
+
+}  // namespace kadre

@@ -1,0 +1,24 @@
+#pragma once
+// Wind speed with height, the angle between wind and source direction, and the height
+// function of the terrain factor.
+#include "model/model_params.h"
+
+namespace kadre {
+
+// Wind at height z (clamped to 10..200 m) for wind u measured at z_ref, exponent p.
+double u_h(double z, double u, double z_ref, double p);
+
+// Angle in [0, 360) between the wind direction phi and the source azimuth delta, the
+// wind optionally turned by 1 degree per 25 m of plume height above z_ref.
+double get_lambda(double phi, double h_plume, double z_ref, double delta, bool wind_rotation);
+
+// Volume flow v at (t0 [deg C], p0) converted to (t, p).
+double v_prep(double v, double t0, double p0, double t, double p);
+
+// The height table fz interpolated at z and scaled by class s and the 10 m wind u10.
+double fz1(const ModelParams& par, double z, int s, double u10);
+
+// Terrain factor of a point whose terrain z_r lies above the plume axis h + z0.
+double get_kh(const ModelParams& par, double h, double z0, double z_r, int s, double u10);
+
+}  // namespace kadre
