@@ -2,27 +2,96 @@
 
 #include <omp.h>
 
+#include <algorithm>
+#include <chrono>
+#include <limits>
+#include <new>
+
 #include "errors.h"
+#include "evaluation/daily_maxima.h"
+#include "evaluation/situation_classes.h"
+#include "init/read_input_data.h"
+#include "model/read_param.h"
+#include "model/stability_classes.h"
 #include "output/number_format.h"
+#include "output/statistical_output.h"
+#include "output/time_series_output.h"
+#include "reference_point_loop.h"
 
 namespace kadre {
 
 namespace {
+
 constexpr const char* kVersion = "v1.1.2";
+constexpr std::size_t kIndicators = 37;
+
+void print_banner(std::ostream& out) {
+  out << "\n"
+      << free_form_line(std::string("KADRE ") + kVersion +
+                        " - (c) vyvojari programu kadre, vsechna prava vyhrazena")
+      << free_form_line("") << "\n";
 }
+
+// Stability classes of every series from its temperature gradients.
+void derive_stability_classes(const ModelParams& par, MetSeries& met, bool upper_layer) {
+  const auto& gradients = upper_layer ? met.tep_gr_i : met.tep_gr;
+  auto& classes = upper_layer ? met.tridy_st_i : met.tridy_st;
+  std::vector<double> row(static_cast<std::size_t>(met.ntime));
+  for (int k = 1; k <= met.met_num; ++k) {
+    for (int t = 1; t <= met.ntime; ++t) row[t - 1] = gradients[met.index(k, t)];
+    const std::vector<int> derived = get_tridy_st(row, par);
+    for (int t = 1; t <= met.ntime; ++t) classes[met.index(k, t)] = derived[t - 1];
+  }
+}
+
+ResultTables create_result_tables(const InputData& in, bool methodology) {
+  ResultTables tables;
+  const std::size_t points = in.ref_body.size();
+  if (in.cfg.is_time) {
+    const std::size_t outputs = static_cast<std::size_t>(
+        std::count_if(in.ref_body.begin(), in.ref_body.end(), [](const RefPoint& p) { return p.is_out; }));
+    const std::size_t hours = static_cast<std::size_t>(in.met.ntime);
+    try {
+      if (outputs != 0 && hours > std::numeric_limits<std::size_t>::max() / sizeof(double) / outputs)
+        throw std::bad_alloc();
+      tables.results_t.assign(hours * outputs, 0.0);
+    } catch (const std::bad_alloc&) {
+      throw RunError("STOP *** Not enough memory to allocate results_t ***\n", true);
+    }
+    tables.c_r.assign(points, 0.0);
+    tables.c_m.assign(points, 0.0);
+  }
+  if (methodology) tables.results.assign(kIndicators * points, 0.0);
+  return tables;
+}
+
+void write_results(const InputData& in, ResultTables& tables, bool methodology) {
+  const Settings& cfg = in.cfg;
+  if (cfg.is_time) {
+    std::vector<std::string> ref_ids;
+    for (const RefPoint& p : in.ref_body)
+      if (p.is_out) ref_ids.push_back(p.id);
+    write_output_time(cfg, ref_ids, in.met.date, tables.results_t, in.met.ntime);
+    for (double& v : tables.c_r) v /= static_cast<double>(in.met.ntime);
+    write_time_average(cfg, in.ref_body, tables.c_r);
+    write_time_maximum(cfg, in.ref_body, tables.c_m);
+  }
+  if (methodology) write_output_stat(cfg, in.ref_body, tables.results);
+}
+
+}  // namespace
 
 int thread_count(const std::vector<std::string>& args, int default_threads) {
   if (args.size() < 2) return default_threads;
   const std::string arg = args[1].substr(0, 3);
-  std::size_t i = arg.find_first_not_of(' ');
+  const std::size_t i = arg.find_first_not_of(' ');
   if (i == std::string::npos) return default_threads;
   // A free-form integer: optional sign and digits, ending at a blank, comma or slash.
-  std::size_t end = arg.find_first_of(" ,/", i);
-  std::string number = arg.substr(i, end == std::string::npos ? std::string::npos : end - i);
-  bool ok = !number.empty();
-  std::size_t k = (ok && (number[0] == '+' || number[0] == '-')) ? 1 : 0;
-  if (k == number.size()) ok = false;
-  for (std::size_t j = k; ok && j < number.size(); ++j)
+  const std::size_t end = arg.find_first_of(" ,/", i);
+  const std::string number = arg.substr(i, end == std::string::npos ? std::string::npos : end - i);
+  const std::size_t digits_from = (!number.empty() && (number[0] == '+' || number[0] == '-')) ? 1 : 0;
+  bool ok = number.size() > digits_from;
+  for (std::size_t j = digits_from; ok && j < number.size(); ++j)
     if (number[j] < '0' || number[j] > '9') ok = false;
   const long value = ok ? std::stol(number) : 0;
   if (!ok || value < 1) stop_with_lines({"Neplatna hodnota poctu vlaken."});
@@ -30,15 +99,48 @@ int thread_count(const std::vector<std::string>& args, int default_threads) {
 }
 
 void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::ostream& /*err*/) {
-  out << "\n"
-      << free_form_line(std::string("KADRE ") + kVersion +
-                        " (c) the kadre developers; all rights reserved")
-      << free_form_line("") << "\n";
+  print_banner(out);
   if (args.empty() || args.size() > 2)
     stop_with_lines({"Pouziti programu:\nkadre.exe <soubor se vstupnimi parametry> [<pocet vlaken>]"});
+  const std::string& path_file = args[0];
   const int threads = thread_count(args, omp_get_max_threads());
-  (void)threads;
-  throw RunError(free_form_line("Vypocet zatim neni k dispozici."));
+
+  InputData in = read_input_data(path_file, out);
+  const ModelParams par = read_param(in.cfg);
+  const Settings& cfg = in.cfg;
+  const bool methodology = cfg.methodology();
+
+  if (cfg.is_time && cfg.is_tep_gr && in.met.met_num >= 1) {
+    derive_stability_classes(par, in.met, false);
+    if (cfg.inverze) derive_stability_classes(par, in.met, true);
+  }
+  ResultTables tables = create_result_tables(in, methodology);
+  WindClasses wind;
+  if (methodology) wind = u_range_gen(cfg.is_max_abs, par);
+
+  if (!methodology && !cfg.is_time) {
+    out << "\n"
+        << free_form_line("Nebyl zapnut zadny vypocet. Zkontrolujte prislusne promenne v konfiguracnim souboru.")
+        << free_form_line("Vypoct casove rady se zapina pomoci is_time, vypocet dle metodiky pak promennymi "
+                          "is_average, is_max_abs, is_max_11, is_daily nebo is_exceed = .TRUE.")
+        << free_form_line("Konec programu.");
+    return;
+  }
+
+  const auto start = std::chrono::steady_clock::now();
+  out << free_form_line("Vypocet koncentraci") << std::flush;
+  const ModelContext ctx = make_model_context(in, par);
+  ClassSpeedIndex class_index;
+  if (methodology) class_index = make_class_speed_index(wind, par);
+  const LoopInputs inputs{in, ctx, wind, methodology ? &class_index : nullptr,
+                          parse_daily_type(cfg.daily_type), methodology};
+  compute_reference_points(inputs, tables, threads, out);
+  out << "\n";
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  out << format_f15_2(static_cast<float>(elapsed.count())) << " s\n";
+  out << free_form_line("Vypis vysledku") << std::flush;
+
+  write_results(in, tables, methodology);
 }
 
 }  // namespace kadre

@@ -29,7 +29,7 @@ std::string climate_text(int matrices, const std::string& between = "") {
   return text;
 }
 
-const std::string kHead = "Chyba ct\xC3\xAD" "ni dat ze souboru klima.txt.\n";
+const std::string kHead = "Chyba cten\xC3\xAD dat ze souboru klima.txt.\n";
 
 TEST(ClimateReader, TwelveMatricesUnderTheirLabels) {
   TempDir dir;

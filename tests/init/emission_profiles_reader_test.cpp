@@ -47,7 +47,7 @@ TEST(EmissionProfilesReader, EachProfileReadsItsOwnFile) {
 
 TEST(EmissionProfilesReader, ShortOrBadProfileFilesStop) {
   TempDir dir;
-  const std::string head = "Chyba ct\xC3\xAD" "ni dat ze souboru emis_DEN.txt.\n";
+  const std::string head = "Chyba cten\xC3\xAD dat ze souboru emis_DEN.txt.\n";
   dir.write("emis_NOC.txt", "2015 1 1 0 1\n2015 1 1 1 1\n");
   dir.write("emis_DEN.txt", "2015 1 1 0 1\n");
   const Settings cfg = with_profile_file("emis.txt");

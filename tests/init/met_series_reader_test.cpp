@@ -11,7 +11,7 @@ namespace {
 
 using test::TempDir;
 
-const std::string kReadError = "Chyba ct\xC3\xAD" "ni dat ze souboru ";
+const std::string kReadError = "Chyba cten\xC3\xAD dat ze souboru ";
 const std::string kEndOfFile = "Zkontrolujte zda v nekterych radcich nechybi data.";
 
 TEST(MetSeriesReader, HoursComeFromTheFirstSeriesAndEachSeriesReadsItsFile) {

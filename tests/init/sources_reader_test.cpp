@@ -9,7 +9,7 @@ namespace {
 
 using test::TempDir;
 
-const std::string kReadError = "Chyba ct\xC3\xAD" "ni dat ze souboru ";
+const std::string kReadError = "Chyba cten\xC3\xAD dat ze souboru ";
 const std::string kMissingData = "\nZkontrolujte zda v nekterych radcich nechybi data.";
 
 // Description line of a point source: m, m_no, h, v, t, d, w, time_use, daily_hours,

@@ -147,7 +147,7 @@ TEST(WindRoseReader, MissingOrUnnamedFiles) {
 TEST(WindRoseReader, UnreadableRecordsNameTheClassRecord) {
   TempDir dir;
   const std::string good = rose_text(8, file_value, calm_of);
-  const std::string head = "Chyba ct\xC3\xAD" "ni dat ze souboru rose.dat.\n";
+  const std::string head = "Chyba cten\xC3\xAD dat ze souboru rose.dat.\n";
 
   std::string bad_class_3 = good;
   // Records: comment, comment, n_dir, then the classes; spoil the first value of class 3.
@@ -165,7 +165,7 @@ TEST(WindRoseReader, UnreadableRecordsNameTheClassRecord) {
 TEST(WindRoseReader, SectorCountMustBeAPositiveInteger) {
   TempDir dir;
   const Settings cfg = settings_with_step(1.0);
-  const std::string head = "Chyba ct\xC3\xAD" "ni dat ze souboru rose.dat.\n";
+  const std::string head = "Chyba cten\xC3\xAD dat ze souboru rose.dat.\n";
   for (const char* n : {"0", "-8"}) {
     const std::string path = dir.write("rose.dat", std::string("! c\n") + n + "\n1 2 3\n");
     EXPECT_INPUT_ERROR(read_ruzice(path, cfg, {""}),

@@ -1,0 +1,48 @@
+// Directions of the plume sector: a window of candidate directions around the axis, wide
+// enough for any rounding, then the exact test of each candidate.
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace kadre {
+
+template <class Visit>
+void for_each_direction_in_sector(int nphi, double phi_step, double d, double limit, Visit&& visit) {
+  if (nphi <= 0) return;
+  if (!(limit >= 0.0) || !std::isfinite(d)) {
+    // No usable window: test every direction (the exact test rejects them all or not).
+    for (int k = 1; k <= nphi; ++k) {
+      const double phi = (k - 1) * phi_step;
+      const double lambda = std::fmod(std::fabs(phi - d), 360.0);
+      if (lambda <= limit || lambda >= 360.0 - limit) visit(k, phi, lambda);
+    }
+    return;
+  }
+  // In-sector directions satisfy phi = d + 360 n + e with |e| <= limit. Collect the index
+  // windows of every n that can reach [0, nphi * phi_step), two sectors of margin each.
+  std::array<std::pair<long, long>, 8> windows{};
+  int count = 0;
+  const double span = nphi * phi_step;
+  const long n_lo = static_cast<long>(std::floor((-d - limit) / 360.0)) - 1;
+  const long n_hi = static_cast<long>(std::ceil((span - d + limit) / 360.0)) + 1;
+  for (long n = n_lo; n <= n_hi && count < static_cast<int>(windows.size()); ++n) {
+    const double centre = d + 360.0 * static_cast<double>(n);
+    long lo = static_cast<long>(std::floor((centre - limit) / phi_step)) - 2;
+    long hi = static_cast<long>(std::ceil((centre + limit) / phi_step)) + 2;
+    lo = std::max(lo, 0L);
+    hi = std::min(hi, static_cast<long>(nphi) - 1);
+    if (lo <= hi) windows[count++] = {lo, hi};
+  }
+  std::sort(windows.begin(), windows.begin() + count);
+  long next = 0;  // first index not yet visited
+  for (int w = 0; w < count; ++w) {
+    for (long i = std::max(windows[w].first, next); i <= windows[w].second; ++i) {
+      const double phi = static_cast<double>(i) * phi_step;
+      const double lambda = std::fmod(std::fabs(phi - d), 360.0);
+      if (lambda <= limit || lambda >= 360.0 - limit) visit(static_cast<int>(i) + 1, phi, lambda);
+    }
+    next = std::max(next, windows[w].second + 1);
+  }
+}
+
+}  // namespace kadre

@@ -1,0 +1,49 @@
+#include "init/read_input_data.h"
+
+#include <algorithm>
+
+#include "errors.h"
+#include "init/climate_reader.h"
+#include "init/emission_profiles_reader.h"
+#include "init/met_series_reader.h"
+#include "init/read_config.h"
+#include "init/ref_points_reader.h"
+#include "init/sources_reader.h"
+#include "init/terrain_reader.h"
+#include "init/wind_rose_reader.h"
+
+namespace kadre {
+
+InputData read_input_data(const std::string& path_file, std::ostream& out) {
+  InputData in;
+  in.cfg = read_config(path_file, out);
+  const Settings& cfg = in.cfg;
+  const auto input_path = [&](const std::string& file) { return cfg.iputdir + file; };
+
+  read_terrain_definition(input_path(cfg.vyskopis_file), in.terrain);
+  in.ref_body = read_ref_points(input_path(cfg.ref_body_file), in.terrain);
+  read_sources(input_path(cfg.zdroje_file), input_path(cfg.zdroje_popis_file), cfg, in.terrain,
+               in.zdroje, in.met_name, in.time_prof_name);
+
+  out << "   nacitam vyskopis ... " << std::flush;
+  read_terrain(input_path(cfg.vyskopis_file), in.terrain, in.ref_body, in.zdroje);
+  out << free_form_line("OK");
+  dopln_z(in.terrain, in.ref_body, in.zdroje);
+
+  if (cfg.is_average || cfg.is_exceed)
+    in.ruzice = read_ruzice(input_path(cfg.ruzice_file), cfg, in.met_name);
+  if (cfg.is_time) {
+    in.met = read_time(input_path(cfg.time_file), cfg, in.met_name);
+    in.profiles = read_time_emis(input_path(cfg.emis_time_file), cfg, in.time_prof_name, in.met.ntime);
+  }
+  const bool any_cooling_tower =
+      std::any_of(in.zdroje.begin(), in.zdroje.end(), [](const Source& s) { return s.chl_vez; });
+  if (any_cooling_tower) in.climate = read_chlad_vez(input_path(cfg.chl_v_file));
+  if (cfg.is_time && !cfg.time_output_all)
+    read_output_ref_p(input_path(cfg.output_ref_p), in.ref_body);
+
+  check_outputs(cfg);
+  return in;
+}
+
+}  // namespace kadre

@@ -1,0 +1,38 @@
+#pragma once
+// The parallel computation over reference points: every point is evaluated against every
+// source on the worker threads; each point writes only its own slots of the result tables.
+#include <atomic>
+#include <ostream>
+#include <vector>
+
+#include "evaluation/daily_maxima.h"
+#include "evaluation/situation_classes.h"
+#include "init/input_data.h"
+#include "model/dispersion_model.h"
+
+namespace kadre {
+
+// The result tables of a run (each element belongs to one reference point).
+struct ResultTables {
+  std::vector<double> results;    // 37 x P, indicator fastest
+  std::vector<double> results_t;  // ntime x points with hourly output, hour fastest
+  std::vector<double> c_r;        // sum (later mean) of the hourly concentrations per point
+  std::vector<double> c_m;        // largest hourly concentration per point
+};
+
+// What the computation reads; everything is read-only during the loop.
+struct LoopInputs {
+  const InputData& in;
+  const ModelContext& ctx;
+  const WindClasses& wind;
+  const ClassSpeedIndex* class_index;  // set when the methodology evaluation is on
+  DailyType daily_type;
+  bool methodology;
+};
+
+// Evaluates every reference point on `threads` worker threads, printing progress to out.
+// An error on any worker stops the computation and is rethrown here.
+void compute_reference_points(const LoopInputs& inputs, ResultTables& tables, int threads,
+                              std::ostream& out);
+
+}  // namespace kadre
