@@ -24,16 +24,6 @@ TEST(GetDeltaVal, AzimuthQuadrantsAndAxes) {
   EXPECT_NEAR(get_delta_val(0, 0, -std::sqrt(3.0), -1), 240, 1e-12);
 }
 
-TEST(GetSgm, PowerLawsPlusInitialSpreads) {
-  double sy, sz;
-  get_sgm(1000, 0.5, 0.9, 0.3, 0.8, 0, 0, sy, sz);
-  EXPECT_DOUBLE_EQ(sy, 0.5 * std::pow(1000.0, 0.9));
-  EXPECT_DOUBLE_EQ(sz, 0.3 * std::pow(1000.0, 0.8));
-  get_sgm(1000, 0.5, 0.9, 0.3, 0.8, 2, 3, sy, sz);
-  EXPECT_DOUBLE_EQ(sy, 0.5 * std::pow(1000.0, 0.9) + 2);
-  EXPECT_DOUBLE_EQ(sz, 0.3 * std::pow(1000.0, 0.8) + 3);
-}
-
 Source line_along_y(double length, double width, double vert_ext) {
   Source s;
   s.typ_zdroje = 3;

@@ -94,19 +94,6 @@ TEST(EvalThetaDelta, GeometryOfAPairOnAnEvenSlope) {
   EXPECT_EQ(g.theta, 0);
 }
 
-TEST(EvalThetaDelta, FlatGroundAndDirections) {
-  test::ModelWorld w;
-  const auto ctx = w.ctx();
-  PathScratch scratch;
-  PairGeometry g;
-  eval_theta_delta(ctx, 5000, 5000, 0, 5000, 6000, 0, g, scratch);
-  EXPECT_EQ(g.delta, 0);  // due north
-  EXPECT_EQ(g.theta, 0);
-  EXPECT_EQ(g.zmax, 0);
-  eval_theta_delta(ctx, 5000, 5000, 0, 5000, 4000, 0, g, scratch);
-  EXPECT_EQ(g.delta, 180);
-}
-
 TEST(HefTerr, PlumeLiftedOverTheHighestTerrain) {
   EXPECT_EQ(hef_terr(100, 60, 0.5), 110);
   EXPECT_EQ(hef_terr(100, 40, 0.5), 100);

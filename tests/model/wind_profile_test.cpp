@@ -28,11 +28,6 @@ TEST(GetLambda, AngleWrapsAndTurnsWithHeight) {
   EXPECT_DOUBLE_EQ(get_lambda(100, 260, 10, 100, true), 10);
 }
 
-TEST(VPrep, RefersFlowToOtherConditions) {
-  EXPECT_DOUBLE_EQ(v_prep(100, 0, 101325, 100, 101325), 100 * 373.15 / 273.15);
-  EXPECT_DOUBLE_EQ(v_prep(10, 20, 100000, 20, 50000), 20);
-}
-
 TEST(Fz1, InterpolatesAndScalesByClassAndWind) {
   test::ModelWorld w;  // heights 0, 100, ..., 2500; values 1 - h / 2500
   const double k12 = static_cast<double>(2.247f);
