@@ -6,30 +6,33 @@
 namespace kadre {
 
 ClusterTable::ClusterTable(const std::vector<Source>& zdroje) {
-  std::vector<int> numbers;
-  for (const Source& s : zdroje) numbers.push_back(s.shluk);
-  std::sort(numbers.begin(), numbers.end());
-  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
-  for (int k : numbers) {
+  // Members of each cluster in the order of the source table; 0 means no cluster.
+  std::vector<std::size_t> order;
+  for (std::size_t i = 0; i < zdroje.size(); ++i)
+    if (zdroje[i].shluk != 0) order.push_back(i);
+  std::stable_sort(order.begin(), order.end(), [&zdroje](std::size_t a, std::size_t b) {
+    return zdroje[a].shluk < zdroje[b].shluk;
+  });
+  for (std::size_t first = 0; first < order.size();) {
+    std::size_t last = first;
+    while (last < order.size() && zdroje[order[last]].shluk == zdroje[order[first]].shluk) ++last;
     ClusterInfo info;
-    info.shluk = k;
-    // Sums in the order of the source table, as the members are listed there.
+    info.shluk = zdroje[order[first]].shluk;
+    info.n = static_cast<int>(last - first);
     double sum_hq = 0, sum_q = 0;
-    for (std::size_t i = 0; i < zdroje.size(); ++i) {
-      const Source& a = zdroje[i];
-      if (a.shluk != k) continue;
-      ++info.n;
+    for (std::size_t m = first; m < last; ++m) {
+      const Source& a = zdroje[order[m]];
       sum_hq += a.h * a.tep_vyd;
       sum_q += a.tep_vyd;
-      for (std::size_t j = i + 1; j < zdroje.size(); ++j) {
-        const Source& b = zdroje[j];
-        if (b.shluk != k) continue;
+      for (std::size_t k = m + 1; k < last; ++k) {
+        const Source& b = zdroje[order[k]];
         const double dist = std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y));
         if (dist > info.d_max) info.d_max = dist;
       }
     }
     info.h_mean = sum_hq / sum_q;
     clusters_.push_back(info);
+    first = last;
   }
 }
 

@@ -51,11 +51,12 @@ struct PlumeParams {
   double h_plume = 0, h_ef = 0, z1 = 0, z2 = 0, z3 = 0, z4 = 0, kh = 1, u_ef = 0;
 };
 
-// Per-thread work space of the terrain path. The integration keeps only a running sum and
-// maximum, so nothing is stored here at present; it stays in the calls so that a profile
-// can be kept later without changing them.
+// Per-thread work space, reused from call to call so that nothing is allocated per
+// situation. The terrain integration keeps only a running sum and maximum, so zc is not
+// filled at present; the inversion case builds its virtual source in virtual_source.
 struct PathScratch {
   std::vector<double> zc;
+  Source virtual_source;
 };
 
 // Plume height above the source base without (h_plume) and with (h_ef) the terrain step.

@@ -40,7 +40,7 @@ double trapped_plume(const ModelContext& ctx, const RefPoint& point, const Sourc
 // from a virtual source standing on it.
 double penetrating_plume(const ModelContext& ctx, const RefPoint& point, const Source& zdroj,
                          int s_i, double u_i, double phi_i, double zi, double zrel,
-                         double h_ef_lower, const PairGeometry& g) {
+                         double h_ef_lower, const PairGeometry& g, Source& virt) {
   const double z_p = point.z - zdroj.z + point.h;
   if (zrel > z_p) return 0.0;  // the point lies below the inversion
   double z_r = point.z, h_r = point.h;
@@ -51,7 +51,7 @@ double penetrating_plume(const ModelContext& ctx, const RefPoint& point, const S
   const TerrainWeight w =
       get_theta_val(ctx.terrain, ctx.cfg.int_err, zi, z_r, zdroj.x, zdroj.y, point.x, point.y, zi);
 
-  Source virt = zdroj;
+  virt = zdroj;  // reuses the scratch record's storage
   if (zdroj.h > zrel) {
     virt.h = zdroj.h - zrel;  // the stack itself reaches into the upper layer
   } else {
@@ -83,7 +83,7 @@ double penetrating_plume(const ModelContext& ctx, const RefPoint& point, const S
 }  // namespace
 
 double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
-                const PairGeometry& g, PathScratch& /*scratch*/) {
+                const PairGeometry& g, PathScratch& scratch) {
   const MetSeries& met = ctx.met;
   checked_index("eval_inv", "zi", 1, zdroj.met_idx, 1, met.met_num);
   checked_index("eval_inv", "zi", 2, it, 1, met.ntime);
@@ -103,7 +103,8 @@ double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
   const double h2 = zdroj.h + 0.5 * zdroj.qa * std::pow(zdroj.tep_vyd, zdroj.qb);
   const bool trapped = zrel > h || (h > zrel && zrel >= h2);
   if (trapped) return trapped_plume(ctx, point, zdroj, s, met.w_sp[at], met.w_dir[at], zrel, g, p);
-  return penetrating_plume(ctx, point, zdroj, s_i, met.w_sp_i[at], met.w_dir_i[at], zi, zrel, p.h_ef, g);
+  return penetrating_plume(ctx, point, zdroj, s_i, met.w_sp_i[at], met.w_dir_i[at], zi, zrel, p.h_ef, g,
+                           scratch.virtual_source);
 }
 
 }  // namespace kadre
