@@ -65,7 +65,7 @@ std::string hour_date(int t) {
 // One hour of the series: wind, speed, class (or gradient) and the inversion columns.
 struct Hour {
   double phi, u, third;
-  double zi = -9999, phi_i = 0, u_i = 1.5, third_i = 4;
+  double zi = -9999, phi_i = 180, u_i = 3, third_i = 4;
 };
 
 class HourlyRun : public ::testing::Test {
@@ -144,19 +144,35 @@ TEST_F(HourlyRun, ProfileShorterThanTheSeriesIsAReadError) {
   EXPECT_FALSE(std::filesystem::exists(c.dir().file("out/hourly.csv")));
 }
 
+// A second point 60 m up: above the axis of S1 it is evaluated at the axis height (and at
+// that of S2), above the lower lid only when the lid is low.
 TEST_F(HourlyRun, InversionHoursGoThroughTheInversionModel) {
+  c.points("P1 2000 2000 0 1.5\nP2 2000 2000 0 60\n");
   series({{180, 3.0, 4, -9999.5},  // no inversion
           {180, 3.0, 4, 400},      // both plumes trapped below a lid 100 m above the ground
-          {180, 3.0, 4, 330},      // S1 breaks through (point below: 0), S2 trapped under 30 m
+          {180, 3.0, 4, 330, 180, 2.0, 3},  // S1 breaks through a lid at 30 m, S2 is trapped
           {180, 3.0, 4, -9999}},
          true);
   profile({1, 1, 1, 1});
   config(" is_tep_gr = F, inverze = T");
   const auto r = c.run({"2"});
   ASSERT_EQ(r.status, 0) << r.out;
-  const double plain = plume(s1(), 4, 3.0, 180) + plume(s2(), 4, 3.0, 180);
-  const double lid_100 = plume(s1(), 4, 3.0, 180, 1.5, 100) + plume(s2(), 4, 3.0, 180, 1.5, 100);
-  expect_point_files({plain, lid_100, plume(s2(), 4, 3.0, 180, 1.5, 30), plain});
+  const auto both = [](double z1, double z2, double lid) {
+    return plume(s1(), 4, 3.0, 180, z1, lid) + plume(s2(), 4, 3.0, 180, z2, lid);
+  };
+  const double plain = both(1.5, 1.5, kNoLid), lid_100 = both(1.5, 1.5, 100);
+  // Above the lid S1 restarts from a virtual stack 20 m above it with the upper wind
+  // unchanged (the profile factor is 1 at 20 m = u_height), the point 30 m above it.
+  const double upper = plume({2.0, 20.0, 1000.0}, 3, 2.0, 180, 30.0);
+  const std::vector<std::pair<double, double>> hours = {
+      {plain, both(50, 5, kNoLid)},
+      {lid_100, both(50, 5, 100)},
+      {plume(s2(), 4, 3.0, 180, 1.5, 30), upper},
+      {plain, both(50, 5, kNoLid)}};
+  std::string expected = "cas;P1;P2\n";
+  for (std::size_t t = 0; t < hours.size(); ++t)
+    expected += hour_date(int(t) + 1) + ";" + es(hours[t].first) + ";" + es(hours[t].second) + ";\n";
+  EXPECT_EQ(c.output("hourly.csv"), expected);
   EXPECT_NE(es(lid_100), es(plain));
 }
 
