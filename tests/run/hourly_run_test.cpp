@@ -35,8 +35,10 @@ Stack s2(double y = 2000) { return {1.0, 5.0, y - 1500}; }
 // Concentration at a point zr above flat ground for class s (1..5), wind u measured at
 // u_height from direction phi (the point lies due north: downwind for phi = 180). With a lid
 // zl above the ground the single image above the lid is added.
-double plume(const Stack& st, int s, double u, double phi, double zr = 1.5, double zl = kNoLid) {
-  const double lambda = std::fabs(phi - 180.0);
+// With wind rotation the downwind azimuth is 180 - turn.
+double plume(const Stack& st, int s, double u, double phi, double zr = 1.5, double zl = kNoLid,
+             double turn = 0) {
+  const double lambda = std::fabs(phi - (180.0 - turn));
   if (lambda > kLimit) return 0.0;
   const int i = s - 1;
   const double a = lambda * kPi / 180.0;
@@ -132,14 +134,28 @@ TEST_F(HourlyRun, ClassesAsReadAndProfileFactorsGiveTheGaussianPlume) {
                       0.5 * both(3, 8.0, 180)});
 }
 
+// The turning term takes the height above u_height: (50 - 20) / 25 for S1, (5 - 20) / 25 for S2.
+TEST_F(HourlyRun, WindTurnsWithTheHeightAboveUHeight) {
+  series({{180, 3.0, 4}, {185, 3.0, 3}}, false);
+  profile({1, 1});
+  config(" is_tep_gr = F, wind_rotation = T");
+  ASSERT_EQ(c.run().status, 0);
+  const auto both = [](int s, double phi) {
+    return plume(s1(), s, 3.0, phi, 1.5, kNoLid, 1.2) + plume(s2(), s, 3.0, phi, 1.5, kNoLid, -0.6);
+  };
+  expect_point_files({both(4, 180), both(3, 185)});
+}
+
 TEST_F(HourlyRun, ProfileShorterThanTheSeriesIsAReadError) {
   series({{180, 3.0, 4}, {180, 3.0, 4}, {180, 3.0, 4}}, false);
   profile({1, 1});
   config(" is_tep_gr = F");
   const auto r = c.run();
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.out.find(" Chyba cten\xC3\xAD dat ze souboru "), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("emis_PRF.txt."), std::string::npos) << r.out;
+  const std::string message =
+      " Chyba cten\xC3\xAD dat ze souboru emis_PRF.txt.\nZkontrolujte zda v nekterych radcich nechybi data.\n";
+  ASSERT_GE(r.out.size(), message.size());
+  EXPECT_EQ(r.out.substr(r.out.size() - message.size()), message);
   EXPECT_EQ(r.out.find("Vypocet koncentraci"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(c.dir().file("out/hourly.csv")));
 }
