@@ -126,12 +126,18 @@ TEST_F(HourlyRun, ClassesAsReadAndProfileFactorsGiveTheGaussianPlume) {
           {180, 8.0, 3}},    // profile factor 0.5
          false);
   profile({1, 1, 2.5, 1, 0, 0.5, 7});  // records beyond the series are ignored
+  // A third stack above the 200 m limit of the wind profile.
+  c.sources("S1 2000 1000 0 1 0 0 AAA PRF\nS2 2000 1500 0 1 0 0 AAA PRF\nS3 2000 100 0 1 0 0 AAA PRF\n",
+            "S1 2.0 0.5 50 0 20 1 0 0.8 24 0 0\nS2 1.0 0.5 5 0 20 1 0 0.8 24 0 0\n"
+            "S3 3.0 0 250 0 20 1 0 1 24 0 0\n");
   config(" is_tep_gr = F");
   const auto r = c.run({"1"});
   ASSERT_EQ(r.status, 0) << r.out;
-  const auto both = [](int s, double u, double phi) { return plume(s1(), s, u, phi) + plume(s2(), s, u, phi); };
-  expect_point_files({both(4, 3.0, 180), both(1, 1.5, 190), 2.5 * both(5, 6.0, 175), 0.0, 0.0,
-                      0.5 * both(3, 8.0, 180)});
+  const auto all = [](int s, double u, double phi) {
+    return plume(s1(), s, u, phi) + plume(s2(), s, u, phi) + plume({3.0, 250.0, 1900.0}, s, u, phi);
+  };
+  expect_point_files({all(4, 3.0, 180), all(1, 1.5, 190), 2.5 * all(5, 6.0, 175), 0.0, 0.0,
+                      0.5 * all(3, 8.0, 180)});
 }
 
 // The turning term takes the height above u_height: (50 - 20) / 25 for S1, (5 - 20) / 25 for S2.
@@ -144,6 +150,21 @@ TEST_F(HourlyRun, WindTurnsWithTheHeightAboveUHeight) {
     return plume(s1(), s, 3.0, phi, 1.5, kNoLid, 1.2) + plume(s2(), s, 3.0, phi, 1.5, kNoLid, -0.6);
   };
   expect_point_files({both(4, 180), both(3, 185)});
+}
+
+// S1 lies 1000 m and S2 500 m from the point; a distance equal to a limit is evaluated.
+TEST_F(HourlyRun, InfluenceDistanceLimitsTheHourlySeries) {
+  series({{180, 3.0, 4}}, false);
+  profile({1});
+  const double one = plume(s1(), 4, 3.0, 180), two = plume(s2(), 4, 3.0, 180);
+  for (const auto& [limits, expected] :
+       {std::pair<std::string, double>{"infl_dist_min = 500, infl_dist_max = 1000", one + two},
+        {"infl_dist_max = 999.9", two},
+        {"infl_dist_min = 500.1", one}}) {
+    config(" is_tep_gr = F, " + limits);
+    ASSERT_EQ(c.run().status, 0);
+    EXPECT_EQ(c.output("hourly.csv"), "cas;P1\n2015/01/01/01;" + es(expected) + ";\n") << limits;
+  }
 }
 
 TEST_F(HourlyRun, ProfileShorterThanTheSeriesIsAReadError) {
