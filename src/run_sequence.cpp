@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <limits>
 #include <new>
 
 #include "errors.h"
@@ -50,14 +49,7 @@ ResultTables create_result_tables(const InputData& in, bool methodology) {
   if (in.cfg.is_time) {
     const std::size_t outputs = static_cast<std::size_t>(
         std::count_if(in.ref_body.begin(), in.ref_body.end(), [](const RefPoint& p) { return p.is_out; }));
-    const std::size_t hours = static_cast<std::size_t>(in.met.ntime);
-    try {
-      if (outputs != 0 && hours > std::numeric_limits<std::size_t>::max() / sizeof(double) / outputs)
-        throw std::bad_alloc();
-      tables.results_t.assign(hours * outputs, 0.0);
-    } catch (const std::bad_alloc&) {
-      throw RunError("STOP *** Not enough memory to allocate results_t ***\n", true);
-    }
+    tables.results_t = create_results_t(static_cast<std::size_t>(in.met.ntime), outputs);
     tables.c_r.assign(points, 0.0);
     tables.c_m.assign(points, 0.0);
   }
@@ -80,6 +72,20 @@ void write_results(const InputData& in, ResultTables& tables, bool methodology) 
 }
 
 }  // namespace
+
+bool results_t_fits(std::size_t hours, std::size_t outputs) {
+  return outputs == 0 || hours <= std::vector<double>().max_size() / outputs;
+}
+
+std::vector<double> create_results_t(std::size_t hours, std::size_t outputs) {
+  const char* const message = "STOP *** Not enough memory to allocate results_t ***\n";
+  if (!results_t_fits(hours, outputs)) throw RunError(message, true);
+  try {
+    return std::vector<double>(hours * outputs, 0.0);
+  } catch (const std::bad_alloc&) {
+    throw RunError(message, true);
+  }
+}
 
 int thread_count(const std::vector<std::string>& args, int default_threads) {
   if (args.size() < 2) return default_threads;

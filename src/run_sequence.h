@@ -1,5 +1,6 @@
 #pragma once
 // The run sequence: banner, command line, loading, preparation, computation, writing.
+#include <cstddef>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -10,6 +11,14 @@ namespace kadre {
 // counts as absent, then default_threads). Stops with "Neplatna hodnota poctu vlaken."
 // when it is not a positive integer.
 int thread_count(const std::vector<std::string>& args, int default_threads);
+
+// Whether a results_t of hours x outputs values can exist at all. There is no other limit:
+// the table is created whenever memory allows.
+bool results_t_fits(std::size_t hours, std::size_t outputs);
+
+// The zeroed hourly table; stops with the results_t message on standard error when it cannot
+// exist or memory cannot be obtained.
+std::vector<double> create_results_t(std::size_t hours, std::size_t outputs);
 
 // The whole run; stops by throwing RunError.
 void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
