@@ -59,7 +59,7 @@ std::string es(double v) {
 }
 
 std::string hour_date(int t) {
-  char b[16];
+  char b[32];
   std::snprintf(b, sizeof b, "2015/01/01/%02d", t);
   return b;
 }
