@@ -114,8 +114,9 @@ void evaluate_point(const LoopInputs& li, int ip, WorkTables& w, const std::vect
       const std::size_t first = static_cast<std::size_t>(out_column[ip - 1] - 1) * ntime;
       std::copy(w.c_t.begin(), w.c_t.end(), tables.results_t.begin() + first);
     }
+    // A run without any source has no series and so no hours: its maximum stays 0.
     double sum = 0;
-    double largest = -std::numeric_limits<double>::max();
+    double largest = w.c_t.empty() ? 0.0 : -std::numeric_limits<double>::max();
     for (double v : w.c_t) {
       sum += v;
       largest = std::max(largest, v);
