@@ -19,8 +19,10 @@ const std::string kSevenPoints =
 void expect_computation_console(const std::string& out, const std::string& progress) {
   const std::string head = kBanner + kLoading + " Vypocet koncentraci\n" + progress + "\n";
   ASSERT_EQ(out.substr(0, head.size()), head);
-  EXPECT_TRUE(std::regex_match(out.substr(head.size()), std::regex(" {11,14}[0-9]+\\.[0-9]{2} s\n Vypis vysledku\n")))
-      << out.substr(head.size());
+  const std::string rest = out.substr(head.size());
+  // F15.2: the seconds right-aligned in 15 characters, then " s"; no leading blank of its own.
+  EXPECT_TRUE(std::regex_match(rest, std::regex(" +[0-9]+\\.[0-9]{2} s\n Vypis vysledku\n"))) << rest;
+  EXPECT_EQ(rest.find('\n'), 17u) << rest;
 }
 
 class RunConsole : public ::testing::Test {
