@@ -25,6 +25,7 @@ struct WorkTables {
   std::vector<double> th_exceed, td_exceed;         // nphi x 11 x 3
   double ave = 0;
   PathScratch scratch;
+  Source source;  // the worker's copy of the current source; assignment reuses its text storage
 
   WorkTables(const LoopInputs& li) {
     const Settings& cfg = li.in.cfg;
@@ -75,7 +76,8 @@ void evaluate_point(const LoopInputs& li, int ip, WorkTables& w, const std::vect
   const int nu_max = li.wind.nu_max();
   w.reset();
   for (const Source& shared_source : in.zdroje) {
-    Source source = shared_source;
+    w.source = shared_source;
+    Source& source = w.source;
     PairGeometry g;
     g.x = eval_x(point.x, point.y, source.x, source.y);
     if (g.x < cfg.infl_dist_min || g.x > cfg.infl_dist_max) continue;
@@ -114,8 +116,9 @@ void evaluate_point(const LoopInputs& li, int ip, WorkTables& w, const std::vect
       const std::size_t first = static_cast<std::size_t>(out_column[ip - 1] - 1) * ntime;
       std::copy(w.c_t.begin(), w.c_t.end(), tables.results_t.begin() + first);
     }
+    // A run without any source has no series and so no hours: its maximum stays 0.
     double sum = 0;
-    double largest = -std::numeric_limits<double>::max();
+    double largest = w.c_t.empty() ? 0.0 : -std::numeric_limits<double>::max();
     for (double v : w.c_t) {
       sum += v;
       largest = std::max(largest, v);
@@ -173,7 +176,11 @@ void compute_reference_points(const LoopInputs& li, ResultTables& tables, int th
       }
     }
   }
-  if (failure) std::rethrow_exception(failure);
+  if (failure) {
+    // The message of the stop starts on a line of its own, not behind the progress.
+    if (finished > 0) out << "\n";
+    std::rethrow_exception(failure);
+  }
 }
 
 }  // namespace kadre

@@ -64,7 +64,9 @@ void write_results(const InputData& in, ResultTables& tables, bool methodology) 
     for (const RefPoint& p : in.ref_body)
       if (p.is_out) ref_ids.push_back(p.id);
     write_output_time(cfg, ref_ids, in.met.date, tables.results_t, in.met.ntime);
-    for (double& v : tables.c_r) v /= static_cast<double>(in.met.ntime);
+    // Without hours (no source, so no series) the sums stay 0 instead of 0 / 0.
+    if (in.met.ntime > 0)
+      for (double& v : tables.c_r) v /= static_cast<double>(in.met.ntime);
     write_time_average(cfg, in.ref_body, tables.c_r);
     write_time_maximum(cfg, in.ref_body, tables.c_m);
   }

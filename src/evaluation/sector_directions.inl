@@ -2,6 +2,7 @@
 // enough for any rounding, then the exact test of each candidate.
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
 
 namespace kadre {
@@ -9,8 +10,10 @@ namespace kadre {
 template <class Visit>
 void for_each_direction_in_sector(int nphi, double phi_step, double d, double limit, Visit&& visit) {
   if (nphi <= 0) return;
-  if (!(limit >= 0.0) || !std::isfinite(d)) {
-    // No usable window: test every direction (the exact test rejects them all or not).
+  // No usable window when the limit is not a number or negative, or when the axis lies so
+  // many turns away that its rounding reaches a direction step (the margins below would no
+  // longer cover it): then every direction gets the exact test.
+  if (!(limit >= 0.0) || !(std::fabs(d) * 8.0 * DBL_EPSILON < phi_step)) {
     for (int k = 1; k <= nphi; ++k) {
       const double phi = (k - 1) * phi_step;
       const double lambda = std::fmod(std::fabs(phi - d), 360.0);

@@ -103,7 +103,11 @@ MetSeries read_time(const std::string& path, const Settings& cfg,
   met.met_num = static_cast<int>(met_name.size());
   if (met_name.empty()) return met;
 
-  met.ntime = count_hours(path_with_name(path, met_name.front()));
+  const std::string first_path = path_with_name(path, met_name.front());
+  met.ntime = count_hours(first_path);
+  // A series without hours would leave every mean as 0 / 0.
+  if (met.ntime < 1)
+    raise_error("Soubor " + rtrim(first_path) + " s meteorologickou casovou radou neobsahuje zadny zaznam.");
   const std::size_t cells = static_cast<std::size_t>(met.met_num) * met.ntime;
   met.w_dir.assign(cells, 0.0);
   met.w_sp.assign(cells, 0.0);

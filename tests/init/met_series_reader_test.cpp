@@ -122,6 +122,10 @@ TEST(MetSeriesReader, MissingFilesAndNoSeries) {
                      "Soubor " + dir.file("met_BBB.txt") + " s meteorologickou casovou radou neexistuje.");
   EXPECT_INPUT_ERROR(read_time(dir.file("met.txt"), Settings{}, {"BBB", "AAA"}),
                      "Soubor " + dir.file("met_BBB.txt") + " s meteorologickou casovou radou neexistuje.");
+  dir.write("met_CCC.txt", "! comment lines only\n");
+  EXPECT_INPUT_ERROR(read_time(dir.file("met.txt"), Settings{}, {"CCC", "AAA"}),
+                     "Soubor " + dir.file("met_CCC.txt") +
+                         " s meteorologickou casovou radou neobsahuje zadny zaznam.");
   const MetSeries none = read_time(dir.file("nothing.txt"), Settings{}, {});
   EXPECT_EQ(none.met_num, 0);
   EXPECT_EQ(none.ntime, 0);
