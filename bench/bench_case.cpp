@@ -157,8 +157,12 @@ void write_rose(const fs::path& path, double prevailing, FixedRandom& rng) {
                                                0.14, 0.22, 0.09, 0.10, 0.06};
   std::vector<double> weight(kDirections);
   double total = 0;
-  for (int k = 0; k < kDirections; ++k) total += weight[k] = prevailing_weight(k * 10.0, prevailing) * rng.uniform(0.85, 1.15);
-  std::vector<std::string> lines{"! wind rose, percent per direction, then the calm", std::to_string(kDirections)};
+  for (int k = 0; k < kDirections; ++k) {
+    weight[k] = prevailing_weight(k * 10.0, prevailing) * rng.uniform(0.85, 1.15);
+    total += weight[k];
+  }
+  std::vector<std::string> lines{"! wind rose, percent per direction, then the calm",
+                                 std::to_string(kDirections)};
   for (double share : kClassShare) {
     std::string line;
     for (double w : weight) line += text("%.4f ", share * 100.0 * 0.92 * w / total);
@@ -185,7 +189,8 @@ std::vector<Hour> calendar(int hours) {
 
 void write_met_series(const fs::path& path, const std::vector<Hour>& hours, double prevailing,
                       FixedRandom& rng) {
-  std::vector<std::string> lines{"! year month day hour wind_dir wind_speed temp_gradient zi dir_i speed_i gradient_i"};
+  std::vector<std::string> lines{
+      "! year month day hour wind_dir wind_speed temp_gradient zi dir_i speed_i gradient_i"};
   for (std::size_t t = 0; t < hours.size(); ++t) {
     const Hour& h = hours[t];
     const bool night = h.hour < 6 || h.hour > 19;
@@ -275,7 +280,8 @@ void write_hourly_case(const fs::path& dir, const CaseSize& size, const fs::path
   write_profiles(input, hours);
   if (size.cooling_towers > 0) write_climate(input / "climate.txt");
   // A few points with hourly output keep the result files small.
-  write_file(input / "output_points.txt", {"R000_000", text("R%03d_%03d", size.receptors_y / 2, size.receptors_x / 2)});
+  write_file(input / "output_points.txt",
+             {"R000_000", text("R%03d_%03d", size.receptors_y / 2, size.receptors_x / 2)});
   std::vector<std::string> config = kConfigHead;
   if (size.cooling_towers > 0) config.push_back("  chl_v_file = 'climate.txt'");
   config.insert(config.end(),
