@@ -1,0 +1,75 @@
+#include "work_count.h"
+
+#include <exception>
+#include <sstream>
+
+#include "evaluation/wind_rose_evaluation.h"
+#include "init/read_input_data.h"
+#include "model/read_param.h"
+
+namespace kadre::bench {
+
+namespace {
+
+// The situations evaluate_conc evaluates for one pair: the same classes, speeds, plume
+// heights and wind-rotated axis, counted instead of computed.
+long long sector_evaluations(const ModelContext& ctx, const WindClasses& wind, int ip,
+                             const Source& source, const PairGeometry& g) {
+  constexpr double kWindRoseHeight = 10.0;
+  const double limit = source.typ_zdroje == 1 ? ctx.par.uhel_limit_b : ctx.par.uhel_limit_pl;
+  long long count = 0;
+  for (int i = 1; i <= 5; ++i) {
+    for (int j = 1; j <= wind.nu[i - 1]; ++j) {
+      const PlumeParams p = evaluate_par(ctx, source, i, ip, wind.u_range[j - 1], kWindRoseHeight, 0.0, g);
+      const double d = ctx.cfg.wind_rotation ? g.delta - (p.h_plume - kWindRoseHeight) / 25.0 : g.delta;
+      for_each_direction_in_sector(ctx.cfg.nphi, ctx.cfg.phi_step, d, limit,
+                                   [&count](int, double, double) { ++count; });
+    }
+  }
+  return count;
+}
+
+}  // namespace
+
+WorkCount count_work(const std::string& config_file, int threads) {
+  std::ostringstream discard;
+  const InputData in = read_input_data(config_file, discard);
+  const ModelParams par = read_param(in.cfg);
+  const Settings& cfg = in.cfg;
+  const bool methodology = cfg.methodology();
+  WindClasses wind;
+  if (methodology) wind = u_range_gen(cfg.is_max_abs, par);
+  const ModelContext ctx = make_model_context(in, par);
+
+  const int points = static_cast<int>(in.ref_body.size());
+  long long pairs = 0, evaluations = 0;
+  std::exception_ptr failure;
+#pragma omp parallel for schedule(dynamic, 4) num_threads(threads) reduction(+ : pairs, evaluations)
+  for (int ip = 1; ip <= points; ++ip) {
+    try {
+      const RefPoint& point = in.ref_body[ip - 1];
+      PathScratch scratch;
+      for (const Source& source : in.zdroje) {
+        PairGeometry g;
+        g.x = eval_x(point.x, point.y, source.x, source.y);
+        if (g.x < cfg.infl_dist_min || g.x > cfg.infl_dist_max) continue;
+        ++pairs;
+        if (!methodology) continue;
+        eval_theta_delta(ctx, point.x, point.y, point.z, source.x, source.y, source.z, g, scratch);
+        evaluations += sector_evaluations(ctx, wind, ip, source, g);
+      }
+    } catch (...) {
+#pragma omp critical(bench_failure)
+      if (!failure) failure = std::current_exception();
+    }
+  }
+  if (failure) std::rethrow_exception(failure);
+
+  WorkCount count;
+  count.pairs = pairs;
+  count.sector_evaluations = evaluations;
+  count.hours = cfg.is_time ? in.met.ntime : 0;
+  return count;
+}
+
+}  // namespace kadre::bench
