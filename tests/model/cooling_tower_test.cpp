@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "model/dispersion_model.h"
@@ -134,6 +135,25 @@ TEST(CoolingTowerRise, NoClassCanMakeTheRiseNotANumber) {
   const auto ctx = w.ctx();
   const double h = hef(ctx, w.tower, 4, 4, 10, 800, 0).h_plume;
   EXPECT_NEAR(h - 120, 0.5 * (single - 120), 1e-9);
+}
+
+// The coarse wind class that picks the tower's air stream comes from the wind at 10 m by
+// the power law, not from the wind at the top or at the measuring height.
+TEST(CoolingTowerRise, AirStreamChosenByTheTenMetreWind) {
+  TowerWorld w;  // class_w_sp_ue = (3, 6); class 4 has u_p = 0.3
+  const std::array<double, 3> stream{8000, 4000, 2000};
+  for (int c = 1; c <= 3; ++c) w.climate.vch1[ClimateTables::index(4, 4, c)] = stream[c - 1];
+  const auto ctx = w.ctx();
+  auto expected = [&w, &stream](double u, double z_ref, int c) {
+    TowerCase k;
+    k.vol2 = stream[c - 1];
+    return 120 + tower_rise(w.par, k, 4, u_h(120, u, z_ref, w.par.u_p[3]), 800);
+  };
+  // 5 m/s at 10 m: class 2 (at the top it would be about 10.5 m/s, class 3).
+  EXPECT_NEAR(hef(ctx, w.tower, 4, 5, 10, 800, 0).h_plume, expected(5, 10, 2), 1e-9);
+  // 5 m/s measured at 100 m is 5 x 0.1^0.3 = 2.5 m/s at 10 m: class 1.
+  EXPECT_NEAR(hef(ctx, w.tower, 4, 5, 100, 800, 0).h_plume, expected(5, 100, 1), 1e-9);
+  EXPECT_GT(expected(5, 10, 2), expected(5, 10, 3) + 1);
 }
 
 TEST(CoolingTowerRise, NegativeTenMetreWindStops) {

@@ -79,6 +79,22 @@ TEST(GetSgm0, LineSourceWindAlongAndAcross) {
   EXPECT_NEAR(sz0, 0.3 * std::pow(4 * std::sqrt(2.0), 0.8), 1e-12);
 }
 
+// The angle between wind and line folds into 0..90 the same way from every quadrant:
+// 40, 140, 220 and 320 degrees from the line all act as 40.
+TEST(GetSgm0, LineSourceAngleFoldsFromEveryQuadrant) {
+  const Source line = line_along_y(200, 8, 3);
+  double sy40, sz40;
+  get_sgm0(line, 40, 0.3, 0.8, sy40, sz40);
+  const double a = 40 * 3.141592653589793 / 180;
+  EXPECT_DOUBLE_EQ(sy40, (8 * std::cos(a) + 200 * std::sin(a)) / 2.5066282746310002);
+  for (double phi : {140.0, 220.0, 320.0}) {
+    double sy0, sz0;
+    get_sgm0(line, phi, 0.3, 0.8, sy0, sz0);
+    EXPECT_EQ(sy0, sy40) << phi;
+    EXPECT_EQ(sz0, sz40) << phi;
+  }
+}
+
 TEST(GetSgm0, InvalidSourceTypeStops) {
   Source s;
   s.typ_zdroje = 4;

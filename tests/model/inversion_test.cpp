@@ -188,6 +188,51 @@ TEST(EvalInv, TerrainAboveTheInversionIsTheUpperLayersGround) {
   EXPECT_NEAR(w.inv() / expected, 1.0, 1e-9);
 }
 
+// A plume height equal to the inversion penetrates; above it, a test height equal to the
+// inversion traps.
+TEST(EvalInv, BoundariesOfTrappedAndPenetrating) {
+  InversionWorld w;  // cold stack of 50 m: H = 50; point 1.5 m above the ground
+  w.met.zi = {50};
+  EXPECT_EQ(w.inv(), 0);  // H = zrel: penetrates, the point is below the inversion
+  w.met.zi = {std::nextafter(50.0, 100.0)};
+  EXPECT_GT(w.inv(), 0);  // zrel > H: trapped
+  w.hot(10);
+  w.par.ks[3] = 20;  // H about 115 > zrel; H2 = 50 + 0.5 x 10 x 4^0.5 = 60
+  w.met.zi = {60};
+  const Source held = test::cold_stack(5000, 5000, 60);
+  EXPECT_NEAR(w.inv() / w.below_lid(held, 60), 1.0, 1e-12);  // zrel = H2: trapped, held at 60
+  w.met.zi = {std::nextafter(60.0, 0.0)};
+  EXPECT_EQ(w.inv(), 0);  // zrel < H2: penetrates
+}
+
+// A plume below the lid lifted above it by the terrain step is held at the lid.
+TEST(EvalInv, EffectiveHeightAboveTheLidIsHeldAtIt) {
+  InversionWorld w;
+  w.met.zi = {60};
+  w.g.zmax = 40;  // (1 - 0.5) x 50 < 40: h_ef = 40 + 25 = 65 > 60
+  const double c = w.inv();
+  w.g.zmax = 0;
+  const Source held = test::cold_stack(5000, 5000, 60);
+  EXPECT_NEAR(c / w.below_lid(held, 60), 1.0, 1e-12);
+}
+
+// With the wind turning, a trapped plume uses its height held at the lid.
+TEST(EvalInv, TrappedPlumeTurnsTheWindWithTheHeldHeight) {
+  InversionWorld w;
+  w.cfg.wind_rotation = true;
+  w.hot(10);
+  w.par.ks[3] = 20;
+  w.met.zi = {60};
+  const double c = w.inv();
+  // 60 m held plume: (60 - 10) / 25 = 2 degrees between the wind and the point.
+  const Source held = test::cold_stack(5000, 5000, 60);
+  const ModelContext ctx = w.ctx();
+  PlumeParams p = evaluate_par(ctx, held, 4, 1, 4, 10, 60, w.g);
+  p.kh = 1;
+  const double expected = evaluate_gauss(ctx, 4, held, w.g.x, w.g.theta, 2, p, 270, true);
+  EXPECT_NEAR(c / expected, 1.0, 1e-12);
+}
+
 TEST(EvalInv, InvalidClassesAndHoursStop) {
   InversionWorld w;
   w.met.tridy_st_i = {9};

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "model_world.h"
 #include "support/test_support.h"
 
@@ -37,6 +39,19 @@ TEST(URangeGen, FineGridHoldsSinglePrecisionValuesAndClassCounts) {
   EXPECT_EQ(wc.u_range[51], 15.0);
   for (std::size_t k = 0; k < wc.u_range.size(); ++k)
     EXPECT_EQ(wc.u_range[k], static_cast<double>(static_cast<float>(wc.u_range[k]))) << k;
+}
+
+// The middle run is 3 + 0.2 k with both the product and the sum rounded to single
+// precision: k = 13 and 18 land one step above the nearest single value of 5.6 and 6.6.
+TEST(URangeGen, MiddleRunRoundsProductAndSumInSinglePrecision) {
+  test::ModelWorld w;
+  const WindClasses wc = u_range_gen(true, w.par);
+  const std::array<double, 20> expected{
+      3.2000000476837158, 3.4000000953674316, 3.5999999046325684, 3.7999999523162842, 4.0,
+      4.1999998092651367, 4.4000000953674316, 4.5999999046325684, 4.8000001907348633, 5.0,
+      5.1999998092651367, 5.4000000953674316, 5.6000003814697266, 5.8000001907348633, 6.0,
+      6.1999998092651367, 6.4000000953674316, 6.6000003814697266, 6.8000001907348633, 7.0};
+  for (std::size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(wc.u_range[16 + k], expected[k]) << k + 1;
 }
 
 TEST(URangeGen, ThreeClassesCountedAgainstClassLimits) {

@@ -59,6 +59,17 @@ TEST(Integrace, RidgesAboveThePointsLevelCountTwiceAgainst) {
   EXPECT_EQ(ridge_path(-50).zmax, 40);
 }
 
+// Only the sampled grid elevations are raised to z_min; the two ends keep their own
+// elevations in the highest point of the profile.
+TEST(Integrace, EndsBelowTheLowestGroundAreNotRaised) {
+  const TerrainGrid grid = row_grid({-30, -30, -30, -30});
+  const PathIntegral short_path = integrace(grid, 25, -20, -10, 0, 0, 20, 0, 0);
+  EXPECT_EQ(short_path.zmax, 10);  // -10 - (-20), not 0 - (-20)
+  EXPECT_DOUBLE_EQ(short_path.theta_raw, 0.5);
+  const PathIntegral long_path = integrace(grid, 25, -20, -10, 0, 0, 60, 0, 0);
+  EXPECT_EQ(long_path.zmax, 20);  // the samples at -30 count as 0
+}
+
 TEST(GetThetaVal, KeepsOnlyPositiveWeightsOfRisingPaths) {
   const TerrainGrid grid = row_grid({0, 200, 40, 40});
   const TerrainWeight negative = get_theta_val(grid, 25, 0, 40, 0, 0, 60, 0, 0);

@@ -52,6 +52,30 @@ TEST(Fz1, InterpolatesAndScalesByClassAndWind) {
                    "hodnotam.\n");
 }
 
+// The nearest node decides the bracketing pair even in a table whose heights are not in
+// order; of two equally near nodes the first counts.
+TEST(Fz1, NearestNodeChoosesTheIntervalFirstOfEqualDistances) {
+  test::ModelWorld w;
+  // Heights 0, 200, 100, 300, 400, ...; values 0.9, 0.5, 0.7, 0.1, 0.2, ...
+  auto set = [&w](int node, double height, double value) {
+    w.par.fz[2 * (node - 1)] = height;
+    w.par.fz[2 * (node - 1) + 1] = value;
+  };
+  set(1, 0, 0.9);
+  set(2, 200, 0.5);
+  set(3, 100, 0.7);
+  set(4, 300, 0.1);
+  for (int node = 5; node <= 26; ++node) set(node, 100.0 * (node - 1), 0.2);
+  const double k12 = static_cast<double>(2.247f);
+  // z = 150 is 50 m from node 2 (200) and from node 3 (100): node 2, above z, so the pair
+  // is (1, 2): 0.9 + (0.5 - 0.9) x 150 / 200 = 0.6 (node 3 would give the pair (3, 4), 0.55).
+  EXPECT_DOUBLE_EQ(fz1(w.par, 150, 1, 1), 0.6 * k12);
+  // z = 120 is nearest node 3 (100), below z: the pair (3, 4), 0.7 + (0.1 - 0.7) x 20 / 200.
+  EXPECT_DOUBLE_EQ(fz1(w.par, 120, 1, 1), 0.64 * k12);
+  // z = 190 is nearest node 2 (200), above z: the pair (1, 2).
+  EXPECT_DOUBLE_EQ(fz1(w.par, 190, 1, 1), (0.9 - 0.4 * 190 / 200) * k12);
+}
+
 TEST(GetKh, TerrainFactorOnlyForPointsAboveTheAxis) {
   test::ModelWorld w;
   // Axis at 100 + 300 = 400 m; point terrain at 600 m: 1 - (fz(400) - fz(600)) in class 1.
