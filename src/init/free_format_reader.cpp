@@ -13,8 +13,10 @@ namespace {
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 bool parse_integer(std::string_view s, long long lo, long long hi, long long& out) {
-  if (!s.empty() && s[0] == '+') s.remove_prefix(1);
-  if (s.empty()) return false;
+  // One optional sign: from_chars would accept the minus of "+-5" after the plus is gone.
+  const bool plus = !s.empty() && s[0] == '+';
+  if (plus) s.remove_prefix(1);
+  if (s.empty() || (plus && s[0] == '-')) return false;
   long long v = 0;
   const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
   if (ec != std::errc() || end != s.data() + s.size() || v < lo || v > hi) return false;
@@ -170,6 +172,23 @@ bool FreeFormatReader::next_token(Token& tok, bool& statement_ended) {
     break;
   }
   comma_means_null_ = false;
+  // r*value and r* (r null items): r is unsigned digits; the value may be quoted.
+  {
+    std::size_t p = pos_;
+    while (p < data_.size() && data_[p] >= '0' && data_[p] <= '9') ++p;
+    long long r = 0;
+    if (p > pos_ && p < data_.size() && data_[p] == '*' &&
+        parse_integer(std::string_view(data_).substr(pos_, p - pos_), 1,
+                      std::numeric_limits<int>::max(), r)) {
+      tok.repeat = static_cast<long>(r);
+      pos_ = p + 1;
+      if (pos_ >= data_.size() || is_blank(data_[pos_]) || data_[pos_] == ',' ||
+          data_[pos_] == '/' || data_[pos_] == '\n') {
+        tok.null = true;
+        return true;
+      }
+    }
+  }
   const std::size_t start = pos_;
   if (data_[pos_] == '\'' || data_[pos_] == '"') {
     const char q = data_[pos_++];
@@ -194,16 +213,6 @@ bool FreeFormatReader::next_token(Token& tok, bool& statement_ended) {
            data_[pos_] != '/' && data_[pos_] != '\n')
       ++pos_;
     tok.value = std::string_view(data_).substr(start, pos_ - start);
-    // r*value and r* (r null items)
-    const auto star = tok.value.find('*');
-    if (star != std::string_view::npos && star > 0) {
-      long long r = 0;
-      if (parse_integer(tok.value.substr(0, star), 1, std::numeric_limits<int>::max(), r)) {
-        tok.repeat = static_cast<long>(r);
-        tok.value = tok.value.substr(star + 1);
-        if (tok.value.empty()) tok.null = true;
-      }
-    }
   }
   return true;
 }

@@ -62,6 +62,21 @@ TEST(FreeFormatReader, NullsRepeatsAndSlash) {
   EXPECT_EQ(b, -1);
 }
 
+TEST(FreeFormatReader, RepeatedQuotedTextAndSignedRepeatCounts) {
+  auto r = R::from_text("2*'a b' x\n");
+  std::string a, b, c;
+  ASSERT_EQ(r.read({R::text(a), R::text(b), R::text(c)}), ReadStatus::ok);
+  EXPECT_EQ(a, "a b");
+  EXPECT_EQ(b, "a b");
+  EXPECT_EQ(c, "x");
+  // A repeat count is unsigned; a sign makes the whole item a (bad) number.
+  int i = 0;
+  EXPECT_EQ(R::from_text("+2*5\n").read({R::integer(i), R::integer(i)}), ReadStatus::bad_value);
+  EXPECT_EQ(R::from_text("+-5\n").read({R::integer(i)}), ReadStatus::bad_value);
+  EXPECT_EQ(R::from_text("-5\n").read({R::integer(i)}), ReadStatus::ok);
+  EXPECT_EQ(i, -5);
+}
+
 TEST(FreeFormatReader, TextIsCutAndQuotesDoubled) {
   auto r = R::from_text("ABCDEF 'it''s'\n");
   std::string a, b;

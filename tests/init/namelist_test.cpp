@@ -89,7 +89,7 @@ TEST(Namelist, Integers) {
   EXPECT_EQ(v.count, -12);
   EXPECT_EQ(v.parse("&init count = +8 /"), S::ok);
   EXPECT_EQ(v.count, 8);
-  for (const char* bad : {"2.5", "60.0", "1e3", "x", "'3'", "3000000000", "--1"})
+  for (const char* bad : {"2.5", "60.0", "1e3", "x", "'3'", "3000000000", "--1", "+-1"})
     EXPECT_EQ(v.parse(std::string("&init count = ") + bad + " /"), S::bad) << bad;
   EXPECT_EQ(v.parse("&init count = 1, 2 /"), S::bad);  // a scalar takes one value
 }
