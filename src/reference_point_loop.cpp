@@ -25,6 +25,7 @@ struct WorkTables {
   std::vector<double> th_exceed, td_exceed;         // nphi x 11 x 3
   double ave = 0;
   PathScratch scratch;
+  InitialSpreadCache spreads;
   Source source;  // the worker's copy of the current source; assignment reuses its text storage
 
   WorkTables(const LoopInputs& li) {
@@ -87,7 +88,7 @@ void evaluate_point(const LoopInputs& li, int ip, WorkTables& w, const std::vect
         w.c_t[t - 1] += time_eval_conc(li.ctx, in.profiles, t, ip, source, g, w.scratch);
     }
     if (li.methodology) {
-      evaluate_conc(li.ctx, li.wind, ip, source, g, w.c_out.data());
+      evaluate_conc(li.ctx, li.wind, ip, source, g, w.c_out.data(), w.spreads);
       add_into(w.c, w.c_out);
       if (cfg.is_daily) {
         daily(w.c_out, source.daily_hours, li.daily_type, w.cd_pom);

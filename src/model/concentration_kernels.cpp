@@ -56,22 +56,30 @@ double gauss_plume_factor(double sigma_y, double sigma_z, double xs, double ys, 
   return c;
 }
 
+double gauss_with_initial_spreads(const ModelContext& ctx, int s, const Source& zdroj, double x,
+                                  double theta, double lambda, const PlumeParams& p, double sy0,
+                                  double sz0, bool lid) {
+  const ModelParams& par = ctx.par;
+  const double a = lambda * kPi / 180;
+  const double xs = x * std::cos(a);
+  const double ys = x * std::sin(a);
+  double sigma_y, sigma_z;
+  get_sgm(xs, par.ay[s - 1], par.by[s - 1], par.az[s - 1], par.bz[s - 1], sy0, sz0, sigma_y, sigma_z);
+  double c = gauss_plume_factor(sigma_y, sigma_z, xs, ys, par.k_u, zdroj.v, theta, p, lid);
+  c = c * zdroj.emis_fact;
+  c = c * (zdroj.m + zdroj.m_no * fac_no(ctx.cfg.is_no, xs, par.k_p[s - 1], p.u_ef));
+  return c;
+}
+
 double evaluate_gauss(const ModelContext& ctx, int s, const Source& zdroj, double x, double theta,
                       double lambda, const PlumeParams& p, double phi, bool lid) {
   const ModelParams& par = ctx.par;
   check_class("evaluate_gauss", "ay", s);
   const double limit = zdroj.typ_zdroje == 1 ? par.uhel_limit_b : par.uhel_limit_pl;
   if (!(lambda <= limit || lambda >= 360 - limit)) return 0.0;
-  const double a = lambda * kPi / 180;
-  const double xs = x * std::cos(a);
-  const double ys = x * std::sin(a);
-  double sy0, sz0, sigma_y, sigma_z;
+  double sy0, sz0;
   get_sgm0(zdroj, phi, par.az[s - 1], par.bz[s - 1], sy0, sz0);
-  get_sgm(xs, par.ay[s - 1], par.by[s - 1], par.az[s - 1], par.bz[s - 1], sy0, sz0, sigma_y, sigma_z);
-  double c = gauss_plume_factor(sigma_y, sigma_z, xs, ys, par.k_u, zdroj.v, theta, p, lid);
-  c = c * zdroj.emis_fact;
-  c = c * (zdroj.m + zdroj.m_no * fac_no(ctx.cfg.is_no, xs, par.k_p[s - 1], p.u_ef));
-  return c;
+  return gauss_with_initial_spreads(ctx, s, zdroj, x, theta, lambda, p, sy0, sz0, lid);
 }
 
 }  // namespace kadre

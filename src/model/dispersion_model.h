@@ -91,6 +91,11 @@ PlumeParams evaluate_par(const ModelContext& ctx, const Source& zdroj, int s, in
 // Concentration [ug/m3] for wind direction phi at angle lambda; 0 outside the sector.
 double evaluate_gauss(const ModelContext& ctx, int s, const Source& zdroj, double x, double theta,
                       double lambda, const PlumeParams& p, double phi, bool lid);
+// The concentration formula of evaluate_gauss for a direction known to lie in the sector,
+// with the initial spreads sy0, sz0 of get_sgm0 for this source, class and direction given.
+double gauss_with_initial_spreads(const ModelContext& ctx, int s, const Source& zdroj, double x,
+                                  double theta, double lambda, const PlumeParams& p, double sy0,
+                                  double sz0, bool lid);
 // Concentration of an inversion hour it (from 1) of the source's series.
 double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
                 const PairGeometry& g, PathScratch& scratch);
