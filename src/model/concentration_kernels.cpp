@@ -9,6 +9,14 @@ namespace kadre {
 namespace {
 constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 6.283185307179586;
+
+// m_no x fac_no. Where the exponent of fac_no is not positive its exponential lies in [0, 1],
+// so fac_no lies in [+0, 0.9] and with m_no = 0 the product is exactly m_no x 0: the
+// exponential is skipped then. Any other exponent (not a number, positive) takes the formula.
+double converted_emission(bool on, double m_no, double xs, double k, double u) {
+  if (m_no == 0 && on && -xs * k / u <= 0) return m_no * 0.0;
+  return m_no * fac_no(on, xs, k, u);
+}
 }  // namespace
 
 double fac_no(bool on, double xs, double k, double u) {
@@ -45,9 +53,12 @@ double gauss_plume_factor(double sigma_y, double sigma_z, double xs, double ys, 
                    std::exp(-(ys * ys) / (2 * (sigma_y * sigma_y))) *
                    std::exp(-k_u * xs / p.u_ef) * p.kh;
   const double d1 = p.z1 - p.h_ef, d2 = p.z2 + p.h_ef, d3 = p.z3 - p.h_ef;
+  // With theta = 0 the third term is +-0 whenever its exponent is a number (the exponential
+  // lies in [0, 1]) and adding it to the non-negative sum changes nothing: it is skipped.
+  const double arg3 = -(d3 * d3) / two_sz2;
+  const double third = theta == 0 && !std::isnan(arg3) ? 0.0 : theta * std::exp(arg3);
   const double vert = std::exp(-(d1 * d1) / two_sz2) +
-                      (1 - theta) * std::exp(-(d2 * d2) / two_sz2) +
-                      theta * std::exp(-(d3 * d3) / two_sz2);
+                      (1 - theta) * std::exp(-(d2 * d2) / two_sz2) + third;
   double c = a * vert;
   if (lid) {
     const double d4 = p.h_ef + p.z4;
@@ -67,7 +78,7 @@ double gauss_with_initial_spreads(const ModelContext& ctx, int s, const Source& 
   get_sgm(xs, par.ay[s - 1], par.by[s - 1], par.az[s - 1], par.bz[s - 1], sy0, sz0, sigma_y, sigma_z);
   double c = gauss_plume_factor(sigma_y, sigma_z, xs, ys, par.k_u, zdroj.v, theta, p, lid);
   c = c * zdroj.emis_fact;
-  c = c * (zdroj.m + zdroj.m_no * fac_no(ctx.cfg.is_no, xs, par.k_p[s - 1], p.u_ef));
+  c = c * (zdroj.m + converted_emission(ctx.cfg.is_no, zdroj.m_no, xs, par.k_p[s - 1], p.u_ef));
   return c;
 }
 
