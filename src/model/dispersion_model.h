@@ -136,6 +136,6 @@ double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
                 const PairGeometry& g, PathScratch& scratch);
 // eval_inv with the pair's factors, filled for this source with z_ref = cfg.u_height.
 double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
-                const PairGeometry& g, PathScratch& scratch, PairFactors& f);
+                const PairGeometry& g, PathScratch& scratch, const PairFactors& f);
 
 }  // namespace kadre

@@ -116,7 +116,7 @@ double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
 }
 
 double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
-                const PairGeometry& g, PathScratch& scratch, PairFactors& f) {
+                const PairGeometry& g, PathScratch& scratch, const PairFactors& f) {
   return inversion_hour(ctx, it, ip, zdroj, g, scratch, &f);
 }
 
