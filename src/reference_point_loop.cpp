@@ -25,6 +25,8 @@ struct WorkTables {
   std::vector<double> th_exceed, td_exceed;         // nphi x 11 x 3
   double ave = 0;
   PathScratch scratch;
+  InitialSpreadCache spreads;
+  PairFactors factors;
   Source source;  // the worker's copy of the current source; assignment reuses its text storage
 
   WorkTables(const LoopInputs& li) {
@@ -83,11 +85,12 @@ void evaluate_point(const LoopInputs& li, int ip, WorkTables& w, const std::vect
     if (g.x < cfg.infl_dist_min || g.x > cfg.infl_dist_max) continue;
     eval_theta_delta(li.ctx, point.x, point.y, point.z, source.x, source.y, source.z, g, w.scratch);
     if (cfg.is_time) {
+      fill_pair_factors(li.ctx, source, cfg.u_height, g.x, w.factors);
       for (int t = 1; t <= in.met.ntime; ++t)
-        w.c_t[t - 1] += time_eval_conc(li.ctx, in.profiles, t, ip, source, g, w.scratch);
+        w.c_t[t - 1] += time_eval_conc(li.ctx, in.profiles, t, ip, source, g, w.scratch, w.factors);
     }
     if (li.methodology) {
-      evaluate_conc(li.ctx, li.wind, ip, source, g, w.c_out.data());
+      evaluate_conc(li.ctx, li.wind, ip, source, g, w.c_out.data(), w.spreads);
       add_into(w.c, w.c_out);
       if (cfg.is_daily) {
         daily(w.c_out, source.daily_hours, li.daily_type, w.cd_pom);

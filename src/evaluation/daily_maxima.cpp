@@ -37,17 +37,29 @@ void daily(std::span<const double> c, double f, DailyType type, std::span<double
   if (out.size() != c.size())
     stop_with_lines({"daily: vysledne pole ma " + std::to_string(out.size()) + " prvku misto " +
                      std::to_string(c.size())});
-  // Operation order as in the relations: coefficient, then f, then division by 24.
+  // Operation order as in the relations: coefficient, then f, then division by 24. Most
+  // situations lie outside the plume sector and hold +0: their result, the same expression
+  // for v = +0, is computed once.
   if (type == DailyType::pm10) {
+    const double zero = 0.0 * kPm10Linear * f / kHoursPerDay;
     for (std::size_t e = 0; e < c.size(); ++e) {
       const double v = c[e];
+      if (v == 0 && !std::signbit(v)) {
+        out[e] = zero;
+        continue;
+      }
       out[e] = v <= kPm10Threshold ? v * kPm10Linear * f / kHoursPerDay
                                    : kPm10Coef * std::pow(std::log(v), kPm10Power) * f / kHoursPerDay;
     }
     return;
   }
+  const double zero = 0.0 * kSo2Linear * f / kHoursPerDay;
   for (std::size_t e = 0; e < c.size(); ++e) {
     const double v = c[e];
+    if (v == 0 && !std::signbit(v)) {
+      out[e] = zero;
+      continue;
+    }
     out[e] = v <= kSo2Threshold ? v * kSo2Linear * f / kHoursPerDay
                                 : (v * kSo2Slope + kSo2Offset) * f / kHoursPerDay;
   }

@@ -5,8 +5,9 @@
 
 namespace kadre {
 
-// Hour t counts from 1. The source copy receives the hour's emission factor.
+// Hour t counts from 1. The source copy receives the hour's emission factor. factors must
+// have been filled by fill_pair_factors for this source, g.x and z_ref = cfg.u_height.
 double time_eval_conc(const ModelContext& ctx, const EmissionProfiles& profiles, int t, int ip,
-                      Source& source, const PairGeometry& g, PathScratch& scratch);
+                      Source& source, const PairGeometry& g, PathScratch& scratch, PairFactors& factors);
 
 }  // namespace kadre

@@ -28,7 +28,15 @@ void get_sgm(double x, double ay, double by, double az, double bz, double sy0, d
   sz = az * std::pow(x, bz) + sz0;
 }
 
+double line_azimuth(const Source& zdroj) { return get_delta_val(zdroj.x1, zdroj.y1, zdroj.x2, zdroj.y2); }
+
 void get_sgm0(const Source& zdroj, double phi, double az_s, double bz_s, double& sy0, double& sz0) {
+  const double azimuth = zdroj.typ_zdroje == 3 ? line_azimuth(zdroj) : 0.0;
+  get_sgm0_with_azimuth(zdroj, azimuth, phi, az_s, bz_s, sy0, sz0);
+}
+
+void get_sgm0_with_azimuth(const Source& zdroj, double azimuth, double phi, double az_s, double bz_s,
+                           double& sy0, double& sz0) {
   switch (zdroj.typ_zdroje) {
     case 1:
       sy0 = 0;
@@ -39,8 +47,7 @@ void get_sgm0(const Source& zdroj, double phi, double az_s, double bz_s, double&
       sz0 = az_s * std::pow(zdroj.length * 0.5, bz_s);
       return;
     case 3: {
-      const double line_azimuth = get_delta_val(zdroj.x1, zdroj.y1, zdroj.x2, zdroj.y2);
-      const double a = fold_to_quadrant(std::fabs(phi - line_azimuth));
+      const double a = fold_to_quadrant(std::fabs(phi - azimuth));
       const double a_r = a * kPi / 180;
       const double w = zdroj.width, l = zdroj.length;
       sy0 = (w * std::cos(a_r) + l * std::sin(a_r)) / kSqrtTwoPi;

@@ -3,6 +3,7 @@
 // evaluations call it. Everything here is a pure function of its arguments and of the
 // read-only model context, safe to call from many threads at once. Stability classes run
 // 1..5; reference points (ip) and hours (it) count from 1.
+#include <array>
 #include <vector>
 
 #include "init/input_data.h"
@@ -64,6 +65,30 @@ struct PlumeHeight {
   double h_plume = 0, h_ef = 0;
 };
 
+// The factors of the plume height of a source in one class that do not depend on the wind
+// speed, for winds measured at z_ref and the distance x: the profile factors of the wind at
+// the stack top (zdroj.h) and at 10 m, q^b of the heat output and the growth factor of the rise.
+struct RiseFactors {
+  double stack_top = 1, ten_metre = 1, q_pow_b = 0, growth = 1;
+};
+
+RiseFactors rise_factors(const ModelContext& ctx, const Source& zdroj, int s, double z_ref, double x);
+
+// What the hourly evaluation of one (point, source) pair computes again and again without it
+// depending on the hour: the rise factors of every class for winds measured at z_ref, the
+// line azimuth, and the initial spreads of a point or area source per class (filled at their
+// first use). Per thread, refilled for every pair by fill_pair_factors.
+struct PairFactors {
+  double z_ref = 0;
+  std::array<RiseFactors, 5> rise{};
+  double azimuth = 0;
+  std::array<bool, 5> spreads_known{};
+  std::array<double, 5> sy0{}, sz0{};
+};
+
+void fill_pair_factors(const ModelContext& ctx, const Source& zdroj, double z_ref, double x,
+                       PairFactors& f);
+
 // Sets delta, theta and zmax of g (g.x must already hold eval_x of the pair).
 void eval_theta_delta(const ModelContext& ctx, double x_r, double y_r, double z_r, double x_s,
                       double y_s, double z_s, PairGeometry& g, PathScratch& scratch);
@@ -72,6 +97,10 @@ void eval_theta_delta(const ModelContext& ctx, double x_r, double y_r, double z_
 // the highest terrain zmax along the path.
 PlumeHeight hef(const ModelContext& ctx, const Source& zdroj, int s, double u, double z_ref,
                 double x, double zmax);
+
+// hef with the class's rise factors (for the same source, z_ref and x) given.
+PlumeHeight hef(const ModelContext& ctx, const Source& zdroj, int s, double u, double x, double zmax,
+                const RiseFactors& f);
 
 // Climate-weighted rise of a cooling tower in class s: u measured at z_ref, u_s at the top.
 double cooling_tower_rise(const ModelContext& ctx, const Source& zdroj, int s, double u,
@@ -88,11 +117,25 @@ double gauss_plume_factor(double sigma_y, double sigma_z, double xs, double ys, 
 
 PlumeParams evaluate_par(const ModelContext& ctx, const Source& zdroj, int s, int ip, double u,
                          double z_ref, double z_lid, const PairGeometry& g);
+// evaluate_par for wind u measured at f.z_ref, with the pair's factors (same source, g.x).
+PlumeParams evaluate_par(const ModelContext& ctx, const Source& zdroj, int s, int ip, double u,
+                         double z_lid, const PairGeometry& g, const PairFactors& f);
 // Concentration [ug/m3] for wind direction phi at angle lambda; 0 outside the sector.
 double evaluate_gauss(const ModelContext& ctx, int s, const Source& zdroj, double x, double theta,
                       double lambda, const PlumeParams& p, double phi, bool lid);
+// evaluate_gauss with the pair's factors (filled for this source).
+double evaluate_gauss(const ModelContext& ctx, int s, const Source& zdroj, double x, double theta,
+                      double lambda, const PlumeParams& p, double phi, bool lid, PairFactors& f);
+// The concentration formula of evaluate_gauss for a direction known to lie in the sector,
+// with the initial spreads sy0, sz0 of get_sgm0 for this source, class and direction given.
+double gauss_with_initial_spreads(const ModelContext& ctx, int s, const Source& zdroj, double x,
+                                  double theta, double lambda, const PlumeParams& p, double sy0,
+                                  double sz0, bool lid);
 // Concentration of an inversion hour it (from 1) of the source's series.
 double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
                 const PairGeometry& g, PathScratch& scratch);
+// eval_inv with the pair's factors, filled for this source with z_ref = cfg.u_height.
+double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
+                const PairGeometry& g, PathScratch& scratch, const PairFactors& f);
 
 }  // namespace kadre

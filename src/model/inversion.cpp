@@ -80,10 +80,9 @@ double penetrating_plume(const ModelContext& ctx, const RefPoint& point, const S
   return evaluate_gauss(ctx, s_i, virt, g.x, w.theta, lambda, p, phi_i, false);
 }
 
-}  // namespace
-
-double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
-                const PairGeometry& g, PathScratch& scratch) {
+// eval_inv, with the pair's factors when f is set.
+double inversion_hour(const ModelContext& ctx, int it, int ip, const Source& zdroj,
+                      const PairGeometry& g, PathScratch& scratch, const PairFactors* f) {
   const MetSeries& met = ctx.met;
   checked_index("eval_inv", "zi", 1, zdroj.met_idx, 1, met.met_num);
   checked_index("eval_inv", "zi", 2, it, 1, met.ntime);
@@ -97,14 +96,28 @@ double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
   const double zi = met.zi[at];
   const double zrel = zi - zdroj.z;
 
-  PlumeParams p = evaluate_par(ctx, zdroj, s, ip, met.w_sp[at], ctx.cfg.u_height, zrel, g);
+  PlumeParams p = f ? evaluate_par(ctx, zdroj, s, ip, met.w_sp[at], zrel, g, *f)
+                    : evaluate_par(ctx, zdroj, s, ip, met.w_sp[at], ctx.cfg.u_height, zrel, g);
   p.kh = 1;  // no terrain factor under an inversion
   const double h = p.h_plume;
-  const double h2 = zdroj.h + 0.5 * zdroj.qa * std::pow(zdroj.tep_vyd, zdroj.qb);
+  const double q_pow_b = f ? f->rise[0].q_pow_b : std::pow(zdroj.tep_vyd, zdroj.qb);
+  const double h2 = zdroj.h + 0.5 * zdroj.qa * q_pow_b;
   const bool trapped = zrel > h || (h > zrel && zrel >= h2);
   if (trapped) return trapped_plume(ctx, point, zdroj, s, met.w_sp[at], met.w_dir[at], zrel, g, p);
   return penetrating_plume(ctx, point, zdroj, s_i, met.w_sp_i[at], met.w_dir_i[at], zi, zrel, p.h_ef, g,
                            scratch.virtual_source);
+}
+
+}  // namespace
+
+double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
+                const PairGeometry& g, PathScratch& scratch) {
+  return inversion_hour(ctx, it, ip, zdroj, g, scratch, nullptr);
+}
+
+double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
+                const PairGeometry& g, PathScratch& scratch, const PairFactors& f) {
+  return inversion_hour(ctx, it, ip, zdroj, g, scratch, &f);
 }
 
 }  // namespace kadre

@@ -8,4 +8,11 @@ namespace kadre {
 double prevyseni(double w, double d, double beta, double q, double a, double b, double c, double e,
                  double u, double x);
 
+// The growth factor of prevyseni: (x / x_m)^(2/3) for 0 < x < x_m = sqrt(q) c, else 1.
+double rise_growth(double q, double c, double x);
+
+// prevyseni with q^b (read only when beta != 0) and rise_growth already known.
+double prevyseni_with_factors(double w, double d, double beta, double q_pow_b, double a, double e,
+                              double u, double growth);
+
 }  // namespace kadre

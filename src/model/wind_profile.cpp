@@ -11,10 +11,12 @@ namespace {
 constexpr int kFzNodes = 26;
 }
 
-double u_h(double z, double u, double z_ref, double p) {
+double wind_profile_factor(double z, double z_ref, double p) {
   const double zc = z <= 10.0 ? 10.0 : (z >= 200.0 ? 200.0 : z);
-  return u * std::pow(zc / z_ref, p);
+  return std::pow(zc / z_ref, p);
 }
+
+double u_h(double z, double u, double z_ref, double p) { return u * wind_profile_factor(z, z_ref, p); }
 
 double get_lambda(double phi, double h_plume, double z_ref, double delta, bool wind_rotation) {
   const double d = wind_rotation ? delta - (h_plume - z_ref) / 25.0 : delta;

@@ -8,6 +8,9 @@ namespace kadre {
 // Wind at height z (clamped to 10..200 m) for wind u measured at z_ref, exponent p.
 double u_h(double z, double u, double z_ref, double p);
 
+// The factor (zc / z_ref)^p of u_h, zc = z clamped to 10..200 m: u_h = u x this factor.
+double wind_profile_factor(double z, double z_ref, double p);
+
 // Angle in [0, 360) between the wind direction phi and the source azimuth delta, the
 // wind optionally turned by 1 degree per 25 m of plume height above z_ref.
 double get_lambda(double phi, double h_plume, double z_ref, double delta, bool wind_rotation);

@@ -59,5 +59,25 @@ TEST(DailyMaxima, EveryElementIsConvertedOnItsOwn) {
   EXPECT_EQ(out[3], 0.0);
 }
 
+// A concentration of 0 takes the linear relation like any small one, down to the sign of
+// the zero and a daily factor that is negative or not a number.
+TEST(DailyMaxima, ZeroConcentrationFollowsTheLinearRelation) {
+  for (const char* type : {"PM10", "SO2"}) {
+    const double k = std::string(type) == "PM10" ? static_cast<double>(0.8364f) : static_cast<double>(0.7439f);
+    for (double f : {24.0, -3.0, 0.0, std::nan(""), HUGE_VAL}) {
+      for (double zero : {0.0, -0.0}) {
+        const double expected = zero * k * f / 24.0;
+        const double got = daily_of(zero, f, type);
+        if (std::isnan(expected)) {
+          EXPECT_TRUE(std::isnan(got)) << type << " " << f;
+        } else {
+          EXPECT_EQ(got, expected) << type << " " << f;
+          EXPECT_EQ(std::signbit(got), std::signbit(expected)) << type << " " << f << " " << zero;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kadre

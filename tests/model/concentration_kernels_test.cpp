@@ -146,6 +146,44 @@ TEST(EvaluateGauss, SourceWithoutSpreadAtZeroDistanceGivesZero) {
   EXPECT_EQ(gauss_plume_factor(0, 0, 0, 0, 0, 0, 0, p, true), 0.0);
 }
 
+// Without terrain weight the third term is left out: the same bits as the full formula,
+// and a third exponent that is not a number still makes the result not a number.
+TEST(GaussPlumeFactor, ZeroTerrainWeightKeepsTheFullFormula) {
+  PlumeParams p;
+  p.h_ef = 40;
+  p.u_ef = 3;
+  p.kh = 0.9;
+  p.z1 = 1.5;
+  p.z2 = 1.5;
+  p.z3 = -20;
+  const double sy = 35, sz = 18, xs = 500, ys = 30, k_u = 1e-4, v = 2;
+  const double two_sz2 = 2 * (sz * sz);
+  const double a = 1e6 / (2 * test::kPi * sy * sz * p.u_ef + v) * std::exp(-(ys * ys) / (2 * (sy * sy))) *
+                   std::exp(-k_u * xs / p.u_ef) * p.kh;
+  for (double theta : {0.0, -0.0}) {
+    const double full = std::exp(-(38.5 * 38.5) / two_sz2) + (1 - theta) * std::exp(-(41.5 * 41.5) / two_sz2) +
+                        theta * std::exp(-(60.0 * 60.0) / two_sz2);
+    EXPECT_EQ(gauss_plume_factor(sy, sz, xs, ys, k_u, v, theta, p, false), a * full);
+  }
+  p.z3 = std::nan("");
+  EXPECT_TRUE(std::isnan(gauss_plume_factor(sy, sz, xs, ys, k_u, v, 0.0, p, false)));
+}
+
+// Without a second emission the conversion factor is not needed, yet the sum m + m_no f
+// keeps the sign of its zeros: -0 + 0 f is +0, -0 + -0 f is -0.
+TEST(EvaluateGauss, NoSecondEmissionKeepsTheSumToTheBit) {
+  FlatPair w;
+  w.cfg.is_no = true;
+  w.stack.m_no = 0;
+  EXPECT_GT(w.conc(4, 4, 10), 0);
+  w.stack.m = -0.0;
+  w.stack.m_no = 0.0;
+  EXPECT_EQ(w.conc(4, 4, 10), 0.0);
+  EXPECT_FALSE(std::signbit(w.conc(4, 4, 10)));
+  w.stack.m_no = -0.0;
+  EXPECT_TRUE(std::signbit(w.conc(4, 4, 10)));
+}
+
 TEST(EvaluatePar, WindAtEffectiveHeightTerrainFactorAndVerticalHeights) {
   FlatPair w;
   w.ref_body[0].z = 200;  // point terrain above the axis (source base at 0)
