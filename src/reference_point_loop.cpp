@@ -69,68 +69,82 @@ std::vector<int> output_columns(const std::vector<RefPoint>& ref_body) {
   return column;
 }
 
+// Adds the source's hourly concentrations at point ip to the point's series.
+void add_hourly_contribution(const LoopInputs& li, int ip, WorkTables& w, const PairGeometry& g) {
+  const InputData& in = li.in;
+  fill_pair_factors(li.ctx, w.source, in.cfg.u_height, g.x, w.factors);
+  for (int t = 1; t <= in.met.ntime; ++t)
+    w.c_t[t - 1] += time_eval_conc(li.ctx, in.profiles, t, ip, w.source, g, w.scratch, w.factors);
+}
+
+// Adds the source's wind-rose situations at point ip to the point's totals, class sums,
+// long-term average and exceedance records (the records after the sums include it).
+void add_wind_rose_contribution(const LoopInputs& li, int ip, WorkTables& w, const PairGeometry& g) {
+  const InputData& in = li.in;
+  const Settings& cfg = in.cfg;
+  const Source& source = w.source;
+  const int nphi = cfg.nphi;
+  const int nu_max = li.wind.nu_max();
+  evaluate_conc(li.ctx, li.wind, ip, w.source, g, w.c_out.data(), w.spreads);
+  add_into(w.c, w.c_out);
+  if (cfg.is_daily) {
+    daily(w.c_out, source.daily_hours, li.daily_type, w.cd_pom);
+    add_into(w.c_d, w.cd_pom);
+  }
+  c_class(w.c_out.data(), nphi, nu_max, *li.class_index, w.cls.data());
+  add_into(w.c_max, w.cls);
+  if (cfg.is_average) {
+    const double* rose = in.ruzice.slice(source.met_idx, "eval_average");
+    w.ave += eval_average(w.cls, std::span<const double>(rose, w.cls.size()), source.time_use);
+  }
+  if (cfg.is_daily) {
+    c_class(w.cd_pom.data(), nphi, nu_max, *li.class_index, w.cls.data());
+    add_into(w.cd_max, w.cls);
+  }
+  if (cfg.is_exceed) {
+    prepare_exceed(w.c_max.data(), w.th_exceed.data(), cfg.ch_exceed, source.time_use, nphi);
+    if (cfg.is_daily)
+      prepare_exceed(w.cd_max.data(), w.td_exceed.data(), cfg.cd_exceed, source.time_use, nphi);
+  }
+}
+
+// The hourly series of point ip into results_t (when it has hourly output), c_r and c_m.
+void store_hourly_results(const LoopInputs& li, int ip, const WorkTables& w,
+                          const std::vector<int>& out_column, ResultTables& tables) {
+  const int ntime = li.in.met.ntime;
+  if (li.in.ref_body[ip - 1].is_out) {
+    const std::size_t first = static_cast<std::size_t>(out_column[ip - 1] - 1) * ntime;
+    std::copy(w.c_t.begin(), w.c_t.end(), tables.results_t.begin() + first);
+  }
+  // A run without any source has no series and so no hours: its maximum stays 0.
+  double sum = 0;
+  double largest = w.c_t.empty() ? 0.0 : -std::numeric_limits<double>::max();
+  for (double v : w.c_t) {
+    sum += v;
+    largest = std::max(largest, v);
+  }
+  tables.c_r[ip - 1] += sum;
+  tables.c_m[ip - 1] = largest;
+}
+
 void evaluate_point(const LoopInputs& li, int ip, WorkTables& w, const std::vector<int>& out_column,
                     ResultTables& tables) {
   const InputData& in = li.in;
   const Settings& cfg = in.cfg;
-  const RefPoint point = in.ref_body[ip - 1];
-  const int nphi = cfg.nphi;
-  const int nu_max = li.wind.nu_max();
+  const RefPoint& point = in.ref_body[ip - 1];
   w.reset();
   for (const Source& shared_source : in.zdroje) {
     w.source = shared_source;
-    Source& source = w.source;
     PairGeometry g;
-    g.x = eval_x(point.x, point.y, source.x, source.y);
+    g.x = eval_x(point.x, point.y, w.source.x, w.source.y);
     if (g.x < cfg.infl_dist_min || g.x > cfg.infl_dist_max) continue;
-    eval_theta_delta(li.ctx, point.x, point.y, point.z, source.x, source.y, source.z, g, w.scratch);
-    if (cfg.is_time) {
-      fill_pair_factors(li.ctx, source, cfg.u_height, g.x, w.factors);
-      for (int t = 1; t <= in.met.ntime; ++t)
-        w.c_t[t - 1] += time_eval_conc(li.ctx, in.profiles, t, ip, source, g, w.scratch, w.factors);
-    }
-    if (li.methodology) {
-      evaluate_conc(li.ctx, li.wind, ip, source, g, w.c_out.data(), w.spreads);
-      add_into(w.c, w.c_out);
-      if (cfg.is_daily) {
-        daily(w.c_out, source.daily_hours, li.daily_type, w.cd_pom);
-        add_into(w.c_d, w.cd_pom);
-      }
-      c_class(w.c_out.data(), nphi, nu_max, *li.class_index, w.cls.data());
-      add_into(w.c_max, w.cls);
-      if (cfg.is_average) {
-        const double* rose = in.ruzice.slice(source.met_idx, "eval_average");
-        w.ave += eval_average(w.cls, std::span<const double>(rose, w.cls.size()), source.time_use);
-      }
-      if (cfg.is_daily) {
-        c_class(w.cd_pom.data(), nphi, nu_max, *li.class_index, w.cls.data());
-        add_into(w.cd_max, w.cls);
-      }
-      if (cfg.is_exceed) {
-        prepare_exceed(w.c_max.data(), w.th_exceed.data(), cfg.ch_exceed, source.time_use, nphi);
-        if (cfg.is_daily)
-          prepare_exceed(w.cd_max.data(), w.td_exceed.data(), cfg.cd_exceed, source.time_use, nphi);
-      }
-    }
+    eval_theta_delta(li.ctx, point.x, point.y, point.z, w.source.x, w.source.y, w.source.z, g, w.scratch);
+    if (cfg.is_time) add_hourly_contribution(li, ip, w, g);
+    if (li.methodology) add_wind_rose_contribution(li, ip, w, g);
   }
-  if (cfg.is_time) {
-    const int ntime = in.met.ntime;
-    if (point.is_out) {
-      const std::size_t first = static_cast<std::size_t>(out_column[ip - 1] - 1) * ntime;
-      std::copy(w.c_t.begin(), w.c_t.end(), tables.results_t.begin() + first);
-    }
-    // A run without any source has no series and so no hours: its maximum stays 0.
-    double sum = 0;
-    double largest = w.c_t.empty() ? 0.0 : -std::numeric_limits<double>::max();
-    for (double v : w.c_t) {
-      sum += v;
-      largest = std::max(largest, v);
-    }
-    tables.c_r[ip - 1] += sum;
-    tables.c_m[ip - 1] = largest;
-  }
+  if (cfg.is_time) store_hourly_results(li, ip, w, out_column, tables);
   if (li.methodology) {
-    const StatContext stat_context{cfg, li.wind, in.ruzice, nu_max};
+    const StatContext stat_context{cfg, li.wind, in.ruzice, li.wind.nu_max()};
     const PointTotals totals{w.c.data(), w.c_d.data(), w.c_max.data(), w.cd_max.data(),
                              w.ave,      w.th_exceed.data(), w.td_exceed.data()};
     eval_stat(stat_context, totals, tables.results.data() + static_cast<std::size_t>(ip - 1) * 37);

@@ -53,10 +53,8 @@ struct PlumeParams {
 };
 
 // Per-thread work space, reused from call to call so that nothing is allocated per
-// situation. The terrain integration keeps only a running sum and maximum, so zc is not
-// filled at present; the inversion case builds its virtual source in virtual_source.
+// situation: the inversion case builds its virtual source here.
 struct PathScratch {
-  std::vector<double> zc;
   Source virtual_source;
 };
 
