@@ -1,6 +1,7 @@
 #include "init/ref_points_reader.h"
 
 #include "errors.h"
+#include "init/data_file.h"
 #include "init/diagnostics.h"
 #include "init/free_format_reader.h"
 #include "init/terrain_reader.h"
@@ -14,9 +15,7 @@ constexpr std::size_t kIdLength = 20;
 }  // namespace
 
 std::vector<RefPoint> read_ref_points(const std::string& path, const TerrainGrid& grid) {
-  check_file_exist(path, "referencnimi body");
-  R reader(path);
-  if (!reader.is_open()) raise_error(error_reading(path, 0, ReadStatus::bad_value));
+  R reader = open_data_file(path, "referencnimi body");
   reader.skip_comment_header();
   const int count = reader.count_records();
   reader.rewind();
@@ -44,10 +43,8 @@ std::vector<RefPoint> read_ref_points(const std::string& path, const TerrainGrid
 }
 
 void read_output_ref_p(const std::string& path, std::vector<RefPoint>& ref_body) {
-  check_file_exist(path, "vystupnimi referencnimi body");
+  R reader = open_data_file(path, "vystupnimi referencnimi body");
   for (RefPoint& p : ref_body) p.is_out = false;
-  R reader(path);
-  if (!reader.is_open()) raise_error(error_reading(path, 0, ReadStatus::bad_value));
 
   std::vector<std::string> ids;
   ids.reserve(ref_body.size());

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "errors.h"
+#include "init/data_file.h"
 #include "init/diagnostics.h"
 #include "init/free_format_reader.h"
 #include "init/terrain_reader.h"
@@ -38,17 +39,10 @@ int register_name(std::vector<std::string>& names, const std::string& name,
   return static_cast<int>(names.size());
 }
 
-R open_reader(const std::string& path) {
-  R reader(path);
-  if (!reader.is_open()) raise_error(error_reading(path, 0, ReadStatus::bad_value));
-  return reader;
-}
-
 void read_definitions(const std::string& path, const Settings& cfg, std::vector<Source>& zdroje,
                       std::vector<std::string>& met_name,
                       std::vector<std::string>& time_prof_name) {
-  check_file_exist(path, "definici zdroju");
-  R reader = open_reader(path);
+  R reader = open_data_file(path, "definici zdroju");
   reader.skip_comment_header();
   const int count = reader.count_records();
   reader.rewind();
@@ -93,8 +87,7 @@ void read_definitions(const std::string& path, const Settings& cfg, std::vector<
 
 void read_descriptions(const std::string& path, const Settings& cfg, const TerrainGrid& grid,
                        std::vector<Source>& zdroje) {
-  check_file_exist(path, "popisem zdroju");
-  R reader = open_reader(path);
+  R reader = open_data_file(path, "popisem zdroju");
   reader.skip_comment_header();
 
   const std::string heat_type = rtrim(cfg.tep_vyd_type);

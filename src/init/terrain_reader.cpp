@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "errors.h"
+#include "init/data_file.h"
 #include "init/diagnostics.h"
 #include "init/free_format_reader.h"
 
@@ -76,8 +77,7 @@ bool inside_terrain(const TerrainGrid& grid, double x, double y) {
 }
 
 void read_terrain_definition(const std::string& path, TerrainGrid& grid) {
-  check_file_exist(path, "terenem");
-  R reader(path);
+  R reader = open_data_file(path, "terenem");
   read_header(reader, path, grid);
   grid.xllcorner_upper = grid.xllcorner + grid.ncols * grid.cellsize;
   grid.yllcorner_upper = grid.yllcorner + grid.nrows * grid.cellsize;
