@@ -5,19 +5,13 @@
 #include <cmath>
 #include <sstream>
 
+#include "support/sample_params.h"
 #include "support/small_case.h"
 
 namespace kadre {
 namespace {
 
-// The 1-hour set and profile exponents of examples/param.nml, classes I..V.
-constexpr double kAy[5] = {0.0709, 0.105, 0.142, 0.217, 0.325};
-constexpr double kBy[5] = {0.894, 0.894, 0.894, 0.894, 0.894};
-constexpr double kAz[5] = {0.0864, 0.211, 0.222, 0.1128, 0.0381};
-constexpr double kBz[5] = {0.74, 0.678, 0.725, 0.911, 1.149};
-constexpr double kUp[5] = {0.5, 0.4, 0.28, 0.21, 0.14};
-constexpr double kLimit = 40.0;  // uhel_limit_b
-constexpr double kPi = 3.141592653589793;
+using namespace test::sample;
 
 // Concentration of a source of 2 g/s, 50 m high without rise, at a point 1000 m downwind
 // distance and 1.5 m above flat ground, for class i (0-based), wind u at 10 m and angle lambda.
