@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
+
 #include "init/free_format_reader.h"
 
 namespace kadre {
@@ -7,85 +9,71 @@ namespace {
 
 using R = FreeFormatReader;
 
-TEST(FreeFormatReader, ItemsContinueOverLinesAndTheRestOfTheLastLineIsDropped) {
-  auto r = R::from_text("1, 2.5\n\n  'a b' tail ignored\n7\n");
+// Reads one item of a kind ('i' int, 's' int16, 'r' real, 't' text) and gives its value as
+// text (reals in their shortest exact form).
+std::pair<ReadStatus, std::string> read_item(const std::string& text, char kind) {
   int i = 0;
+  std::int16_t z = 0;
   double d = 0;
   std::string s;
-  ASSERT_EQ(r.read({R::integer(i), R::real(d), R::text(s)}), ReadStatus::ok);
-  EXPECT_EQ(i, 1);
+  const R::Item item = kind == 'i' ? R::integer(i) : kind == 's' ? R::short_integer(z)
+                     : kind == 'r' ? R::real(d)    : R::text(s);
+  const ReadStatus status = R::from_text(text).read({item});
+  char buf[32];
+  switch (kind) {
+    case 'i': return {status, std::to_string(i)};
+    case 's': return {status, std::to_string(z)};
+    case 'r': return {status, std::string(buf, std::to_chars(buf, buf + sizeof buf, d).ptr)};
+    default: return {status, s};
+  }
+}
+
+TEST(FreeFormatReader, ItemSyntax) {
+  constexpr ReadStatus ok = ReadStatus::ok, bad = ReadStatus::bad_value;
+  const struct { const char* text; char kind; ReadStatus status; const char* value; } cases[] = {
+      {"-5", 'i', ok, "-5"},      {"2.5", 'i', bad, ""},        {"40000", 's', bad, ""},
+      {"245.5", 's', bad, ""},    {"+-5", 'i', bad, ""},        {"+2*5", 'i', bad, ""},  // unsigned repeat count
+      {"5", 'r', ok, "5"},        {"-.5", 'r', ok, "-0.5"},     {"1.5D2", 'r', ok, "150"},
+      {"2e-1", 'r', ok, "0.2"},   {"+3.", 'r', ok, "3"},        {"1.0+2", 'r', ok, "100"},
+      {"abc", 'r', bad, ""},      {"'1'", 'r', bad, ""},        {"1e", 'r', bad, ""},
+      {".", 'r', bad, ""},        {"'it''s' x", 't', ok, "it's"}, {"2*'a b'", 't', ok, "a b"},
+      {"\n\n 3", 'i', ok, "3"},   {"", 'i', ReadStatus::end_of_file, "0"},
+  };
+  for (const auto& c : cases) {
+    const auto [status, value] = read_item(c.text, c.kind);
+    EXPECT_EQ(status, c.status) << c.text;
+    if (c.status == ok) {
+      EXPECT_EQ(value, c.value) << c.text;
+    }
+  }
+}
+
+TEST(FreeFormatReader, StatementsTakeWholeRecords) {
+  auto r = R::from_text("1, 2.5\n\n  'a b' tail ignored\n7\n1,,3\n2*4 5\n9 / 8\nABCDEF 2*'x'\n1 2\n");
+  int a = -1, b = -1, c = -1;
+  double d = 0;
+  std::string s, t;
+  ASSERT_EQ(r.read({R::integer(a), R::real(d), R::text(s)}), ReadStatus::ok);
+  EXPECT_EQ(a, 1);
   EXPECT_EQ(d, 2.5);
   EXPECT_EQ(s, "a b");
-  ASSERT_EQ(r.read({R::integer(i)}), ReadStatus::ok);
-  EXPECT_EQ(i, 7);
-  EXPECT_EQ(r.read({R::integer(i)}), ReadStatus::end_of_file);
-}
-
-TEST(FreeFormatReader, TypeMismatchesAreBadValues) {
-  int i = 0;
-  double d = 0;
-  std::int16_t z = 0;
-  EXPECT_EQ(R::from_text("2.5\n").read({R::integer(i)}), ReadStatus::bad_value);
-  EXPECT_EQ(R::from_text("abc\n").read({R::real(d)}), ReadStatus::bad_value);
-  EXPECT_EQ(R::from_text("'1'\n").read({R::real(d)}), ReadStatus::bad_value);
-  EXPECT_EQ(R::from_text("40000\n").read({R::short_integer(z)}), ReadStatus::bad_value);
-  EXPECT_EQ(R::from_text("245.5\n").read({R::short_integer(z)}), ReadStatus::bad_value);
-  EXPECT_EQ(R::from_text("1 2\n").read({R::integer(i), R::integer(i), R::integer(i)}),
-            ReadStatus::end_of_file);
-}
-
-TEST(FreeFormatReader, RealForms) {
-  double d = 0;
-  for (auto [text, value] : std::vector<std::pair<std::string, double>>{
-           {"5", 5.0}, {"-.5", -0.5}, {"1.5D2", 150.0}, {"2e-1", 0.2}, {"+3.", 3.0}, {"1.0+2", 100.0}}) {
-    ASSERT_EQ(R::from_text(text).read({R::real(d)}), ReadStatus::ok) << text;
-    EXPECT_DOUBLE_EQ(d, value) << text;
-  }
-  EXPECT_EQ(R::from_text("1e").read({R::real(d)}), ReadStatus::bad_value);
-  EXPECT_EQ(R::from_text(".").read({R::real(d)}), ReadStatus::bad_value);
-}
-
-TEST(FreeFormatReader, NullsRepeatsAndSlash) {
-  auto r = R::from_text("1,,3\n2*4 5\n9 / 8\n");
-  int a = -1, b = -1, c = -1;
+  ASSERT_EQ(r.read({R::integer(a)}), ReadStatus::ok);  // the tail of the last record is dropped
+  EXPECT_EQ(a, 7);
+  b = -1;  // a null keeps the value
   ASSERT_EQ(r.read({R::integer(a), R::integer(b), R::integer(c)}), ReadStatus::ok);
-  EXPECT_EQ(a, 1);
-  EXPECT_EQ(b, -1);
-  EXPECT_EQ(c, 3);
+  EXPECT_EQ(std::vector<int>({a, b, c}), std::vector<int>({1, -1, 3}));
   ASSERT_EQ(r.read({R::integer(a), R::integer(b), R::integer(c)}), ReadStatus::ok);
-  EXPECT_EQ(a, 4);
-  EXPECT_EQ(b, 4);
-  EXPECT_EQ(c, 5);
-  a = b = -1;
+  EXPECT_EQ(std::vector<int>({a, b, c}), std::vector<int>({4, 4, 5}));
+  b = -1;  // "/" ends the statement
   ASSERT_EQ(r.read({R::integer(a), R::integer(b)}), ReadStatus::ok);
-  EXPECT_EQ(a, 9);
-  EXPECT_EQ(b, -1);
+  EXPECT_EQ(std::vector<int>({a, b}), std::vector<int>({9, -1}));
+  ASSERT_EQ(r.read({R::text(s, 3), R::text(t), R::text(t)}), ReadStatus::ok);
+  EXPECT_EQ(s, "ABC");
+  EXPECT_EQ(t, "x");
+  EXPECT_EQ(r.read({R::integer(a), R::integer(a), R::integer(a)}), ReadStatus::end_of_file);
 }
 
-TEST(FreeFormatReader, RepeatedQuotedTextAndSignedRepeatCounts) {
-  auto r = R::from_text("2*'a b' x\n");
-  std::string a, b, c;
-  ASSERT_EQ(r.read({R::text(a), R::text(b), R::text(c)}), ReadStatus::ok);
-  EXPECT_EQ(a, "a b");
-  EXPECT_EQ(b, "a b");
-  EXPECT_EQ(c, "x");
-  // A repeat count is unsigned; a sign makes the whole item a (bad) number.
-  int i = 0;
-  EXPECT_EQ(R::from_text("+2*5\n").read({R::integer(i), R::integer(i)}), ReadStatus::bad_value);
-  EXPECT_EQ(R::from_text("+-5\n").read({R::integer(i)}), ReadStatus::bad_value);
-  EXPECT_EQ(R::from_text("-5\n").read({R::integer(i)}), ReadStatus::ok);
-  EXPECT_EQ(i, -5);
-}
-
-TEST(FreeFormatReader, TextIsCutAndQuotesDoubled) {
-  auto r = R::from_text("ABCDEF 'it''s'\n");
-  std::string a, b;
-  ASSERT_EQ(r.read({R::text(a, 3), R::text(b)}), ReadStatus::ok);
-  EXPECT_EQ(a, "ABC");
-  EXPECT_EQ(b, "it's");
-}
-
-TEST(FreeFormatReader, CommentHeaderCountAndRewind) {
+TEST(FreeFormatReader, CommentHeaderCountRewindBackspaceAndSkip) {
   auto r = R::from_text("! header\n\n  !more, text\nP1 1 2\n\nP2 x 4\nP3 5 6");
   r.skip_comment_header();
   EXPECT_EQ(r.count_records(), 3);
@@ -93,26 +81,18 @@ TEST(FreeFormatReader, CommentHeaderCountAndRewind) {
   r.skip_comment_header();
   std::string id;
   ASSERT_EQ(r.read({R::text(id)}), ReadStatus::ok);
-  EXPECT_EQ(id, "P1");
   r.backspace();
   ASSERT_EQ(r.read({R::text(id)}), ReadStatus::ok);
   EXPECT_EQ(id, "P1");
-}
-
-TEST(FreeFormatReader, OnlyCommentsGiveNoRecords) {
-  auto r = R::from_text("! a\n! b\n");
-  r.skip_comment_header();
-  EXPECT_EQ(r.count_records(), 0);
-}
-
-TEST(FreeFormatReader, SkipRecordTakesBlankLinesToo) {
-  auto r = R::from_text("a\n\nb\n");
+  EXPECT_TRUE(r.skip_record());  // a blank record is skipped like any other
   EXPECT_TRUE(r.skip_record());
-  EXPECT_TRUE(r.skip_record());
-  std::string s;
-  ASSERT_EQ(r.read({R::text(s)}), ReadStatus::ok);
-  EXPECT_EQ(s, "b");
+  ASSERT_EQ(r.read({R::text(id)}), ReadStatus::ok);
+  EXPECT_EQ(id, "P3");
   EXPECT_FALSE(r.skip_record());
+
+  auto comments = R::from_text("! a\n! b\n");
+  comments.skip_comment_header();
+  EXPECT_EQ(comments.count_records(), 0);
 }
 
 }  // namespace

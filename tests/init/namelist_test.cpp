@@ -3,230 +3,145 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <charconv>
 #include <string>
+#include <vector>
 
 namespace kadre {
 namespace {
 
 using S = NamelistStatus;
 
-// A group with one key of every kind.
+std::string shortest(double v) {
+  char buf[32];
+  return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+}
+
+template <std::size_t N>
+std::string joined(const std::array<double, N>& values) {
+  std::string text;
+  for (double v : values) text += (text.empty() ? "" : ",") + shortest(v);
+  return text;
+}
+
+// A group with one key of every kind, and a logical key named like a logical value.
 struct Vars {
   std::string name = "default";
-  std::string code = "";
+  std::string code = "dflt";
   int count = 7;
   double value = 1.5;
-  bool flag = false;
+  bool flag = false, t = false;
   std::array<double, 3> list{9, 9, 9};
   std::array<double, 6> grid{};  // 2 x 3
 
-  Namelist group(const char* group_name = "init") {
-    Namelist g(group_name);
+  S parse(const std::string& text) {
+    Namelist g("init");
     g.add_text("name", name);
     g.add_text("code", code, 4);
     g.add_int("count", count);
     g.add_double("value", value);
     g.add_bool("flag", flag);
+    g.add_bool("t", t);
     g.add_doubles("list", list);
     g.add_doubles_2d("grid", grid.data(), 2, 3);
-    return g;
+    return g.parse(text);
   }
-  S parse(const std::string& text) { return group().parse(text); }
+  std::string value_of(const std::string& key) const {
+    if (key == "name") return name;
+    if (key == "code") return code;
+    if (key == "count") return std::to_string(count);
+    if (key == "value") return shortest(value);
+    if (key == "flag") return flag ? "T" : "F";
+    if (key == "t") return t ? "T" : "F";
+    if (key == "list") return joined(list);
+    return joined(grid);
+  }
 };
 
-TEST(Namelist, FindsTheGroupAfterAnyLeadingLinesAndIgnoresLetterCase) {
-  Vars v;
-  EXPECT_EQ(v.parse("some title\n! &init in a comment count=1\n&other count = 2 /\n"
-                    "&initial count = 3 /\n  &INIT\n COUNT = 4 /\n"),
-            S::ok);
-  EXPECT_EQ(v.count, 4);
-  Vars w;
-  EXPECT_EQ(w.parse("&Init count=5/"), S::ok);
-  EXPECT_EQ(w.count, 5);
-}
+// Each case parses into a fresh group; for a good one, one key is then compared.
+struct Case {
+  std::string text;
+  S status;
+  const char* key = "";
+  std::string value = "";
+};
 
-TEST(Namelist, MissingGroupOrClosingSlashIsEndOfFile) {
-  Vars v;
-  EXPECT_EQ(v.parse(""), S::end_of_file);
-  EXPECT_EQ(v.parse("count = 3 /\n"), S::end_of_file);
-  EXPECT_EQ(v.parse("&param count = 3 /\n"), S::end_of_file);
-  EXPECT_EQ(v.parse("&init\n count = 3\n"), S::end_of_file);
-  EXPECT_EQ(v.parse("&init\n list = 1, 2"), S::end_of_file);
-  EXPECT_EQ(v.parse("&init\n name = 'open text /\n"), S::end_of_file);
-  EXPECT_EQ(v.parse("&init"), S::end_of_file);
-}
-
-TEST(Namelist, AssignmentsInAnyOrderAndSeparatorsLaterValueWins) {
-  Vars v;
-  EXPECT_EQ(v.parse("&init value=2.5,count=3\n\n  FLAG = T, Count = 4 ! count = 5\n"
-                    "name='a!b' ! comment with / in it\n/ trailing text, count = 6"),
-            S::ok);
-  EXPECT_EQ(v.count, 4);
-  EXPECT_EQ(v.value, 2.5);
-  EXPECT_TRUE(v.flag);
-  EXPECT_EQ(v.name, "a!b");
-  EXPECT_EQ(v.code, "");
-  EXPECT_EQ(v.list, (std::array<double, 3>{9, 9, 9}));  // absent keys keep their values
-  // Files written on other systems: CR LF line ends and tabs.
-  EXPECT_EQ(v.parse("&init\r\n\tcount\t=\t9\r\n\tname = 'x'\r\n list = 1\r\n 2\r\n/\r\n"), S::ok);
-  EXPECT_EQ(v.count, 9);
-  EXPECT_EQ(v.name, "x");
-  EXPECT_EQ(v.list, (std::array<double, 3>{1, 2, 9}));
-}
-
-TEST(Namelist, UnknownKeysAndBrokenAssignmentsAreBad) {
-  Vars v;
-  EXPECT_EQ(v.parse("&init cont = 3 /"), S::bad);
-  EXPECT_EQ(v.parse("&init count 3 /"), S::bad);
-  EXPECT_EQ(v.parse("&init = 3 /"), S::bad);
-  EXPECT_EQ(v.parse("&init count = 3 &end"), S::bad);
-  EXPECT_EQ(v.parse("&init count = 1 name = x = y /"), S::bad);
-}
-
-TEST(Namelist, Integers) {
-  Vars v;
-  EXPECT_EQ(v.parse("&init count = -12 /"), S::ok);
-  EXPECT_EQ(v.count, -12);
-  EXPECT_EQ(v.parse("&init count = +8 /"), S::ok);
-  EXPECT_EQ(v.count, 8);
-  for (const char* bad : {"2.5", "60.0", "1e3", "x", "'3'", "3000000000", "--1", "+-1"})
-    EXPECT_EQ(v.parse(std::string("&init count = ") + bad + " /"), S::bad) << bad;
-  EXPECT_EQ(v.parse("&init count = 1, 2 /"), S::bad);  // a scalar takes one value
-}
-
-TEST(Namelist, Reals) {
-  Vars v;
-  for (auto [text, expected] : {std::pair{"0.7", 0.7}, {"-3", -3.0}, {"1.5E2", 150.0},
-                                {"2.5d-1", 0.25}, {"1D3", 1000.0}, {".5", 0.5}}) {
-    EXPECT_EQ(v.parse(std::string("&init value = ") + text + " /"), S::ok) << text;
-    EXPECT_DOUBLE_EQ(v.value, expected) << text;
-  }
-  for (const char* bad : {"abc", "1.2.3", "'1.0'", "1e", "T"})
-    EXPECT_EQ(v.parse(std::string("&init value = ") + bad + " /"), S::bad) << bad;
-}
-
-TEST(Namelist, Logicals) {
-  for (auto [text, expected] : {std::pair{".TRUE.", true}, {".false.", false}, {"t", true},
-                                {"F", false}, {"true", true}, {".T", true}, {"f", false}}) {
+void expect_cases(const std::vector<Case>& cases, const std::string& before, const std::string& after) {
+  for (const Case& c : cases) {
     Vars v;
-    v.flag = !expected;
-    EXPECT_EQ(v.parse(std::string("&init flag = ") + text + " /"), S::ok) << text;
-    EXPECT_EQ(v.flag, expected) << text;
+    const std::string text = before + c.text + after;
+    const S status = v.parse(text);
+    EXPECT_EQ(status, c.status) << text;
+    if (status == S::ok && c.status == S::ok) {
+      EXPECT_EQ(v.value_of(c.key), c.value) << text;
+    }
   }
-  Vars v;
-  for (const char* bad : {"1", "yes", "'T'", ".", ".x.", "0"})
-    EXPECT_EQ(v.parse(std::string("&init flag = ") + bad + " /"), S::bad) << bad;
 }
 
-TEST(Namelist, LogicalValueFollowedByKeyNamedLikeOne) {
-  // "t" and "f" are values unless an "=" follows: the next key begins there.
-  Namelist g("g");
-  bool a = false, t = false;
-  g.add_bool("a", a);
-  g.add_bool("t", t);
-  EXPECT_EQ(g.parse("&g a = t t = .true. /"), S::ok);
-  EXPECT_TRUE(a);
-  EXPECT_TRUE(t);
+TEST(Namelist, GroupsAndLayout) {
+  const std::string mixed =
+      "&init value=2.5,count=3\n\n  FLAG = T, Count = 4 ! count = 5\n"
+      "name='a!b' ! comment with / in it\n/ trailing text, count = 6";
+  const std::string crlf = "&init\r\n\tcount\t=\t9\r\n\tname = 'x'\r\n list = 1\r\n 2\r\n/\r\n";
+  expect_cases({
+      // Finding the group: leading lines, comments, other groups, letter case.
+      {"title\n! &init count=1\n&other count = 2 /\n&initial count = 3 /\n  &INIT\n COUNT = 4 /\n", S::ok, "count", "4"},
+      {"&Init count=5/", S::ok, "count", "5"}, {"", S::end_of_file}, {"count = 3 /\n", S::end_of_file},
+      {"&param count = 3 /\n", S::end_of_file}, {"&init\n count = 3\n", S::end_of_file},
+      {"&init\n list = 1, 2", S::end_of_file}, {"&init\n name = 'open text /\n", S::end_of_file},
+      {"&init", S::end_of_file},
+      // Assignments in any order and layout, later ones win, absent keys keep their values.
+      {mixed, S::ok, "count", "4"}, {mixed, S::ok, "value", "2.5"}, {mixed, S::ok, "flag", "T"},
+      {mixed, S::ok, "name", "a!b"}, {mixed, S::ok, "list", "9,9,9"}, {crlf, S::ok, "count", "9"},
+      {crlf, S::ok, "name", "x"}, {crlf, S::ok, "list", "1,2,9"}, {"&init count = 3 &end", S::bad},
+  }, "", "");
 }
 
-TEST(Namelist, Texts) {
-  Vars v;
-  EXPECT_EQ(v.parse("&init name = 'it''s \"x\"' /"), S::ok);
-  EXPECT_EQ(v.name, "it's \"x\"");
-  EXPECT_EQ(v.parse("&init name = \"say \"\"hi\"\", ok\" /"), S::ok);
-  EXPECT_EQ(v.name, "say \"hi\", ok");
-  EXPECT_EQ(v.parse("&init name = bare_word.txt\n code = SO2 /"), S::ok);
-  EXPECT_EQ(v.name, "bare_word.txt");
-  EXPECT_EQ(v.code, "SO2");
-  EXPECT_EQ(v.parse("&init name = 'padded   ' code = ''/"), S::ok);
-  EXPECT_EQ(v.name, "padded");
-  EXPECT_EQ(v.code, "");
-  // A bare word ends at a slash, which closes the group.
-  EXPECT_EQ(v.parse("&init name = data/in count = 1"), S::ok);
-  EXPECT_EQ(v.name, "data");
-  // A quoted text may go on over a line break, which is not part of it.
-  EXPECT_EQ(v.parse("&init name = 'ab\ncd' /"), S::ok);
-  EXPECT_EQ(v.name, "abcd");
-}
-
-TEST(Namelist, TextLengthLimitCutsOnlyLimitedKeys) {
-  Vars v;
-  const std::string long_text(600, 'p');
-  EXPECT_EQ(v.parse("&init name = '" + long_text + "' code = 'PM10xyz' /"), S::ok);
-  EXPECT_EQ(v.name, long_text);
-  EXPECT_EQ(v.code, "PM10");
-  EXPECT_EQ(v.parse("&init code = 'SO2   x' /"), S::ok);
-  EXPECT_EQ(v.code, "SO2");  // cut to 4, then trailing blanks dropped
-}
-
-TEST(Namelist, ArraysFillFromTheFirstElementAndKeepSkippedOnes) {
-  Vars v;
-  EXPECT_EQ(v.parse("&init list = 1, 2 /"), S::ok);
-  EXPECT_EQ(v.list, (std::array<double, 3>{1, 2, 9}));
-  v.list = {9, 9, 9};
-  EXPECT_EQ(v.parse("&init list = 1, , 3 /"), S::ok);
-  EXPECT_EQ(v.list, (std::array<double, 3>{1, 9, 3}));
-  v.list = {9, 9, 9};
-  EXPECT_EQ(v.parse("&init list = ,2 /"), S::ok);
-  EXPECT_EQ(v.list, (std::array<double, 3>{9, 2, 9}));
-  v.list = {9, 9, 9};
-  EXPECT_EQ(v.parse("&init list = 1\n 2\n 3,\n/"), S::ok);
-  EXPECT_EQ(v.list, (std::array<double, 3>{1, 2, 3}));
-}
-
-TEST(Namelist, RepeatCounts) {
-  Vars v;
-  EXPECT_EQ(v.parse("&init list = 3*0.5 /"), S::ok);
-  EXPECT_EQ(v.list, (std::array<double, 3>{0.5, 0.5, 0.5}));
-  v.list = {9, 9, 9};
-  EXPECT_EQ(v.parse("&init list = 2*, 4 /"), S::ok);
-  EXPECT_EQ(v.list, (std::array<double, 3>{9, 9, 4}));
-  v.list = {9, 9, 9};
-  EXPECT_EQ(v.parse("&init list = 1, 2*7 /"), S::ok);
-  EXPECT_EQ(v.list, (std::array<double, 3>{1, 7, 7}));
-  EXPECT_EQ(v.parse("&init name = 1*'x y' /"), S::ok);
-  EXPECT_EQ(v.name, "x y");
-  EXPECT_EQ(v.parse("&init list = 4*1 /"), S::bad);
-  EXPECT_EQ(v.parse("&init list = 0*1 /"), S::bad);
-}
-
-TEST(Namelist, SingleElementsAndFillingFromAnIndex) {
-  Vars v;
-  EXPECT_EQ(v.parse("&init list(2) = 5 /"), S::ok);
-  EXPECT_EQ(v.list, (std::array<double, 3>{9, 5, 9}));
-  EXPECT_EQ(v.parse("&init LIST ( 2 ) = 6, 7 /"), S::ok);
-  EXPECT_EQ(v.list, (std::array<double, 3>{9, 6, 7}));
-  EXPECT_EQ(v.parse("&init list(3) = 1 list(1) = 2 /"), S::ok);
-  EXPECT_EQ(v.list, (std::array<double, 3>{2, 6, 1}));
-}
-
-TEST(Namelist, ArrayOverflowsAndBadIndicesAreBad) {
-  Vars v;
-  EXPECT_EQ(v.parse("&init list = 1, 2, 3, 4 /"), S::bad);
-  EXPECT_EQ(v.parse("&init list = 1, 2, 3,, 5 /"), S::bad);
-  EXPECT_EQ(v.parse("&init list(3) = 1, 2 /"), S::bad);
-  EXPECT_EQ(v.parse("&init list(0) = 1 /"), S::bad);
-  EXPECT_EQ(v.parse("&init list(4) = 1 /"), S::bad);
-  EXPECT_EQ(v.parse("&init list(-1) = 1 /"), S::bad);
-  EXPECT_EQ(v.parse("&init list(x) = 1 /"), S::bad);
-  EXPECT_EQ(v.parse("&init list(1,1) = 1 /"), S::bad);  // wrong rank
-  EXPECT_EQ(v.parse("&init count(1) = 1 /"), S::bad);   // a scalar takes no index
-  EXPECT_EQ(v.parse("&init grid(1) = 1 /"), S::bad);
-  EXPECT_EQ(v.parse("&init list = 1, 'a' /"), S::bad);
-}
-
-TEST(Namelist, TwoDimensionalArraysRunTheFirstIndexFastest) {
-  Vars v;
-  EXPECT_EQ(v.parse("&init grid = 11, 21, 12, 22, 13, 23 /"), S::ok);
-  EXPECT_EQ(v.grid, (std::array<double, 6>{11, 21, 12, 22, 13, 23}));
-  EXPECT_EQ(v.parse("&init grid(1,3) = -1 grid(2, 1) = -2 /"), S::ok);
-  EXPECT_EQ(v.grid, (std::array<double, 6>{11, -2, 12, 22, -1, 23}));
-  EXPECT_EQ(v.parse("&init grid(2,2) = 5, 6, 7 /"), S::ok);  // (2,2), (1,3), (2,3)
-  EXPECT_EQ(v.grid, (std::array<double, 6>{11, -2, 12, 5, 6, 7}));
-  EXPECT_EQ(v.parse("&init grid(3,1) = 0 /"), S::bad);
-  EXPECT_EQ(v.parse("&init grid(1,4) = 0 /"), S::bad);
-  EXPECT_EQ(v.parse("&init grid(2,3) = 1, 2 /"), S::bad);
-  EXPECT_EQ(v.parse("&init grid = 7*0 /"), S::bad);
+TEST(Namelist, Values) {
+  expect_cases({
+      {"cont = 3", S::bad}, {"count 3", S::bad}, {"= 3", S::bad}, {"count = 1 name = x = y", S::bad},
+      // Integers, reals, logicals.
+      {"count = -12", S::ok, "count", "-12"}, {"count = +8", S::ok, "count", "8"}, {"count = 2.5", S::bad},
+      {"count = 1e3", S::bad}, {"count = x", S::bad}, {"count = '3'", S::bad}, {"count = 3000000000", S::bad},
+      {"count = --1", S::bad}, {"count = +-1", S::bad}, {"count = 1, 2", S::bad},
+      {"value = 2.5d-1", S::ok, "value", "0.25"}, {"value = -3", S::ok, "value", "-3"},
+      {"value = 1.2.3", S::bad}, {"value = '1.0'", S::bad}, {"value = T", S::bad},
+      {"flag = .TRUE.", S::ok, "flag", "T"}, {"flag = t", S::ok, "flag", "T"},
+      {"flag = true", S::ok, "flag", "T"}, {"flag = .T", S::ok, "flag", "T"},
+      {"flag = T flag = .false.", S::ok, "flag", "F"}, {"flag = T flag = F", S::ok, "flag", "F"},
+      {"flag = 1", S::bad}, {"flag = yes", S::bad}, {"flag = 'T'", S::bad}, {"flag = .", S::bad},
+      {"flag = .x.", S::bad},
+      // "t" is a value unless an "=" follows: then the next key begins there.
+      {"flag = t t = .true.", S::ok, "flag", "T"}, {"flag = t t = .true.", S::ok, "t", "T"},
+      // Texts: quotes, bare words, cut only where a length is given.
+      {"name = 'it''s \"x\"'", S::ok, "name", "it's \"x\""},
+      {"name = \"say \"\"hi\"\", ok\"", S::ok, "name", "say \"hi\", ok"},
+      {"name = bare_word.txt\n code = SO2", S::ok, "name", "bare_word.txt"},
+      {"name = bare_word.txt\n code = SO2", S::ok, "code", "SO2"},
+      {"name = 'padded   ' code = ''", S::ok, "name", "padded"},
+      {"name = 'padded   ' code = ''", S::ok, "code", ""},
+      {"name = data/in count = 1", S::ok, "name", "data"},  // the slash closes the group
+      {"name = data/in count = 1", S::ok, "count", "7"}, {"name = 'ab\ncd'", S::ok, "name", "abcd"},
+      {"name = '" + std::string(600, 'p') + "'", S::ok, "name", std::string(600, 'p')},
+      {"code = 'PM10xyz'", S::ok, "code", "PM10"},
+      {"code = 'SO2   x'", S::ok, "code", "SO2"},  // cut to 4, then trailing blanks dropped
+      // Arrays fill from the first (or the given) element; nulls and "r*" keep or repeat.
+      {"list = 1, 2", S::ok, "list", "1,2,9"}, {"list = 1, , 3", S::ok, "list", "1,9,3"},
+      {"list = ,2", S::ok, "list", "9,2,9"}, {"list = 1\n 2\n 3,\n", S::ok, "list", "1,2,3"},
+      {"list = 3*0.5", S::ok, "list", "0.5,0.5,0.5"}, {"list = 2*, 4", S::ok, "list", "9,9,4"},
+      {"list = 1, 2*7", S::ok, "list", "1,7,7"}, {"name = 1*'x y'", S::ok, "name", "x y"},
+      {"list(2) = 5", S::ok, "list", "9,5,9"}, {"LIST ( 2 ) = 6, 7", S::ok, "list", "9,6,7"},
+      {"list(3) = 1 list(1) = 2", S::ok, "list", "2,9,1"}, {"list = 4*1", S::bad}, {"list = 0*1", S::bad},
+      {"list = 1, 2, 3, 4", S::bad}, {"list = 1, 2, 3,, 5", S::bad}, {"list(3) = 1, 2", S::bad},
+      {"list(0) = 1", S::bad}, {"list(4) = 1", S::bad}, {"list(-1) = 1", S::bad}, {"list(x) = 1", S::bad},
+      {"list(1,1) = 1", S::bad}, {"count(1) = 1", S::bad}, {"grid(1) = 1", S::bad}, {"list = 1, 'a'", S::bad},
+      // Two-dimensional arrays run the first index fastest.
+      {"grid = 11, 21, 12, 22, 13, 23", S::ok, "grid", "11,21,12,22,13,23"},
+      {"grid(1,3) = -1 grid(2, 1) = -2", S::ok, "grid", "0,-2,0,0,-1,0"},
+      {"grid(2,2) = 5, 6, 7", S::ok, "grid", "0,0,0,5,6,7"},  // (2,2), (1,3), (2,3)
+      {"grid(3,1) = 0", S::bad}, {"grid(1,4) = 0", S::bad}, {"grid(2,3) = 1, 2", S::bad},
+      {"grid = 7*0", S::bad},
+  }, "&init ", " /");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "init/reader_messages.h"
 #include "init/wind_rose_reader.h"
 #include "support/test_support.h"
 
@@ -14,8 +15,8 @@ namespace {
 
 using test::TempDir;
 
-// Text of a rose file: a comment header, n_dir, then for each class the n_dir
-// frequencies given by value(i, j) (i, j from 1) and the calm of the class.
+// Text of a rose file: a comment header, n_dir, then for each class j the n_dir
+// frequencies value(i, j) (i, j from 1) and the calm of the class.
 std::string rose_text(int n_dir, const std::function<double(int, int)>& value,
                       const std::function<double(int)>& calm) {
   std::string text = "! wind rose\n  ! of a test\n" + std::to_string(n_dir) + "\n";
@@ -39,87 +40,45 @@ Settings settings_with_step(double phi_step) {
   return cfg;
 }
 
-double file_value(int i, int j) { return 1.0 + i * 0.75 + j * 0.1 + (i % 3) * 0.3; }
-double calm_of(int j) { return 0.4 * j; }
-
-WindRoses read_one(const TempDir& dir, int n_dir, double phi_step) {
-  const std::string path = dir.write("rose.dat", rose_text(n_dir, file_value, calm_of));
-  return read_ruzice(path, settings_with_step(phi_step), {"   "});
+// Sector i of class j holds 10 i + j; the calm of class j, spread in equal parts, adds j
+// to each sector.
+WindRoses read_example(const TempDir& dir, int n_dir) {
+  const std::string path = dir.write(
+      "rose.dat", rose_text(n_dir, [](int i, int j) { return 10.0 * i + j; },
+                            [n_dir](int j) { return 1.0 * n_dir * j; }));
+  return read_ruzice(path, settings_with_step(1.0), {"   "});
 }
 
-TEST(WindRoseReader, EightSectorsInterpolateBetweenFileDirections) {
+TEST(WindRoseReader, ResamplingBetweenFileDirectionsAndPastTheLastOne) {
   TempDir dir;
-  const WindRoses r = read_one(dir, 8, 1.0);
-  ASSERT_EQ(r.nphi, 360);
-  ASSERT_EQ(r.met_num, 1);
-  for (int j = 1; j <= 11; ++j) {
-    const double f1 = file_value(1, j) + calm_of(j) / 8;
-    const double f2 = file_value(2, j) + calm_of(j) / 8;
-    EXPECT_DOUBLE_EQ(r.at(1, j, 1), f1 / (45.0 * 100.0));
-    EXPECT_DOUBLE_EQ(r.at(23, j, 1), (f1 + 22.0 / 45.0 * (f2 - f1)) / (45.0 * 100.0));
+  const WindRoses eight = read_example(dir, 8);  // 45 degree sectors
+  ASSERT_EQ(eight.nphi, 360);
+  ASSERT_EQ(eight.met_num, 1);
+  for (int j : {1, 11}) {
+    EXPECT_DOUBLE_EQ(eight.at(1, j, 1), (10.0 + 2 * j) / 4500);                     // 0 degrees
+    EXPECT_DOUBLE_EQ(eight.at(23, j, 1), (10.0 + 22.0 / 45 * 10 + 2 * j) / 4500);   // 22 degrees
+  }
+  const WindRoses tens = read_example(dir, 36);  // 10 degree sectors
+  for (int j : {1, 11}) {
+    EXPECT_DOUBLE_EQ(tens.at(351, j, 1), (360.0 + 2 * j) / 1000);  // 350 degrees
+    EXPECT_DOUBLE_EQ(tens.at(356, j, 1), (185.0 + 2 * j) / 1000);  // 355: half way to north
   }
 }
 
-TEST(WindRoseReader, PastTheLastFileDirectionRunsTowardsNorth) {
-  TempDir dir;
-  const WindRoses r = read_one(dir, 36, 1.0);
-  for (int j = 1; j <= 11; ++j) {
-    const double f36 = file_value(36, j) + calm_of(j) / 36;
-    const double f1 = file_value(1, j) + calm_of(j) / 36;
-    EXPECT_DOUBLE_EQ(r.at(351, j, 1), f36 / 1000.0);
-    EXPECT_DOUBLE_EQ(r.at(356, j, 1), (f36 + f1) / 2 / 1000.0);
-  }
-}
-
-TEST(WindRoseReader, OneDegreeFileIsTakenAsItIsWithTheCalmSpread) {
-  TempDir dir;
-  const WindRoses r = read_one(dir, 360, 1.0);
-  for (int j = 1; j <= 11; ++j)
-    for (int p = 1; p <= 360; ++p)
-      EXPECT_DOUBLE_EQ(r.at(p, j, 1), (file_value(p, j) + calm_of(j) / 360) / 100) << p << " " << j;
-}
-
-// With 360 / n_dir not exact in binary, every model sector must stay between the two file
-// sectors around it, and a complete rose must still add up to its total.
+// With 360 / n_dir not exact in binary, every model sector must still stay between the two
+// file sectors around it, scaled to its share of the file sector.
 TEST(WindRoseReader, InexactSectorWidthsStayBetweenNeighbours) {
   for (int n_dir : {7, 14}) {
     TempDir dir;
-    const WindRoses r = read_one(dir, n_dir, 1.0);
+    const WindRoses r = read_example(dir, n_dir);
     const double scale = 360.0 / n_dir * 100.0;
-    for (int j = 1; j <= 11; ++j) {
-      for (int p = 1; p <= 360; ++p) {
-        const int m = (p - 1) * n_dir / 360;  // exact in integers
-        const int lo = m + 1;
-        const int hi = m + 2 > n_dir ? 1 : m + 2;
-        const double f_lo = file_value(lo, j) + calm_of(j) / n_dir;
-        const double f_hi = file_value(hi, j) + calm_of(j) / n_dir;
-        const double v = r.at(p, j, 1) * scale;
-        EXPECT_GE(v, std::min(f_lo, f_hi) - 1e-12) << "n_dir " << n_dir << " p " << p;
-        EXPECT_LE(v, std::max(f_lo, f_hi) + 1e-12) << "n_dir " << n_dir << " p " << p;
-      }
+    for (int p = 1; p <= 360; ++p) {
+      const int lo = (p - 1) * n_dir / 360 + 1;  // exact in integers
+      const int hi = lo == n_dir ? 1 : lo + 1;
+      const double v = r.at(p, 5, 1) * scale - 10;  // class 5: 10 i + 5 + calm share 5
+      EXPECT_GE(v, 10.0 * std::min(lo, hi) - 1e-12) << "n_dir " << n_dir << " p " << p;
+      EXPECT_LE(v, 10.0 * std::max(lo, hi) + 1e-12) << "n_dir " << n_dir << " p " << p;
     }
-
-    // Equal sectors: 100 % spread over 11 classes, with some calm in class 4.
-    const double share = 100.0 / 11;
-    const std::string path = dir.write(
-        "even.dat", rose_text(
-                        n_dir, [&](int, int j) { return j == 4 ? (share - 2.0) / n_dir : share / n_dir; },
-                        [](int j) { return j == 4 ? 2.0 : 0.0; }));
-    const WindRoses even = read_ruzice(path, settings_with_step(1.0), {""});
-    double sum = 0;
-    for (double v : even.values) sum += v;
-    EXPECT_NEAR(sum, 1.0, 1e-12) << "n_dir " << n_dir;
-  }
-}
-
-TEST(WindRoseReader, CalmIsSpreadInEqualParts) {
-  std::vector<double> in(37 * 11, 2.0), out;
-  for (int j = 0; j < 11; ++j) in[j * 37 + 36] = j == 2 ? 3.6 : 0.0;
-  rozpocet_calm(11, 36, in, out);
-  ASSERT_EQ(out.size(), 36u * 11);
-  for (int i = 0; i < 36; ++i) {
-    EXPECT_DOUBLE_EQ(out[2 * 36 + i], 2.1);
-    EXPECT_DOUBLE_EQ(out[0 * 36 + i], 2.0);
   }
 }
 
@@ -134,47 +93,26 @@ TEST(WindRoseReader, EachSeriesReadsItsOwnFile) {
   EXPECT_DOUBLE_EQ(r.at(5, 7, 2), 21.0 / (4.5 * 100));
 }
 
-TEST(WindRoseReader, MissingOrUnnamedFiles) {
+TEST(WindRoseReader, ReadErrorsNameTheClassRecordAndSectorCountsMustBePositive) {
   TempDir dir;
-  dir.write("rose_AAA.dat", rose_text(8, file_value, calm_of));
   const Settings cfg = settings_with_step(1.0);
-  EXPECT_INPUT_ERROR(read_ruzice(dir.file("rose.dat"), cfg, {"AAA", "BBB"}),
-                     "Soubor " + dir.file("rose_BBB.dat") + " s ruzici neexistuje.");
-  EXPECT_INPUT_ERROR(read_ruzice(dir.path().string() + "/", cfg, {"AAA"}),
-                     "Soubor s ruzici nebyl zadan.");
-}
-
-TEST(WindRoseReader, UnreadableRecordsNameTheClassRecord) {
-  TempDir dir;
-  const std::string good = rose_text(8, file_value, calm_of);
-  const std::string head = "Chyba cten\xC3\xAD dat ze souboru rose.dat.\n";
-
+  const auto read_text = [&](const std::string& text) {
+    return read_ruzice(dir.write("rose.dat", text), cfg, {""});
+  };
+  const std::string good = rose_text(8, [](int, int) { return 1.0; }, [](int) { return 0.0; });
   std::string bad_class_3 = good;
   // Records: comment, comment, n_dir, then the classes; spoil the first value of class 3.
   std::size_t pos = 0;
   for (int line = 0; line < 5; ++line) pos = bad_class_3.find('\n', pos) + 1;
-  bad_class_3.replace(pos, bad_class_3.find(' ', pos) - pos, "x");
-  EXPECT_INPUT_ERROR(read_ruzice(dir.write("rose.dat", bad_class_3), settings_with_step(1.0), {""}),
-                     head + "Chyba na radku 3.");
-
-  const std::string too_short = good.substr(0, good.rfind(' '));  // last class lacks its calm
-  EXPECT_INPUT_ERROR(read_ruzice(dir.write("rose.dat", too_short), settings_with_step(1.0), {""}),
-                     head + "Zkontrolujte zda v nekterych radcich nechybi data.");
-}
-
-TEST(WindRoseReader, SectorCountMustBeAPositiveInteger) {
-  TempDir dir;
-  const Settings cfg = settings_with_step(1.0);
-  const std::string head = "Chyba cten\xC3\xAD dat ze souboru rose.dat.\n";
-  for (const char* n : {"0", "-8"}) {
-    const std::string path = dir.write("rose.dat", std::string("! c\n") + n + "\n1 2 3\n");
-    EXPECT_INPUT_ERROR(read_ruzice(path, cfg, {""}),
-                       "Pocet smeru v souboru " + path + " musi byt kladny.");
-  }
-  EXPECT_INPUT_ERROR(read_ruzice(dir.write("rose.dat", "8.5\n"), cfg, {""}),
-                     head + "Chyba na radku 0.");
-  EXPECT_INPUT_ERROR(read_ruzice(dir.write("rose.dat", "! only a header\n"), cfg, {""}),
-                     head + "Zkontrolujte zda v nekterych radcich nechybi data.");
+  bad_class_3[pos] = 'x';
+  EXPECT_INPUT_ERROR(read_text(bad_class_3), test::read_error("rose.dat", 3));
+  EXPECT_INPUT_ERROR(read_text(good.substr(0, good.rfind(' '))),  // last class lacks its calm
+                     test::missing_data("rose.dat"));
+  for (const char* n : {"0", "-8"})
+    EXPECT_INPUT_ERROR(read_text(std::string("! c\n") + n + "\n1 2 3\n"),
+                       "Pocet smeru v souboru " + dir.file("rose.dat") + " musi byt kladny.");
+  EXPECT_INPUT_ERROR(read_text("8.5\n"), test::read_error("rose.dat", 0));
+  EXPECT_INPUT_ERROR(read_text("! only a header\n"), test::missing_data("rose.dat"));
 }
 
 }  // namespace
