@@ -1,12 +1,12 @@
+// The hourly evaluation with the factors of a (point, source) pair computed once must give the
+// plain kernels' values to the last bit.
 #include "evaluation/time_series_evaluation.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 #include "model/model_world.h"
-#include "support/test_support.h"
 
 namespace kadre {
 namespace {
@@ -15,20 +15,14 @@ namespace {
 // the point's azimuth, every fourth hour under an inversion, and a varying emission factor.
 struct SeriesWorld : test::ModelWorld {
   EmissionProfiles profiles;
-  PairGeometry g;
+  PairGeometry g{1000, 270, 0.3, 5};
   PathScratch scratch;
   SeriesWorld() {
     constexpr int kHours = 40;
-    cfg.is_time = true;
-    cfg.inverze = true;
-    cfg.is_no = true;
-    cfg.is_shluky = true;
-    cfg.wind_rotation = true;
+    cfg.is_time = cfg.inverze = cfg.is_no = cfg.is_shluky = cfg.wind_rotation = true;
     cfg.u_height = 12;
-    met.met_num = 1;
-    met.ntime = kHours;
-    profiles.nprof = 1;
-    profiles.ntime = kHours;
+    met.met_num = profiles.nprof = 1;
+    met.ntime = profiles.ntime = kHours;
     for (int t = 1; t <= kHours; ++t) {
       met.tridy_st.push_back(1 + (t * 3) % 5);
       met.w_sp.push_back(0.8 + 0.37 * t);
@@ -39,66 +33,28 @@ struct SeriesWorld : test::ModelWorld {
       met.w_dir_i.push_back(260 + (t * 5) % 21);
       profiles.time_emis_fact.push_back(0.5 + 0.1 * (t % 7));
     }
-    climate.frt.fill(1);
-    climate.vch1.fill(8000);
-    climate.tch1.fill(25);
-    for (int s = 1; s <= 5; ++s) climate.grt[ClimateTables::index(4, 4, s)] = 1;
+    tower_climate({1, 2, 3, 4, 5});
     ref_body = {test::point_at(6000, 5000, 1.5, 8)};
-    g.x = 1000;
-    g.delta = 270;
-    g.theta = 0.3;
-    g.zmax = 5;
+    // Growing rise (full only beyond the point) in a cluster of two; buoyancy and momentum at full
+    // rise from a stack and an area; a road; a cooling tower.
+    const Source grows{.id = "G", .x = 5000, .y = 5000, .typ_zdroje = 1, .shluk = 7, .m = 1, .h = 60,
+                       .beta = 1, .qa = 2, .qb = 0.5, .tep_vyd = 40000};
+    const Source risen{.id = "R", .x = 5000, .y = 5000, .typ_zdroje = 1, .m = 1, .h = 40, .d = 2, .w = 12,
+                       .beta = 0.6, .qa = 2, .qb = 0.5, .tep_vyd = 30};
+    const Source road{.id = "L", .x = 5000, .y = 5000, .x1 = 4900, .y1 = 4950, .x2 = 5100, .y2 = 5120,
+                      .typ_zdroje = 3, .m = 1, .h = 2, .qb = 0.5, .length = 262, .width = 9, .vert_ext = 2};
+    zdroje = {grows, grows, risen, risen, road, test::cooling_tower(5000, 5000, 120, 300)};
+    zdroje[1].x = 5030;
+    zdroje[3].typ_zdroje = 2;
+    zdroje[3].length = 50;
+    for (Source& s : zdroje) s.met_idx = s.prof_idx = 1, s.m_no = 0.4;
   }
 };
 
-Source with_series(Source s) {
-  s.met_idx = 1;
-  s.prof_idx = 1;
-  s.m_no = 0.4;
-  return s;
-}
-
-std::vector<Source> sources() {
-  Source grows = test::cold_stack(5000, 5000, 60);  // full rise only beyond the point
-  grows.beta = 1;
-  grows.qa = 2;
-  grows.tep_vyd = 40000;
-  grows.shluk = 7;
-  Source partner = grows;
-  partner.x = 5030;
-  Source risen = test::cold_stack(5000, 5000, 40);  // buoyancy and momentum, full rise
-  risen.beta = 0.6;
-  risen.qa = 2;
-  risen.tep_vyd = 30;
-  risen.w = 12;
-  risen.d = 2;
-  Source area = risen;
-  area.typ_zdroje = 2;
-  area.length = 50;
-  Source road = test::cold_stack(5000, 5000, 2);
-  road.typ_zdroje = 3;
-  road.x1 = 4900;
-  road.y1 = 4950;
-  road.x2 = 5100;
-  road.y2 = 5120;
-  road.length = 262;
-  road.width = 9;
-  road.vert_ext = 2;
-  Source tower = test::cold_stack(5000, 5000, 120);
-  tower.chl_vez = true;
-  tower.v = 300;
-  tower.t = 50;
-  tower.d = 60;
-  std::vector<Source> all;
-  for (const Source& s : {grows, partner, risen, area, road, tower}) all.push_back(with_series(s));
-  return all;
-}
-
-// Every hour equals the plain kernels without the pair's factors, to the last bit: plain
-// hours and inversion hours, every class, every kind of source.
+// Every hour equals the plain kernels: plain hours and inversion hours, every class, every
+// kind of source.
 TEST(TimeEvalConc, EveryHourEqualsThePlainKernels) {
   SeriesWorld w;
-  w.zdroje = sources();
   const ModelContext c = w.ctx();
   PairFactors factors;
   int positive = 0;
@@ -119,21 +75,21 @@ TEST(TimeEvalConc, EveryHourEqualsThePlainKernels) {
         expected = evaluate_gauss(c, s, plain, w.g.x, w.g.theta, lambda, p, w.met.w_dir[at], false);
       }
       ASSERT_EQ(value, expected) << "source " << source.x << " type " << source.typ_zdroje << " hour " << t;
-      if (value > 0) ++positive;
+      positive += value > 0;
     }
   }
   EXPECT_GT(positive, 100);
 }
 
-// The pair's rise factors reproduce the plume height of the plain kernel in every class.
-TEST(PairFactors, PlumeHeightOfEveryClassEqualsThePlainKernel) {
+// The pair's rise factors reproduce the plume height and parameters of the plain kernel in
+// every class, before the full-rise distance and beyond it.
+TEST(PairFactors, PlumeOfEveryClassEqualsThePlainKernel) {
   SeriesWorld w;
-  w.zdroje = sources();
   const ModelContext c = w.ctx();
   PairFactors f;
   for (const Source& source : w.zdroje) {
     fill_pair_factors(c, source, w.cfg.u_height, w.g.x, f);
-    for (int s = 1; s <= 5; ++s) {
+    for (int s = 1; s <= 5; ++s)
       for (double u : {0.7, 3.0, 11.0}) {
         const PlumeHeight plain = hef(c, source, s, u, w.cfg.u_height, w.g.x, w.g.zmax);
         const PlumeHeight cached = hef(c, source, s, u, w.g.x, w.g.zmax, f.rise[s - 1]);
@@ -145,9 +101,7 @@ TEST(PairFactors, PlumeHeightOfEveryClassEqualsThePlainKernel) {
         EXPECT_EQ(a.kh, b.kh);
         EXPECT_EQ(a.z4, b.z4);
       }
-    }
   }
-  // The growth before the full-rise distance and the full rise beyond it.
   EXPECT_LT(rise_factors(c, w.zdroje[0], 3, w.cfg.u_height, w.g.x).growth, 1);
   EXPECT_EQ(rise_factors(c, w.zdroje[2], 3, w.cfg.u_height, w.g.x).growth, 1);
 }

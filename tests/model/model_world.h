@@ -1,14 +1,13 @@
 #pragma once
 // A small, fully controlled world for the model tests: parameters with distinct values per
 // stability class, a flat terrain grid, sources and points added by the tests.
-#include <cmath>
+#include <initializer_list>
 #include <vector>
 
 #include "model/dispersion_model.h"
+#include "support/textbook_plume.h"
 
 namespace kadre::test {
-
-inline constexpr double kPi = 3.141592653589793;
 
 struct ModelWorld {
   Settings cfg;
@@ -35,7 +34,7 @@ struct ModelWorld {
     par.uhel_limit_b = 30;
     par.uhel_limit_pl = 40;
     par.gamma = {0.001, 0.002, 0.003};
-    for (int node = 1; node <= 26; ++node) {
+    for (int node = 1; node <= 26; ++node) {  // heights 0, 100, ..., 2500; values 1 - h / 2500
       par.fz[2 * (node - 1)] = 100.0 * (node - 1);
       par.fz[2 * (node - 1) + 1] = 1.0 - (node - 1) / 25.0;
     }
@@ -43,53 +42,36 @@ struct ModelWorld {
     cfg.wind_rotation = false;
   }
 
+  // A climate grid of one class (3 degrees, 83 %) in the given stability classes, the towers'
+  // air stream 8000 m3/s at 25 degrees.
+  void tower_climate(std::initializer_list<int> classes) {
+    climate.frt.fill(1);
+    climate.vch1.fill(8000);
+    climate.tch1.fill(25);
+    for (int s : classes) climate.grt[ClimateTables::index(4, 4, s)] = 1;
+  }
+
   // 100 x 100 cells of 100 m from (0, 0), all at elevation z.
   void flat_terrain(int z) {
-    terrain.xllcorner = 0;
-    terrain.yllcorner = 0;
     terrain.cellsize = 100;
-    terrain.nx = 100;
-    terrain.ny = 100;
+    terrain.nx = terrain.ny = 100;
     terrain.z.assign(100 * 100, static_cast<std::int16_t>(z));
   }
 
   ModelContext ctx() const { return ModelContext(cfg, par, terrain, ref_body, zdroje, climate, met); }
 };
 
-// A stack without rise (no buoyancy, no exit velocity).
+// A stack of 1 g/s without rise (no buoyancy, no exit velocity).
 inline Source cold_stack(double x, double y, double h) {
-  Source s;
-  s.id = "S";
-  s.typ_zdroje = 1;
-  s.x = x;
-  s.y = y;
-  s.h = h;
-  s.m = 1.0;
-  s.beta = 0;
-  s.qa = 0;
-  s.qb = 0.5;
-  return s;
+  return {.id = "S", .x = x, .y = y, .typ_zdroje = 1, .m = 1.0, .h = h, .qb = 0.5};
 }
 
-inline RefPoint point_at(double x, double y, double h, double z = 0) {
-  RefPoint p;
-  p.id = "P";
-  p.x = x;
-  p.y = y;
-  p.z = z;
-  p.h = h;
-  return p;
+// A cooling tower h high, 60 m wide, with v m3/s of flue gas at 50 degrees.
+inline Source cooling_tower(double x, double y, double h, double v) {
+  return {.id = "T", .x = x, .y = y, .typ_zdroje = 1, .m = 1.0, .h = h, .v = v, .t = 50, .d = 60, .qb = 0.5,
+          .chl_vez = true};
 }
 
-// The textbook ground-reflected Gaussian plume on the axis, 1e6 m / (2 pi sy sz u) x
-// [exp(-(zr - H)^2 / 2 sz^2) + exp(-(zr + H)^2 / 2 sz^2)], with sigma = a x^b.
-inline double textbook_axis_plume(double m, double x, double ay, double by, double az, double bz,
-                                  double u, double H, double zr) {
-  const double sy = ay * std::pow(x, by);
-  const double sz = az * std::pow(x, bz);
-  const double g = std::exp(-(zr - H) * (zr - H) / (2 * sz * sz)) +
-                   std::exp(-(zr + H) * (zr + H) / (2 * sz * sz));
-  return 1e6 * m / (2 * kPi * sy * sz * u) * g;
-}
+inline RefPoint point_at(double x, double y, double h, double z = 0) { return {"P", x, y, z, h, true}; }
 
 }  // namespace kadre::test

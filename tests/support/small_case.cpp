@@ -37,16 +37,20 @@ void SmallCase::config(const std::string& extra) {
              " trida_lat = 1\n" + extra + "\n/\n");
 }
 
-RunOutput SmallCase::run(const std::vector<std::string>& extra_args) const {
-  ScopedCwd cwd(dir_.path());
-  std::vector<std::string> args{"run.nml"};
-  args.insert(args.end(), extra_args.begin(), extra_args.end());
+RunOutput run_program(const std::vector<std::string>& args) {
   std::ostringstream out, err;
   RunOutput result;
   result.status = kadre::run(args, out, err);
   result.out = out.str();
   result.err = err.str();
   return result;
+}
+
+RunOutput SmallCase::run(const std::vector<std::string>& extra_args) const {
+  ScopedCwd cwd(dir_.path());
+  std::vector<std::string> args{"run.nml"};
+  args.insert(args.end(), extra_args.begin(), extra_args.end());
+  return run_program(args);
 }
 
 }  // namespace kadre::test
