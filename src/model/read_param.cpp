@@ -3,6 +3,7 @@
 #include "errors.h"
 #include "init/diagnostics.h"
 #include "init/namelist.h"
+#include "model/dispersion_coefficients.h"
 #include "output/number_format.h"
 
 namespace kadre {
@@ -37,15 +38,6 @@ void register_keys(Namelist& group, ModelParams& p) {
   group.add_doubles("k_p", p.k_p);
   group.add_doubles_2d("fz", p.fz.data(), 2, 26);
   group.add_doubles("gamma", p.gamma);
-}
-
-// k_u of the pollutant class (get_coef_dep).
-void choose_k_u(int trida_lat, ModelParams& p) {
-  if (trida_lat < 1 || trida_lat > 3)
-    stop_with_lines({"_get_coef_dep: Nedovolena hodnota tridy znecistujici latky (parametr trida_lat)",
-                     "              Hodnota tridy muze nabyvat hodnot 1 az max. " + free_form_int(3),
-                     "              Zadana hodnota tridy: " + free_form_int(trida_lat)});
-  p.k_u = p.k_u_all[static_cast<std::size_t>(trida_lat - 1)];
 }
 
 // The angle limits bound a sector around the wind direction; at 90 degrees or more the
@@ -97,7 +89,7 @@ ModelParams read_param(const Settings& cfg) {
   if (status != NamelistStatus::ok)
     raise_error(error_nml_read(kParamFile, status == NamelistStatus::end_of_file));
 
-  choose_k_u(cfg.trida_lat, params);
+  params.k_u = get_coef_dep(cfg.trida_lat, params);
   get_sgm_par(cfg.shortterm_avg, params);
   check_angle_limit("uhel_limit_b", params.uhel_limit_b);
   check_angle_limit("uhel_limit_pl", params.uhel_limit_pl);
