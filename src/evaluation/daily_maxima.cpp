@@ -21,6 +21,18 @@ constexpr double kSo2Offset = 275.5;
 constexpr double kSo2Threshold = 388.0;
 constexpr double kHoursPerDay = 24.0;
 
+// Applies a relation (operation order: coefficient, then f, then division by 24) to every
+// situation. Most situations lie outside the plume sector and hold +0: their result, the
+// relation of +0, is computed once.
+template <class Relation>
+void convert_each(std::span<const double> c, std::span<double> out, Relation relation) {
+  const double zero = relation(0.0);
+  for (std::size_t e = 0; e < c.size(); ++e) {
+    const double v = c[e];
+    out[e] = (v == 0 && !std::signbit(v)) ? zero : relation(v);
+  }
+}
+
 }  // namespace
 
 DailyType parse_daily_type(const std::string& daily_type) {
@@ -37,31 +49,16 @@ void daily(std::span<const double> c, double f, DailyType type, std::span<double
   if (out.size() != c.size())
     stop_with_lines({"daily: vysledne pole ma " + std::to_string(out.size()) + " prvku misto " +
                      std::to_string(c.size())});
-  // Operation order as in the relations: coefficient, then f, then division by 24. Most
-  // situations lie outside the plume sector and hold +0: their result, the same expression
-  // for v = +0, is computed once.
   if (type == DailyType::pm10) {
-    const double zero = 0.0 * kPm10Linear * f / kHoursPerDay;
-    for (std::size_t e = 0; e < c.size(); ++e) {
-      const double v = c[e];
-      if (v == 0 && !std::signbit(v)) {
-        out[e] = zero;
-        continue;
-      }
-      out[e] = v <= kPm10Threshold ? v * kPm10Linear * f / kHoursPerDay
-                                   : kPm10Coef * std::pow(std::log(v), kPm10Power) * f / kHoursPerDay;
-    }
-    return;
-  }
-  const double zero = 0.0 * kSo2Linear * f / kHoursPerDay;
-  for (std::size_t e = 0; e < c.size(); ++e) {
-    const double v = c[e];
-    if (v == 0 && !std::signbit(v)) {
-      out[e] = zero;
-      continue;
-    }
-    out[e] = v <= kSo2Threshold ? v * kSo2Linear * f / kHoursPerDay
+    convert_each(c, out, [f](double v) {
+      return v <= kPm10Threshold ? v * kPm10Linear * f / kHoursPerDay
+                                 : kPm10Coef * std::pow(std::log(v), kPm10Power) * f / kHoursPerDay;
+    });
+  } else {
+    convert_each(c, out, [f](double v) {
+      return v <= kSo2Threshold ? v * kSo2Linear * f / kHoursPerDay
                                 : (v * kSo2Slope + kSo2Offset) * f / kHoursPerDay;
+    });
   }
 }
 
