@@ -76,22 +76,21 @@ void read_series(const std::string& path, int k, const Settings& cfg, MetSeries&
     if (!format_date(r, met.date[t - 1]))
       raise_error("Datum v radku " + std::to_string(t) + " souboru " + rtrim(path) +
                   " nelze zapsat do 13 znaku.");
+    // The third value of a layer: a temperature gradient, or the stability class.
+    const auto store_third = [&](double value, std::vector<double>& gradients, std::vector<int>& classes) {
+      if (cfg.is_tep_gr)
+        gradients[i] = value;
+      else if (!class_of(value, classes[i]))
+        raise_error(error_reading(path, t, ReadStatus::bad_value));
+    };
     met.w_dir[i] = r.w_dir;
     met.w_sp[i] = at_least_calm_limit(r.w_sp);
-    if (cfg.is_tep_gr) {
-      met.tep_gr[i] = r.third;
-    } else if (!class_of(r.third, met.tridy_st[i])) {
-      raise_error(error_reading(path, t, ReadStatus::bad_value));
-    }
+    store_third(r.third, met.tep_gr, met.tridy_st);
     if (!cfg.inverze) continue;
     met.zi[i] = r.zi;
     met.w_dir_i[i] = r.w_dir_i;
     met.w_sp_i[i] = at_least_calm_limit(r.w_sp_i);
-    if (cfg.is_tep_gr) {
-      met.tep_gr_i[i] = r.third_i;
-    } else if (!class_of(r.third_i, met.tridy_st_i[i])) {
-      raise_error(error_reading(path, t, ReadStatus::bad_value));
-    }
+    store_third(r.third_i, met.tep_gr_i, met.tridy_st_i);
   }
 }
 
