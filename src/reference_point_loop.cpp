@@ -34,7 +34,7 @@ struct WorkTables {
     if (cfg.is_time) c_t.assign(static_cast<std::size_t>(li.in.met.ntime), 0.0);
     if (li.methodology) {
       const std::size_t situations = static_cast<std::size_t>(cfg.nphi) * li.wind.nu_max() * 5;
-      const std::size_t classes = static_cast<std::size_t>(cfg.nphi) * 11;
+      const std::size_t classes = static_cast<std::size_t>(cfg.nphi) * kSituationClassCount;
       c_out.assign(situations, 0.0);
       c.assign(situations, 0.0);
       if (cfg.is_daily) {
@@ -44,8 +44,8 @@ struct WorkTables {
       cls.assign(classes, 0.0);
       c_max.assign(classes, 0.0);
       cd_max.assign(classes, 0.0);
-      th_exceed.assign(classes * 3, 0.0);
-      td_exceed.assign(classes * 3, 0.0);
+      th_exceed.assign(classes * kLimitCount, 0.0);
+      td_exceed.assign(classes * kLimitCount, 0.0);
     }
   }
 
@@ -147,7 +147,7 @@ void evaluate_point(const LoopInputs& li, int ip, WorkTables& w, const std::vect
     const StatContext stat_context{cfg, li.wind, in.ruzice, li.wind.nu_max()};
     const PointTotals totals{w.c.data(), w.c_d.data(), w.c_max.data(), w.cd_max.data(),
                              w.ave,      w.th_exceed.data(), w.td_exceed.data()};
-    eval_stat(stat_context, totals, tables.results.data() + static_cast<std::size_t>(ip - 1) * 37);
+    eval_stat(stat_context, totals, tables.results.data() + static_cast<std::size_t>(ip - 1) * kStatCount);
   }
 }
 

@@ -7,18 +7,11 @@
 
 #include "evaluation/daily_maxima.h"
 #include "evaluation/situation_classes.h"
-#include "init/input_data.h"
+#include "core/records.h"
+#include "core/result_tables.h"
 #include "model/dispersion_model.h"
 
 namespace kadre {
-
-// The result tables of a run (each element belongs to one reference point).
-struct ResultTables {
-  std::vector<double> results;    // 37 x P, indicator fastest
-  std::vector<double> results_t;  // ntime x points with hourly output, hour fastest
-  std::vector<double> c_r;        // sum (later mean) of the hourly concentrations per point
-  std::vector<double> c_m;        // largest hourly concentration per point
-};
 
 // What the computation reads; everything is read-only during the loop.
 struct LoopInputs {

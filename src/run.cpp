@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "errors.h"
+#include "core/errors.h"
 #include "run_sequence.h"
 
 namespace kadre {

@@ -4,13 +4,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <new>
 
-#include "errors.h"
+#include "core/errors.h"
+#include "core/text.h"
 #include "evaluation/daily_maxima.h"
 #include "evaluation/situation_classes.h"
 #include "init/read_input_data.h"
-#include "model/read_param.h"
+#include "init/read_param.h"
 #include "model/stability_classes.h"
 #include "output/number_format.h"
 #include "output/statistical_output.h"
@@ -22,7 +24,7 @@ namespace kadre {
 namespace {
 
 constexpr const char* kVersion = "v1.1.2";
-constexpr std::size_t kIndicators = 37;
+
 
 void print_banner(std::ostream& out) {
   out << "\n"
@@ -53,7 +55,7 @@ ResultTables create_result_tables(const InputData& in, bool methodology) {
     tables.c_r.assign(points, 0.0);
     tables.c_m.assign(points, 0.0);
   }
-  if (methodology) tables.results.assign(kIndicators * points, 0.0);
+  if (methodology) tables.results.assign(static_cast<std::size_t>(kStatCount) * points, 0.0);
   return tables;
 }
 
@@ -97,11 +99,9 @@ int thread_count(const std::vector<std::string>& args, int default_threads) {
   // A free-form integer: optional sign and digits, ending at a blank, comma or slash.
   const std::size_t end = arg.find_first_of(" ,/", i);
   const std::string number = arg.substr(i, end == std::string::npos ? std::string::npos : end - i);
-  const std::size_t digits_from = (!number.empty() && (number[0] == '+' || number[0] == '-')) ? 1 : 0;
-  bool ok = number.size() > digits_from;
-  for (std::size_t j = digits_from; ok && j < number.size(); ++j)
-    if (number[j] < '0' || number[j] > '9') ok = false;
-  const long value = ok ? std::stol(number) : 0;
+  long long value = 0;
+  const bool ok = parse_integer(number, std::numeric_limits<long long>::min(),
+                                std::numeric_limits<long long>::max(), value);
   if (!ok || value < 1) stop_with_lines({"Neplatna hodnota poctu vlaken."});
   return static_cast<int>(value);
 }

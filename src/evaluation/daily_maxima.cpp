@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstddef>
 
-#include "errors.h"
-#include "output/number_format.h"
+#include "core/errors.h"
+#include "core/text.h"
 
 namespace kadre {
 

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <string>
 
-#include "errors.h"
-#include "output/number_format.h"
+#include "core/errors.h"
+#include "core/text.h"
 
 namespace kadre {
 

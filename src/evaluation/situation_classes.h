@@ -5,11 +5,10 @@
 #include <vector>
 
 #include "model/dispersion_model.h"
-#include "model/model_params.h"
+#include "core/model_params.h"
+#include "core/result_tables.h"
 
 namespace kadre {
-
-inline constexpr int kSituationClassCount = 11;
 
 struct SituationClass {
   int stability;  // 1..5

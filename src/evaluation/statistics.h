@@ -1,28 +1,17 @@
 #pragma once
-// The 37 statistical indicators of one reference point: the long-term average, absolute
+// The statistical indicators of one reference point: the long-term average, absolute
 // maxima with their situation, class maxima and hours of exceedance.
 #include <array>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "init/input_data.h"
-#include "init/settings.h"
+#include "core/records.h"
+#include "core/result_tables.h"
+#include "core/settings.h"
 #include "model/dispersion_model.h"
 
 namespace kadre {
-
-inline constexpr int kStatCount = 37;
-inline constexpr int kLimitCount = 3;
-
-// The indicator names (at most 12 characters) in row order of results.
-const std::vector<std::string>& stats();
-
-// Row positions (from 0) of the first row of each block, found by name once.
-struct StatRows {
-  int ave, ch_max, ch_classes, th, cd_max, cd_classes, td;
-};
-const StatRows& stat_rows();
 
 // factor x sum of cls(k, m) x rose(k, m); both nphi x 11, direction fastest.
 double eval_average(std::span<const double> cls, std::span<const double> rose, double factor);
@@ -66,7 +55,7 @@ struct PointTotals {
   const double* td_exceed = nullptr;  // (used with is_daily)
 };
 
-// Fills the selected rows of one reference point's column of results (37 values); the
+// Fills the selected rows of one reference point's column of results (kStatCount values); the
 // other rows are left as they are.
 void eval_stat(const StatContext& ctx, const PointTotals& totals, double* row);
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "errors.h"
+#include "core/errors.h"
 
 namespace kadre {
 

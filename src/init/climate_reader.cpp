@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "errors.h"
+#include "core/errors.h"
 #include "init/data_file.h"
 #include "init/diagnostics.h"
 

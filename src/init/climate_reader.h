@@ -2,7 +2,7 @@
 // Climate tables of the cooling-tower plume rise.
 #include <string>
 
-#include "init/input_data.h"
+#include "core/records.h"
 
 namespace kadre {
 

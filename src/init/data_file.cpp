@@ -1,8 +1,8 @@
 #include "init/data_file.h"
 
-#include "errors.h"
+#include "core/errors.h"
 #include "init/diagnostics.h"
-#include "output/number_format.h"
+#include "core/text.h"
 
 namespace kadre {
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "errors.h"
+#include "core/errors.h"
 #include "init/data_file.h"
 #include "init/diagnostics.h"
-#include "output/number_format.h"
+#include "core/text.h"
 
 namespace kadre {
 

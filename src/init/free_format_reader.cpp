@@ -6,23 +6,13 @@
 #include <limits>
 #include <sstream>
 
+#include "core/text.h"
+
 namespace kadre {
 
 namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-bool parse_integer(std::string_view s, long long lo, long long hi, long long& out) {
-  // One optional sign: from_chars would accept the minus of "+-5" after the plus is gone.
-  const bool plus = !s.empty() && s[0] == '+';
-  if (plus) s.remove_prefix(1);
-  if (s.empty() || (plus && s[0] == '-')) return false;
-  long long v = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (ec != std::errc() || end != s.data() + s.size() || v < lo || v > hi) return false;
-  out = v;
-  return true;
-}
 
 bool iequals(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "init/free_format_reader.h"
-#include "output/number_format.h"
+#include "core/text.h"
 
 namespace kadre {
 
@@ -30,14 +30,8 @@ bool is_space(char c) { return is_blank(c) || c == '\n'; }
 bool ends_bare_value(char c) { return is_space(c) || c == ',' || c == '/' || c == '!'; }
 
 bool parse_int32(std::string_view s, int& out) {
-  // One optional sign: from_chars would accept the minus of "+-5" after the plus is gone.
-  const bool plus = !s.empty() && s[0] == '+';
-  if (plus) s.remove_prefix(1);
-  if (s.empty() || (plus && s[0] == '-')) return false;
   long long v = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (ec != std::errc() || end != s.data() + s.size()) return false;
-  if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) return false;
+  if (!parse_integer(s, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), v)) return false;
   out = static_cast<int>(v);
   return true;
 }

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <limits>
 
-#include "errors.h"
+#include "core/errors.h"
 #include "init/diagnostics.h"
 #include "init/namelist.h"
-#include "output/number_format.h"
+#include "core/text.h"
 
 namespace kadre {
 

@@ -3,7 +3,7 @@
 #include <ostream>
 #include <string>
 
-#include "init/settings.h"
+#include "core/settings.h"
 
 namespace kadre {
 

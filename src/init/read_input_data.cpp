@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "errors.h"
+#include "core/errors.h"
 #include "init/climate_reader.h"
 #include "init/emission_profiles_reader.h"
 #include "init/met_series_reader.h"

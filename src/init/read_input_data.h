@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "init/input_data.h"
+#include "core/records.h"
 
 namespace kadre {
 

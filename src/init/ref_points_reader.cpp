@@ -1,11 +1,11 @@
 #include "init/ref_points_reader.h"
 
-#include "errors.h"
+#include "core/errors.h"
 #include "init/data_file.h"
 #include "init/diagnostics.h"
 #include "init/free_format_reader.h"
 #include "init/terrain_reader.h"
-#include "output/number_format.h"
+#include "core/text.h"
 
 namespace kadre {
 

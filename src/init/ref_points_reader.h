@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "init/input_data.h"
+#include "core/records.h"
 
 namespace kadre {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "errors.h"
+#include "core/errors.h"
 #include "init/data_file.h"
 #include "init/diagnostics.h"
 #include "init/free_format_reader.h"

@@ -3,16 +3,17 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "errors.h"
+#include "core/errors.h"
+#include "core/result_tables.h"
 #include "init/data_file.h"
 #include "init/diagnostics.h"
-#include "output/number_format.h"
+#include "core/text.h"
 
 namespace kadre {
 
 namespace {
 
-constexpr int kClasses = 11;
+constexpr int kClasses = kSituationClassCount;
 const char* const kDescription = "ruzici";
 
 // Reads n_dir and the eleven class records of one rose file into ruzice_in.

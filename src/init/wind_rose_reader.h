@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "init/input_data.h"
-#include "init/settings.h"
+#include "core/records.h"
+#include "core/settings.h"
 
 namespace kadre {
 

@@ -1,6 +1,6 @@
 #pragma once
 // A stability class from the input becomes an index into the per-class tables (5 entries).
-#include "errors.h"
+#include "core/errors.h"
 
 namespace kadre {
 

@@ -3,7 +3,7 @@
 // What a cluster is made of does not depend on the situation, so it is worked out once.
 #include <vector>
 
-#include "init/input_data.h"
+#include "core/records.h"
 
 namespace kadre {
 

@@ -3,12 +3,12 @@
 #include <cmath>
 
 #include "model/class_index.h"
+#include "core/math_constants.h"
 
 namespace kadre {
 
 namespace {
-constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 6.283185307179586;
+constexpr double kTwoPi = 2 * kPi;
 
 // m_no x fac_no. Where the exponent of fac_no is not positive its exponential lies in [0, 1],
 // so fac_no lies in [+0, 0.9] and with m_no = 0 the product is exactly m_no x 0: the

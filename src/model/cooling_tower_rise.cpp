@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "errors.h"
+#include "core/errors.h"
 #include "model/moist_air.h"
-#include "output/number_format.h"
+#include "core/text.h"
 
 namespace kadre {
 

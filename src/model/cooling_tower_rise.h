@@ -1,6 +1,6 @@
 #pragma once
 // Plume rise of a cooling tower for one class of the climate grid.
-#include "model/model_params.h"
+#include "core/model_params.h"
 
 namespace kadre {
 

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "errors.h"
-#include "output/number_format.h"
+#include "core/errors.h"
+#include "core/text.h"
+#include "core/math_constants.h"
 
 namespace kadre {
 
 namespace {
-constexpr double kPi = 3.141592653589793;
 constexpr double kSqrtTwoPi = 2.5066282746310002;
 constexpr double kSqrtHalfPi = 1.2533141373155001;
 
@@ -75,12 +75,5 @@ double get_delta_val(double xa, double ya, double xb, double yb) {
   return std::atan(dx / dy) * 180 / kPi + (2 - (sy + 1) * sx) * 90;
 }
 
-double get_coef_dep(int trida_lat, const ModelParams& par) {
-  if (trida_lat < 1 || trida_lat > 3)
-    stop_with_lines({"_get_coef_dep: Nedovolena hodnota tridy znecistujici latky (parametr trida_lat)",
-                     "              Hodnota tridy muze nabyvat hodnot 1 az max. " + free_form_int(3),
-                     "              Zadana hodnota tridy: " + free_form_int(trida_lat)});
-  return par.k_u_all[trida_lat - 1];
-}
 
 }  // namespace kadre

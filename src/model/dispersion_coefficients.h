@@ -1,8 +1,8 @@
 #pragma once
 // Crosswind and vertical spreads of the plume, the initial spreads of area and line
 // sources, the azimuth of a direction and the depletion coefficient.
-#include "init/input_data.h"
-#include "model/model_params.h"
+#include "core/records.h"
+#include "core/model_params.h"
 
 namespace kadre {
 
@@ -25,7 +25,5 @@ double line_azimuth(const Source& zdroj);
 // Azimuth [degrees, clockwise from +y] of the direction from a to b; 90 for a = b.
 double get_delta_val(double xa, double ya, double xb, double yb);
 
-// Depletion coefficient of pollutant class trida_lat (1..3); any other class stops the run.
-double get_coef_dep(int trida_lat, const ModelParams& par);
 
 }  // namespace kadre

@@ -6,11 +6,11 @@
 #include <array>
 #include <vector>
 
-#include "init/input_data.h"
+#include "core/records.h"
 #include "model/cluster_factor.h"
 #include "model/cooling_tower_rise.h"
 #include "model/dispersion_coefficients.h"
-#include "model/model_params.h"
+#include "core/model_params.h"
 #include "model/moist_air.h"
 #include "model/plume_rise.h"
 #include "model/stability_classes.h"

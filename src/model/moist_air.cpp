@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/math_constants.h"
+
 namespace kadre {
 
 namespace {
@@ -18,7 +20,6 @@ const double kVirtual = static_cast<double>(0.61f);
 constexpr double kInvT0 = 0.0036609921288669233;  // 1 / 273.15
 constexpr double kP0Percent = 10132500.0;         // 101325 x 100
 constexpr double kG = 9.81;
-constexpr double kPi = 3.141592653589793;
 }  // namespace
 
 double get_et(double t) { return kE0 * std::exp(-(1 / t - kInvT0) * kLatentHeat / kRVapour); }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "errors.h"
+#include "core/errors.h"
 
 namespace kadre {
 

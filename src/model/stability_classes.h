@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-#include "model/model_params.h"
+#include "core/model_params.h"
 
 namespace kadre {
 

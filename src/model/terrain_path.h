@@ -1,7 +1,7 @@
 #pragma once
 // The terrain between a source and a reference point: the weight of the reflection at the
 // point's level and the highest terrain along the path.
-#include "init/input_data.h"
+#include "core/records.h"
 
 namespace kadre {
 

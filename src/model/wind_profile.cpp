@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "errors.h"
-#include "output/number_format.h"
+#include "core/errors.h"
+#include "core/text.h"
 
 namespace kadre {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Wind speed with height, the angle between wind and source direction, and the height
 // function of the terrain factor.
-#include "model/model_params.h"
+#include "core/model_params.h"
 
 namespace kadre {
 

@@ -5,18 +5,6 @@
 
 namespace kadre {
 
-std::string rtrim(std::string_view s) {
-  std::size_t end = s.size();
-  while (end > 0 && s[end - 1] == ' ') --end;
-  return std::string(s.substr(0, end));
-}
-
-std::string fixed_text(std::string_view s, std::size_t width) {
-  std::string out(s.substr(0, width));
-  out.resize(width, ' ');
-  return out;
-}
-
 std::string format_es11_5(double value) {
   constexpr int kWidth = 11;
   char buf[64];
@@ -40,24 +28,12 @@ std::string format_es11_5(double value) {
   return std::string(kWidth - out.size(), ' ') + out;
 }
 
-std::string format_f0(double value, int decimals) {
-  char buf[512];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
-  return buf;
-}
-
 std::string format_f15_2(float value) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%15.2f", static_cast<double>(value));
   std::string s = buf;
   if (s.size() > 15) return std::string(15, '*');
   return s;
-}
-
-std::string free_form_int(long value) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, " %11ld", value);
-  return buf;
 }
 
 }  // namespace kadre

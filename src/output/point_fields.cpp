@@ -1,6 +1,6 @@
 #include "output/point_fields.h"
 
-#include "output/number_format.h"
+#include "core/text.h"
 
 namespace kadre {
 

@@ -2,7 +2,7 @@
 // The identification columns that every per-point result file starts with.
 #include <string>
 
-#include "init/input_data.h"
+#include "core/records.h"
 
 namespace kadre {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "errors.h"
+#include "core/errors.h"
 
 namespace kadre {
 

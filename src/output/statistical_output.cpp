@@ -2,10 +2,9 @@
 
 #include <cstddef>
 
-#include "errors.h"
-#include "evaluation/situation_classes.h"
-#include "evaluation/statistics.h"
-#include "init/diagnostics.h"
+#include "core/errors.h"
+#include "core/result_tables.h"
+#include "core/text.h"
 #include "output/number_format.h"
 #include "output/point_fields.h"
 #include "output/result_file.h"

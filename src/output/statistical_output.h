@@ -5,19 +5,20 @@
 #include <string>
 #include <vector>
 
-#include "init/input_data.h"
-#include "init/settings.h"
+#include "core/records.h"
+#include "core/result_tables.h"
+#include "core/settings.h"
 
 namespace kadre {
 
-// Which of the 37 indicator rows the switches select.
-std::array<bool, 37> stat_selection(const Settings& cfg);
+// Which of the indicator rows the switches select.
+std::array<bool, kStatCount> stat_selection(const Settings& cfg);
 
 // The column names of the indicators: the stats names with Th1..Th3 and Td1..Td3 replaced by
 // "Th_"/"Td_" and the limit in F0.3, cut to 12 characters.
 std::vector<std::string> stat_column_names(const Settings& cfg);
 
-// Writes oputdir + output_stats. results: 37 values per reference point, point after point.
+// Writes oputdir + output_stats. results: kStatCount values per reference point, point after point.
 void write_output_stat(const Settings& cfg, const std::vector<RefPoint>& ref_body,
                        const std::vector<double>& results);
 

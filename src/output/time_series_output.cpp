@@ -2,7 +2,8 @@
 
 #include <cstddef>
 
-#include "errors.h"
+#include "core/errors.h"
+#include "core/text.h"
 #include "output/number_format.h"
 #include "output/point_fields.h"
 #include "output/result_file.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/text.h"
 #include "output/number_format.h"
 
 namespace kadre {

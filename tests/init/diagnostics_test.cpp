@@ -1,3 +1,4 @@
+#include "core/text.h"
 #include "init/diagnostics.h"
 
 #include <gtest/gtest.h>

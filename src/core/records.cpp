@@ -1,8 +1,8 @@
-#include "init/input_data.h"
+#include "core/records.h"
 
 #include <cmath>
 
-#include "errors.h"
+#include "core/errors.h"
 
 namespace kadre {
 

@@ -30,4 +30,7 @@ struct ModelParams {
   double fz_value(int node) const { return fz[2 * (node - 1) + 1]; }
 };
 
+// Depletion coefficient of pollutant class trida_lat (1..3); any other class stops the run.
+double get_coef_dep(int trida_lat, const ModelParams& par);
+
 }  // namespace kadre

@@ -1,6 +1,6 @@
-#include "errors.h"
+#include "core/errors.h"
 
-#include "output/number_format.h"
+#include "core/text.h"
 
 namespace kadre {
 

@@ -1,10 +1,9 @@
-#include "model/read_param.h"
+#include "init/read_param.h"
 
-#include "errors.h"
+#include "core/errors.h"
 #include "init/diagnostics.h"
 #include "init/namelist.h"
-#include "model/dispersion_coefficients.h"
-#include "output/number_format.h"
+#include "core/text.h"
 
 namespace kadre {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "init/settings.h"
+#include "core/settings.h"
 
 namespace kadre {
 
