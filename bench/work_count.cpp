@@ -5,7 +5,7 @@
 
 #include "evaluation/wind_rose_evaluation.h"
 #include "init/read_input_data.h"
-#include "model/read_param.h"
+#include "init/read_param.h"
 
 namespace kadre::bench {
 

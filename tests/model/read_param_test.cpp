@@ -1,4 +1,4 @@
-#include "model/read_param.h"
+#include "init/read_param.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "init/read_input_data.h"
-#include "model/read_param.h"
+#include "init/read_param.h"
 #include "reference_point_loop.h"
 #include "support/small_case.h"
 
