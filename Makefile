@@ -11,18 +11,19 @@ deps:
 	@scripts/install-deps.sh
 
 build: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DKADRE_WERROR=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
 demo: build
 	@scripts/run-demo.sh $(BUILD)/kadre
 
 test: build
+	@scripts/check-layers.sh
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
-	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKADRE_SANITIZE=ON -DKADRE_BENCH=OFF >/dev/null
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKADRE_SANITIZE=ON -DKADRE_WERROR=ON -DKADRE_BENCH=OFF >/dev/null
 	@cmake --build $(SAN_BUILD) -j $(JOBS)
 	@cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
