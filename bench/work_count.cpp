@@ -16,7 +16,7 @@ namespace {
 long long sector_evaluations(const ModelContext& ctx, const WindClasses& wind, int ip,
                              const Source& source, const PairGeometry& g) {
   constexpr double kWindRoseHeight = 10.0;
-  const double limit = source.typ_zdroje == 1 ? ctx.par.uhel_limit_b : ctx.par.uhel_limit_pl;
+  const double limit = source.type == 1 ? ctx.par.uhel_limit_b : ctx.par.uhel_limit_pl;
   long long count = 0;
   for (int i = 1; i <= 5; ++i) {
     for (int j = 1; j <= wind.nu[i - 1]; ++j) {
@@ -41,15 +41,15 @@ WorkCount count_work(const std::string& config_file, int threads) {
   if (methodology) wind = u_range_gen(cfg.is_max_abs, par);
   const ModelContext ctx = make_model_context(in, par);
 
-  const int points = static_cast<int>(in.ref_body.size());
+  const int points = static_cast<int>(in.ref_points.size());
   long long pairs = 0, evaluations = 0;
   std::exception_ptr failure;
 #pragma omp parallel for schedule(dynamic, 4) num_threads(threads) reduction(+ : pairs, evaluations)
   for (int ip = 1; ip <= points; ++ip) {
     try {
-      const RefPoint& point = in.ref_body[ip - 1];
+      const RefPoint& point = in.ref_points[ip - 1];
       PathScratch scratch;
-      for (const Source& source : in.zdroje) {
+      for (const Source& source : in.sources) {
         PairGeometry g;
         g.x = eval_x(point.x, point.y, source.x, source.y);
         if (g.x < cfg.infl_dist_min || g.x > cfg.infl_dist_max) continue;

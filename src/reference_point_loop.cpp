@@ -61,11 +61,11 @@ void add_into(std::vector<double>& sum, const std::vector<double>& part) {
 }
 
 // Column of results_t of every point with hourly output: its position among those points.
-std::vector<int> output_columns(const std::vector<RefPoint>& ref_body) {
-  std::vector<int> column(ref_body.size(), 0);
+std::vector<int> output_columns(const std::vector<RefPoint>& ref_points) {
+  std::vector<int> column(ref_points.size(), 0);
   int next = 0;
-  for (std::size_t i = 0; i < ref_body.size(); ++i)
-    if (ref_body[i].is_out) column[i] = ++next;
+  for (std::size_t i = 0; i < ref_points.size(); ++i)
+    if (ref_points[i].is_out) column[i] = ++next;
   return column;
 }
 
@@ -94,7 +94,7 @@ void add_wind_rose_contribution(const LoopInputs& li, int ip, WorkTables& w, con
   c_class(w.c_out.data(), nphi, nu_max, *li.class_index, w.cls.data());
   add_into(w.c_max, w.cls);
   if (cfg.is_average) {
-    const double* rose = in.ruzice.slice(source.met_idx, "eval_average");
+    const double* rose = in.wind_roses.slice(source.met_idx, "eval_average");
     w.ave += eval_average(w.cls, std::span<const double>(rose, w.cls.size()), source.time_use);
   }
   if (cfg.is_daily) {
@@ -112,7 +112,7 @@ void add_wind_rose_contribution(const LoopInputs& li, int ip, WorkTables& w, con
 void store_hourly_results(const LoopInputs& li, int ip, const WorkTables& w,
                           const std::vector<int>& out_column, ResultTables& tables) {
   const int ntime = li.in.met.ntime;
-  if (li.in.ref_body[ip - 1].is_out) {
+  if (li.in.ref_points[ip - 1].is_out) {
     const std::size_t first = static_cast<std::size_t>(out_column[ip - 1] - 1) * ntime;
     std::copy(w.c_t.begin(), w.c_t.end(), tables.results_t.begin() + first);
   }
@@ -131,9 +131,9 @@ void evaluate_point(const LoopInputs& li, int ip, WorkTables& w, const std::vect
                     ResultTables& tables) {
   const InputData& in = li.in;
   const Settings& cfg = in.cfg;
-  const RefPoint& point = in.ref_body[ip - 1];
+  const RefPoint& point = in.ref_points[ip - 1];
   w.reset();
-  for (const Source& shared_source : in.zdroje) {
+  for (const Source& shared_source : in.sources) {
     w.source = shared_source;
     PairGeometry g;
     g.x = eval_x(point.x, point.y, w.source.x, w.source.y);
@@ -144,7 +144,7 @@ void evaluate_point(const LoopInputs& li, int ip, WorkTables& w, const std::vect
   }
   if (cfg.is_time) store_hourly_results(li, ip, w, out_column, tables);
   if (li.methodology) {
-    const StatContext stat_context{cfg, li.wind, in.ruzice, li.wind.nu_max()};
+    const StatContext stat_context{cfg, li.wind, in.wind_roses, li.wind.nu_max()};
     const PointTotals totals{w.c.data(), w.c_d.data(), w.c_max.data(), w.cd_max.data(),
                              w.ave,      w.th_exceed.data(), w.td_exceed.data()};
     eval_stat(stat_context, totals, tables.results.data() + static_cast<std::size_t>(ip - 1) * kStatCount);
@@ -155,10 +155,10 @@ void evaluate_point(const LoopInputs& li, int ip, WorkTables& w, const std::vect
 
 void compute_reference_points(const LoopInputs& li, ResultTables& tables, int threads,
                               std::ostream& out) {
-  const int points = static_cast<int>(li.in.ref_body.size());
+  const int points = static_cast<int>(li.in.ref_points.size());
   if (points == 0) return;
   const int chunk = std::max(1, (points / threads) / 4);
-  const std::vector<int> out_column = output_columns(li.in.ref_body);
+  const std::vector<int> out_column = output_columns(li.in.ref_points);
   std::exception_ptr failure;
   std::atomic<bool> failed{false};
   int finished = 0;

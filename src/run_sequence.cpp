@@ -35,8 +35,8 @@ void print_banner(std::ostream& out) {
 
 // Stability classes of every series from its temperature gradients.
 void derive_stability_classes(const ModelParams& par, MetSeries& met, bool upper_layer) {
-  const auto& gradients = upper_layer ? met.tep_gr_i : met.tep_gr;
-  auto& classes = upper_layer ? met.tridy_st_i : met.tridy_st;
+  const auto& gradients = upper_layer ? met.gradient_i : met.gradient;
+  auto& classes = upper_layer ? met.stability_class_i : met.stability_class;
   std::vector<double> row(static_cast<std::size_t>(met.ntime));
   for (int k = 1; k <= met.met_num; ++k) {
     for (int t = 1; t <= met.ntime; ++t) row[t - 1] = gradients[met.index(k, t)];
@@ -47,10 +47,10 @@ void derive_stability_classes(const ModelParams& par, MetSeries& met, bool upper
 
 ResultTables create_result_tables(const InputData& in, bool methodology) {
   ResultTables tables;
-  const std::size_t points = in.ref_body.size();
+  const std::size_t points = in.ref_points.size();
   if (in.cfg.is_time) {
     const std::size_t outputs = static_cast<std::size_t>(
-        std::count_if(in.ref_body.begin(), in.ref_body.end(), [](const RefPoint& p) { return p.is_out; }));
+        std::count_if(in.ref_points.begin(), in.ref_points.end(), [](const RefPoint& p) { return p.is_out; }));
     tables.results_t = create_results_t(static_cast<std::size_t>(in.met.ntime), outputs);
     tables.c_r.assign(points, 0.0);
     tables.c_m.assign(points, 0.0);
@@ -63,16 +63,16 @@ void write_results(const InputData& in, ResultTables& tables, bool methodology) 
   const Settings& cfg = in.cfg;
   if (cfg.is_time) {
     std::vector<std::string> ref_ids;
-    for (const RefPoint& p : in.ref_body)
+    for (const RefPoint& p : in.ref_points)
       if (p.is_out) ref_ids.push_back(p.id);
     write_output_time(cfg, ref_ids, in.met.date, tables.results_t, in.met.ntime);
     // Without hours (no source, so no series) the sums stay 0 instead of 0 / 0.
     if (in.met.ntime > 0)
       for (double& v : tables.c_r) v /= static_cast<double>(in.met.ntime);
-    write_time_average(cfg, in.ref_body, tables.c_r);
-    write_time_maximum(cfg, in.ref_body, tables.c_m);
+    write_time_average(cfg, in.ref_points, tables.c_r);
+    write_time_maximum(cfg, in.ref_points, tables.c_m);
   }
-  if (methodology) write_output_stat(cfg, in.ref_body, tables.results);
+  if (methodology) write_output_stat(cfg, in.ref_points, tables.results);
 }
 
 }  // namespace

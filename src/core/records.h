@@ -12,26 +12,26 @@
 
 namespace kadre {
 
-// One emission source (zdroj).
+// One emission source (source).
 struct Source {
   std::string id;  // at most 20 characters, trailing blanks removed
   double x = 0, y = 0;  // position; a line source's midpoint
   double x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // line-source end points
   double z = 0;  // base elevation, from the terrain grid after loading
-  int typ_zdroje = 0;  // 1 point, 2 area, 3 line
-  int shluk = 0;  // cluster number, 0 for none
-  int aux_int = 0;
+  int type = 0;  // 1 point, 2 area, 3 line
+  int cluster = 0;  // cluster number, 0 for none
+  int aux = 0;
   double m = 0;  // emission rate [g/s]
   double m_no = 0;  // second emission rate [g/s]
   double emis_fact = 1.0;  // current emission factor, set by the evaluation on its own copy
   double h = 0, v = 0, t = 0, d = 0, w = 0;
   double time_use = 0;
   double daily_hours = 0;
-  double beta = 0, qa = 0, qb = 0, tep_vyd = 0;
+  double beta = 0, qa = 0, qb = 0, heat_output = 0;
   double length = 0, width = 0, vert_ext = 0;
   int met_idx = 0;  // from 1, into met_name
   int prof_idx = 0;  // from 1, into time_prof_name (only with is_time)
-  bool chl_vez = false;
+  bool cooling_tower = false;
 };
 
 // One reference point (ref_bod).
@@ -76,11 +76,11 @@ struct WindRoses {
 struct MetSeries {
   int met_num = 0;
   int ntime = 0;
-  std::vector<double> w_dir, w_sp, tep_gr;
-  std::vector<int> tridy_st;
+  std::vector<double> w_dir, w_sp, gradient;
+  std::vector<int> stability_class;
   std::vector<std::string> date;  // 13 characters each, per hour
-  std::vector<double> zi, w_dir_i, w_sp_i, tep_gr_i;  // only with inverze
-  std::vector<int> tridy_st_i;
+  std::vector<double> zi, w_dir_i, w_sp_i, gradient_i;  // only with inverze
+  std::vector<int> stability_class_i;
   std::size_t index(int k, int t) const {
     return static_cast<std::size_t>(t - 1) * met_num + (k - 1);
   }
@@ -114,11 +114,11 @@ struct ClimateTables {
 struct InputData {
   Settings cfg;
   TerrainGrid terrain;
-  std::vector<RefPoint> ref_body;
-  std::vector<Source> zdroje;
+  std::vector<RefPoint> ref_points;
+  std::vector<Source> sources;
   std::vector<std::string> met_name;  // 3-character series names, in order of first use
   std::vector<std::string> time_prof_name;  // 3-character profile names (only with is_time)
-  WindRoses ruzice;
+  WindRoses wind_roses;
   MetSeries met;
   EmissionProfiles profiles;
   ClimateTables climate;

@@ -51,11 +51,11 @@ void write_class_block(const double* cls, int nphi, double* row, int first) {
     row[first + m] = max_first(cls + static_cast<std::size_t>(m) * n, n).value;
 }
 
-void write_exceed_block(const double* record, const WindRoses& ruzice, int nphi, double* row,
+void write_exceed_block(const double* record, const WindRoses& wind_roses, int nphi, double* row,
                         int first) {
   const std::size_t section = static_cast<std::size_t>(nphi) * kSituationClassCount;
   for (int l = 0; l < kLimitCount; ++l)
-    row[first + l] = eval_t_exceed(record + static_cast<std::size_t>(l) * section, ruzice, nphi);
+    row[first + l] = eval_t_exceed(record + static_cast<std::size_t>(l) * section, wind_roses, nphi);
 }
 
 }  // namespace
@@ -79,13 +79,13 @@ void prepare_exceed(const double* cls_sum, double* record, const std::array<doub
   }
 }
 
-double eval_t_exceed(const double* t_exceed, const WindRoses& ruzice, int nphi) {
+double eval_t_exceed(const double* t_exceed, const WindRoses& wind_roses, int nphi) {
   // Without a wind rose (no source at all) nothing can be exceeded.
-  if (ruzice.met_num < 1 || ruzice.values.empty()) return 0;
-  if (ruzice.nphi != nphi)
-    stop_with_lines({"eval_t_exceed: ruzice ma " + std::to_string(ruzice.nphi) +
+  if (wind_roses.met_num < 1 || wind_roses.values.empty()) return 0;
+  if (wind_roses.nphi != nphi)
+    stop_with_lines({"eval_t_exceed: ruzice ma " + std::to_string(wind_roses.nphi) +
                      " smeru misto " + std::to_string(nphi)});
-  const double* rose = ruzice.slice(1, "eval_t_exceed");
+  const double* rose = wind_roses.slice(1, "eval_t_exceed");
   const std::size_t section = static_cast<std::size_t>(nphi) * kSituationClassCount;
   double sum = 0;
   for (std::size_t e = 0; e < section; ++e) sum += rose[e] * t_exceed[e];
@@ -124,8 +124,8 @@ void eval_stat(const StatContext& ctx, const PointTotals& totals, double* row) {
   if (cfg.is_max_11 && cfg.is_daily) write_class_block(totals.cd_max, nphi, row, rows.cd_classes);
   if (cfg.is_average) row[rows.ave] = totals.ave;
   if (cfg.is_exceed) {
-    write_exceed_block(totals.th_exceed, ctx.ruzice, nphi, row, rows.th);
-    if (cfg.is_daily) write_exceed_block(totals.td_exceed, ctx.ruzice, nphi, row, rows.td);
+    write_exceed_block(totals.th_exceed, ctx.wind_roses, nphi, row, rows.th);
+    if (cfg.is_daily) write_exceed_block(totals.td_exceed, ctx.wind_roses, nphi, row, rows.td);
   }
 }
 

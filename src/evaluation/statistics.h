@@ -24,7 +24,7 @@ void prepare_exceed(const double* cls_sum, double* record, const std::array<doub
 
 // Hours per year of one limit's record section (nphi x 11), weighted with wind rose 1;
 // 0 when there is no wind rose.
-double eval_t_exceed(const double* t_exceed, const WindRoses& ruzice, int nphi);
+double eval_t_exceed(const double* t_exceed, const WindRoses& wind_roses, int nphi);
 
 // The largest element of a situation array and the situation of its first occurrence.
 struct MaxSituation {
@@ -40,7 +40,7 @@ MaxSituation find_max(const double* c, int nphi, int nu_max, const std::vector<d
 struct StatContext {
   const Settings& cfg;  // switches, phi_step, nphi
   const WindClasses& wind;
-  const WindRoses& ruzice;
+  const WindRoses& wind_roses;
   int nu_max;
 };
 

@@ -21,7 +21,7 @@ double time_eval_conc(const ModelContext& ctx, const EmissionProfiles& profiles,
   if (ctx.cfg.inverze && std::trunc(met.zi[at]) != kNoInversion)
     return eval_inv(ctx, t, ip, source, g, scratch, factors);
 
-  const int s = met.tridy_st[at];
+  const int s = met.stability_class[at];
   const double u_height = ctx.cfg.u_height;
   const PlumeParams p = evaluate_par(ctx, source, s, ip, met.w_sp[at], 0.0, g, factors);
   const double phi = met.w_dir[at];

@@ -13,12 +13,12 @@ void evaluate_conc(const ModelContext& ctx, const WindClasses& wind, int ip, Sou
   if (cache.by_direction.size() < static_cast<std::size_t>(nphi)) cache.by_direction.resize(nphi);
   source.emis_fact = 1.0;
   constexpr double kWindRoseHeight = 10.0;
-  const double limit = source.typ_zdroje == 1 ? par.uhel_limit_b : par.uhel_limit_pl;
+  const double limit = source.type == 1 ? par.uhel_limit_b : par.uhel_limit_pl;
   // The initial spreads depend on the source and the class, for a line source also on the
   // direction, never on the speed. They are computed at the first in-sector direction that
   // needs them, so that a source of an unknown type stops the run only where it would
   // contribute.
-  const bool line = source.typ_zdroje == 3;
+  const bool line = source.type == 3;
   const double azimuth = line ? line_azimuth(source) : 0.0;
   for (int i = 1; i <= 5; ++i) {
     const double az = par.az[i - 1], bz = par.bz[i - 1];

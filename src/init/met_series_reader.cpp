@@ -85,12 +85,12 @@ void read_series(const std::string& path, int k, const Settings& cfg, MetSeries&
     };
     met.w_dir[i] = r.w_dir;
     met.w_sp[i] = at_least_calm_limit(r.w_sp);
-    store_third(r.third, met.tep_gr, met.tridy_st);
+    store_third(r.third, met.gradient, met.stability_class);
     if (!cfg.inverze) continue;
     met.zi[i] = r.zi;
     met.w_dir_i[i] = r.w_dir_i;
     met.w_sp_i[i] = at_least_calm_limit(r.w_sp_i);
-    store_third(r.third_i, met.tep_gr_i, met.tridy_st_i);
+    store_third(r.third_i, met.gradient_i, met.stability_class_i);
   }
 }
 
@@ -110,15 +110,15 @@ MetSeries read_time(const std::string& path, const Settings& cfg,
   const std::size_t cells = static_cast<std::size_t>(met.met_num) * met.ntime;
   met.w_dir.assign(cells, 0.0);
   met.w_sp.assign(cells, 0.0);
-  met.tep_gr.assign(cells, 0.0);
-  met.tridy_st.assign(cells, 0);
+  met.gradient.assign(cells, 0.0);
+  met.stability_class.assign(cells, 0);
   met.date.assign(met.ntime, std::string(13, ' '));
   if (cfg.inverze) {
     met.zi.assign(cells, 0.0);
     met.w_dir_i.assign(cells, 0.0);
     met.w_sp_i.assign(cells, 0.0);
-    met.tep_gr_i.assign(cells, 0.0);
-    met.tridy_st_i.assign(cells, 0);
+    met.gradient_i.assign(cells, 0.0);
+    met.stability_class_i.assign(cells, 0);
   }
   for (int k = 1; k <= met.met_num; ++k)
     read_series(path_with_name(path, met_name[k - 1]), k, cfg, met);

@@ -21,26 +21,26 @@ InputData read_input_data(const std::string& path_file, std::ostream& out) {
   const auto input_path = [&](const std::string& file) { return cfg.iputdir + file; };
 
   read_terrain_definition(input_path(cfg.vyskopis_file), in.terrain);
-  in.ref_body = read_ref_points(input_path(cfg.ref_body_file), in.terrain);
+  in.ref_points = read_ref_points(input_path(cfg.ref_body_file), in.terrain);
   read_sources(input_path(cfg.zdroje_file), input_path(cfg.zdroje_popis_file), cfg, in.terrain,
-               in.zdroje, in.met_name, in.time_prof_name);
+               in.sources, in.met_name, in.time_prof_name);
 
   out << "   nacitam vyskopis ... " << std::flush;
-  read_terrain(input_path(cfg.vyskopis_file), in.terrain, in.ref_body, in.zdroje);
+  read_terrain(input_path(cfg.vyskopis_file), in.terrain, in.ref_points, in.sources);
   out << free_form_line("OK");
-  dopln_z(in.terrain, in.ref_body, in.zdroje);
+  dopln_z(in.terrain, in.ref_points, in.sources);
 
   if (cfg.is_average || cfg.is_exceed)
-    in.ruzice = read_ruzice(input_path(cfg.ruzice_file), cfg, in.met_name);
+    in.wind_roses = read_ruzice(input_path(cfg.ruzice_file), cfg, in.met_name);
   if (cfg.is_time) {
     in.met = read_time(input_path(cfg.time_file), cfg, in.met_name);
     in.profiles = read_time_emis(input_path(cfg.emis_time_file), cfg, in.time_prof_name, in.met.ntime);
   }
   const bool any_cooling_tower =
-      std::any_of(in.zdroje.begin(), in.zdroje.end(), [](const Source& s) { return s.chl_vez; });
+      std::any_of(in.sources.begin(), in.sources.end(), [](const Source& s) { return s.cooling_tower; });
   if (any_cooling_tower) in.climate = read_chlad_vez(input_path(cfg.chl_v_file));
   if (cfg.is_time && !cfg.time_output_all)
-    read_output_ref_p(input_path(cfg.output_ref_p), in.ref_body);
+    read_output_ref_p(input_path(cfg.output_ref_p), in.ref_points);
 
   check_outputs(cfg);
   return in;

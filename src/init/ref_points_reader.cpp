@@ -21,7 +21,7 @@ std::vector<RefPoint> read_ref_points(const std::string& path, const TerrainGrid
   reader.rewind();
   reader.skip_comment_header();
 
-  std::vector<RefPoint> ref_body(static_cast<std::size_t>(count));
+  std::vector<RefPoint> ref_points(static_cast<std::size_t>(count));
   // Declared once: an item left out by "/" or a null keeps the previous line's value.
   std::string id;
   double x = 0, y = 0, z = 0, h = 0;
@@ -31,7 +31,7 @@ std::vector<RefPoint> read_ref_points(const std::string& path, const TerrainGrid
     if (status != ReadStatus::ok) raise_error(error_reading(path, i, status));
     if (!inside_terrain(grid, x, y))
       raise_error("Referencni bod " + rtrim(id) + " lezi mimo oblast vyskopisu.");
-    RefPoint& p = ref_body[static_cast<std::size_t>(i - 1)];
+    RefPoint& p = ref_points[static_cast<std::size_t>(i - 1)];
     p.id = rtrim(id);
     p.x = x;
     p.y = y;
@@ -39,16 +39,16 @@ std::vector<RefPoint> read_ref_points(const std::string& path, const TerrainGrid
     p.h = h;
     p.is_out = true;
   }
-  return ref_body;
+  return ref_points;
 }
 
-void read_output_ref_p(const std::string& path, std::vector<RefPoint>& ref_body) {
+void read_output_ref_p(const std::string& path, std::vector<RefPoint>& ref_points) {
   R reader = open_data_file(path, "vystupnimi referencnimi body");
-  for (RefPoint& p : ref_body) p.is_out = false;
+  for (RefPoint& p : ref_points) p.is_out = false;
 
   std::vector<std::string> ids;
-  ids.reserve(ref_body.size());
-  for (const RefPoint& p : ref_body) ids.push_back(p.id);
+  ids.reserve(ref_points.size());
+  for (const RefPoint& p : ref_points) ids.push_back(p.id);
 
   std::string id;
   while (reader.read({R::text(id, kIdLength)}) != ReadStatus::end_of_file) {
@@ -56,7 +56,7 @@ void read_output_ref_p(const std::string& path, std::vector<RefPoint>& ref_body)
     if (k < 0)
       raise_error("Referencni bod " + rtrim(id) + " nachazejici se v souboru " + rtrim(path) +
                   " nebyl definovan.");
-    ref_body[static_cast<std::size_t>(k - 1)].is_out = true;
+    ref_points[static_cast<std::size_t>(k - 1)].is_out = true;
   }
 }
 

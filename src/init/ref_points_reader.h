@@ -18,6 +18,6 @@ std::vector<RefPoint> read_ref_points(const std::string& path, const TerrainGrid
 // Restricts the hourly output to the points whose identifiers the file lists (the first
 // item of every line; blank lines are passed over). Of two points with one identifier
 // only the first can be flagged. Stops on an identifier that names no point.
-void read_output_ref_p(const std::string& path, std::vector<RefPoint>& ref_body);
+void read_output_ref_p(const std::string& path, std::vector<RefPoint>& ref_points);
 
 }  // namespace kadre

@@ -39,7 +39,7 @@ int register_name(std::vector<std::string>& names, const std::string& name,
   return static_cast<int>(names.size());
 }
 
-void read_definitions(const std::string& path, const Settings& cfg, std::vector<Source>& zdroje,
+void read_definitions(const std::string& path, const Settings& cfg, std::vector<Source>& sources,
                       std::vector<std::string>& met_name,
                       std::vector<std::string>& time_prof_name) {
   R reader = open_data_file(path, "definici zdroju");
@@ -48,23 +48,23 @@ void read_definitions(const std::string& path, const Settings& cfg, std::vector<
   reader.rewind();
   reader.skip_comment_header();
 
-  zdroje.assign(static_cast<std::size_t>(count), Source{});
+  sources.assign(static_cast<std::size_t>(count), Source{});
   met_name.clear();
   time_prof_name.clear();
 
   // Declared once: an item left out by "/" or a null keeps the previous line's value.
   std::string id, met, prof;
   double x = 0, y = 0, z = 0;
-  int typ = 0, shluk = 0, aux = 0;
+  int typ = 0, cluster = 0, aux = 0;
   std::vector<R::Item> items{R::text(id, kIdLength), R::real(x),         R::real(y),
-                             R::real(z),             R::integer(typ),   R::integer(shluk),
+                             R::real(z),             R::integer(typ),   R::integer(cluster),
                              R::integer(aux),        R::text(met, kNameLength)};
   if (cfg.is_time) items.push_back(R::text(prof, kNameLength));
 
   for (int i = 1; i <= count; ++i) {
     const ReadStatus status = reader.read(items);
     if (status != ReadStatus::ok) raise_error(error_reading(path, i, status));
-    Source& s = zdroje[static_cast<std::size_t>(i - 1)];
+    Source& s = sources[static_cast<std::size_t>(i - 1)];
     s.id = rtrim(id);
     if (typ == 3) {
       s.x1 = x;
@@ -73,10 +73,10 @@ void read_definitions(const std::string& path, const Settings& cfg, std::vector<
       s.x = x;
       s.y = y;
     }
-    s.typ_zdroje = typ;
+    s.type = typ;
     s.z = z;
-    s.shluk = shluk;
-    s.aux_int = aux;
+    s.cluster = cluster;
+    s.aux = aux;
     s.met_idx = register_name(met_name, met,
                               "Prilis mnoho ruznych nazvu meteorologickych rad (nejvice 1000).");
     if (cfg.is_time)
@@ -86,7 +86,7 @@ void read_definitions(const std::string& path, const Settings& cfg, std::vector<
 }
 
 void read_descriptions(const std::string& path, const Settings& cfg, const TerrainGrid& grid,
-                       std::vector<Source>& zdroje) {
+                       std::vector<Source>& sources) {
   R reader = open_data_file(path, "popisem zdroju");
   reader.skip_comment_header();
 
@@ -100,11 +100,11 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
                                    R::real(item7),         R::real(item8),   R::real(time_use),
                                    R::real(daily_hours),   R::real(length),  R::integer(cooling_tower)};
 
-  for (std::size_t k = 0; k < zdroje.size(); ++k) {
+  for (std::size_t k = 0; k < sources.size(); ++k) {
     const int i = static_cast<int>(k) + 1;
     const ReadStatus status = reader.read(items);
     if (status != ReadStatus::ok) raise_error(error_reading(path, i, status));
-    Source& s = zdroje[k];
+    Source& s = sources[k];
     if (rtrim(id) != s.id) {
       std::string line = std::to_string(i);
       if (line.size() < 10) line.insert(0, 10 - line.size(), ' ');
@@ -121,7 +121,7 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
     s.time_use = time_use;
     s.daily_hours = daily_hours;
     s.length = length;
-    if (s.typ_zdroje == 3) {
+    if (s.type == 3) {
       // v keeps item 5 (x2) until the heat output is formed; with t = 0 that is 0.
       s.t = 0;
       s.d = 0;
@@ -137,10 +137,10 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
     s.beta = get_beta(s.t);
     if (heat_type != "metodika" && heat_type != "vyzk-zpr")
       raise_error("Hodnota parametru tep_vyd_type = " + heat_type + " je neplatna.");
-    s.tep_vyd = tepel_vyd(s.v, s.t, 0.0, heat_type);
-    qab(s.tep_vyd, s.qa, s.qb);
-    s.chl_vez = cooling_tower == 1;
-    if (s.typ_zdroje == 2 || s.typ_zdroje == 3) s.v = 0;
+    s.heat_output = tepel_vyd(s.v, s.t, 0.0, heat_type);
+    qab(s.heat_output, s.qa, s.qb);
+    s.cooling_tower = cooling_tower == 1;
+    if (s.type == 2 || s.type == 3) s.v = 0;
     if (!inside_terrain(grid, s.x, s.y))
       raise_error("Zdroj " + s.id + " lezi mimo oblast vyskopisu.");
   }
@@ -149,11 +149,11 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
 }  // namespace
 
 void read_sources(const std::string& path_definition, const std::string& path_description,
-                  const Settings& cfg, const TerrainGrid& grid, std::vector<Source>& zdroje,
+                  const Settings& cfg, const TerrainGrid& grid, std::vector<Source>& sources,
                   std::vector<std::string>& met_name, std::vector<std::string>& time_prof_name) {
-  read_definitions(path_definition, cfg, zdroje, met_name, time_prof_name);
-  read_descriptions(path_description, cfg, grid, zdroje);
-  if (cfg.is_exceed) sort_sources(zdroje);
+  read_definitions(path_definition, cfg, sources, met_name, time_prof_name);
+  read_descriptions(path_description, cfg, grid, sources);
+  if (cfg.is_exceed) sort_sources(sources);
 }
 
 double tepel_vyd(double v, double t, double t_ref, const std::string& tep_vyd_type) {
@@ -182,10 +182,10 @@ void qab(double q, double& qa, double& qb) {
   }
 }
 
-void sort_sources(std::vector<Source>& zdroje) {
+void sort_sources(std::vector<Source>& sources) {
   // A key that is not a number goes last, so that the ordering stays a strict weak one.
   auto key = [](const Source& s) { return std::isnan(s.time_use) ? -std::numeric_limits<double>::infinity() : s.time_use; };
-  std::stable_sort(zdroje.begin(), zdroje.end(),
+  std::stable_sort(sources.begin(), sources.end(),
                    [&key](const Source& a, const Source& b) { return key(a) > key(b); });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The two source files read together: the definition file (id, x, y, elevation, type,
-// cluster, aux_int, series name and, with is_time, profile name) and the description file
+// cluster, aux, series name and, with is_time, profile name) and the description file
 // (one line per source in the same order: id, m, m_no, h, v|x2, t|y2, d|width,
 // w|vert_ext, time_use, daily_hours, length, cooling-tower flag). Both may start with a
 // "!" comment header.
@@ -21,7 +21,7 @@ inline constexpr std::size_t kMaxNames = 1000;
 // extent of the terrain grid (a line source by its midpoint). Stops with the message of
 // the first fault found.
 void read_sources(const std::string& path_definition, const std::string& path_description,
-                  const Settings& cfg, const TerrainGrid& grid, std::vector<Source>& zdroje,
+                  const Settings& cfg, const TerrainGrid& grid, std::vector<Source>& sources,
                   std::vector<std::string>& met_name, std::vector<std::string>& time_prof_name);
 
 // Heat output [MW] of a flue-gas flow v [m3/s] at temperature t [deg C] over t_ref:
@@ -35,6 +35,6 @@ double get_beta(double t);
 void qab(double q, double& qa, double& qb);
 
 // Orders the sources by descending time_use; equal keys keep their order.
-void sort_sources(std::vector<Source>& zdroje);
+void sort_sources(std::vector<Source>& sources);
 
 }  // namespace kadre

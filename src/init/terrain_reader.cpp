@@ -35,9 +35,9 @@ struct Window {
 };
 
 // Window of cells holding every position; false when there are no positions at all.
-bool covering_window(const TerrainGrid& grid, const std::vector<RefPoint>& ref_body,
-                     const std::vector<Source>& zdroje, Window& window) {
-  if (ref_body.empty() && zdroje.empty()) return false;
+bool covering_window(const TerrainGrid& grid, const std::vector<RefPoint>& ref_points,
+                     const std::vector<Source>& sources, Window& window) {
+  if (ref_points.empty() && sources.empty()) return false;
   double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
   bool first = true;
   auto include = [&](double x, double y) {
@@ -52,8 +52,8 @@ bool covering_window(const TerrainGrid& grid, const std::vector<RefPoint>& ref_b
     ymin = std::min(ymin, y);
     ymax = std::max(ymax, y);
   };
-  for (const RefPoint& p : ref_body) include(p.x, p.y);
-  for (const Source& s : zdroje) include(s.x, s.y);
+  for (const RefPoint& p : ref_points) include(p.x, p.y);
+  for (const Source& s : sources) include(s.x, s.y);
 
   window.c1 = terrain_ind(xmin, grid.xllcorner, grid.cellsize);
   window.c2 = terrain_ind(xmax, grid.xllcorner, grid.cellsize);
@@ -83,8 +83,8 @@ void read_terrain_definition(const std::string& path, TerrainGrid& grid) {
   grid.yllcorner_upper = grid.yllcorner + grid.nrows * grid.cellsize;
 }
 
-void read_terrain(const std::string& path, TerrainGrid& grid, const std::vector<RefPoint>& ref_body,
-                  const std::vector<Source>& zdroje) {
+void read_terrain(const std::string& path, TerrainGrid& grid, const std::vector<RefPoint>& ref_points,
+                  const std::vector<Source>& sources) {
   R reader(path);
   read_header(reader, path, grid);
   grid.nx = 0;
@@ -92,7 +92,7 @@ void read_terrain(const std::string& path, TerrainGrid& grid, const std::vector<
   grid.z.clear();
 
   Window w{};
-  if (!covering_window(grid, ref_body, zdroje, w)) {
+  if (!covering_window(grid, ref_points, sources, w)) {
     // Nothing to cover: the grid keeps its full extent.
     grid.xllcorner_upper = grid.xllcorner + grid.ncols * grid.cellsize;
     grid.yllcorner_upper = grid.yllcorner + grid.nrows * grid.cellsize;
@@ -124,14 +124,14 @@ void read_terrain(const std::string& path, TerrainGrid& grid, const std::vector<
   grid.yllcorner = yll + (grid.nrows - w.r2) * grid.cellsize;
 }
 
-void dopln_z(const TerrainGrid& grid, std::vector<RefPoint>& ref_body, std::vector<Source>& zdroje) {
+void dopln_z(const TerrainGrid& grid, std::vector<RefPoint>& ref_points, std::vector<Source>& sources) {
   auto elevation = [&grid](double x, double y) {
     const int ix = terrain_ind(x, grid.xllcorner, grid.cellsize);
     const int iy = terrain_ind(y, grid.yllcorner, grid.cellsize);
     return static_cast<double>(grid.at(ix, iy, "dopln_z"));
   };
-  for (RefPoint& p : ref_body) p.z = elevation(p.x, p.y);
-  for (Source& s : zdroje) s.z = elevation(s.x, s.y);
+  for (RefPoint& p : ref_points) p.z = elevation(p.x, p.y);
+  for (Source& s : sources) s.z = elevation(s.x, s.y);
 }
 
 }  // namespace kadre

@@ -8,7 +8,7 @@
 namespace kadre {
 
 struct ClusterInfo {
-  int shluk = 0;       // cluster number
+  int cluster = 0;       // cluster number
   int n = 0;           // number of member sources
   double h_mean = 0;   // heat-weighted mean height
   double d_max = 0;    // largest horizontal distance between two members
@@ -18,15 +18,15 @@ struct ClusterInfo {
 class ClusterTable {
  public:
   ClusterTable() = default;
-  explicit ClusterTable(const std::vector<Source>& zdroje);
-  // The cluster numbered shluk, or nullptr when no source belongs to it.
-  const ClusterInfo* find(int shluk) const;
+  explicit ClusterTable(const std::vector<Source>& sources);
+  // The cluster numbered cluster, or nullptr when no source belongs to it.
+  const ClusterInfo* find(int cluster) const;
 
  private:
   std::vector<ClusterInfo> clusters_;
 };
 
-// Cluster factor of a source of height h0 and plume rise dh in cluster shluk.
-double sfaktor(const ClusterTable& clusters, int shluk, double h0, double dh);
+// Cluster factor of a source of height h0 and plume rise dh in cluster cluster.
+double sfaktor(const ClusterTable& clusters, int cluster, double h0, double dh);
 
 }  // namespace kadre

@@ -27,16 +27,16 @@ double fac_no(bool on, double xs, double k, double u) {
 namespace {
 
 // evaluate_par after its checks, with the plume height and the wind at 10 m known.
-PlumeParams plume_params(const ModelContext& ctx, const Source& zdroj, int s, int ip, double u,
+PlumeParams plume_params(const ModelContext& ctx, const Source& source, int s, int ip, double u,
                          double z_ref, double z_lid, const PlumeHeight& height, double u10) {
-  const RefPoint& point = ctx.ref_body[ip - 1];
+  const RefPoint& point = ctx.ref_points[ip - 1];
   const double p_s = ctx.par.u_p[s - 1];
   PlumeParams p;
   p.h_plume = height.h_plume;
   p.h_ef = height.h_ef;
   p.u_ef = u_h(p.h_ef, u, z_ref, p_s);
-  p.kh = get_kh(ctx.par, p.h_ef, zdroj.z, point.z, s, u10);
-  const VertCoord v = get_vert_coord(point.z, zdroj.z, point.h, p.h_ef, z_lid, ctx.cfg.free_atmo);
+  p.kh = get_kh(ctx.par, p.h_ef, source.z, point.z, s, u10);
+  const VertCoord v = get_vert_coord(point.z, source.z, point.h, p.h_ef, z_lid, ctx.cfg.free_atmo);
   p.z1 = v.z1;
   p.z2 = v.z2;
   p.z3 = v.z3;
@@ -46,25 +46,25 @@ PlumeParams plume_params(const ModelContext& ctx, const Source& zdroj, int s, in
 
 void check_par_indices(const ModelContext& ctx, int s, int ip) {
   check_class("evaluate_par", "u_p", s);
-  checked_index("evaluate_par", "ref_body", 1, ip, 1, static_cast<long>(ctx.ref_body.size()));
+  checked_index("evaluate_par", "ref_body", 1, ip, 1, static_cast<long>(ctx.ref_points.size()));
 }
 
 }  // namespace
 
-PlumeParams evaluate_par(const ModelContext& ctx, const Source& zdroj, int s, int ip, double u,
+PlumeParams evaluate_par(const ModelContext& ctx, const Source& source, int s, int ip, double u,
                          double z_ref, double z_lid, const PairGeometry& g) {
   check_par_indices(ctx, s, ip);
-  const RiseFactors rise = rise_factors(ctx, zdroj, s, z_ref, g.x);
-  const PlumeHeight height = hef(ctx, zdroj, s, u, g.x, g.zmax, rise);
-  return plume_params(ctx, zdroj, s, ip, u, z_ref, z_lid, height, u * rise.ten_metre);
+  const RiseFactors rise = rise_factors(ctx, source, s, z_ref, g.x);
+  const PlumeHeight height = hef(ctx, source, s, u, g.x, g.zmax, rise);
+  return plume_params(ctx, source, s, ip, u, z_ref, z_lid, height, u * rise.ten_metre);
 }
 
-PlumeParams evaluate_par(const ModelContext& ctx, const Source& zdroj, int s, int ip, double u,
+PlumeParams evaluate_par(const ModelContext& ctx, const Source& source, int s, int ip, double u,
                          double z_lid, const PairGeometry& g, const PairFactors& f) {
   check_par_indices(ctx, s, ip);
   const RiseFactors& rise = f.rise[s - 1];
-  const PlumeHeight height = hef(ctx, zdroj, s, u, g.x, g.zmax, rise);
-  return plume_params(ctx, zdroj, s, ip, u, f.z_ref, z_lid, height, u * rise.ten_metre);
+  const PlumeHeight height = hef(ctx, source, s, u, g.x, g.zmax, rise);
+  return plume_params(ctx, source, s, ip, u, f.z_ref, z_lid, height, u * rise.ten_metre);
 }
 
 double gauss_plume_factor(double sigma_y, double sigma_z, double xs, double ys, double k_u,
@@ -89,7 +89,7 @@ double gauss_plume_factor(double sigma_y, double sigma_z, double xs, double ys, 
   return c;
 }
 
-double gauss_with_initial_spreads(const ModelContext& ctx, int s, const Source& zdroj, double x,
+double gauss_with_initial_spreads(const ModelContext& ctx, int s, const Source& source, double x,
                                   double theta, double lambda, const PlumeParams& p, double sy0,
                                   double sz0, bool lid) {
   const ModelParams& par = ctx.par;
@@ -98,41 +98,41 @@ double gauss_with_initial_spreads(const ModelContext& ctx, int s, const Source& 
   const double ys = x * std::sin(a);
   double sigma_y, sigma_z;
   get_sgm(xs, par.ay[s - 1], par.by[s - 1], par.az[s - 1], par.bz[s - 1], sy0, sz0, sigma_y, sigma_z);
-  double c = gauss_plume_factor(sigma_y, sigma_z, xs, ys, par.k_u, zdroj.v, theta, p, lid);
-  c = c * zdroj.emis_fact;
-  c = c * (zdroj.m + converted_emission(ctx.cfg.is_no, zdroj.m_no, xs, par.k_p[s - 1], p.u_ef));
+  double c = gauss_plume_factor(sigma_y, sigma_z, xs, ys, par.k_u, source.v, theta, p, lid);
+  c = c * source.emis_fact;
+  c = c * (source.m + converted_emission(ctx.cfg.is_no, source.m_no, xs, par.k_p[s - 1], p.u_ef));
   return c;
 }
 
-double evaluate_gauss(const ModelContext& ctx, int s, const Source& zdroj, double x, double theta,
+double evaluate_gauss(const ModelContext& ctx, int s, const Source& source, double x, double theta,
                       double lambda, const PlumeParams& p, double phi, bool lid) {
   const ModelParams& par = ctx.par;
   check_class("evaluate_gauss", "ay", s);
-  const double limit = zdroj.typ_zdroje == 1 ? par.uhel_limit_b : par.uhel_limit_pl;
+  const double limit = source.type == 1 ? par.uhel_limit_b : par.uhel_limit_pl;
   if (!(lambda <= limit || lambda >= 360 - limit)) return 0.0;
   double sy0, sz0;
-  get_sgm0(zdroj, phi, par.az[s - 1], par.bz[s - 1], sy0, sz0);
-  return gauss_with_initial_spreads(ctx, s, zdroj, x, theta, lambda, p, sy0, sz0, lid);
+  get_sgm0(source, phi, par.az[s - 1], par.bz[s - 1], sy0, sz0);
+  return gauss_with_initial_spreads(ctx, s, source, x, theta, lambda, p, sy0, sz0, lid);
 }
 
-double evaluate_gauss(const ModelContext& ctx, int s, const Source& zdroj, double x, double theta,
+double evaluate_gauss(const ModelContext& ctx, int s, const Source& source, double x, double theta,
                       double lambda, const PlumeParams& p, double phi, bool lid, PairFactors& f) {
   const ModelParams& par = ctx.par;
   check_class("evaluate_gauss", "ay", s);
-  const double limit = zdroj.typ_zdroje == 1 ? par.uhel_limit_b : par.uhel_limit_pl;
+  const double limit = source.type == 1 ? par.uhel_limit_b : par.uhel_limit_pl;
   if (!(lambda <= limit || lambda >= 360 - limit)) return 0.0;
   const std::size_t c = static_cast<std::size_t>(s - 1);
-  if (zdroj.typ_zdroje == 3) {
+  if (source.type == 3) {
     double sy0, sz0;
-    get_sgm0_with_azimuth(zdroj, f.azimuth, phi, par.az[c], par.bz[c], sy0, sz0);
-    return gauss_with_initial_spreads(ctx, s, zdroj, x, theta, lambda, p, sy0, sz0, lid);
+    get_sgm0_with_azimuth(source, f.azimuth, phi, par.az[c], par.bz[c], sy0, sz0);
+    return gauss_with_initial_spreads(ctx, s, source, x, theta, lambda, p, sy0, sz0, lid);
   }
   // Other sources do not depend on the direction: their spreads are kept per class.
   if (!f.spreads_known[c]) {
-    get_sgm0_with_azimuth(zdroj, f.azimuth, phi, par.az[c], par.bz[c], f.sy0[c], f.sz0[c]);
+    get_sgm0_with_azimuth(source, f.azimuth, phi, par.az[c], par.bz[c], f.sy0[c], f.sz0[c]);
     f.spreads_known[c] = true;
   }
-  return gauss_with_initial_spreads(ctx, s, zdroj, x, theta, lambda, p, f.sy0[c], f.sz0[c], lid);
+  return gauss_with_initial_spreads(ctx, s, source, x, theta, lambda, p, f.sy0[c], f.sz0[c], lid);
 }
 
 }  // namespace kadre

@@ -28,40 +28,40 @@ void get_sgm(double x, double ay, double by, double az, double bz, double sy0, d
   sz = az * std::pow(x, bz) + sz0;
 }
 
-double line_azimuth(const Source& zdroj) { return get_delta_val(zdroj.x1, zdroj.y1, zdroj.x2, zdroj.y2); }
+double line_azimuth(const Source& source) { return get_delta_val(source.x1, source.y1, source.x2, source.y2); }
 
-void get_sgm0(const Source& zdroj, double phi, double az_s, double bz_s, double& sy0, double& sz0) {
-  const double azimuth = zdroj.typ_zdroje == 3 ? line_azimuth(zdroj) : 0.0;
-  get_sgm0_with_azimuth(zdroj, azimuth, phi, az_s, bz_s, sy0, sz0);
+void get_sgm0(const Source& source, double phi, double az_s, double bz_s, double& sy0, double& sz0) {
+  const double azimuth = source.type == 3 ? line_azimuth(source) : 0.0;
+  get_sgm0_with_azimuth(source, azimuth, phi, az_s, bz_s, sy0, sz0);
 }
 
-void get_sgm0_with_azimuth(const Source& zdroj, double azimuth, double phi, double az_s, double bz_s,
+void get_sgm0_with_azimuth(const Source& source, double azimuth, double phi, double az_s, double bz_s,
                            double& sy0, double& sz0) {
-  switch (zdroj.typ_zdroje) {
+  switch (source.type) {
     case 1:
       sy0 = 0;
       sz0 = 0;
       return;
     case 2:
-      sy0 = zdroj.length / kSqrtTwoPi;
-      sz0 = az_s * std::pow(zdroj.length * 0.5, bz_s);
+      sy0 = source.length / kSqrtTwoPi;
+      sz0 = az_s * std::pow(source.length * 0.5, bz_s);
       return;
     case 3: {
       const double a = fold_to_quadrant(std::fabs(phi - azimuth));
       const double a_r = a * kPi / 180;
-      const double w = zdroj.width, l = zdroj.length;
+      const double w = source.width, l = source.length;
       sy0 = (w * std::cos(a_r) + l * std::sin(a_r)) / kSqrtTwoPi;
       // With the wind along a line of no width, W / sin is 0/0: the line's length counts.
       const double across = w / std::sin(a_r);
       const double along = l / std::cos(a_r);
       const double d = std::isnan(across) ? along : std::min(across, along);
-      sz0 = (az_s * kSqrtHalfPi * std::pow(d * 0.5, bz_s) + zdroj.vert_ext) / kSqrtHalfPi;
+      sz0 = (az_s * kSqrtHalfPi * std::pow(d * 0.5, bz_s) + source.vert_ext) / kSqrtHalfPi;
       return;
     }
     default:
       stop_with_lines({"_get_sgm0: nedovolena hodnota typu zdroje",
                        "              parametr \"typ_zdroje\" muze nabyvat hodnot 1, 2, 3",
-                       "              zadana hodnota \"class\": " + free_form_int(zdroj.typ_zdroje)});
+                       "              zadana hodnota \"class\": " + free_form_int(source.type)});
   }
 }
 

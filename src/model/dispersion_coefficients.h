@@ -12,15 +12,15 @@ void get_sgm(double x, double ay, double by, double az, double bz, double sy0, d
 
 // Initial spreads of the source for wind direction phi; az_s, bz_s of the situation's
 // class. An unknown source type stops the run.
-void get_sgm0(const Source& zdroj, double phi, double az_s, double bz_s, double& sy0, double& sz0);
+void get_sgm0(const Source& source, double phi, double az_s, double bz_s, double& sy0, double& sz0);
 
 // get_sgm0 with the line's azimuth (line_azimuth of the source) already known; azimuth is
 // not read for the other source types.
-void get_sgm0_with_azimuth(const Source& zdroj, double azimuth, double phi, double az_s, double bz_s,
+void get_sgm0_with_azimuth(const Source& source, double azimuth, double phi, double az_s, double bz_s,
                            double& sy0, double& sz0);
 
 // Azimuth of a line source's axis from its first end (x1, y1) to its second (x2, y2).
-double line_azimuth(const Source& zdroj);
+double line_azimuth(const Source& source);
 
 // Azimuth [degrees, clockwise from +y] of the direction from a to b; 90 for a = b.
 double get_delta_val(double xa, double ya, double xb, double yb);

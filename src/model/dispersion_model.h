@@ -24,16 +24,16 @@ namespace kadre {
 // sources (the clusters). Built once after loading, read-only afterwards.
 struct ModelContext {
   ModelContext(const Settings& cfg, const ModelParams& par, const TerrainGrid& terrain,
-               const std::vector<RefPoint>& ref_body, const std::vector<Source>& zdroje,
+               const std::vector<RefPoint>& ref_points, const std::vector<Source>& sources,
                const ClimateTables& climate, const MetSeries& met);
   const Settings& cfg;
   const ModelParams& par;
   const TerrainGrid& terrain;
-  const std::vector<RefPoint>& ref_body;
-  const std::vector<Source>& zdroje;
+  const std::vector<RefPoint>& ref_points;
+  const std::vector<Source>& sources;
   const ClimateTables& climate;
   const MetSeries& met;
-  ClusterTable clusters;  // from zdroje
+  ClusterTable clusters;  // from sources
 };
 
 // The context of the loaded input (which must outlive it) and the chosen parameters.
@@ -65,12 +65,12 @@ struct PlumeHeight {
 
 // The factors of the plume height of a source in one class that do not depend on the wind
 // speed, for winds measured at z_ref and the distance x: the profile factors of the wind at
-// the stack top (zdroj.h) and at 10 m, q^b of the heat output and the growth factor of the rise.
+// the stack top (source.h) and at 10 m, q^b of the heat output and the growth factor of the rise.
 struct RiseFactors {
   double stack_top = 1, ten_metre = 1, q_pow_b = 0, growth = 1;
 };
 
-RiseFactors rise_factors(const ModelContext& ctx, const Source& zdroj, int s, double z_ref, double x);
+RiseFactors rise_factors(const ModelContext& ctx, const Source& source, int s, double z_ref, double x);
 
 // What the hourly evaluation of one (point, source) pair computes again and again without it
 // depending on the hour: the rise factors of every class for winds measured at z_ref, the
@@ -84,7 +84,7 @@ struct PairFactors {
   std::array<double, 5> sy0{}, sz0{};
 };
 
-void fill_pair_factors(const ModelContext& ctx, const Source& zdroj, double z_ref, double x,
+void fill_pair_factors(const ModelContext& ctx, const Source& source, double z_ref, double x,
                        PairFactors& f);
 
 // Sets delta, theta and zmax of g (g.x must already hold eval_x of the pair).
@@ -93,15 +93,15 @@ void eval_theta_delta(const ModelContext& ctx, double x_r, double y_r, double z_
 
 // Plume height of the source in class s for wind u measured at z_ref, at distance x with
 // the highest terrain zmax along the path.
-PlumeHeight hef(const ModelContext& ctx, const Source& zdroj, int s, double u, double z_ref,
+PlumeHeight hef(const ModelContext& ctx, const Source& source, int s, double u, double z_ref,
                 double x, double zmax);
 
 // hef with the class's rise factors (for the same source, z_ref and x) given.
-PlumeHeight hef(const ModelContext& ctx, const Source& zdroj, int s, double u, double x, double zmax,
+PlumeHeight hef(const ModelContext& ctx, const Source& source, int s, double u, double x, double zmax,
                 const RiseFactors& f);
 
 // Climate-weighted rise of a cooling tower in class s: u measured at z_ref, u_s at the top.
-double cooling_tower_rise(const ModelContext& ctx, const Source& zdroj, int s, double u,
+double cooling_tower_rise(const ModelContext& ctx, const Source& source, int s, double u,
                           double z_ref, double u_s, double x);
 
 // Conversion factor of the second emission for travel xs / u at rate k.
@@ -113,27 +113,27 @@ double fac_no(bool on, double xs, double k, double u);
 double gauss_plume_factor(double sigma_y, double sigma_z, double xs, double ys, double k_u,
                           double v, double theta, const PlumeParams& p, bool lid);
 
-PlumeParams evaluate_par(const ModelContext& ctx, const Source& zdroj, int s, int ip, double u,
+PlumeParams evaluate_par(const ModelContext& ctx, const Source& source, int s, int ip, double u,
                          double z_ref, double z_lid, const PairGeometry& g);
 // evaluate_par for wind u measured at f.z_ref, with the pair's factors (same source, g.x).
-PlumeParams evaluate_par(const ModelContext& ctx, const Source& zdroj, int s, int ip, double u,
+PlumeParams evaluate_par(const ModelContext& ctx, const Source& source, int s, int ip, double u,
                          double z_lid, const PairGeometry& g, const PairFactors& f);
 // Concentration [ug/m3] for wind direction phi at angle lambda; 0 outside the sector.
-double evaluate_gauss(const ModelContext& ctx, int s, const Source& zdroj, double x, double theta,
+double evaluate_gauss(const ModelContext& ctx, int s, const Source& source, double x, double theta,
                       double lambda, const PlumeParams& p, double phi, bool lid);
 // evaluate_gauss with the pair's factors (filled for this source).
-double evaluate_gauss(const ModelContext& ctx, int s, const Source& zdroj, double x, double theta,
+double evaluate_gauss(const ModelContext& ctx, int s, const Source& source, double x, double theta,
                       double lambda, const PlumeParams& p, double phi, bool lid, PairFactors& f);
 // The concentration formula of evaluate_gauss for a direction known to lie in the sector,
 // with the initial spreads sy0, sz0 of get_sgm0 for this source, class and direction given.
-double gauss_with_initial_spreads(const ModelContext& ctx, int s, const Source& zdroj, double x,
+double gauss_with_initial_spreads(const ModelContext& ctx, int s, const Source& source, double x,
                                   double theta, double lambda, const PlumeParams& p, double sy0,
                                   double sz0, bool lid);
 // Concentration of an inversion hour it (from 1) of the source's series.
-double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
+double eval_inv(const ModelContext& ctx, int it, int ip, const Source& source,
                 const PairGeometry& g, PathScratch& scratch);
 // eval_inv with the pair's factors, filled for this source with z_ref = cfg.u_height.
-double eval_inv(const ModelContext& ctx, int it, int ip, const Source& zdroj,
+double eval_inv(const ModelContext& ctx, int it, int ip, const Source& source,
                 const PairGeometry& g, PathScratch& scratch, const PairFactors& f);
 
 }  // namespace kadre

@@ -9,14 +9,14 @@ ModelContext::ModelContext(const Settings& cfg_, const ModelParams& par_,
     : cfg(cfg_),
       par(par_),
       terrain(terrain_),
-      ref_body(ref_body_),
-      zdroje(zdroje_),
+      ref_points(ref_body_),
+      sources(zdroje_),
       climate(climate_),
       met(met_),
       clusters(zdroje_) {}
 
 ModelContext make_model_context(const InputData& in, const ModelParams& par) {
-  return ModelContext(in.cfg, par, in.terrain, in.ref_body, in.zdroje, in.climate, in.met);
+  return ModelContext(in.cfg, par, in.terrain, in.ref_points, in.sources, in.climate, in.met);
 }
 
 }  // namespace kadre

@@ -9,10 +9,10 @@ namespace kadre {
 
 int WindClasses::nu_max() const { return *std::max_element(nu.begin(), nu.end()); }
 
-std::vector<int> get_tridy_st(const std::vector<double>& tep_gr, const ModelParams& par) {
-  std::vector<int> classes(tep_gr.size(), 4);
-  for (std::size_t i = 0; i < tep_gr.size(); ++i) {
-    const double g = tep_gr[i];
+std::vector<int> get_tridy_st(const std::vector<double>& gradient, const ModelParams& par) {
+  std::vector<int> classes(gradient.size(), 4);
+  for (std::size_t i = 0; i < gradient.size(); ++i) {
+    const double g = gradient[i];
     for (int j = 1; j <= 4; ++j) {
       if (g < par.stab_cl_ue[j - 1]) {
         classes[i] = j;

@@ -60,11 +60,11 @@ std::vector<std::string> stat_column_names(const Settings& cfg) {
   return names;
 }
 
-void write_output_stat(const Settings& cfg, const std::vector<RefPoint>& ref_body,
+void write_output_stat(const Settings& cfg, const std::vector<RefPoint>& ref_points,
                        const std::vector<double>& results) {
-  if (results.size() < ref_body.size() * kStatCount)
+  if (results.size() < ref_points.size() * kStatCount)
     stop_with_lines({"write_output_stat: results ma " + std::to_string(results.size()) +
-                     " hodnot pro " + std::to_string(ref_body.size()) + " bodu"});
+                     " hodnot pro " + std::to_string(ref_points.size()) + " bodu"});
   const std::array<bool, kStatCount> mask = stat_selection(cfg);
   const std::vector<std::string> names = stat_column_names(cfg);
   const std::string d = result_delimiter(cfg.delim_out);
@@ -76,9 +76,9 @@ void write_output_stat(const Settings& cfg, const std::vector<RefPoint>& ref_bod
   line += '\n';
   file.append(line);
 
-  for (std::size_t ip = 0; ip < ref_body.size(); ++ip) {
+  for (std::size_t ip = 0; ip < ref_points.size(); ++ip) {
     line.clear();
-    append_point_fields(line, ref_body[ip], d);
+    append_point_fields(line, ref_points[ip], d);
     const double* column = results.data() + ip * kStatCount;
     bool first = true;
     for (int r = 0; r < kStatCount; ++r) {

@@ -19,7 +19,7 @@ std::array<bool, kStatCount> stat_selection(const Settings& cfg);
 std::vector<std::string> stat_column_names(const Settings& cfg);
 
 // Writes oputdir + output_stats. results: kStatCount values per reference point, point after point.
-void write_output_stat(const Settings& cfg, const std::vector<RefPoint>& ref_body,
+void write_output_stat(const Settings& cfg, const std::vector<RefPoint>& ref_points,
                        const std::vector<double>& results);
 
 }  // namespace kadre

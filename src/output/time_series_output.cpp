@@ -14,20 +14,20 @@ namespace {
 
 constexpr std::size_t kDateLength = 13;
 
-void write_point_values(const Settings& cfg, const std::vector<RefPoint>& ref_body,
+void write_point_values(const Settings& cfg, const std::vector<RefPoint>& ref_points,
                         const std::vector<double>& values, const char* prefix,
                         const char* value_name) {
-  if (values.size() < ref_body.size())
+  if (values.size() < ref_points.size())
     stop_with_lines({std::string("write_time_") + value_name + ": " +
                      std::to_string(values.size()) + " hodnot pro " +
-                     std::to_string(ref_body.size()) + " bodu"});
+                     std::to_string(ref_points.size()) + " bodu"});
   const std::string d = result_delimiter(cfg.delim_out);
   ResultFile file(rtrim(cfg.oputdir) + prefix + rtrim(cfg.output_time));
   file.append(point_header(d) + d + value_name + "\n");
   std::string line;
-  for (std::size_t ip = 0; ip < ref_body.size(); ++ip) {
+  for (std::size_t ip = 0; ip < ref_points.size(); ++ip) {
     line.clear();
-    append_point_fields(line, ref_body[ip], d);
+    append_point_fields(line, ref_points[ip], d);
     line += format_es11_5(values[ip]);
     line += '\n';
     file.append(line);
@@ -67,14 +67,14 @@ void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_
   file.close();
 }
 
-void write_time_average(const Settings& cfg, const std::vector<RefPoint>& ref_body,
+void write_time_average(const Settings& cfg, const std::vector<RefPoint>& ref_points,
                         const std::vector<double>& c_r) {
-  write_point_values(cfg, ref_body, c_r, "avg_", "ave");
+  write_point_values(cfg, ref_points, c_r, "avg_", "ave");
 }
 
-void write_time_maximum(const Settings& cfg, const std::vector<RefPoint>& ref_body,
+void write_time_maximum(const Settings& cfg, const std::vector<RefPoint>& ref_points,
                         const std::vector<double>& c_m) {
-  write_point_values(cfg, ref_body, c_m, "max_", "max");
+  write_point_values(cfg, ref_points, c_m, "max_", "max");
 }
 
 }  // namespace kadre

@@ -16,11 +16,11 @@ void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_
                        int ntime);
 
 // Writes oputdir + "avg_" + output_time with c_r, one value per reference point.
-void write_time_average(const Settings& cfg, const std::vector<RefPoint>& ref_body,
+void write_time_average(const Settings& cfg, const std::vector<RefPoint>& ref_points,
                         const std::vector<double>& c_r);
 
 // Writes oputdir + "max_" + output_time with c_m, one value per reference point.
-void write_time_maximum(const Settings& cfg, const std::vector<RefPoint>& ref_body,
+void write_time_maximum(const Settings& cfg, const std::vector<RefPoint>& ref_points,
                         const std::vector<double>& c_m);
 
 }  // namespace kadre

@@ -24,30 +24,30 @@ struct SeriesWorld : test::ModelWorld {
     met.met_num = profiles.nprof = 1;
     met.ntime = profiles.ntime = kHours;
     for (int t = 1; t <= kHours; ++t) {
-      met.tridy_st.push_back(1 + (t * 3) % 5);
+      met.stability_class.push_back(1 + (t * 3) % 5);
       met.w_sp.push_back(0.8 + 0.37 * t);
       met.w_dir.push_back(250 + (t * 7) % 41);
       met.zi.push_back(t % 4 == 0 ? 90 + 15 * (t % 3) : -9999);
-      met.tridy_st_i.push_back(1 + t % 5);
+      met.stability_class_i.push_back(1 + t % 5);
       met.w_sp_i.push_back(1.4 * (0.8 + 0.37 * t));
       met.w_dir_i.push_back(260 + (t * 5) % 21);
       profiles.time_emis_fact.push_back(0.5 + 0.1 * (t % 7));
     }
     tower_climate({1, 2, 3, 4, 5});
-    ref_body = {test::point_at(6000, 5000, 1.5, 8)};
+    ref_points = {test::point_at(6000, 5000, 1.5, 8)};
     // Growing rise (full only beyond the point) in a cluster of two; buoyancy and momentum at full
     // rise from a stack and an area; a road; a cooling tower.
-    const Source grows{.id = "G", .x = 5000, .y = 5000, .typ_zdroje = 1, .shluk = 7, .m = 1, .h = 60,
-                       .beta = 1, .qa = 2, .qb = 0.5, .tep_vyd = 40000};
-    const Source risen{.id = "R", .x = 5000, .y = 5000, .typ_zdroje = 1, .m = 1, .h = 40, .d = 2, .w = 12,
-                       .beta = 0.6, .qa = 2, .qb = 0.5, .tep_vyd = 30};
+    const Source grows{.id = "G", .x = 5000, .y = 5000, .type = 1, .cluster = 7, .m = 1, .h = 60,
+                       .beta = 1, .qa = 2, .qb = 0.5, .heat_output = 40000};
+    const Source risen{.id = "R", .x = 5000, .y = 5000, .type = 1, .m = 1, .h = 40, .d = 2, .w = 12,
+                       .beta = 0.6, .qa = 2, .qb = 0.5, .heat_output = 30};
     const Source road{.id = "L", .x = 5000, .y = 5000, .x1 = 4900, .y1 = 4950, .x2 = 5100, .y2 = 5120,
-                      .typ_zdroje = 3, .m = 1, .h = 2, .qb = 0.5, .length = 262, .width = 9, .vert_ext = 2};
-    zdroje = {grows, grows, risen, risen, road, test::cooling_tower(5000, 5000, 120, 300)};
-    zdroje[1].x = 5030;
-    zdroje[3].typ_zdroje = 2;
-    zdroje[3].length = 50;
-    for (Source& s : zdroje) s.met_idx = s.prof_idx = 1, s.m_no = 0.4;
+                      .type = 3, .m = 1, .h = 2, .qb = 0.5, .length = 262, .width = 9, .vert_ext = 2};
+    sources = {grows, grows, risen, risen, road, test::cooling_tower(5000, 5000, 120, 300)};
+    sources[1].x = 5030;
+    sources[3].type = 2;
+    sources[3].length = 50;
+    for (Source& s : sources) s.met_idx = s.prof_idx = 1, s.m_no = 0.4;
   }
 };
 
@@ -58,7 +58,7 @@ TEST(TimeEvalConc, EveryHourEqualsThePlainKernels) {
   const ModelContext c = w.ctx();
   PairFactors factors;
   int positive = 0;
-  for (Source source : w.zdroje) {
+  for (Source source : w.sources) {
     fill_pair_factors(c, source, w.cfg.u_height, w.g.x, factors);
     for (int t = 1; t <= w.met.ntime; ++t) {
       const double value = time_eval_conc(c, w.profiles, t, 1, source, w.g, w.scratch, factors);
@@ -69,12 +69,12 @@ TEST(TimeEvalConc, EveryHourEqualsThePlainKernels) {
       if (w.met.zi[at] != -9999) {
         expected = eval_inv(c, t, 1, plain, w.g, w.scratch);
       } else {
-        const int s = w.met.tridy_st[at];
+        const int s = w.met.stability_class[at];
         const PlumeParams p = evaluate_par(c, plain, s, 1, w.met.w_sp[at], w.cfg.u_height, 0.0, w.g);
         const double lambda = get_lambda(w.met.w_dir[at], p.h_plume, w.cfg.u_height, w.g.delta, true);
         expected = evaluate_gauss(c, s, plain, w.g.x, w.g.theta, lambda, p, w.met.w_dir[at], false);
       }
-      ASSERT_EQ(value, expected) << "source " << source.x << " type " << source.typ_zdroje << " hour " << t;
+      ASSERT_EQ(value, expected) << "source " << source.x << " type " << source.type << " hour " << t;
       positive += value > 0;
     }
   }
@@ -87,7 +87,7 @@ TEST(PairFactors, PlumeOfEveryClassEqualsThePlainKernel) {
   SeriesWorld w;
   const ModelContext c = w.ctx();
   PairFactors f;
-  for (const Source& source : w.zdroje) {
+  for (const Source& source : w.sources) {
     fill_pair_factors(c, source, w.cfg.u_height, w.g.x, f);
     for (int s = 1; s <= 5; ++s)
       for (double u : {0.7, 3.0, 11.0}) {
@@ -102,8 +102,8 @@ TEST(PairFactors, PlumeOfEveryClassEqualsThePlainKernel) {
         EXPECT_EQ(a.z4, b.z4);
       }
   }
-  EXPECT_LT(rise_factors(c, w.zdroje[0], 3, w.cfg.u_height, w.g.x).growth, 1);
-  EXPECT_EQ(rise_factors(c, w.zdroje[2], 3, w.cfg.u_height, w.g.x).growth, 1);
+  EXPECT_LT(rise_factors(c, w.sources[0], 3, w.cfg.u_height, w.g.x).growth, 1);
+  EXPECT_EQ(rise_factors(c, w.sources[2], 3, w.cfg.u_height, w.g.x).growth, 1);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ struct RoseWorld : test::ModelWorld {
     cfg.nphi = 72;
     cfg.phi_step = 5;
     cfg.wind_rotation = cfg.is_no = true;
-    ref_body = {test::point_at(6000, 5000, 1.5)};
+    ref_points = {test::point_at(6000, 5000, 1.5)};
   }
   std::vector<double> rose(Source& s, InitialSpreadCache& cache) const {
     std::vector<double> out(static_cast<std::size_t>(cfg.nphi) * wind.nu_max() * 5, -1.0);
@@ -32,12 +32,12 @@ struct RoseWorld : test::ModelWorld {
 };
 
 Source buoyant(int type) {
-  return {.id = "B", .x = 5000, .y = 5000, .typ_zdroje = type, .m = 1, .m_no = 0.5, .h = 50, .beta = 1, .qa = 3,
-          .qb = 0.5, .tep_vyd = 40, .length = 60};
+  return {.id = "B", .x = 5000, .y = 5000, .type = type, .m = 1, .m_no = 0.5, .h = 50, .beta = 1, .qa = 3,
+          .qb = 0.5, .heat_output = 40, .length = 60};
 }
 
 Source road(double x2, double y2, double width) {
-  return {.id = "L", .x = 5000, .y = 5000, .x1 = 4900, .y1 = 4950, .x2 = x2, .y2 = y2, .typ_zdroje = 3, .m = 1,
+  return {.id = "L", .x = 5000, .y = 5000, .x1 = 4900, .y1 = 4950, .x2 = x2, .y2 = y2, .type = 3, .m = 1,
           .h = 2, .qb = 0.5, .length = std::hypot(x2 - 4900, y2 - 4950), .width = width, .vert_ext = 1.5};
 }
 
@@ -61,7 +61,7 @@ TEST(EvaluateConc, EverySituationEqualsTheSingleDirectionKernel) {
           }
           in_sector += expected != 0;
           const std::size_t at = (static_cast<std::size_t>(i - 1) * w.wind.nu_max() + (j - 1)) * w.cfg.nphi + (k - 1);
-          ASSERT_EQ(out[at], expected) << s.typ_zdroje << " class " << i << " speed " << j << " phi " << phi;
+          ASSERT_EQ(out[at], expected) << s.type << " class " << i << " speed " << j << " phi " << phi;
         }
       }
   }

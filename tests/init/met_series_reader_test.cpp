@@ -33,8 +33,8 @@ TEST(MetSeriesReader, HoursComeFromTheFirstSeriesAndEachSeriesReadsItsFile) {
   EXPECT_EQ((std::vector<double>{met.w_sp[met.index(1, 1)], met.w_sp[met.index(1, 3)],
                                  met.w_sp[met.index(2, 2)]}),
             (std::vector<double>{1.5, 7.2, 1.5}));
-  EXPECT_EQ(met.tep_gr[met.index(1, 1)], -0.5);
-  EXPECT_EQ(met.tep_gr[met.index(2, 3)], 0.3);
+  EXPECT_EQ(met.gradient[met.index(1, 1)], -0.5);
+  EXPECT_EQ(met.gradient[met.index(2, 3)], 0.3);
   EXPECT_TRUE(met.zi.empty());
   // The dates are those of the last series read.
   EXPECT_EQ(met.date, (std::vector<std::string>{"2016/12/31/23", "2016/12/31/24", "2016/12/31/25"}));
@@ -57,12 +57,12 @@ TEST(MetSeriesReader, StabilityClassesAndInversionColumns) {
   EXPECT_EQ(met.zi, (std::vector<double>{-9999, 350.5}));
   EXPECT_EQ(met.w_dir_i, (std::vector<double>{210, 220}));
   EXPECT_EQ(met.w_sp_i, (std::vector<double>{1.5, 6.0}));
-  EXPECT_EQ(met.tridy_st, (std::vector<int>{3, 0}));  // cut toward zero
-  EXPECT_EQ(met.tridy_st_i, (std::vector<int>{2, 1}));
+  EXPECT_EQ(met.stability_class, (std::vector<int>{3, 0}));  // cut toward zero
+  EXPECT_EQ(met.stability_class_i, (std::vector<int>{2, 1}));
   cfg.is_tep_gr = true;
   const MetSeries with_gradients = read_time(path, cfg, {""});
-  EXPECT_EQ(with_gradients.tep_gr_i, (std::vector<double>{2.7, 1.1}));
-  EXPECT_EQ(with_gradients.tep_gr, (std::vector<double>{3.9, -0.5}));
+  EXPECT_EQ(with_gradients.gradient_i, (std::vector<double>{2.7, 1.1}));
+  EXPECT_EQ(with_gradients.gradient, (std::vector<double>{3.9, -0.5}));
 
   dir.write("met.txt", "2015 1 1 1 200 5 1.2\n2015 1 1 2 200 5 1.2\n");  // without the columns
   EXPECT_INPUT_ERROR(read_time(path, cfg, {""}), test::missing_data("met.txt"));

@@ -24,7 +24,7 @@ class SourcesReaderTest : public ::testing::Test {
 
   void read(const std::string& definition, const std::string& description) {
     read_sources(dir.write("zdroje.txt", definition), dir.write("popis.txt", description), cfg, grid,
-                 zdroje, met_name, time_prof_name);
+                 sources, met_name, time_prof_name);
   }
   // Point sources S0, S1, ... with these series names and (with is_time) profile names.
   void read_points(const std::vector<std::string>& met, const std::vector<std::string>& prof = {}) {
@@ -40,43 +40,43 @@ class SourcesReaderTest : public ::testing::Test {
   TempDir dir;
   Settings cfg;
   TerrainGrid grid;
-  std::vector<Source> zdroje;
+  std::vector<Source> sources;
   std::vector<std::string> met_name, time_prof_name;
 };
 
 TEST_F(SourcesReaderTest, PointSourceFieldsAndDerivedValues) {
   read("! id x y z typ shluk aux met\n! more comment\nS1 100.5 200 300 1 4 7 ABCD extra items\n",
        "! id m m_no h v t d w time_use daily_hours length chl\nS1 2.5 0.5 50 10 80 2 5 0.75 12 33 1\n");
-  ASSERT_EQ(zdroje.size(), 1u);
-  const Source& s = zdroje[0];
+  ASSERT_EQ(sources.size(), 1u);
+  const Source& s = sources[0];
   EXPECT_EQ(s.id, "S1");
   EXPECT_EQ((std::vector<double>{s.x, s.y, s.z, s.m, s.m_no, s.h, s.v, s.t, s.d, s.w, s.time_use,
                                  s.daily_hours, s.length}),
             (std::vector<double>{100.5, 200, 300, 2.5, 0.5, 50, 10, 80, 2, 5, 0.75, 12, 33}));
-  EXPECT_EQ((std::vector<int>{s.typ_zdroje, s.shluk, s.aux_int, s.met_idx, s.prof_idx}),
+  EXPECT_EQ((std::vector<int>{s.type, s.cluster, s.aux, s.met_idx, s.prof_idx}),
             (std::vector<int>{1, 4, 7, 1, 0}));
-  EXPECT_TRUE(s.chl_vez);
+  EXPECT_TRUE(s.cooling_tower);
   EXPECT_EQ(s.beta, 1.0);
-  EXPECT_EQ(s.tep_vyd, 0.8031999969512205);
+  EXPECT_EQ(s.heat_output, 0.8031999969512205);
   EXPECT_EQ(met_name, std::vector<std::string>{"ABC"});
   EXPECT_TRUE(time_prof_name.empty());
 }
 
 TEST_F(SourcesReaderTest, LineAndAreaSources) {
   read("L1 0 0 0 3 0 0 met\n", "L1 1 0 5 30 40 6 2.5 1 24 999 0\n");
-  const Source& line = zdroje[0];
+  const Source& line = sources[0];
   EXPECT_EQ((std::vector<double>{line.x1, line.y1, line.x2, line.y2, line.x, line.y, line.length,
                                  line.width, line.vert_ext}),
             (std::vector<double>{0, 0, 30, 40, 15, 20, 50, 6, 2.5}));
-  EXPECT_EQ((std::vector<double>{line.t, line.d, line.w, line.v, line.tep_vyd, line.beta, line.qa}),
+  EXPECT_EQ((std::vector<double>{line.t, line.d, line.w, line.v, line.heat_output, line.beta, line.qa}),
             (std::vector<double>{0, 0, 0, 0, 0, 0, 90}));
   // An area source keeps diameter and velocity but not its flow; only flag 1 is a tower.
   cfg.tep_vyd_type = "metodika";
   read("A1 50 50 0 2 0 0 met\n", "A1 1 0 5 10 55 2 3 1 24 40 2\n");
-  const Source& area = zdroje[0];
-  EXPECT_EQ((std::vector<double>{area.v, area.d, area.w, area.length, area.beta, area.tep_vyd}),
+  const Source& area = sources[0];
+  EXPECT_EQ((std::vector<double>{area.v, area.d, area.w, area.length, area.beta, area.heat_output}),
             (std::vector<double>{0, 2, 3, 40, 0.5, 0.7540500641395818}));
-  EXPECT_FALSE(area.chl_vez);
+  EXPECT_FALSE(area.cooling_tower);
 }
 
 TEST(SourceFormulas, HeatOutputBuoyancyAndRiseCoefficients) {
@@ -102,7 +102,7 @@ TEST_F(SourcesReaderTest, NamesAreCutRegisteredInOrderAndShared) {
   read_points({"brno", "ost", "BRN", "brnx", "''", "' '"});
   EXPECT_EQ(met_name, (std::vector<std::string>{"brn", "ost", "BRN", ""}));
   std::vector<int> met_idx;
-  for (const Source& s : zdroje) met_idx.push_back(s.met_idx);
+  for (const Source& s : sources) met_idx.push_back(s.met_idx);
   EXPECT_EQ(met_idx, (std::vector<int>{1, 2, 3, 1, 4, 4}));
   EXPECT_TRUE(time_prof_name.empty());
 
@@ -110,7 +110,7 @@ TEST_F(SourcesReaderTest, NamesAreCutRegisteredInOrderAndShared) {
   read_points({"m1", "m1", "m2"}, {"p1", "p2", "p1"});
   EXPECT_EQ(met_name, (std::vector<std::string>{"m1", "m2"}));
   EXPECT_EQ(time_prof_name, (std::vector<std::string>{"p1", "p2"}));
-  EXPECT_EQ((std::vector<int>{zdroje[0].prof_idx, zdroje[1].prof_idx, zdroje[2].prof_idx}),
+  EXPECT_EQ((std::vector<int>{sources[0].prof_idx, sources[1].prof_idx, sources[2].prof_idx}),
             (std::vector<int>{1, 2, 1}));
 }
 
@@ -139,20 +139,20 @@ TEST_F(SourcesReaderTest, SortedByDescendingTimeUseOnlyForExceedances) {
     cfg.is_exceed = exceed;
     read(definition, description);
     std::string ids;
-    for (const auto& s : zdroje) ids += s.id;
+    for (const auto& s : sources) ids += s.id;
     EXPECT_EQ(ids, exceed ? "BACD" : "ABCD");  // equal keys keep their order
   }
   // Enough equal keys for an unstable sort to show.
   std::vector<Source> many(60);
   for (int k = 0; k < 60; ++k) {
     many[k].time_use = k % 3;
-    many[k].aux_int = k;  // the original position
+    many[k].aux = k;  // the original position
   }
   sort_sources(many);
   for (int k = 1; k < 60; ++k) {
     const Source& a = many[k - 1];
     const Source& b = many[k];
-    EXPECT_TRUE(a.time_use > b.time_use || (a.time_use == b.time_use && a.aux_int < b.aux_int)) << k;
+    EXPECT_TRUE(a.time_use > b.time_use || (a.time_use == b.time_use && a.aux < b.aux)) << k;
   }
 }
 
@@ -164,7 +164,7 @@ TEST_F(SourcesReaderTest, Messages) {
   // Lines beyond the sources are ignored, missing ones are errors; lines count from the
   // first data line.
   read("S1 10 10 0 1 0 0 m\n", "S1" + kPointDescription + "S2 anything at all\n");
-  EXPECT_EQ(zdroje.size(), 1u);
+  EXPECT_EQ(sources.size(), 1u);
   EXPECT_INPUT_ERROR(read("S1 10 10 0 1 0 0 m\nS2 10 10 0 1 0 0 m\n", "S1" + kPointDescription),
                      test::missing_data("popis.txt"));
   EXPECT_INPUT_ERROR(read("! c\nS1 10 10 0 1 0 0 m\nS2 10 10 0 1.5 0 0 m\n", ""),
@@ -177,12 +177,12 @@ TEST_F(SourcesReaderTest, Messages) {
   EXPECT_INPUT_ERROR(read("S1 10 10 0 1 0 0 m\n", "S1" + kPointDescription),
                      "Hodnota parametru tep_vyd_type = Metodika je neplatna.");
   read("! no sources\n", "whatever\n");
-  EXPECT_TRUE(zdroje.empty() && met_name.empty());
+  EXPECT_TRUE(sources.empty() && met_name.empty());
   // Both files must exist even without sources.
   const std::string none = dir.file("none.txt");
-  EXPECT_INPUT_ERROR(read_sources(dir.file("zdroje.txt"), none, cfg, grid, zdroje, met_name, time_prof_name),
+  EXPECT_INPUT_ERROR(read_sources(dir.file("zdroje.txt"), none, cfg, grid, sources, met_name, time_prof_name),
                      test::missing_file(none, "popisem zdroju"));
-  EXPECT_INPUT_ERROR(read_sources(none, dir.file("popis.txt"), cfg, grid, zdroje, met_name, time_prof_name),
+  EXPECT_INPUT_ERROR(read_sources(none, dir.file("popis.txt"), cfg, grid, sources, met_name, time_prof_name),
                      test::missing_file(none, "definici zdroju"));
 }
 
@@ -192,7 +192,7 @@ TEST_F(SourcesReaderTest, SourcesOnTheEdgeAreRejected) {
                        "Zdroj S1 lezi mimo oblast vyskopisu.");
   // A line source is checked by its midpoint only.
   read("L1 -10 500 0 3 0 0 m\n", "L1 1 0 5 30 500 0 0 1 24 0 0\n");
-  EXPECT_EQ(zdroje[0].x, 10.0);
+  EXPECT_EQ(sources[0].x, 10.0);
   EXPECT_INPUT_ERROR(read("L1 -10 500 0 3 0 0 m\n", "L1 1 0 5 10 500 0 0 1 24 0 0\n"),
                      "Zdroj L1 lezi mimo oblast vyskopisu.");
 }

@@ -20,7 +20,7 @@ const std::string kBadType =
 struct FlatPair : test::ModelWorld {
   Source stack = test::cold_stack(5000, 5000, 50);
   PairGeometry g{1000, 270, 0, 0};
-  FlatPair() { ref_body = {test::point_at(6000, 5000, 1.5)}; }
+  FlatPair() { ref_points = {test::point_at(6000, 5000, 1.5)}; }
   double conc(int s, double u, double lambda, double phi = 270) const {
     const ModelContext c = ctx();
     const PlumeParams p = evaluate_par(c, stack, s, 1, u, 10, 0, g);
@@ -51,7 +51,7 @@ TEST(EvaluateGauss, SectorEdgesBelongToTheSector) {
   FlatPair w;  // point sources 30 degrees, others 40
   for (double lambda : {30.0, 330.0}) EXPECT_GT(w.conc(4, 4, lambda), 0) << lambda;
   for (double lambda : {30.000001, 329.999999, 180.0}) EXPECT_EQ(w.conc(4, 4, lambda), 0) << lambda;
-  w.stack.typ_zdroje = 2;
+  w.stack.type = 2;
   w.stack.length = 10;
   for (double lambda : {35.0, 320.0}) EXPECT_GT(w.conc(4, 4, lambda), 0) << lambda;
   EXPECT_EQ(w.conc(4, 4, 40.5), 0);
@@ -78,11 +78,11 @@ TEST(EvaluateGauss, EmissionFactorDepletionAndSecondEmission) {
 
 TEST(EvaluateGauss, SourceWithoutSpreadAtZeroDistanceGivesZero) {
   FlatPair w;
-  w.ref_body = {test::point_at(5000, 5000, 1.5)};
+  w.ref_points = {test::point_at(5000, 5000, 1.5)};
   w.g = {0, 90, 0, 0};
   EXPECT_EQ(w.conc(4, 4, 0, 90), 0.0);
   w.stack.h = 2;  // a low area source has initial spreads: finite and positive there
-  w.stack.typ_zdroje = 2;
+  w.stack.type = 2;
   w.stack.length = 20;
   const double area = w.conc(4, 4, 0, 90);
   EXPECT_TRUE(std::isfinite(area) && area > 0) << area;
@@ -104,7 +104,7 @@ TEST(KernelIndexErrors, InvalidClassPointOrSourceTypeStopsTheRun) {
   EXPECT_RUN_ERROR(hef(c, w.stack, 9, 4, 10, 1000, 0),
                    " hef: Index '9' of dimension 1 of array 'u_p' above upper bound of 5\n");
   // An unknown source type stops only inside the sector.
-  w.stack.typ_zdroje = 4;
+  w.stack.type = 4;
   EXPECT_EQ(w.conc(4, 4, 90), 0);
   EXPECT_RUN_ERROR(w.conc(4, 4, 0), kBadType);
 }
@@ -121,7 +121,7 @@ TEST(GetDeltaVal, AzimuthOfTheSourceInEveryQuadrantAndOnTheAxes) {
 // A line of the given length along the y axis (azimuth 0).
 Source line_along_y(double length, double width, double vert_ext) {
   Source s;
-  s.typ_zdroje = 3;
+  s.type = 3;
   s.x1 = s.x2 = 100;
   s.y2 = s.length = length;
   s.width = width;
@@ -133,16 +133,16 @@ TEST(GetSgm0, InitialSpreadsOfPointAreaAndLineSources) {
   const double sqrt_2pi = 2.5066282746310002, sqrt_half_pi = 1.2533141373155001;
   double sy0 = -1, sz0 = -1;
   Source s;
-  s.typ_zdroje = 1;
+  s.type = 1;
   get_sgm0(s, 123, 0.3, 0.8, sy0, sz0);
   EXPECT_EQ(sy0, 0);
   EXPECT_EQ(sz0, 0);
-  s.typ_zdroje = 2;
+  s.type = 2;
   s.length = 10;
   get_sgm0(s, 0, 0.3, 0.8, sy0, sz0);
   EXPECT_NEAR(sy0, 3.989422804014327, 1e-15);
   EXPECT_DOUBLE_EQ(sz0, 0.3 * std::pow(5.0, 0.8));
-  s.typ_zdroje = 4;
+  s.type = 4;
   EXPECT_RUN_ERROR(get_sgm0(s, 0, 0.3, 0.8, sy0, sz0), kBadType);
 
   // The crosswind extent gives sy0, the extent d along the wind sz0 (from d / 2): along the line

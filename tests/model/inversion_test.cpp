@@ -24,23 +24,23 @@ struct InversionWorld : test::ModelWorld {
     met.w_dir = met.w_dir_i = {270};
     met.w_sp = {4};
     met.w_sp_i = {7};
-    met.tridy_st = {4};
-    met.tridy_st_i = {2};
+    met.stability_class = {4};
+    met.stability_class_i = {2};
     met.zi = {100};
     src.met_idx = 1;
-    ref_body = {test::point_at(6000, 5000, 1.5)};
+    ref_points = {test::point_at(6000, 5000, 1.5)};
   }
   void hot(double qa) {
     src.beta = 1;
     src.qa = qa;
-    src.tep_vyd = 4;
+    src.heat_output = 4;
   }
   double inv() {
-    zdroje = {src};
+    sources = {src};
     return eval_inv(ctx(), 1, 1, src, g, scratch);
   }
   double h_ef() {
-    zdroje = {src};
+    sources = {src};
     return evaluate_par(ctx(), src, 4, 1, 4, 10, 0, g).h_ef;
   }
   // The plain kernel of a stack of height h without rise held below a lid at h.
@@ -62,11 +62,11 @@ TEST(EvalInv, TrappedPlumeIsReflectedAtTheLidAndDoesNotReachAboveIt) {
   w.met.zi = {60};
   const double u_ef = 4 * std::pow(5.0, 0.3);
   EXPECT_NEAR(w.inv() / test::textbook_plume(1, 1000, 0, 0.4, 0.84, 0.2, 0.75, u_ef, 50, 1.5, 60), 1.0, 1e-12);
-  w.ref_body[0].h = 70;
+  w.ref_points[0].h = 70;
   EXPECT_EQ(w.inv(), 0);
-  w.ref_body[0].h = 60;  // exactly at the lid: evaluated
+  w.ref_points[0].h = 60;  // exactly at the lid: evaluated
   EXPECT_GT(w.inv(), 0);
-  w.ref_body[0].h = 1.5;
+  w.ref_points[0].h = 1.5;
   w.g.zmax = 61;  // terrain along the path rises through the lid
   EXPECT_EQ(w.inv(), 0);
   w.g.zmax = 40;  // lifted by the terrain step to 40 + 25 = 65, held at the lid
@@ -102,9 +102,9 @@ TEST(EvalInv, PenetratingPlumeStandsAsVirtualSourceWithoutRiseOnTheInversion) {
   InversionWorld w;
   w.hot(200);  // H2 = 50 + 200
   EXPECT_EQ(w.inv(), 0);  // the point lies below the inversion
-  w.ref_body[0].h = 100;  // exactly at the inversion: evaluated
+  w.ref_points[0].h = 100;  // exactly at the inversion: evaluated
   EXPECT_GT(w.inv(), 0);
-  w.ref_body[0].h = 150;
+  w.ref_points[0].h = 150;
   const double h_ef = w.h_ef();
   ASSERT_GT(h_ef, 100);
   const double expected = w.upper(h_ef - 100, 50);
@@ -120,7 +120,7 @@ TEST(EvalInv, StackAboveTheInversionKeepsItsOwnRiseInTheUpperLayer) {
   InversionWorld w;
   w.src.h = 150;
   w.hot(200);
-  w.ref_body[0].h = 300;
+  w.ref_points[0].h = 300;
   // Virtual stack 50 m above the inversion, wind 7 m/s at its top, class 2 rise.
   EXPECT_NEAR(w.inv() / w.upper(50 + 200 * 1.1 * 2 / 7.0, 200), 1.0, 1e-12);
 }
@@ -130,9 +130,9 @@ TEST(EvalInv, CoolingTowerVirtualSourceHasNoFurtherRise) {
   w.src = test::cooling_tower(5000, 5000, 50, 100);
   w.src.met_idx = 1;
   w.src.qa = 200;  // test height H2 = 250
-  w.src.tep_vyd = 4;
+  w.src.heat_output = 4;
   w.tower_climate({2, 4});
-  w.ref_body[0].h = 300;
+  w.ref_points[0].h = 300;
   const double h_ef = w.h_ef();
   ASSERT_GT(h_ef, 100);
   // The flue-gas flow of the tower stays in the denominator of the virtual source.
@@ -144,8 +144,8 @@ TEST(EvalInv, TerrainAboveTheInversionIsTheUpperLayersGround) {
   InversionWorld w;
   w.hot(200);
   w.flat_terrain(130);
-  w.ref_body[0].z = 130;
-  w.ref_body[0].h = 20;
+  w.ref_points[0].z = 130;
+  w.ref_points[0].h = 20;
   // The grid at 130 seen from the inversion at 100 rises 30 m right at the source: reflection
   // weight 1, and the virtual plume (h_ef - 100 above the inversion) is lifted over 30 m by the
   // terrain step. The point lies 30 + 20 m above the inversion, its terrain image at 10.
@@ -158,13 +158,13 @@ TEST(EvalInv, TerrainAboveTheInversionIsTheUpperLayersGround) {
 
 TEST(EvalInv, InvalidClassesAndHoursStop) {
   InversionWorld w;
-  w.met.tridy_st_i = {9};
+  w.met.stability_class_i = {9};
   EXPECT_RUN_ERROR(w.inv(), " eval_inv: Index '9' of dimension 1 of array 'u_p' above upper bound of 5\n");
-  w.met.tridy_st_i = {2};
-  w.met.tridy_st = {0};
+  w.met.stability_class_i = {2};
+  w.met.stability_class = {0};
   EXPECT_RUN_ERROR(w.inv(), " eval_inv: Index '0' of dimension 1 of array 'u_p' below lower bound of 1\n");
-  w.met.tridy_st = {4};
-  w.zdroje = {w.src};
+  w.met.stability_class = {4};
+  w.sources = {w.src};
   EXPECT_RUN_ERROR(eval_inv(w.ctx(), 2, 1, w.src, w.g, w.scratch),
                    " eval_inv: Index '2' of dimension 2 of array 'zi' above upper bound of 1\n");
   w.src.met_idx = 3;

@@ -13,8 +13,8 @@ struct ModelWorld {
   Settings cfg;
   ModelParams par;
   TerrainGrid terrain;
-  std::vector<RefPoint> ref_body;
-  std::vector<Source> zdroje;
+  std::vector<RefPoint> ref_points;
+  std::vector<Source> sources;
   ClimateTables climate;
   MetSeries met;
 
@@ -58,18 +58,18 @@ struct ModelWorld {
     terrain.z.assign(100 * 100, static_cast<std::int16_t>(z));
   }
 
-  ModelContext ctx() const { return ModelContext(cfg, par, terrain, ref_body, zdroje, climate, met); }
+  ModelContext ctx() const { return ModelContext(cfg, par, terrain, ref_points, sources, climate, met); }
 };
 
 // A stack of 1 g/s without rise (no buoyancy, no exit velocity).
 inline Source cold_stack(double x, double y, double h) {
-  return {.id = "S", .x = x, .y = y, .typ_zdroje = 1, .m = 1.0, .h = h, .qb = 0.5};
+  return {.id = "S", .x = x, .y = y, .type = 1, .m = 1.0, .h = h, .qb = 0.5};
 }
 
 // A cooling tower h high, 60 m wide, with v m3/s of flue gas at 50 degrees.
 inline Source cooling_tower(double x, double y, double h, double v) {
-  return {.id = "T", .x = x, .y = y, .typ_zdroje = 1, .m = 1.0, .h = h, .v = v, .t = 50, .d = 60, .qb = 0.5,
-          .chl_vez = true};
+  return {.id = "T", .x = x, .y = y, .type = 1, .m = 1.0, .h = h, .v = v, .t = 50, .d = 60, .qb = 0.5,
+          .cooling_tower = true};
 }
 
 inline RefPoint point_at(double x, double y, double h, double z = 0) { return {"P", x, y, z, h, true}; }

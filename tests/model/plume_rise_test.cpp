@@ -33,8 +33,8 @@ TEST(Prevyseni, MomentumBuoyancyAndGrowthUpToTheFullRiseDistance) {
 std::vector<Source> two_stacks(int cluster) {
   std::vector<Source> z{test::cold_stack(1000, 1000, 50), test::cold_stack(9000, 9000, 300),
                         test::cold_stack(1050, 1000, 50)};
-  for (Source& s : z) s.tep_vyd = 10, s.shluk = cluster;
-  z[1].shluk = cluster + 1;
+  for (Source& s : z) s.heat_output = 10, s.cluster = cluster;
+  z[1].cluster = cluster + 1;
   return z;
 }
 
@@ -61,36 +61,36 @@ TEST(Sfaktor, TwoStacksFiftyMetresApart) {
   // Height outside the band of the heat-weighted mean height (40: the 100 m stack has no heat).
   z = two_stacks(5);
   z[0].h = 100;
-  z[0].tep_vyd = 0;
+  z[0].heat_output = 0;
   z[2].h = 40;
   EXPECT_EQ(factor(z, 5, 100, 100), 1.0);
   EXPECT_GT(factor(z, 5, 40, 100), 1.0);
-  z[2].tep_vyd = 0;  // no heat at all: no mean height
+  z[2].heat_output = 0;  // no heat at all: no mean height
   EXPECT_EQ(factor(z, 5, 40, 100), 1.0);
 }
 
 TEST(Hef, AreaSourceRiseClusterFactorAndTerrainStep) {
   test::ModelWorld w;
   Source area = test::cold_stack(1000, 1000, 5);
-  area.typ_zdroje = 2;
+  area.type = 2;
   area.t = 12;  // without exit velocity and diameter the temperature field is the rise
   area.beta = 1;
   area.qa = 50;
-  area.tep_vyd = 100;
-  w.zdroje = {area};
+  area.heat_output = 100;
+  w.sources = {area};
   const PlumeHeight h = hef(w.ctx(), area, 3, 4, 10, 500, 0);
   EXPECT_EQ(h.h_plume, 17);
   EXPECT_EQ(h.h_ef, 17);
 
-  w.zdroje = two_stacks(5);
-  for (Source& s : w.zdroje) s.beta = 1, s.qa = 20;
+  w.sources = two_stacks(5);
+  for (Source& s : w.sources) s.beta = 1, s.qa = 20;
   w.par.km = {0, 0, 0, 0, 0};
   const double dh = 20 * 1.3 * std::sqrt(10.0) / (4 * std::pow(5.0, w.par.u_p[3]));
-  EXPECT_DOUBLE_EQ(hef(w.ctx(), w.zdroje[0], 4, 4, 10, 500, 0).h_plume, 50 + dh);
+  EXPECT_DOUBLE_EQ(hef(w.ctx(), w.sources[0], 4, 4, 10, 500, 0).h_plume, 50 + dh);
   w.cfg.is_shluky = true;
   const auto ctx = w.ctx();
-  EXPECT_DOUBLE_EQ(hef(ctx, w.zdroje[0], 4, 4, 10, 500, 0).h_plume, 50 + dh * sfaktor(ctx.clusters, 5, 50, dh));
-  const PlumeHeight over = hef(ctx, w.zdroje[0], 4, 4, 10, 500, 1000);  // eps = 0.5
+  EXPECT_DOUBLE_EQ(hef(ctx, w.sources[0], 4, 4, 10, 500, 0).h_plume, 50 + dh * sfaktor(ctx.clusters, 5, 50, dh));
+  const PlumeHeight over = hef(ctx, w.sources[0], 4, 4, 10, 500, 1000);  // eps = 0.5
   EXPECT_DOUBLE_EQ(over.h_ef, 1000 + 0.5 * over.h_plume);
 }
 
@@ -141,7 +141,7 @@ struct TowerWorld : test::ModelWorld {
   Source tower = test::cooling_tower(1000, 1000, 120, 100 * 273.15 / (50 + 273.15));
   TowerWorld() {
     tower_climate({4});
-    zdroje = {tower};
+    sources = {tower};
   }
   double height(int s, double u, double z_ref = 10) const { return hef(ctx(), tower, s, u, z_ref, 800, 0).h_plume; }
 };
@@ -160,9 +160,9 @@ TEST(CoolingTowerRise, ClimateWeightsOfTheClasses) {
   EXPECT_NEAR(w.height(4, 4) - 120, 0.5 * (single - 120), 1e-9);
   // Clustered towers (two at one point) take their factor 2^(1/3) in every class.
   w.cfg.is_shluky = true;
-  w.tower.shluk = 3;
-  w.tower.tep_vyd = 5;
-  w.zdroje = {w.tower, w.tower};
+  w.tower.cluster = 3;
+  w.tower.heat_output = 5;
+  w.sources = {w.tower, w.tower};
   EXPECT_NEAR(w.height(4, 4) - 120, std::cbrt(2.0) * 0.5 * (single - 120), 1e-9);
 }
 

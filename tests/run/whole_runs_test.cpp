@@ -196,7 +196,7 @@ TEST_F(WholeRun, IndexErrorOnAWorkerStopsTheLoopAndIsRaisedOnTheCaller) {
   std::ostringstream console;
   InputData in = read_input_data("run.nml", console);
   const ModelParams par = read_param(in.cfg);
-  in.ruzice.met_num = 0;  // the source's wind rose is no longer in the table
+  in.wind_roses.met_num = 0;  // the source's wind rose is no longer in the table
   const ModelContext ctx = make_model_context(in, par);
   const WindClasses wind = u_range_gen(false, par);
   const ClassSpeedIndex index = make_class_speed_index(wind, par);
