@@ -1,0 +1,168 @@
+// Runs one folder of tests/cases through the whole program and compares the run with the
+// folder's expected/: exit status, console (the elapsed time masked), the set of result files
+// and every result file field by field.
+//
+//   run_case <case folder> <scratch folder>
+//
+// The case (without expected/) is copied into the scratch folder, which becomes the working
+// directory (param.nml is read from there); the results are expected in its output/.
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int failures = 0;
+
+void fail(const std::string& what) {
+  if (++failures <= 30) std::cout << "MISMATCH " << what << "\n";
+}
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> split(const std::string& text, const std::string& delim) {
+  std::vector<std::string> parts;
+  std::size_t from = 0;
+  for (std::size_t at; !delim.empty() && (at = text.find(delim, from)) != std::string::npos; from = at + delim.size())
+    parts.push_back(text.substr(from, at - from));
+  parts.push_back(text.substr(from));
+  return parts;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> all = split(text, "\n");
+  if (all.back().empty()) all.pop_back();  // the text ends with a line break
+  return all;
+}
+
+bool number(const std::string& field, double& value) {
+  const std::size_t first = field.find_first_not_of(' '), last = field.find_last_not_of(' ');
+  if (first == std::string::npos) return false;
+  const std::string text = field.substr(first, last - first + 1);
+  char* end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return end == text.c_str() + text.size() && std::isfinite(value);
+}
+
+// Texts equal, or numbers within 1e-12 relative (a zero only equals a zero).
+bool same_field(const std::string& expected, const std::string& actual) {
+  double e = 0, a = 0;
+  if (expected == actual) return true;
+  if (!number(expected, e) || !number(actual, a)) return false;
+  if (e == 0 || a == 0) return e == a;
+  return std::fabs(e - a) <= 1e-12 * std::max(std::fabs(e), std::fabs(a));
+}
+
+// The field delimiter of the result files: delim_out of the run configuration without its
+// trailing blanks, ";" when not given.
+std::string delimiter(const fs::path& configuration) {
+  static const std::regex key(R"(delim_out\s*=\s*(['"])(.*?)\1)", std::regex::icase);
+  std::smatch m;
+  const std::string text = read_file(configuration);
+  if (!std::regex_search(text, m, key)) return ";";
+  std::string d = m[2];
+  return d.erase(d.find_last_not_of(' ') + 1);
+}
+
+void compare_result_file(const std::string& name, const std::string& expected, const std::string& actual,
+                         const std::string& delim) {
+  const auto e = lines(expected), a = lines(actual);
+  if (e.size() != a.size())
+    fail(name + ": " + std::to_string(e.size()) + " lines expected, " + std::to_string(a.size()) + " found");
+  for (std::size_t l = 0; l < std::min(e.size(), a.size()); ++l) {
+    const auto ef = split(e[l], delim), af = split(a[l], delim);
+    const std::string where = name + ", line " + std::to_string(l + 1);
+    if (ef.size() != af.size())
+      fail(where + ": " + std::to_string(ef.size()) + " fields expected, " + std::to_string(af.size()) +
+           " found\n  expected: " + e[l] + "\n  actual:   " + a[l]);
+    for (std::size_t f = 0; f < std::min(ef.size(), af.size()); ++f)
+      if (!same_field(ef[f], af[f]))
+        fail(where + ", field " + std::to_string(f + 1) + ": expected '" + ef[f] + "', actual '" + af[f] + "'");
+  }
+}
+
+// The console line by line, the elapsed time (F15.2 seconds, then " s") masked.
+void compare_console(const std::string& expected, const std::string& actual) {
+  static const std::regex elapsed(R"( *[0-9]+\.[0-9]{2} s)");
+  auto e = lines(expected), a = lines(actual);
+  for (auto* text : {&e, &a})
+    for (std::string& line : *text)
+      if (line.size() == 17 && std::regex_match(line, elapsed)) line = "<elapsed time> s";
+  if (e.size() != a.size())
+    fail("console: " + std::to_string(e.size()) + " lines expected, " + std::to_string(a.size()) + " found");
+  for (std::size_t l = 0; l < std::max(e.size(), a.size()); ++l) {
+    const std::string el = l < e.size() ? e[l] : "(none)", al = l < a.size() ? a[l] : "(none)";
+    if (el != al) fail("console, line " + std::to_string(l + 1) + ":\n  expected: " + el + "\n  actual:   " + al);
+  }
+}
+
+// Paths of the regular files below a folder, relative to it.
+std::set<std::string> files_below(const fs::path& dir) {
+  std::set<std::string> names;
+  if (fs::is_directory(dir))
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+      if (entry.is_regular_file()) names.insert(fs::relative(entry.path(), dir).generic_string());
+  return names;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::cerr << "usage: run_case <case folder> <scratch folder>\n";
+    return 2;
+  }
+  const fs::path case_dir = fs::absolute(argv[1]), scratch = fs::absolute(argv[2]);
+  const fs::path expected_dir = case_dir / "expected";
+  fs::remove_all(scratch);
+  fs::create_directories(scratch / "output");
+  for (const auto& entry : fs::directory_iterator(case_dir))
+    if (entry.path().filename() != "expected")
+      fs::copy(entry.path(), scratch / entry.path().filename(), fs::copy_options::recursive);
+
+  std::vector<std::string> args;
+  std::istringstream arg_text(read_file(case_dir / "args"));
+  for (std::string a; arg_text >> a;) args.push_back(a);
+  fs::current_path(scratch);
+  std::ostringstream out, err;
+  const int status = kadre::run(args, out, err);
+
+  const int expected_status = std::atoi(read_file(expected_dir / "status").c_str());
+  if (status != expected_status)
+    fail("exit status: expected " + std::to_string(expected_status) + ", actual " + std::to_string(status));
+  compare_console(read_file(expected_dir / "console.txt"), out.str());
+  const std::string expected_err = fs::exists(expected_dir / "stderr.txt") ? read_file(expected_dir / "stderr.txt") : "";
+  if (err.str() != expected_err) fail("standard error:\n  expected: " + expected_err + "\n  actual:   " + err.str());
+
+  std::set<std::string> expected_files = files_below(expected_dir);
+  for (const char* own : {"console.txt", "status", "stderr.txt"}) expected_files.erase(own);
+  const std::set<std::string> actual_files = files_below(scratch / "output");
+  const std::string delim = args.empty() ? ";" : delimiter(scratch / args[0]);
+  for (const std::string& name : expected_files)
+    if (!actual_files.count(name))
+      fail("result file " + name + " was not written");
+    else
+      compare_result_file(name, read_file(expected_dir / name), read_file(scratch / "output" / name), delim);
+  for (const std::string& name : actual_files)
+    if (!expected_files.count(name)) fail("result file " + name + " was written but is not expected");
+
+  if (failures > 30) std::cout << "... " << failures - 30 << " more mismatches\n";
+  std::cout << (failures ? "FAILED: " : "passed: ") << case_dir.filename().string() << "\n";
+  return failures ? 1 : 0;
+}
