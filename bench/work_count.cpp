@@ -13,16 +13,18 @@ namespace {
 
 // The situations evaluate_conc evaluates for one pair: the same classes, speeds, plume
 // heights and wind-rotated axis, counted instead of computed.
-long long sector_evaluations(const ModelContext& ctx, const WindClasses& wind, int ip,
-                             const Source& source, const PairGeometry& g) {
+long long sector_evaluations(const ModelContext& ctx, const Settings& cfg, const WindClasses& wind,
+                             const RefPoint& point, const Source& source, const PairGeometry& g,
+                             PairFactors& f) {
   constexpr double kWindRoseHeight = 10.0;
-  const double limit = source.type == 1 ? ctx.par.uhel_limit_b : ctx.par.uhel_limit_pl;
+  fill_pair_factors(ctx, source, kWindRoseHeight, g.x, 0, f);
+  const double limit = sector_half_angle(ctx.par, source.type);
   long long count = 0;
   for (int i = 1; i <= 5; ++i) {
     for (int j = 1; j <= wind.nu[i - 1]; ++j) {
-      const PlumeParams p = evaluate_par(ctx, source, i, ip, wind.u_range[j - 1], kWindRoseHeight, 0.0, g);
-      const double d = ctx.cfg.wind_rotation ? g.delta - (p.h_plume - kWindRoseHeight) / 25.0 : g.delta;
-      for_each_direction_in_sector(ctx.cfg.nphi, ctx.cfg.phi_step, d, limit,
+      const PlumeParams p = evaluate_par(ctx, source, point, i, wind.u_range[j - 1], 0.0, g, f);
+      const double axis = wind_axis(g.delta, p.h_plume, kWindRoseHeight, ctx.options.wind_rotation);
+      for_each_direction_in_sector(cfg.nphi, cfg.phi_step, axis, limit,
                                    [&count](int, double, double) { ++count; });
     }
   }
@@ -39,7 +41,7 @@ WorkCount count_work(const std::string& config_file, int threads) {
   const bool methodology = cfg.methodology();
   WindClasses wind;
   if (methodology) wind = u_range_gen(cfg.is_max_abs, par);
-  const ModelContext ctx = make_model_context(in, par);
+  const ModelContext ctx(model_options(cfg), par, in.terrain, in.climate, in.sources);
 
   const int points = static_cast<int>(in.ref_points.size());
   long long pairs = 0, evaluations = 0;
@@ -48,15 +50,15 @@ WorkCount count_work(const std::string& config_file, int threads) {
   for (int ip = 1; ip <= points; ++ip) {
     try {
       const RefPoint& point = in.ref_points[ip - 1];
-      PathScratch scratch;
+      PairFactors factors;
       for (const Source& source : in.sources) {
         PairGeometry g;
         g.x = eval_x(point.x, point.y, source.x, source.y);
         if (g.x < cfg.infl_dist_min || g.x > cfg.infl_dist_max) continue;
         ++pairs;
         if (!methodology) continue;
-        eval_theta_delta(ctx, point.x, point.y, point.z, source.x, source.y, source.z, g, scratch);
-        evaluations += sector_evaluations(ctx, wind, ip, source, g);
+        eval_theta_delta(ctx, point, source, g);
+        evaluations += sector_evaluations(ctx, cfg, wind, point, source, g, factors);
       }
     } catch (...) {
 #pragma omp critical(bench_failure)

@@ -24,10 +24,7 @@ struct WorkTables {
   std::vector<double> cls, c_max, cd_max;           // nphi x 11
   std::vector<double> th_exceed, td_exceed;         // nphi x 11 x 3
   double ave = 0;
-  PathScratch scratch;
-  InitialSpreadCache spreads;
-  PairFactors factors;
-  Source source;  // the worker's copy of the current source; assignment reuses its text storage
+  PairFactors hourly_factors, rose_factors;  // of the current pair, per evaluation
 
   WorkTables(const LoopInputs& li) {
     const Settings& cfg = li.in.cfg;
@@ -70,22 +67,22 @@ std::vector<int> output_columns(const std::vector<RefPoint>& ref_points) {
 }
 
 // Adds the source's hourly concentrations at point ip to the point's series.
-void add_hourly_contribution(const LoopInputs& li, int ip, WorkTables& w, const PairGeometry& g) {
+void add_hourly_contribution(const LoopInputs& li, const RefPoint& point, const Source& source,
+                             WorkTables& w, const PairGeometry& g) {
   const InputData& in = li.in;
-  fill_pair_factors(li.ctx, w.source, in.cfg.u_height, g.x, w.factors);
-  for (int t = 1; t <= in.met.ntime; ++t)
-    w.c_t[t - 1] += time_eval_conc(li.ctx, in.profiles, t, ip, w.source, g, w.scratch, w.factors);
+  fill_pair_factors(li.ctx, source, in.cfg.u_height, g.x, 0, w.hourly_factors);
+  time_eval_conc(li.ctx, in.cfg, in.met, in.profiles, point, source, g, w.hourly_factors, w.c_t.data());
 }
 
 // Adds the source's wind-rose situations at point ip to the point's totals, class sums,
 // long-term average and exceedance records (the records after the sums include it).
-void add_wind_rose_contribution(const LoopInputs& li, int ip, WorkTables& w, const PairGeometry& g) {
+void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, const Source& source,
+                                WorkTables& w, const PairGeometry& g) {
   const InputData& in = li.in;
   const Settings& cfg = in.cfg;
-  const Source& source = w.source;
   const int nphi = cfg.nphi;
   const int nu_max = li.wind.nu_max();
-  evaluate_conc(li.ctx, li.wind, ip, w.source, g, w.c_out.data(), w.spreads);
+  evaluate_conc(li.ctx, cfg, li.wind, point, source, g, w.c_out.data(), w.rose_factors);
   add_into(w.c, w.c_out);
   if (cfg.is_daily) {
     daily(w.c_out, source.daily_hours, li.daily_type, w.cd_pom);
@@ -133,14 +130,13 @@ void evaluate_point(const LoopInputs& li, int ip, WorkTables& w, const std::vect
   const Settings& cfg = in.cfg;
   const RefPoint& point = in.ref_points[ip - 1];
   w.reset();
-  for (const Source& shared_source : in.sources) {
-    w.source = shared_source;
+  for (const Source& source : in.sources) {
     PairGeometry g;
-    g.x = eval_x(point.x, point.y, w.source.x, w.source.y);
+    g.x = eval_x(point.x, point.y, source.x, source.y);
     if (g.x < cfg.infl_dist_min || g.x > cfg.infl_dist_max) continue;
-    eval_theta_delta(li.ctx, point.x, point.y, point.z, w.source.x, w.source.y, w.source.z, g, w.scratch);
-    if (cfg.is_time) add_hourly_contribution(li, ip, w, g);
-    if (li.methodology) add_wind_rose_contribution(li, ip, w, g);
+    eval_theta_delta(li.ctx, point, source, g);
+    if (cfg.is_time) add_hourly_contribution(li, point, source, w, g);
+    if (li.methodology) add_wind_rose_contribution(li, point, source, w, g);
   }
   if (cfg.is_time) store_hourly_results(li, ip, w, out_column, tables);
   if (li.methodology) {

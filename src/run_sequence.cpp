@@ -38,7 +38,7 @@ void derive_stability_classes(const ModelParams& par, MetSeries& met, bool upper
   const auto& gradients = upper_layer ? met.gradient_i : met.gradient;
   auto& classes = upper_layer ? met.stability_class_i : met.stability_class;
   std::vector<double> row(static_cast<std::size_t>(met.ntime));
-  for (int k = 1; k <= met.met_num; ++k) {
+  for (int k = 1; k <= met.met_num(); ++k) {
     for (int t = 1; t <= met.ntime; ++t) row[t - 1] = gradients[met.index(k, t)];
     const std::vector<int> derived = get_tridy_st(row, par);
     for (int t = 1; t <= met.ntime; ++t) classes[met.index(k, t)] = derived[t - 1];
@@ -118,7 +118,7 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   const Settings& cfg = in.cfg;
   const bool methodology = cfg.methodology();
 
-  if (cfg.is_time && cfg.is_tep_gr && in.met.met_num >= 1) {
+  if (cfg.is_time && cfg.is_tep_gr && in.met.met_num() >= 1) {
     derive_stability_classes(par, in.met, false);
     if (cfg.inverze) derive_stability_classes(par, in.met, true);
   }
@@ -137,7 +137,7 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
 
   const auto start = std::chrono::steady_clock::now();
   out << free_form_line("Vypocet koncentraci") << std::flush;
-  const ModelContext ctx = make_model_context(in, par);
+  const ModelContext ctx(model_options(cfg), par, in.terrain, in.climate, in.sources);
   ClassSpeedIndex class_index;
   if (methodology) class_index = make_class_speed_index(wind, par);
   const LoopInputs inputs{in, ctx, wind, methodology ? &class_index : nullptr,

@@ -17,7 +17,7 @@ int terrain_ind(double c, double c0, double cellsize) {
 }
 
 const double* WindRoses::slice(int k, const char* operation) const {
-  checked_index(operation, "ruzice", 3, k, 1, met_num);
+  checked_index(operation, "ruzice", 3, k, 1, met_num());
   return values.data() + static_cast<std::size_t>(k - 1) * 11 * nphi;
 }
 

@@ -12,18 +12,21 @@
 
 namespace kadre {
 
-// One emission source (source).
+// The kind of a source as its definition file numbers it. A number outside the three is kept
+// as read: the model stops with its own message where such a source would contribute.
+enum class SourceType : int { point = 1, area = 2, line = 3 };
+
+// One emission source.
 struct Source {
   std::string id;  // at most 20 characters, trailing blanks removed
   double x = 0, y = 0;  // position; a line source's midpoint
   double x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // line-source end points
   double z = 0;  // base elevation, from the terrain grid after loading
-  int type = 0;  // 1 point, 2 area, 3 line
+  SourceType type = SourceType::point;
   int cluster = 0;  // cluster number, 0 for none
   int aux = 0;
   double m = 0;  // emission rate [g/s]
   double m_no = 0;  // second emission rate [g/s]
-  double emis_fact = 1.0;  // current emission factor, set by the evaluation on its own copy
   double h = 0, v = 0, t = 0, d = 0, w = 0;
   double time_use = 0;
   double daily_hours = 0;
@@ -34,7 +37,7 @@ struct Source {
   bool cooling_tower = false;
 };
 
-// One reference point (ref_bod).
+// One reference point.
 struct RefPoint {
   std::string id;  // at most 20 characters, trailing blanks removed
   double x = 0, y = 0;
@@ -63,8 +66,11 @@ int terrain_ind(double c, double c0, double cellsize);
 
 // Wind roses resampled to the model's sectors, as fractions of the year.
 struct WindRoses {
-  int nphi = 0, met_num = 0;
+  int nphi = 0;
   std::vector<double> values;  // (p, j, k): p fastest, then class j (11), then series k
+  int met_num() const {
+    return nphi > 0 ? static_cast<int>(values.size() / (static_cast<std::size_t>(nphi) * 11)) : 0;
+  }
   double at(int p, int j, int k) const {
     return values[(static_cast<std::size_t>(k - 1) * 11 + (j - 1)) * nphi + (p - 1)];
   }
@@ -72,9 +78,9 @@ struct WindRoses {
   const double* slice(int k, const char* operation) const;
 };
 
-// Meteorological time series, one per series name; (k, t) with series k fastest.
+// Meteorological time series, one per series name; (k, t) with hour t fastest. The number of
+// series follows from the tables, as for the wind roses.
 struct MetSeries {
-  int met_num = 0;
   int ntime = 0;
   std::vector<double> w_dir, w_sp, gradient;
   std::vector<int> stability_class;
@@ -82,8 +88,9 @@ struct MetSeries {
   std::vector<double> zi, w_dir_i, w_sp_i, gradient_i;  // only with inverze
   std::vector<int> stability_class_i;
   std::size_t index(int k, int t) const {
-    return static_cast<std::size_t>(t - 1) * met_num + (k - 1);
+    return static_cast<std::size_t>(k - 1) * ntime + (t - 1);
   }
+  int met_num() const { return ntime > 0 ? static_cast<int>(w_dir.size() / ntime) : 0; }
 };
 
 // Hourly emission factors per profile; (p, t) with profile p fastest.
@@ -122,7 +129,6 @@ struct InputData {
   MetSeries met;
   EmissionProfiles profiles;
   ClimateTables climate;
-  int met_num() const { return static_cast<int>(met_name.size()); }
 };
 
 }  // namespace kadre

@@ -5,6 +5,9 @@
 #include <cfloat>
 #include <cmath>
 
+#include "model/plume_sector.h"
+#include "model/wind_profile.h"
+
 namespace kadre {
 
 template <class Visit>
@@ -16,8 +19,8 @@ void for_each_direction_in_sector(int nphi, double phi_step, double d, double li
   if (!(limit >= 0.0) || !(std::fabs(d) * 8.0 * DBL_EPSILON < phi_step)) {
     for (int k = 1; k <= nphi; ++k) {
       const double phi = (k - 1) * phi_step;
-      const double lambda = std::fmod(std::fabs(phi - d), 360.0);
-      if (lambda <= limit || lambda >= 360.0 - limit) visit(k, phi, lambda);
+      const double lambda = get_lambda(phi, d);
+      if (in_sector(lambda, limit)) visit(k, phi, lambda);
     }
     return;
   }
@@ -41,8 +44,8 @@ void for_each_direction_in_sector(int nphi, double phi_step, double d, double li
   for (int w = 0; w < count; ++w) {
     for (long i = std::max(windows[w].first, next); i <= windows[w].second; ++i) {
       const double phi = static_cast<double>(i) * phi_step;
-      const double lambda = std::fmod(std::fabs(phi - d), 360.0);
-      if (lambda <= limit || lambda >= 360.0 - limit) visit(static_cast<int>(i) + 1, phi, lambda);
+      const double lambda = get_lambda(phi, d);
+      if (in_sector(lambda, limit)) visit(static_cast<int>(i) + 1, phi, lambda);
     }
     next = std::max(next, windows[w].second + 1);
   }

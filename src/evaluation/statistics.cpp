@@ -81,7 +81,7 @@ void prepare_exceed(const double* cls_sum, double* record, const std::array<doub
 
 double eval_t_exceed(const double* t_exceed, const WindRoses& wind_roses, int nphi) {
   // Without a wind rose (no source at all) nothing can be exceeded.
-  if (wind_roses.met_num < 1 || wind_roses.values.empty()) return 0;
+  if (wind_roses.met_num() < 1 || wind_roses.values.empty()) return 0;
   if (wind_roses.nphi != nphi)
     stop_with_lines({"eval_t_exceed: ruzice ma " + std::to_string(wind_roses.nphi) +
                      " smeru misto " + std::to_string(nphi)});

@@ -1,13 +1,17 @@
 #pragma once
-// The concentration a source causes at a reference point in one hour of its
-// meteorological series, with the hour's emission factor.
+// The concentration a source causes at a reference point in every hour of its
+// meteorological series.
+#include "core/records.h"
+#include "core/settings.h"
 #include "model/dispersion_model.h"
 
 namespace kadre {
 
-// Hour t counts from 1. The source copy receives the hour's emission factor. factors must
-// have been filled by fill_pair_factors for this source, g.x and z_ref = cfg.u_height.
-double time_eval_conc(const ModelContext& ctx, const EmissionProfiles& profiles, int t, int ip,
-                      Source& source, const PairGeometry& g, PathScratch& scratch, PairFactors& factors);
+// Adds the concentration the source causes at the point in every hour of its series, with
+// the hour's emission factor, to c_t (ntime values). f must have been filled by
+// fill_pair_factors for this source, g.x and z_ref = cfg.u_height.
+void time_eval_conc(const ModelContext& ctx, const Settings& cfg, const MetSeries& met,
+                    const EmissionProfiles& profiles, const RefPoint& point, const Source& source,
+                    const PairGeometry& g, PairFactors& f, double* c_t);
 
 }  // namespace kadre

@@ -99,7 +99,6 @@ void read_series(const std::string& path, int k, const Settings& cfg, MetSeries&
 MetSeries read_time(const std::string& path, const Settings& cfg,
                     const std::vector<std::string>& met_name) {
   MetSeries met;
-  met.met_num = static_cast<int>(met_name.size());
   if (met_name.empty()) return met;
 
   const std::string first_path = path_with_name(path, met_name.front());
@@ -107,7 +106,7 @@ MetSeries read_time(const std::string& path, const Settings& cfg,
   // A series without hours would leave every mean as 0 / 0.
   if (met.ntime < 1)
     raise_error("Soubor " + rtrim(first_path) + " s meteorologickou casovou radou neobsahuje zadny zaznam.");
-  const std::size_t cells = static_cast<std::size_t>(met.met_num) * met.ntime;
+  const std::size_t cells = met_name.size() * static_cast<std::size_t>(met.ntime);
   met.w_dir.assign(cells, 0.0);
   met.w_sp.assign(cells, 0.0);
   met.gradient.assign(cells, 0.0);
@@ -120,7 +119,7 @@ MetSeries read_time(const std::string& path, const Settings& cfg,
     met.gradient_i.assign(cells, 0.0);
     met.stability_class_i.assign(cells, 0);
   }
-  for (int k = 1; k <= met.met_num; ++k)
+  for (int k = 1; k <= static_cast<int>(met_name.size()); ++k)
     read_series(path_with_name(path, met_name[k - 1]), k, cfg, met);
   return met;
 }

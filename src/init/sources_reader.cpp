@@ -73,7 +73,7 @@ void read_definitions(const std::string& path, const Settings& cfg, std::vector<
       s.x = x;
       s.y = y;
     }
-    s.type = typ;
+    s.type = static_cast<SourceType>(typ);
     s.z = z;
     s.cluster = cluster;
     s.aux = aux;
@@ -121,7 +121,7 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
     s.time_use = time_use;
     s.daily_hours = daily_hours;
     s.length = length;
-    if (s.type == 3) {
+    if (s.type == SourceType::line) {
       // v keeps item 5 (x2) until the heat output is formed; with t = 0 that is 0.
       s.t = 0;
       s.d = 0;
@@ -140,7 +140,7 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
     s.heat_output = tepel_vyd(s.v, s.t, 0.0, heat_type);
     qab(s.heat_output, s.qa, s.qb);
     s.cooling_tower = cooling_tower == 1;
-    if (s.type == 2 || s.type == 3) s.v = 0;
+    if (s.type == SourceType::area || s.type == SourceType::line) s.v = 0;
     if (!inside_terrain(grid, s.x, s.y))
       raise_error("Zdroj " + s.id + " lezi mimo oblast vyskopisu.");
   }

@@ -76,7 +76,6 @@ WindRoses read_ruzice(const std::string& path, const Settings& cfg,
                       const std::vector<std::string>& met_name) {
   WindRoses roses;
   roses.nphi = std::max(cfg.nphi, 0);
-  roses.met_num = static_cast<int>(met_name.size());
   const std::size_t slice_size = static_cast<std::size_t>(roses.nphi) * kClasses;
   roses.values.assign(slice_size * met_name.size(), 0.0);
   std::vector<double> ruzice_in, ruzice_nocalm;

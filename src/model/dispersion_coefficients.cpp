@@ -30,23 +30,18 @@ void get_sgm(double x, double ay, double by, double az, double bz, double sy0, d
 
 double line_azimuth(const Source& source) { return get_delta_val(source.x1, source.y1, source.x2, source.y2); }
 
-void get_sgm0(const Source& source, double phi, double az_s, double bz_s, double& sy0, double& sz0) {
-  const double azimuth = source.type == 3 ? line_azimuth(source) : 0.0;
-  get_sgm0_with_azimuth(source, azimuth, phi, az_s, bz_s, sy0, sz0);
-}
-
-void get_sgm0_with_azimuth(const Source& source, double azimuth, double phi, double az_s, double bz_s,
-                           double& sy0, double& sz0) {
+void get_sgm0(const Source& source, double azimuth, double phi, double az_s, double bz_s, double& sy0,
+              double& sz0) {
   switch (source.type) {
-    case 1:
+    case SourceType::point:
       sy0 = 0;
       sz0 = 0;
       return;
-    case 2:
+    case SourceType::area:
       sy0 = source.length / kSqrtTwoPi;
       sz0 = az_s * std::pow(source.length * 0.5, bz_s);
       return;
-    case 3: {
+    case SourceType::line: {
       const double a = fold_to_quadrant(std::fabs(phi - azimuth));
       const double a_r = a * kPi / 180;
       const double w = source.width, l = source.length;
@@ -61,7 +56,7 @@ void get_sgm0_with_azimuth(const Source& source, double azimuth, double phi, dou
     default:
       stop_with_lines({"_get_sgm0: nedovolena hodnota typu zdroje",
                        "              parametr \"typ_zdroje\" muze nabyvat hodnot 1, 2, 3",
-                       "              zadana hodnota \"class\": " + free_form_int(source.type)});
+                       "              zadana hodnota \"class\": " + free_form_int(static_cast<int>(source.type))});
   }
 }
 

@@ -1,8 +1,11 @@
-#include "model/dispersion_model.h"
+#include "model/inversion.h"
 
 #include <cmath>
 
 #include "model/class_index.h"
+#include "model/terrain_path.h"
+#include "model/vertical_geometry.h"
+#include "model/wind_profile.h"
 
 namespace kadre {
 
@@ -12,35 +15,38 @@ namespace {
 void hold_below_lid(const ModelContext& ctx, const RefPoint& point, const Source& source, int s,
                     double u, double h_ef, double z_lid, PlumeParams& p) {
   p.h_ef = h_ef;
-  p.u_ef = u_h(h_ef, u, ctx.cfg.u_height, ctx.par.u_p[s - 1]);
-  const VertCoord v = get_vert_coord(point.z, source.z, point.h, h_ef, z_lid, ctx.cfg.free_atmo);
+  p.u_ef = u_h(h_ef, u, ctx.options.u_height, ctx.par.u_p[s - 1]);
+  const VertCoord v = get_vert_coord(point.z, source.z, point.h, h_ef, z_lid, ctx.options.free_atmo);
   p.z1 = v.z1;
   p.z2 = v.z2;
   p.z3 = v.z3;
   p.z4 = v.z4;
 }
 
-double trapped_plume(const ModelContext& ctx, const RefPoint& point, const Source& source, int s,
-                     double u, double phi, double zrel, const PairGeometry& g, PlumeParams p) {
+double trapped_plume(const ModelContext& ctx, const HourMet& hour, const RefPoint& point,
+                     const Source& source, double zrel, const PairGeometry& g, PairFactors& f,
+                     double emis_fact, PlumeParams p) {
   const double z_p = point.z - source.z + point.h;
   if (z_p > zrel) return 0.0;     // the point lies above the lid
   if (g.zmax > zrel) return 0.0;  // the terrain cuts through the lid
   if (p.h_plume > zrel) {
     p.h_plume = zrel;
-    hold_below_lid(ctx, point, source, s, u,
-                   hef_terr(p.h_plume, g.zmax, ctx.par.eps[s - 1]), zrel, p);
+    hold_below_lid(ctx, point, source, hour.s, hour.u,
+                   hef_terr(p.h_plume, g.zmax, ctx.par.eps[hour.s - 1]), zrel, p);
   } else if (p.h_ef > zrel) {
-    hold_below_lid(ctx, point, source, s, u, zrel, zrel, p);
+    hold_below_lid(ctx, point, source, hour.s, hour.u, zrel, zrel, p);
   }
-  const double lambda = get_lambda(phi, p.h_plume, ctx.cfg.u_height, g.delta, ctx.cfg.wind_rotation);
-  return evaluate_gauss(ctx, s, source, g.x, g.theta, lambda, p, phi, true);
+  const double axis = wind_axis(g.delta, p.h_plume, ctx.options.u_height, ctx.options.wind_rotation);
+  return evaluate_gauss(ctx, hour.s, source, g.x, g.theta, get_lambda(hour.phi, axis), p, hour.phi, true,
+                        emis_fact, f.spreads, 0);
 }
 
 // The plume breaks through the inversion at elevation zi and spreads in the upper layer
 // from a virtual source standing on it.
-double penetrating_plume(const ModelContext& ctx, const RefPoint& point, const Source& source,
-                         int s_i, double u_i, double phi_i, double zi, double zrel,
-                         double h_ef_lower, const PairGeometry& g, Source& virt) {
+double penetrating_plume(const ModelContext& ctx, const HourMet& hour, const RefPoint& point,
+                         const Source& source, double zrel, double h_ef_lower, const PairGeometry& g,
+                         PairFactors& f, double emis_fact) {
+  const double zi = hour.zi;
   const double z_p = point.z - source.z + point.h;
   if (zrel > z_p) return 0.0;  // the point lies below the inversion
   double z_r = point.z, h_r = point.h;
@@ -49,9 +55,9 @@ double penetrating_plume(const ModelContext& ctx, const RefPoint& point, const S
     z_r = zi;
   }
   const TerrainWeight w =
-      get_theta_val(ctx.terrain, ctx.cfg.int_err, zi, z_r, source.x, source.y, point.x, point.y, zi);
+      get_theta_val(ctx.terrain, ctx.options.int_err, zi, z_r, source.x, source.y, point.x, point.y, zi);
 
-  virt = source;  // reuses the scratch record's storage
+  StackExit virt = stack_exit(source);
   if (source.h > zrel) {
     virt.h = source.h - zrel;  // the stack itself reaches into the upper layer
   } else {
@@ -63,61 +69,37 @@ double penetrating_plume(const ModelContext& ctx, const RefPoint& point, const S
     // virtual source has risen already.
     virt.cooling_tower = false;
   }
-  const PlumeHeight height = hef(ctx, virt, s_i, u_i, virt.h, g.x, w.zmax);
+  const RiseFactors rise = rise_factors(ctx.par, source, virt, hour.s_i, virt.h, g.x);
+  const PlumeHeight height = hef(ctx, source, virt, hour.s_i, hour.u_i, g.x, w.zmax, rise);
 
   PlumeParams p;
   p.h_plume = height.h_plume;
   p.h_ef = height.h_ef;
-  p.u_ef = u_i;  // the upper-layer wind without the profile law
+  p.u_ef = hour.u_i;  // the upper-layer wind without the profile law
   p.kh = 1;
-  const double dz = z_r - zi;
-  const double z_p_upper = dz + h_r;
-  p.z1 = z_p_upper;
-  p.z2 = std::fabs(dz) + h_r;
-  p.z3 = dz - h_r;
-  p.z4 = z_p_upper - 2 * zrel;
-  const double lambda = std::fmod(std::fabs(phi_i - g.delta), 360.0);
-  return evaluate_gauss(ctx, s_i, virt, g.x, w.theta, lambda, p, phi_i, false);
-}
-
-// eval_inv, with the pair's factors when f is set.
-double inversion_hour(const ModelContext& ctx, int it, int ip, const Source& source,
-                      const PairGeometry& g, PathScratch& scratch, const PairFactors* f) {
-  const MetSeries& met = ctx.met;
-  checked_index("eval_inv", "zi", 1, source.met_idx, 1, met.met_num);
-  checked_index("eval_inv", "zi", 2, it, 1, met.ntime);
-  checked_index("eval_inv", "ref_body", 1, ip, 1, static_cast<long>(ctx.ref_points.size()));
-  const std::size_t at = met.index(source.met_idx, it);
-  const int s = met.stability_class[at];
-  const int s_i = met.stability_class_i[at];
-  check_class("eval_inv", "u_p", s);
-  check_class("eval_inv", "u_p", s_i);
-  const RefPoint& point = ctx.ref_points[ip - 1];
-  const double zi = met.zi[at];
-  const double zrel = zi - source.z;
-
-  PlumeParams p = f ? evaluate_par(ctx, source, s, ip, met.w_sp[at], zrel, g, *f)
-                    : evaluate_par(ctx, source, s, ip, met.w_sp[at], ctx.cfg.u_height, zrel, g);
-  p.kh = 1;  // no terrain factor under an inversion
-  const double h = p.h_plume;
-  const double q_pow_b = f ? f->rise[0].q_pow_b : std::pow(source.heat_output, source.qb);
-  const double h2 = source.h + 0.5 * source.qa * q_pow_b;
-  const bool trapped = zrel > h || (h > zrel && zrel >= h2);
-  if (trapped) return trapped_plume(ctx, point, source, s, met.w_sp[at], met.w_dir[at], zrel, g, p);
-  return penetrating_plume(ctx, point, source, s_i, met.w_sp_i[at], met.w_dir_i[at], zi, zrel, p.h_ef, g,
-                           scratch.virtual_source);
+  const VertCoord v = free_atmosphere_heights(z_r, zi, h_r, zrel);
+  p.z1 = v.z1;
+  p.z2 = v.z2;
+  p.z3 = v.z3;
+  p.z4 = v.z4;
+  return evaluate_gauss(ctx, hour.s_i, source, g.x, w.theta, get_lambda(hour.phi_i, g.delta), p,
+                        hour.phi_i, false, emis_fact, f.spreads, 0);
 }
 
 }  // namespace
 
-double eval_inv(const ModelContext& ctx, int it, int ip, const Source& source,
-                const PairGeometry& g, PathScratch& scratch) {
-  return inversion_hour(ctx, it, ip, source, g, scratch, nullptr);
-}
-
-double eval_inv(const ModelContext& ctx, int it, int ip, const Source& source,
-                const PairGeometry& g, PathScratch& scratch, const PairFactors& f) {
-  return inversion_hour(ctx, it, ip, source, g, scratch, &f);
+double eval_inv(const ModelContext& ctx, const HourMet& hour, const RefPoint& point, const Source& source,
+                const PairGeometry& g, PairFactors& f, double emis_fact) {
+  check_class("eval_inv", "u_p", hour.s);
+  check_class("eval_inv", "u_p", hour.s_i);
+  const double zrel = hour.zi - source.z;
+  PlumeParams p = evaluate_par(ctx, source, point, hour.s, hour.u, zrel, g, f);
+  p.kh = 1;  // no terrain factor under an inversion
+  const double h = p.h_plume;
+  const double h2 = source.h + 0.5 * source.qa * f.rise[0].q_pow_b;
+  const bool trapped = zrel > h || (h > zrel && zrel >= h2);
+  if (trapped) return trapped_plume(ctx, hour, point, source, zrel, g, f, emis_fact, p);
+  return penetrating_plume(ctx, hour, point, source, zrel, p.h_ef, g, f, emis_fact);
 }
 
 }  // namespace kadre

@@ -1,22 +1,21 @@
-#include "model/dispersion_model.h"
+#include "model/model_context.h"
 
 namespace kadre {
 
-ModelContext::ModelContext(const Settings& cfg_, const ModelParams& par_,
-                           const TerrainGrid& terrain_, const std::vector<RefPoint>& ref_body_,
-                           const std::vector<Source>& zdroje_, const ClimateTables& climate_,
-                           const MetSeries& met_)
-    : cfg(cfg_),
-      par(par_),
-      terrain(terrain_),
-      ref_points(ref_body_),
-      sources(zdroje_),
-      climate(climate_),
-      met(met_),
-      clusters(zdroje_) {}
-
-ModelContext make_model_context(const InputData& in, const ModelParams& par) {
-  return ModelContext(in.cfg, par, in.terrain, in.ref_points, in.sources, in.climate, in.met);
+ModelOptions model_options(const Settings& cfg) {
+  ModelOptions o;
+  o.free_atmo = cfg.free_atmo;
+  o.is_no = cfg.is_no;
+  o.is_shluky = cfg.is_shluky;
+  o.wind_rotation = cfg.wind_rotation;
+  o.u_height = cfg.u_height;
+  o.int_err = cfg.int_err;
+  return o;
 }
+
+ModelContext::ModelContext(const ModelOptions& options_, const ModelParams& par_,
+                           const TerrainGrid& terrain_, const ClimateTables& climate_,
+                           const std::vector<Source>& sources)
+    : options(options_), par(par_), terrain(terrain_), climate(climate_), clusters(sources) {}
 
 }  // namespace kadre

@@ -10,19 +10,14 @@ double rise_growth(double q, double c, double x) {
   return 1.0;
 }
 
-double prevyseni_with_factors(double w, double d, double beta, double q_pow_b, double a, double e,
-                              double u, double growth) {
+double prevyseni(double w, double d, double beta, double q_pow_b, double a, double e, double u,
+                 double growth) {
   // Without buoyancy (beta = 0) the heat output must not matter, even where q^b is not a
   // number (negative heat output) or infinite.
   const double buoyant = beta == 0 ? 0.0 : beta * e * a * q_pow_b / u;
   const double momentum = (1 - beta) * 1.5 * w * d / u;
   // A growth factor of 1 leaves every value as it is, so it needs no test.
   return (buoyant + momentum) * growth;
-}
-
-double prevyseni(double w, double d, double beta, double q, double a, double b, double c, double e,
-                 double u, double x) {
-  return prevyseni_with_factors(w, d, beta, beta == 0 ? 0.0 : std::pow(q, b), a, e, u, rise_growth(q, c, x));
 }
 
 }  // namespace kadre

@@ -76,11 +76,4 @@ int u2class_ui(double u, const ModelParams& par) {
   return 3;
 }
 
-int find(const std::vector<double>& array, double value) {
-  const double tolerance = static_cast<double>(1.0e-5f);
-  for (std::size_t k = 0; k < array.size(); ++k)
-    if (std::fabs(array[k] - value) < tolerance) return static_cast<int>(k) + 1;
-  return -1;
-}
-
 }  // namespace kadre

@@ -24,7 +24,4 @@ WindClasses u_range_gen(bool is_max_abs, const ModelParams& par);
 // Coarse wind class 1..3 of the cooling-tower rise; a negative wind stops the run.
 int u2class_ui(double u, const ModelParams& par);
 
-// Position (from 1) of the first element within 1e-5 of value, -1 when none.
-int find(const std::vector<double>& array, double value);
-
 }  // namespace kadre

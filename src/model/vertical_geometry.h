@@ -17,4 +17,8 @@ struct VertCoord {
 VertCoord get_vert_coord(double z_r, double z_s, double h_r, double h_ef, double z_lid,
                          bool free_atmo);
 
+// The heights of a point that keeps its own height above the source base z_s (a point
+// below the axis, or any point with free_atmo).
+VertCoord free_atmosphere_heights(double z_r, double z_s, double h_r, double z_lid);
+
 }  // namespace kadre

@@ -18,11 +18,6 @@ double wind_profile_factor(double z, double z_ref, double p) {
 
 double u_h(double z, double u, double z_ref, double p) { return u * wind_profile_factor(z, z_ref, p); }
 
-double get_lambda(double phi, double h_plume, double z_ref, double delta, bool wind_rotation) {
-  const double d = wind_rotation ? delta - (h_plume - z_ref) / 25.0 : delta;
-  return std::fmod(std::fabs(phi - d), 360.0);
-}
-
 double v_prep(double v, double t0, double p0, double t, double p) {
   return v * (t + 273.15) / (273.15 + t0) * p0 / p;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Wind speed with height, the angle between wind and source direction, and the height
 // function of the terrain factor.
+#include <cmath>
+
 #include "core/model_params.h"
 
 namespace kadre {
@@ -11,9 +13,13 @@ double u_h(double z, double u, double z_ref, double p);
 // The factor (zc / z_ref)^p of u_h, zc = z clamped to 10..200 m: u_h = u x this factor.
 double wind_profile_factor(double z, double z_ref, double p);
 
-// Angle in [0, 360) between the wind direction phi and the source azimuth delta, the
-// wind optionally turned by 1 degree per 25 m of plume height above z_ref.
-double get_lambda(double phi, double h_plume, double z_ref, double delta, bool wind_rotation);
+// Azimuth of the plume axis: the source azimuth delta, turned by 1 degree per 25 m of plume
+// height above z_ref when the wind turns with height.
+inline double wind_axis(double delta, double h_plume, double z_ref, bool wind_rotation) {
+  return wind_rotation ? delta - (h_plume - z_ref) / 25.0 : delta;
+}
+// Angle in [0, 360) between the wind direction phi and the plume axis.
+inline double get_lambda(double phi, double axis) { return std::fmod(std::fabs(phi - axis), 360.0); }
 
 // Volume flow v at (t0 [deg C], p0) converted to (t, p).
 double v_prep(double v, double t0, double p0, double t, double p);

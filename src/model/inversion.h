@@ -1,0 +1,27 @@
+#pragma once
+// An hour with an inversion: the plume is held below the lid, or it breaks through and
+// spreads in the layer above from a virtual source standing on the lid.
+#include "core/records.h"
+#include "model/concentration_kernels.h"
+#include "model/model_context.h"
+#include "model/pair.h"
+
+namespace kadre {
+
+// The hour's meteorology of a source's series: below the inversion and in the layer above.
+struct HourMet {
+  int s = 0;          // stability class
+  double u = 0;       // wind speed at u_height [m/s]
+  double phi = 0;     // wind direction [degrees]
+  double zi = 0;      // elevation of the inversion [m]
+  int s_i = 0;        // the layer above: class, speed and direction
+  double u_i = 0;
+  double phi_i = 0;
+};
+
+// Concentration of the source at the point in an inversion hour; f filled for this pair with
+// z_ref = u_height.
+double eval_inv(const ModelContext& ctx, const HourMet& hour, const RefPoint& point, const Source& source,
+                const PairGeometry& g, PairFactors& f, double emis_fact);
+
+}  // namespace kadre

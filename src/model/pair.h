@@ -1,0 +1,60 @@
+#pragma once
+// What one (reference point, source) pair keeps from situation to situation: its geometry,
+// the rise factors of every class and the initial spreads. Per thread, refilled per pair.
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "core/records.h"
+#include "model/model_context.h"
+#include "model/plume_height.h"
+
+namespace kadre {
+
+struct PairGeometry {
+  double x = 0;      // horizontal distance [m]
+  double delta = 0;  // azimuth of the source seen from the point [degrees]
+  double theta = 0;  // terrain weight of the reflection at the point's level
+  double zmax = 0;   // highest terrain along the path above the source's base [m]
+};
+
+// Sets delta, theta and zmax of g (g.x must already hold eval_x of the pair).
+void eval_theta_delta(const ModelContext& ctx, const RefPoint& point, const Source& source,
+                      PairGeometry& g);
+
+// The initial spreads of one source, computed at their first use, so that a source of an
+// unknown type stops the run only where it would contribute, and kept for the pair: per
+// stability class, for a line source (whose spreads turn with the wind) per class and
+// wind-rose sector.
+class InitialSpreads {
+ public:
+  // A new pair: forgets every kept value. sectors: directions of the wind rose, 0 without.
+  void reset(const Source& source, int sectors);
+  // sy0, sz0 of class s for wind direction phi; sector (from 1) is phi's sector of the wind
+  // rose, 0 for a direction of no sector.
+  void get(const Source& source, const ModelParams& par, int s, double phi, int sector, double& sy0,
+           double& sz0);
+
+ private:
+  struct Entry {
+    double sy0 = 0, sz0 = 0;
+    std::uint64_t stamp = 0;  // valid when equal to stamp_
+  };
+  double azimuth_ = 0;  // of a line source
+  int sectors_ = 0;
+  std::uint64_t stamp_ = 0;
+  std::array<Entry, 5> by_class_{};
+  std::vector<Entry> by_sector_;  // 5 x sectors, sector fastest
+};
+
+struct PairFactors {
+  double z_ref = 0;  // height of the wind speeds the rise factors take
+  std::array<RiseFactors, 5> rise{};
+  InitialSpreads spreads;
+};
+
+// Fills f for the source at distance x, for winds measured at z_ref.
+void fill_pair_factors(const ModelContext& ctx, const Source& source, double z_ref, double x, int sectors,
+                       PairFactors& f);
+
+}  // namespace kadre

@@ -1,0 +1,40 @@
+#pragma once
+// Plume height above the source base in one situation: the rise of an ordinary source or a
+// cooling tower, the cluster enhancement, and the lift over the highest terrain.
+#include "core/records.h"
+#include "model/model_context.h"
+
+namespace kadre {
+
+// The stack data the rise reads: a source's own, or those of the virtual source that the
+// inversion case stands on the lid.
+struct StackExit {
+  double h = 0, t = 0, w = 0, beta = 0;
+  bool cooling_tower = false;
+};
+
+inline StackExit stack_exit(const Source& source) {
+  return {source.h, source.t, source.w, source.beta, source.cooling_tower};
+}
+
+// The factors of the plume height of a source in one class that do not depend on the wind
+// speed, for winds measured at z_ref and the distance x: the profile factors of the wind at
+// the stack top and at 10 m, q^b of the heat output and the growth factor of the rise.
+struct RiseFactors {
+  double stack_top = 1, ten_metre = 1, q_pow_b = 0, growth = 1;
+};
+
+RiseFactors rise_factors(const ModelParams& par, const Source& source, const StackExit& exit, int s,
+                         double z_ref, double x);
+
+// Plume height without (h_plume) and with (h_ef) the terrain step.
+struct PlumeHeight {
+  double h_plume = 0, h_ef = 0;
+};
+
+// Plume height of the source in class s for wind u, at distance x with the highest terrain
+// zmax along the path; f holds the class's rise factors for this source, exit and x.
+PlumeHeight hef(const ModelContext& ctx, const Source& source, const StackExit& exit, int s, double u,
+                double x, double zmax, const RiseFactors& f);
+
+}  // namespace kadre
