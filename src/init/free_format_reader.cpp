@@ -250,12 +250,6 @@ bool store(const FreeFormatReader::Item& item, std::string_view value, bool quot
       *static_cast<int*>(item.target) = static_cast<int>(v);
       return true;
     }
-    case Kind::int16: {
-      long long v = 0;
-      if (quoted || !parse_integer(value, -32768, 32767, v)) return false;
-      *static_cast<std::int16_t*>(item.target) = static_cast<std::int16_t>(v);
-      return true;
-    }
     case Kind::real: {
       double v = 0;
       if (quoted || !parse_real(value, v)) return false;

@@ -28,12 +28,11 @@ class FreeFormatReader {
  public:
   // An item of a read statement: where the value goes and how to convert it.
   struct Item {
-    enum class Kind { int32, int16, real, text } kind;
+    enum class Kind { int32, real, text } kind;
     void* target;
     std::size_t text_length;  // text items keep at most this many leftmost characters
   };
   static Item integer(int& v) { return {Item::Kind::int32, &v, 0}; }
-  static Item short_integer(std::int16_t& v) { return {Item::Kind::int16, &v, 0}; }
   static Item real(double& v) { return {Item::Kind::real, &v, 0}; }
   static Item text(std::string& v, std::size_t max_length = std::string::npos) {
     return {Item::Kind::text, &v, max_length};
