@@ -20,7 +20,7 @@ namespace {
 // Work tables of one worker thread, created once and reset per point.
 struct WorkTables {
   std::vector<double> c_t;                          // ntime
-  std::vector<double> c_out, c, cd_pom, c_d;        // nphi x nu_max x 5
+  std::vector<double> c_out, c, cd_out, c_d;        // nphi x nu_max x 5
   std::vector<double> cls, c_max, cd_max;           // nphi x 11
   std::vector<double> th_exceed, td_exceed;         // nphi x 11 x 3
   double ave = 0;
@@ -35,7 +35,7 @@ struct WorkTables {
       c_out.assign(situations, 0.0);
       c.assign(situations, 0.0);
       if (cfg.is_daily) {
-        cd_pom.assign(situations, 0.0);
+        cd_out.assign(situations, 0.0);
         c_d.assign(situations, 0.0);
       }
       cls.assign(classes, 0.0);
@@ -85,8 +85,8 @@ void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, con
   evaluate_conc(li.ctx, cfg, li.wind, point, source, g, w.c_out.data(), w.rose_factors);
   add_into(w.c, w.c_out);
   if (cfg.is_daily) {
-    daily(w.c_out, source.daily_hours, li.daily_type, w.cd_pom);
-    add_into(w.c_d, w.cd_pom);
+    daily(w.c_out, source.daily_hours, li.daily_type, w.cd_out);
+    add_into(w.c_d, w.cd_out);
   }
   c_class(w.c_out.data(), nphi, nu_max, *li.class_index, w.cls.data());
   add_into(w.c_max, w.cls);
@@ -95,7 +95,7 @@ void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, con
     w.ave += eval_average(w.cls, std::span<const double>(rose, w.cls.size()), source.time_use);
   }
   if (cfg.is_daily) {
-    c_class(w.cd_pom.data(), nphi, nu_max, *li.class_index, w.cls.data());
+    c_class(w.cd_out.data(), nphi, nu_max, *li.class_index, w.cls.data());
     add_into(w.cd_max, w.cls);
   }
   if (cfg.is_exceed) {

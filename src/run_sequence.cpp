@@ -40,7 +40,7 @@ void derive_stability_classes(const ModelParams& par, MetSeries& met, bool upper
   std::vector<double> row(static_cast<std::size_t>(met.ntime));
   for (int k = 1; k <= met.met_num(); ++k) {
     for (int t = 1; t <= met.ntime; ++t) row[t - 1] = gradients[met.index(k, t)];
-    const std::vector<int> derived = get_tridy_st(row, par);
+    const std::vector<int> derived = classes_from_gradients(row, par);
     for (int t = 1; t <= met.ntime; ++t) classes[met.index(k, t)] = derived[t - 1];
   }
 }

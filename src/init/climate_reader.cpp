@@ -20,7 +20,7 @@ ReadStatus skip_label(FreeFormatReader& reader) {
 
 }  // namespace
 
-ClimateTables read_chlad_vez(const std::string& path) {
+ClimateTables read_climate_tables(const std::string& path) {
   FreeFormatReader reader = open_data_file(path, "klimatickymi udaji pro chladici veze");
   ClimateTables tables;
   // The twelve matrices in file order.

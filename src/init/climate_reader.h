@@ -11,6 +11,6 @@ namespace kadre {
 // 1..3. Anything after the twelfth matrix is ignored. A failed matrix is reported with its
 // number 1..12 as the line of the read error; a missing title or label line with the end
 // of file message.
-ClimateTables read_chlad_vez(const std::string& path);
+ClimateTables read_climate_tables(const std::string& path);
 
 }  // namespace kadre

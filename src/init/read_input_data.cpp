@@ -31,14 +31,14 @@ InputData read_input_data(const std::string& path_file, std::ostream& out) {
   dopln_z(in.terrain, in.ref_points, in.sources);
 
   if (cfg.is_average || cfg.is_exceed)
-    in.wind_roses = read_ruzice(input_path(cfg.ruzice_file), cfg, in.met_name);
+    in.wind_roses = read_wind_roses(input_path(cfg.ruzice_file), cfg, in.met_name);
   if (cfg.is_time) {
     in.met = read_time(input_path(cfg.time_file), cfg, in.met_name);
     in.profiles = read_time_emis(input_path(cfg.emis_time_file), cfg, in.time_prof_name, in.met.ntime);
   }
   const bool any_cooling_tower =
       std::any_of(in.sources.begin(), in.sources.end(), [](const Source& s) { return s.cooling_tower; });
-  if (any_cooling_tower) in.climate = read_chlad_vez(input_path(cfg.chl_v_file));
+  if (any_cooling_tower) in.climate = read_climate_tables(input_path(cfg.chl_v_file));
   if (cfg.is_time && !cfg.time_output_all)
     read_output_ref_p(input_path(cfg.output_ref_p), in.ref_points);
 

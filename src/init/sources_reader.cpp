@@ -137,7 +137,7 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
     s.beta = get_beta(s.t);
     if (heat_type != "metodika" && heat_type != "vyzk-zpr")
       raise_error("Hodnota parametru tep_vyd_type = " + heat_type + " je neplatna.");
-    s.heat_output = tepel_vyd(s.v, s.t, 0.0, heat_type);
+    s.heat_output = compute_heat_output(s.v, s.t, 0.0, heat_type);
     qab(s.heat_output, s.qa, s.qb);
     s.cooling_tower = cooling_tower == 1;
     if (s.type == SourceType::area || s.type == SourceType::line) s.v = 0;
@@ -156,7 +156,7 @@ void read_sources(const std::string& path_definition, const std::string& path_de
   if (cfg.is_exceed) sort_sources(sources);
 }
 
-double tepel_vyd(double v, double t, double t_ref, const std::string& tep_vyd_type) {
+double compute_heat_output(double v, double t, double t_ref, const std::string& tep_vyd_type) {
   // Compared without building a trimmed copy: the plume-rise model may call this per
   // situation.
   std::string_view type(tep_vyd_type);

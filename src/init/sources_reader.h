@@ -26,7 +26,7 @@ void read_sources(const std::string& path_definition, const std::string& path_de
 
 // Heat output [MW] of a flue-gas flow v [m3/s] at temperature t [deg C] over t_ref:
 // factor 1.004 when t <= 80 with "vyzk-zpr", else 1.371.
-double tepel_vyd(double v, double t, double t_ref, const std::string& tep_vyd_type);
+double compute_heat_output(double v, double t, double t_ref, const std::string& tep_vyd_type);
 
 // Buoyancy weight: 0 up to 30 deg C, 1 from 80 deg C, linear between.
 double get_beta(double t);

@@ -16,8 +16,8 @@ namespace {
 constexpr int kClasses = kSituationClassCount;
 const char* const kDescription = "ruzici";
 
-// Reads n_dir and the eleven class records of one rose file into ruzice_in.
-int read_rose_file(const std::string& path, std::vector<double>& ruzice_in) {
+// Reads n_dir and the eleven class records of one rose file into rose_in.
+int read_rose_file(const std::string& path, std::vector<double>& rose_in) {
   FreeFormatReader reader = open_data_file(path, kDescription);
   reader.skip_comment_header();
   int n_dir = 0;
@@ -26,10 +26,10 @@ int read_rose_file(const std::string& path, std::vector<double>& ruzice_in) {
   if (st != ReadStatus::ok) raise_error(error_reading(path, 0, st));
   if (n_dir <= 0) raise_error("Pocet smeru v souboru " + rtrim(path) + " musi byt kladny.");
   const std::size_t per_class = static_cast<std::size_t>(n_dir) + 1;
-  ruzice_in.assign(per_class * kClasses, 0.0);
+  rose_in.assign(per_class * kClasses, 0.0);
   for (int j = 1; j <= kClasses; ++j) {
     const ReadStatus rs =
-        reader.read_reals(ruzice_in.data() + static_cast<std::size_t>(j - 1) * per_class, per_class);
+        reader.read_reals(rose_in.data() + static_cast<std::size_t>(j - 1) * per_class, per_class);
     if (rs != ReadStatus::ok) raise_error(error_reading(path, j, rs));
   }
   return n_dir;
@@ -61,29 +61,29 @@ void resample(const std::vector<double>& nocalm, int n_dir, double phi_step, int
 
 }  // namespace
 
-void rozpocet_calm(int nclass, int n_dir, const std::vector<double>& ruzice_in,
-                   std::vector<double>& ruzice_nocalm) {
+void spread_calm(int nclass, int n_dir, const std::vector<double>& rose_in,
+                   std::vector<double>& rose_without_calm) {
   const std::size_t n = static_cast<std::size_t>(n_dir);
-  ruzice_nocalm.resize(n * nclass);
+  rose_without_calm.resize(n * nclass);
   for (std::size_t j = 0; j < static_cast<std::size_t>(nclass); ++j) {
-    const double* in = ruzice_in.data() + j * (n + 1);
+    const double* in = rose_in.data() + j * (n + 1);
     const double calm_share = in[n] / n_dir;
-    for (std::size_t i = 0; i < n; ++i) ruzice_nocalm[j * n + i] = in[i] + calm_share;
+    for (std::size_t i = 0; i < n; ++i) rose_without_calm[j * n + i] = in[i] + calm_share;
   }
 }
 
-WindRoses read_ruzice(const std::string& path, const Settings& cfg,
+WindRoses read_wind_roses(const std::string& path, const Settings& cfg,
                       const std::vector<std::string>& met_name) {
   WindRoses roses;
   roses.nphi = std::max(cfg.nphi, 0);
   const std::size_t slice_size = static_cast<std::size_t>(roses.nphi) * kClasses;
   roses.values.assign(slice_size * met_name.size(), 0.0);
-  std::vector<double> ruzice_in, ruzice_nocalm;
+  std::vector<double> rose_in, rose_without_calm;
   for (std::size_t k = 0; k < met_name.size(); ++k) {
     const std::string series_path = path_with_name(path, met_name[k]);
-    const int n_dir = read_rose_file(series_path, ruzice_in);
-    rozpocet_calm(kClasses, n_dir, ruzice_in, ruzice_nocalm);
-    resample(ruzice_nocalm, n_dir, cfg.phi_step, roses.nphi, roses.values.data() + k * slice_size);
+    const int n_dir = read_rose_file(series_path, rose_in);
+    spread_calm(kClasses, n_dir, rose_in, rose_without_calm);
+    resample(rose_without_calm, n_dir, cfg.phi_step, roses.nphi, roses.values.data() + k * slice_size);
   }
   return roses;
 }

@@ -12,13 +12,13 @@ namespace kadre {
 // Reads the rose of every series (the path with "_" + series name, see path_with_name),
 // spreads the calm and resamples it to cfg.nphi sectors of cfg.phi_step degrees as
 // fractions of the year. Stops on a missing or unreadable file.
-WindRoses read_ruzice(const std::string& path, const Settings& cfg,
+WindRoses read_wind_roses(const std::string& path, const Settings& cfg,
                       const std::vector<std::string>& met_name);
 
 // Spreads the calm of each class over its directions in equal parts.
-// ruzice_in: (n_dir + 1) x nclass, direction fastest, the calm last in each class;
-// ruzice_nocalm: resized to n_dir x nclass.
-void rozpocet_calm(int nclass, int n_dir, const std::vector<double>& ruzice_in,
-                   std::vector<double>& ruzice_nocalm);
+// rose_in: (n_dir + 1) x nclass, direction fastest, the calm last in each class;
+// rose_without_calm: resized to n_dir x nclass.
+void spread_calm(int nclass, int n_dir, const std::vector<double>& rose_in,
+                   std::vector<double>& rose_without_calm);
 
 }  // namespace kadre

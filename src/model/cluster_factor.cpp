@@ -43,7 +43,7 @@ const ClusterInfo* ClusterTable::find(int cluster) const {
   return &*it;
 }
 
-double sfaktor(const ClusterTable& clusters, int cluster, double h0, double dh) {
+double cluster_factor(const ClusterTable& clusters, int cluster, double h0, double dh) {
   // Without a positive rise there is nothing to enhance (the formula would divide by 0).
   if (!(dh > 0)) return 1.0;
   const ClusterInfo* c = clusters.find(cluster);

@@ -27,6 +27,6 @@ class ClusterTable {
 };
 
 // Cluster factor of a source of height h0 and plume rise dh in cluster cluster.
-double sfaktor(const ClusterTable& clusters, int cluster, double h0, double dh);
+double cluster_factor(const ClusterTable& clusters, int cluster, double h0, double dh);
 
 }  // namespace kadre

@@ -23,7 +23,7 @@ double prevyseni_chlad_vez(const ModelParams& par, double t_a, double rh, double
   const double ta_k = t_a + 273.15;
   const double t1_k = t + 273.15;
   const double t2_k = t2 + 273.15;
-  const double flux = f_vztlak(ta_k, rh, t1_k, d, v_act, f, vol2, t2_k);
+  const double flux = buoyancy_flux(ta_k, rh, t1_k, d, v_act, f, vol2, t2_k);
   // A plume heavier than the air does not rise; its root would not be a number.
   if (flux < 0) return 0.0;
   if (s <= 3) {

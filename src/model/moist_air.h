@@ -12,7 +12,7 @@ double get_tch(double t1, double vol1, double vol2, double t2);  // mixture temp
 double get_w(double v, double d);   // exit velocity through a mouth of diameter d
 // Buoyancy flux [m4/s3] of the saturated mixture of vol1 at t1 and vol2 at t2 leaving a
 // mouth of diameter d into air at t_a with relative humidity rh_a; f is the climate class value.
-double f_vztlak(double t_a, double rh_a, double t1, double d, double vol1, double f, double vol2,
+double buoyancy_flux(double t_a, double rh_a, double t1, double d, double vol1, double f, double vol2,
                 double t2);
 
 }  // namespace kadre

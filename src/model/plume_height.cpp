@@ -32,7 +32,7 @@ double cooling_tower_rise(const ModelContext& ctx, const Source& source, const S
           par, ClimateTables::t_t[j - 1], ClimateTables::r_t[i - 1], exit.t, exit.h, source.d,
           v_act, cl.frt[ClimateTables::index(i, j)], cl.vch1[ClimateTables::index(i, j, c)],
           cl.tch1[ClimateTables::index(i, j, c)], s, u_s, x);
-      if (clustered) dh_ij = dh_ij * sfaktor(ctx.clusters, source.cluster, exit.h, dh_ij);
+      if (clustered) dh_ij = dh_ij * cluster_factor(ctx.clusters, source.cluster, exit.h, dh_ij);
       dh = dh + weight * dh_ij;
     }
   }
@@ -62,9 +62,9 @@ PlumeHeight hef(const ModelContext& ctx, const Source& source, const StackExit& 
   if (exit.cooling_tower) {
     dh = cooling_tower_rise(ctx, source, exit, s, u * f.ten_metre, u_s, x);
   } else {
-    dh = prevyseni(exit.w, source.d, exit.beta, f.q_pow_b, par.ks[s - 1], source.qa, u_s, f.growth);
+    dh = plume_rise(exit.w, source.d, exit.beta, f.q_pow_b, par.ks[s - 1], source.qa, u_s, f.growth);
     if (ctx.options.is_shluky && source.cluster != 0)
-      dh = dh * sfaktor(ctx.clusters, source.cluster, exit.h, dh);
+      dh = dh * cluster_factor(ctx.clusters, source.cluster, exit.h, dh);
   }
   // An area source without exit data carries its rise in the temperature field.
   if (source.type == SourceType::area && exit.w == 0 && source.d == 0) dh = exit.t;

@@ -10,7 +10,7 @@ double rise_growth(double q, double c, double x) {
   return 1.0;
 }
 
-double prevyseni(double w, double d, double beta, double q_pow_b, double a, double e, double u,
+double plume_rise(double w, double d, double beta, double q_pow_b, double a, double e, double u,
                  double growth) {
   // Without buoyancy (beta = 0) the heat output must not matter, even where q^b is not a
   // number (negative heat output) or infinite.

@@ -8,7 +8,7 @@ double rise_growth(double q, double c, double x);
 // Rise [m] at a distance with growth factor `growth`: buoyant part beta e a q^b / u plus
 // momentum part (1 - beta) 1.5 w d / u. a = ks(s), e = qa, q = heat output; q^b is read only
 // when beta != 0.
-double prevyseni(double w, double d, double beta, double q_pow_b, double a, double e, double u,
+double plume_rise(double w, double d, double beta, double q_pow_b, double a, double e, double u,
                  double growth);
 
 }  // namespace kadre

@@ -9,7 +9,7 @@ namespace kadre {
 
 int WindClasses::nu_max() const { return *std::max_element(nu.begin(), nu.end()); }
 
-std::vector<int> get_tridy_st(const std::vector<double>& gradient, const ModelParams& par) {
+std::vector<int> classes_from_gradients(const std::vector<double>& gradient, const ModelParams& par) {
   std::vector<int> classes(gradient.size(), 4);
   for (std::size_t i = 0; i < gradient.size(); ++i) {
     const double g = gradient[i];
