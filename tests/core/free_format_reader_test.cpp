@@ -1,0 +1,84 @@
+// The free-format reader: the forms of its items and how read statements take records.
+#include "init/free_format_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+
+namespace kadre {
+namespace {
+
+using R = FreeFormatReader;
+
+// One read statement of one item ('i' integer, 'r' real, 't' text); the value as text, reals
+// in their shortest exact form.
+std::pair<ReadStatus, std::string> read_item(const std::string& text, char kind) {
+  auto reader = R::from_text(text);
+  int i = 0;
+  double d = 0;
+  std::string s;
+  const ReadStatus status = reader.read({kind == 'i' ? R::integer(i) : kind == 'r' ? R::real(d) : R::text(s)});
+  char buf[32];
+  if (kind == 'r') return {status, std::string(buf, std::to_chars(buf, buf + sizeof buf, d).ptr)};
+  return {status, kind == 'i' ? std::to_string(i) : s};
+}
+
+TEST(FreeFormatReader, ItemForms) {
+  constexpr ReadStatus ok = ReadStatus::ok, bad = ReadStatus::bad_value;
+  const struct { const char* text; char kind; ReadStatus status; const char* value; } cases[] = {
+      {"-5", 'i', ok, "-5"}, {"2.5", 'i', bad, ""}, {"+-5", 'i', bad, ""}, {"'3'", 'i', bad, ""},
+      {"+2*5", 'i', bad, ""}, {"3000000000", 'i', bad, ""}, {"-.5", 'r', ok, "-0.5"}, {"1.5D2", 'r', ok, "150"},
+      {"1.0+2", 'r', ok, "100"}, {"+3.", 'r', ok, "3"}, {"1e-400", 'r', ok, "0"}, {"1e400", 'r', ok, "inf"},
+      {"abc", 'r', bad, ""}, {"'1'", 'r', bad, ""}, {"1e", 'r', bad, ""}, {".", 'r', bad, ""},
+      {"'it''s' x", 't', ok, "it's"}, {"2*'a b'", 't', ok, "a b"}, {"a/b", 't', ok, "a"},
+      {"'open\nrecord'", 't', ok, "open"}, {"\n\n 3", 'i', ok, "3"}, {"/ 3", 'i', ok, "0"},
+      {"", 'i', ReadStatus::end_of_file, "0"},
+  };
+  for (const auto& c : cases) {
+    const auto [status, value] = read_item(c.text, c.kind);
+    EXPECT_EQ(status, c.status) << c.text;
+    if (c.status == ok) {
+      EXPECT_EQ(value, c.value) << c.text;
+    }
+  }
+}
+
+TEST(FreeFormatReader, StatementsTakeWholeRecords) {
+  auto r = R::from_text("1, 2.5\n\n  'a b' tail ignored\n7\n1,,3\n2*4 5\n9 / 8\nABCDEF 2*'x'\n1 2\n");
+  int a = -1, b = -1, c = -1;
+  double d = 0;
+  std::string s, t;
+  ASSERT_EQ(r.read({R::integer(a), R::real(d), R::text(s)}), ReadStatus::ok);
+  EXPECT_EQ(std::tuple(a, d, s), std::tuple(1, 2.5, "a b"));
+  ASSERT_EQ(r.read({R::integer(a)}), ReadStatus::ok);  // the tail of the last record is dropped
+  EXPECT_EQ(a, 7);
+  ASSERT_EQ(r.read({R::integer(a), R::integer(b), R::integer(c)}), ReadStatus::ok);
+  EXPECT_EQ(std::tuple(a, b, c), std::tuple(1, -1, 3));  // a null keeps the value
+  ASSERT_EQ(r.read({R::integer(a), R::integer(b), R::integer(c)}), ReadStatus::ok);
+  EXPECT_EQ(std::tuple(a, b, c), std::tuple(4, 4, 5));
+  b = -1;  // "/" ends the statement
+  ASSERT_EQ(r.read({R::integer(a), R::integer(b)}), ReadStatus::ok);
+  EXPECT_EQ(std::tuple(a, b), std::tuple(9, -1));
+  ASSERT_EQ(r.read({R::text(s, 3), R::text(t), R::text(t)}), ReadStatus::ok);
+  EXPECT_EQ(std::tuple(s, t), std::tuple("ABC", "x"));
+  EXPECT_EQ(r.read({R::integer(a), R::integer(a), R::integer(a)}), ReadStatus::end_of_file);
+}
+
+TEST(FreeFormatReader, CommentHeaderCountAndSkip) {
+  auto r = R::from_text("! header\n\n  !more, text\nP1 1 2\n\nP2 x 4\nP3 5 6");
+  r.skip_comment_header();
+  EXPECT_EQ(r.count_records(), 3);  // a record that fails to read counts, a blank one does not
+  r.rewind();
+  r.skip_comment_header();
+  std::string id;
+  ASSERT_EQ(r.read({R::text(id)}), ReadStatus::ok);
+  EXPECT_EQ(id, "P1");
+  EXPECT_TRUE(r.skip_record());  // a blank record is skipped like any other
+  EXPECT_TRUE(r.skip_record());
+  ASSERT_EQ(r.read({R::text(id)}), ReadStatus::ok);
+  EXPECT_EQ(id, "P3");
+  EXPECT_FALSE(r.skip_record());
+}
+
+}  // namespace
+}  // namespace kadre

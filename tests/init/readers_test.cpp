@@ -1,0 +1,270 @@
+// The readers of the input files: every message they stop with, each once (the checks of a
+// data file that all of them share, the form of a read error and the data line it names in
+// each file, each reader's own messages), and what they make of good input where a whole run
+// cannot show it.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+#include "init/climate_reader.h"
+#include "init/emission_profiles_reader.h"
+#include "init/met_series_reader.h"
+#include "init/read_config.h"
+#include "init/ref_points_reader.h"
+#include "init/sources_reader.h"
+#include "init/terrain_reader.h"
+#include "init/wind_rose_reader.h"
+#include "support/test_support.h"
+
+namespace kadre {
+namespace {
+
+using test::TempDir;
+
+enum class Reader { terrain, window, points, output_points, definitions, hourly_definitions, descriptions,
+                    heat_formula, rose, met, emission, climate, config };
+
+// Written instead of the text: no file at all, a directory, a socket (exists, cannot be
+// opened), a path that names no file.
+const std::string kNoFile = "<none>", kDirectory = "<dir>", kSocket = "<socket>", kUnnamed = "<unnamed>";
+
+const std::string kGrid = "ncols 4\nnrows 4\nx 0\ny 0\nsize 25\nnodata -9999\n";  // 0..100 both ways
+const std::string kDescription = " 1 0 50 10 80 2 5 1 24 0 0\n";                    // after the id
+const std::string kReadError = "Chyba cten\xC3\xAD dat ze souboru data.txt.\n";
+const std::string kMissingData = kReadError + "Zkontrolujte zda v nekterych radcich nechybi data.";
+std::string on_line(int n) { return kReadError + "Chyba na radku " + std::to_string(n) + "."; }
+
+// Reads the file as the reader's input; the other inputs are good: the grid above, the point
+// P1 at (50, 50), the sources S1 and S2 there, the series and profile named blank, two hours.
+void read_as(Reader reader, const std::string& path, const TempDir& dir) {
+  Settings cfg;
+  cfg.is_time = reader == Reader::hourly_definitions;
+  cfg.is_tep_gr = false;
+  cfg.emis_time_file = "given";
+  if (reader == Reader::heat_formula) cfg.tep_vyd_type = "Metodika";
+  TerrainGrid grid;
+  read_terrain_definition(dir.write("grid.asc", kGrid), grid);
+  std::vector<RefPoint> points{{"P1", 50, 50, 0, 0, true}};
+  std::vector<Source> sources;
+  std::vector<std::string> met, profiles;
+  const std::string definitions = dir.write("def.txt", "S1 50 50 0 1 0 0 m\nS2 50 50 0 1 0 0 m\n");
+  const std::string descriptions = dir.write("desc.txt", "S1" + kDescription + "S2" + kDescription);
+  std::ostringstream out;
+  switch (reader) {
+    case Reader::terrain: return read_terrain_definition(path, grid);
+    case Reader::window: return read_terrain(path, grid, points, sources);
+    case Reader::points: read_ref_points(path, grid); return;
+    case Reader::output_points: return read_output_ref_p(path, points);
+    case Reader::definitions:
+    case Reader::hourly_definitions: return read_sources(path, descriptions, cfg, grid, sources, met, profiles);
+    case Reader::descriptions:
+    case Reader::heat_formula: return read_sources(definitions, path, cfg, grid, sources, met, profiles);
+    case Reader::rose: read_wind_roses(path, cfg, {""}); return;
+    case Reader::met: read_time(path, cfg, {""}); return;
+    case Reader::emission: read_time_emis(path, cfg, {""}, 2); return;
+    case Reader::climate: read_climate_tables(path); return;
+    case Reader::config: return check_outputs(read_config(path, out));
+  }
+}
+
+// A descriptor bound to a socket at the path.
+int bind_socket(const std::string& path) {
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  return fd;
+}
+
+// 1001 point sources of as many series names (or profile names).
+std::string many_names(bool profiles) {
+  std::string text;
+  for (int k = 0; k <= 1000; ++k)
+    text += "S 50 50 0 1 0 0 " + std::string(profiles ? "m " : "") + (k < 1000 ? std::to_string(k) : "x") + "\n";
+  return text;
+}
+
+TEST(ReaderMessages, EveryMessageOnce) {
+  const std::string outside = "Referencni bod P1 lezi mimo oblast vyskopisu.", phi = "Hodnota parametru phi_step = ";
+  const struct { Reader reader; std::string text, message; } cases[] = {  // "@": the path of the file
+      {Reader::points, kNoFile, "Soubor @ s referencnimi body neexistuje."},
+      {Reader::terrain, kDirectory, "Soubor @ s terenem neexistuje."},
+      {Reader::climate, kSocket, "Soubor @ s klimatickymi udaji pro chladici veze nelze otevrit."},
+      {Reader::rose, kUnnamed, "Soubor s ruzici nebyl zadan."},
+      // Header errors name line 0, rows count from the first data line.
+      {Reader::terrain, "ncols 4.5\nnrows 3\nx 0\ny 0\nc 10\nn 0\n", on_line(0)},
+      {Reader::terrain, "ncols 4\nnrows 3\n", kMissingData},
+      {Reader::window, kGrid + "1 2 3 4\n5 6 40000 8\n", on_line(2)},
+      {Reader::window, kGrid, kMissingData},  // the rows above the window are missing
+      {Reader::points, "! c\n! c\nP1 5 5 0 0\nP2 5 x 0 0\n", on_line(2)},
+      {Reader::points, "P0 50 50 0 0\n'Point of a longer name' 0 50 0 0\n",
+       "Referencni bod Point of a longer na lezi mimo oblast vyskopisu."},  // the identifier cut to 20
+      {Reader::points, "P1 50 100 0 0\n", outside},
+      {Reader::points, "P1 nan 50 0 0\n", outside},
+      {Reader::output_points, "P1\nP9\n", "Referencni bod P9 nachazejici se v souboru @ nebyl definovan."},
+      {Reader::definitions, "! c\nS1 50 50 0 1 0 0 m\nS2 50 50 0 1.5 0 0 m\n", on_line(2)},
+      {Reader::definitions, "S1 50 50 0 1 0 0 m\nS2 100 50 0 1 0 0 m\n", "Zdroj S2 lezi mimo oblast vyskopisu."},
+      {Reader::definitions, many_names(false), "Prilis mnoho ruznych nazvu meteorologickych rad (nejvice 1000)."},
+      {Reader::hourly_definitions, many_names(true), "Prilis mnoho ruznych nazvu emisnich profilu (nejvice 1000)."},
+      {Reader::descriptions, "! c\nS1" + kDescription + "s2" + kDescription,
+       "V radku          2 v souboru @ ocekavan zdroj id S2 nalezen popis zdroje s2."},
+      {Reader::descriptions, "S1" + kDescription + "S2 1 0 5 10 x 2 5 1 24 0 0\n", on_line(2)},
+      {Reader::heat_formula, "S1" + kDescription + "S2" + kDescription,
+       "Hodnota parametru tep_vyd_type = Metodika je neplatna."},
+      {Reader::rose, "! c\n1\n1 0\n1 0\n1 x\n", on_line(3)},  // the class record
+      {Reader::rose, "4.5\n", on_line(0)},
+      {Reader::rose, "! c\n0\n", "Pocet smeru v souboru @ musi byt kladny."},
+      {Reader::met, "2015 1 2 0 10 3 1\n2015 1 2 1 10 3 nan\n", on_line(2)},  // no stability class
+      {Reader::met, "2015 1 1 0 0 2 1\n10000 1 1 1 0 2 1\n", "Datum v radku 2 souboru @ nelze zapsat do 13 znaku."},
+      {Reader::met, "! comments only\n", "Soubor @ s meteorologickou casovou radou neobsahuje zadny zaznam."},
+      {Reader::emission, "2015 1 1 0 1\n2015 1 1 1.5 1\n", on_line(2)},
+      {Reader::climate, "title\nlabel\n70*1\nlabel\n69*1\nlabel\n", on_line(2)},  // the matrix
+      {Reader::climate, "title\n", kMissingData},
+      {Reader::config, "is_time = T\n/\n",
+       "Chyba cten\xC3\xAD dat ze souboru data.txt.\nNeocekavany konec souboru.\n"
+       "Zkontrolujte zda mate na zacatku souboru retezec &init a na konci znak /."},
+      {Reader::config, "&init phi_step = -2.5 /", phi + "-2.5 je neplatna, musi byt kladna."},
+      {Reader::config, "&init phi_step = nan /", phi + "nan je neplatna, musi byt kladna."},
+      {Reader::config, "&init phi_step = 400 /", phi + "400 je neplatna, musi byt nejvyse 360."},
+      {Reader::config, "&init phi_step = 1e-9 /", phi + "1e-09 je neplatna, je prilis mala."},
+      {Reader::config, "&init oputdir = 'no/such/dir' /",
+       "Problem se zapisem do adresare pro vystupni data: no/such/dir/. Zkontrolujte ze adresar existuje."},
+      {Reader::config, "&init is_time = T /",
+       "N\xC3\xA1zev souboru s hodinov\xC3\xBDmi v\xC3\xBDstupy (output_time) nebyl zad\xC3\xA1n."},
+      {Reader::config, "&init is_average = T /",
+       "N\xC3\xA1zev souboru pro v\xC3\xBDstup v\xC3\xBDpo\xC4\x8Dtu dle metodiky (output_stats) nebyl zad\xC3\xA1n."},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    std::string path = dir.file("data.txt");
+    int socket_fd = -1;
+    if (c.text == kDirectory) std::filesystem::create_directory(path);
+    if (c.text == kSocket) socket_fd = bind_socket(path);
+    if (c.text == kUnnamed) path = dir.path().string() + "/";
+    if (!c.text.starts_with('<')) dir.write("data.txt", c.text);
+    std::string message = c.message;
+    if (const auto at = message.find('@'); at != std::string::npos) message.replace(at, 1, path);
+    SCOPED_TRACE(c.text.substr(0, 80));
+    EXPECT_INPUT_ERROR(read_as(c.reader, path, dir), message);
+    if (socket_fd >= 0) close(socket_fd);
+  }
+  // A message is cut at 400 bytes, then loses its trailing blanks.
+  EXPECT_RUN_ERROR(raise_error(std::string(399, 'y') + "  z"), " " + std::string(399, 'y') + "\n");
+}
+
+TEST(TerrainReader, ReadsOnlyTheWindowRowsAndCellEdgesBelongEastAndNorth) {
+  TempDir dir;
+  const std::string path = dir.write("grid.asc", "ncols 4\nnrows 3\nx 1000\ny 2000\nc 10\nn -9999\n"
+                                                 "not even numbers\n21 22 23 24\n31 -9999 33 34\nrubbish\n");
+  TerrainGrid grid;
+  read_terrain_definition(path, grid);
+  std::vector<Source> sources(1);
+  sources[0].x = 1015;  // column 2 of file row 3
+  sources[0].y = 2005;
+  read_terrain(path, grid, {{"P", 1020, 2010, 0, 0, true}}, sources);  // column 3 of file row 2
+  EXPECT_EQ(grid.z, (std::vector<std::int16_t>{-9999, 33, 22, 23}));  // the southern row first
+  read_terrain(path, grid, {}, {});  // nothing to cover: no window, the full extent stays
+  EXPECT_EQ(std::tuple(grid.nx, grid.ny, grid.xllcorner, grid.yllcorner_upper), std::tuple(0, 0, 1000.0, 2030.0));
+}
+
+TEST(OutputRefPointsReader, FlagsTheFirstPointOfEveryListedIdentifier) {
+  TempDir dir;
+  std::vector<RefPoint> points(5);
+  for (std::size_t k = 0; k < points.size(); ++k) points[k].id = std::string(1, "ABAC!"[k]);
+  // Blank lines are passed over, the rest of a line and trailing blanks ignored, a repeated
+  // identifier changes nothing, and "!" starts no comment here.
+  read_output_ref_p(dir.write("out.txt", "\nA rest of line\n\n  'C  '\nA\n!\n"), points);
+  std::string flags;
+  for (const auto& p : points) flags += p.is_out ? 'x' : '-';
+  EXPECT_EQ(flags, "x--xx");
+}
+
+TEST(SourcesReader, SeriesNamesAreCutToThreeAndRegisteredInOrderOfFirstUseAThousandAtMost) {
+  TempDir dir;
+  std::vector<std::string> names{"brno", "ost", "BRN", "brnx", "''", "' '"};
+  for (int k = 0; k < 996; ++k) names.push_back(std::to_string(k));  // a thousand distinct names in all
+  std::string definition, description;
+  for (const std::string& name : names) {
+    definition += "S 50 50 0 1 0 0 " + name + "\n";
+    description += "S 1 0 50 10 80 2 5 1 24 0 0\n";
+  }
+  TerrainGrid grid;
+  grid.xllcorner_upper = grid.yllcorner_upper = 100;
+  std::vector<Source> sources;
+  std::vector<std::string> met, profiles;
+  read_sources(dir.write("def.txt", definition), dir.write("desc.txt", description), Settings{}, grid, sources, met,
+               profiles);
+  ASSERT_EQ(met.size(), 1000u);
+  EXPECT_EQ(std::vector(met.begin(), met.begin() + 4), (std::vector<std::string>{"brn", "ost", "BRN", ""}));
+  std::vector<int> met_idx;
+  for (std::size_t k = 0; k < 6; ++k) met_idx.push_back(sources[k].met_idx);
+  EXPECT_EQ(met_idx, (std::vector<int>{1, 2, 3, 1, 4, 4}));
+}
+
+TEST(SourcesReader, SortedByDescendingTimeUseEqualKeysKeepingTheirOrder) {
+  std::vector<Source> sources(60);  // enough equal keys for an unstable sort to show
+  for (int k = 0; k < 60; ++k) {
+    sources[k].time_use = k % 3;
+    sources[k].aux = k;  // the position before the sort
+  }
+  sort_sources(sources);
+  for (int k = 1; k < 60; ++k) {
+    const Source &a = sources[k - 1], &b = sources[k];
+    EXPECT_TRUE(a.time_use > b.time_use || (a.time_use == b.time_use && a.aux < b.aux)) << k;
+  }
+}
+
+// Every model sector interpolates between the two file sectors around it, past the last one
+// toward north, also where 360 / n_dir is not exact in binary; the calm is spread in equal parts.
+TEST(WindRoseReader, ModelSectorsInterpolateBetweenTheFileSectorsAroundThem) {
+  for (int n_dir : {7, 8, 14}) {
+    TempDir dir;
+    std::string text = "! rose\n" + std::to_string(n_dir) + "\n", record;
+    for (int i = 1; i <= n_dir; ++i) record += std::to_string(10 * i) + (i % 5 ? " " : "\n");  // over lines
+    for (int j = 1; j <= 11; ++j) text += record + " " + std::to_string(5 * n_dir) + "\n";    // calm: 5 each
+    const WindRoses r = read_wind_roses(dir.write("rose.txt", text), Settings{}, {""});
+    const double delta = 360.0 / n_dir;
+    for (int p = 1; p <= 360; ++p) {
+      const int lo = (p - 1) * n_dir / 360 + 1, hi = lo == n_dir ? 1 : lo + 1;  // exact in integers
+      const double offset = (p - 1) - (lo - 1) * delta;
+      EXPECT_NEAR(r.at(p, 11, 1) * delta * 100 - 5, 10 * lo + offset / delta * 10 * (hi - lo), 1e-9)
+          << n_dir << " " << p;
+    }
+  }
+}
+
+TEST(MetSeriesReader, DatesClassesAndTheCalmLimit) {
+  TempDir dir;
+  Settings cfg;
+  cfg.inverze = true;
+  cfg.is_tep_gr = false;
+  const MetSeries m = read_time(dir.write("met.txt", "-999 1 1 1 200 0.4 3.9 -9999 210 0.2 2.7\n"
+                                                     "  15 12 31 99 200 5 -0.5 350.5 220 6 1.1\n"), cfg, {""});
+  EXPECT_EQ(m.date, (std::vector<std::string>{"-999/01/01/01", "  15/12/31/99"}));
+  // Speeds below 1.5 m/s count as 1.5, classes are cut toward zero.
+  EXPECT_EQ(std::tuple(m.w_sp, m.w_sp_i), std::tuple(std::vector{1.5, 5.0}, std::vector{1.5, 6.0}));
+  EXPECT_EQ(std::tuple(m.stability_class, m.stability_class_i), std::tuple(std::vector{3, 0}, std::vector{2, 1}));
+}
+
+TEST(ReadConfig, DirectoriesEndWithASeparatorFixedLengthTextsAreCutPathsNever) {
+  TempDir dir;
+  std::ostringstream out;
+  const std::string long_dir(300, 'd'), long_name = std::string(180, 'n') + ".txt";
+  const Settings s = read_config(dir.write("run.nml", "&init iputdir = '" + long_dir + "' zdroje_file = '" + long_name +
+                                                          "' oputdir = 'out\\' daily_type = 'PM10x' delim_out = "
+                                                          "'12345678901' tep_vyd_type = 'metodikaX' int_err = 1D1 "
+                                                          "phi_step = 11 /"),
+                                 out);
+  EXPECT_EQ((std::vector<std::string>{s.iputdir, s.oputdir, s.zdroje_file, s.daily_type, s.delim_out, s.tep_vyd_type}),
+            (std::vector<std::string>{long_dir + "/", "out\\", long_name, "PM10", "1234567890", "metodika"}));
+  EXPECT_EQ(std::pair(s.int_err, s.nphi), std::pair(10.0, 32));  // 360 / 11 cut toward zero
+}
+
+}  // namespace
+}  // namespace kadre
