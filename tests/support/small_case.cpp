@@ -1,56 +1,47 @@
-#include "support/small_case.h"
+// Whole runs in a scratch directory.
+#include <sstream>
 
-#include <filesystem>
+#include "run.h"
+#include "support/test_support.h"
 
 namespace kadre::test {
 
-SmallCase::SmallCase() {
-  std::filesystem::create_directories(dir_.path() / "in");
-  std::filesystem::create_directories(dir_.path() / "out");
-  dir_.write("param.nml", sample_param_nml());
-}
-
-void SmallCase::flat_terrain(int n, int elevation) {
-  std::ostringstream s;
-  s << "ncols " << n << "\nnrows " << n << "\nxllcorner 0\nyllcorner 0\ncellsize 100\nnodata -9999\n";
-  for (int r = 0; r < n; ++r) {
-    for (int c = 0; c < n; ++c) s << (c ? " " : "") << elevation;
-    s << "\n";
-  }
-  dir_.write("in/terrain.asc", s.str());
-}
-
-void SmallCase::uniform_rose(const std::string& name, double percent) {
-  std::ostringstream s;
-  s << "! uniform rose\n36\n";
-  for (int j = 0; j < 11; ++j) {
-    for (int k = 0; k < 36; ++k) s << percent << " ";
-    s << "0\n";
-  }
-  dir_.write("in/" + name, s.str());
-}
-
-void SmallCase::config(const std::string& extra) {
-  dir_.write("run.nml",
-             "&init\n iputdir = 'in/', oputdir = 'out/'\n vyskopis_file = 'terrain.asc'\n"
-             " ref_body_file = 'points.txt'\n zdroje_file = 'src.txt', zdroje_popis_file = 'src_popis.txt'\n"
-             " trida_lat = 1\n" + extra + "\n/\n");
-}
+namespace fs = std::filesystem;
 
 RunOutput run_program(const std::vector<std::string>& args) {
   std::ostringstream out, err;
-  RunOutput result;
-  result.status = kadre::run(args, out, err);
-  result.out = out.str();
-  result.err = err.str();
-  return result;
+  const int status = kadre::run(args, out, err);
+  return {status, out.str(), err.str()};
 }
 
-RunOutput SmallCase::run(const std::vector<std::string>& extra_args) const {
-  ScopedCwd cwd(dir_.path());
+RunDir::RunDir(const std::string& data_case) {
+  if (data_case.empty()) write("param.nml", sample_param_nml());
+  else
+    for (const auto& entry : fs::directory_iterator(source_path("tests/cases/" + data_case)))
+      if (entry.path().filename() != "expected")
+        fs::copy(entry.path(), path() / entry.path().filename(), fs::copy_options::recursive);
+  base_config_ = read_file(file("run.nml"));
+}
+
+void RunDir::config(const std::string& extra) const {
+  const std::size_t end = base_config_.rfind("\n/");
+  write("run.nml", base_config_.substr(0, end + 1) + extra + base_config_.substr(end));
+}
+
+RunOutput RunDir::run(const std::vector<std::string>& extra_args) const {
+  fs::remove_all(path() / "output");
+  fs::create_directory(path() / "output");
+  ScopedCwd cwd(path());
   std::vector<std::string> args{"run.nml"};
   args.insert(args.end(), extra_args.begin(), extra_args.end());
   return run_program(args);
+}
+
+ResultFiles RunDir::outputs() const {
+  ResultFiles files;
+  for (const auto& entry : fs::directory_iterator(path() / "output"))
+    files[entry.path().filename()] = read_file(entry.path());
+  return files;
 }
 
 }  // namespace kadre::test

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,46 +15,72 @@ namespace kadre::test {
 class TempDir {
  public:
   TempDir();
-  ~TempDir();
+  ~TempDir() { std::filesystem::remove_all(path_, error_); }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
-  // Path of a file in the directory, as text.
   std::string file(const std::string& name) const { return (path_ / name).string(); }
   // Writes a file (creating subdirectories) and returns its path.
   std::string write(const std::string& name, const std::string& content) const;
 
  private:
   std::filesystem::path path_;
+  std::error_code error_;
 };
 
 // Runs in a directory for the duration of a scope (param.nml is read from the working
 // directory), then returns to the previous one.
 class ScopedCwd {
  public:
-  explicit ScopedCwd(const std::filesystem::path& dir);
-  ~ScopedCwd();
+  explicit ScopedCwd(const std::filesystem::path& dir) { std::filesystem::current_path(dir); }
+  ~ScopedCwd() { std::filesystem::current_path(previous_, error_); }
 
  private:
-  std::filesystem::path previous_;
+  std::filesystem::path previous_ = std::filesystem::current_path();
+  std::error_code error_;
 };
 
 std::string read_file(const std::string& path);
 
+// A path below the source tree of the project.
+std::string source_path(const std::string& relative);
+
 // The sample model parameter file.
 std::string sample_param_nml();
+
+struct RunOutput { int status = -1; std::string out, err; };
+
+// The whole program with these arguments (without the program name), in the current directory.
+RunOutput run_program(const std::vector<std::string>& args);
+
+using ResultFiles = std::map<std::string, std::string>;  // name -> content
+
+// A scratch directory for whole runs: a copy of tests/cases/<data_case> without its expected
+// results, or (blank) only param.nml.
+class RunDir : public TempDir {
+ public:
+  explicit RunDir(const std::string& data_case = "");
+  // The run configuration of the data case with these assignments added (a later key wins).
+  void config(const std::string& extra) const;
+  // Runs "run.nml" with the arguments into an emptied output/.
+  RunOutput run(const std::vector<std::string>& extra_args = {}) const;
+  ResultFiles outputs() const;
+
+ private:
+  std::string base_config_;
+};
 
 }  // namespace kadre::test
 
 // Expects the statement to stop the run with exactly this console text.
-#define EXPECT_RUN_ERROR(statement, expected_text)                                  \
-  do {                                                                              \
-    try {                                                                           \
-      statement;                                                                    \
-      ADD_FAILURE() << "expected a RunError, none was thrown";                      \
-    } catch (const ::kadre::RunError& e__) {                                        \
-      EXPECT_EQ(e__.console_text(), (expected_text));                               \
-    }                                                                               \
+#define EXPECT_RUN_ERROR(statement, expected_text)                     \
+  do {                                                                 \
+    try {                                                              \
+      statement;                                                       \
+      ADD_FAILURE() << "expected a RunError, none was thrown";         \
+    } catch (const ::kadre::RunError& e__) {                           \
+      EXPECT_EQ(e__.console_text(), (expected_text));                  \
+    }                                                                  \
   } while (0)
 
 // Expects the statement to stop the run with this input message (a free-form line).

@@ -1,6 +1,6 @@
 #pragma once
 // The textbook ground-reflected Gaussian plume, written from its definition and not from the
-// model's code: the independent reference of the model and whole-program tests.
+// model's code: the independent reference of the model and whole-run tests.
 #include <cmath>
 
 namespace kadre::test {

@@ -1,0 +1,144 @@
+// The program: its command line, the hourly table that cannot exist, and whole runs: the
+// textbook plume, the same bytes whatever the threads and whether the evaluations run together
+// or alone, and the stops that leave no result file.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <sstream>
+
+#include "run_sequence.h"
+#include "support/test_support.h"
+#include "support/textbook_plume.h"
+
+namespace kadre {
+namespace {
+
+TEST(CommandLine, UsageThreadCountAndALongPath) {
+  const std::string banner = "\n KADRE v1.1.2 - (c) vyvojari programu kadre, vsechna prava vyhrazena\n \n\n";
+  const std::string usage = " Pouziti programu:\nkadre.exe <soubor se vstupnimi parametry> [<pocet vlaken>]\n";
+  test::TempDir dir;
+  const std::string path = dir.file(std::string(300, 'c') + ".nml");  // never cut
+  const struct { std::vector<std::string> args; std::string out; } runs[] = {
+      {{}, usage},
+      {{"a", "2", "x"}, usage},
+      {{"does_not_exist.nml", "0"}, " Neplatna hodnota poctu vlaken.\n"},  // before reading
+      {{path}, " Nacitam vstupni data\n Soubor " + path + " s inicializaci vypoctu neexistuje.\n"}};
+  for (const auto& r : runs) {
+    const test::RunOutput result = test::run_program(r.args);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, banner + r.out);
+  }
+  // Only three characters count; blank is absent (here 7 by default).
+  for (const auto& [arg, threads] :
+       {std::pair{"   ", 7}, {"4", 4}, {" +3", 3}, {"1000", 100}, {"2,9", 2}, {"12/", 12}})
+    EXPECT_EQ(thread_count({"a", arg}, 7), threads) << arg;
+  EXPECT_EQ(thread_count({"a"}, 7), 7);
+  for (const char* bad : {"0", "-2", "x", "1x", "+", "0001"})
+    EXPECT_RUN_ERROR(thread_count({"a", bad}, 7), " Neplatna hodnota poctu vlaken.\n");
+}
+
+TEST(ResultsT, LimitedOnlyByWhatCanExistInMemory) {
+  EXPECT_TRUE(results_t_fits(87840, 4000));  // 2.8 GB
+  EXPECT_FALSE(results_t_fits(SIZE_MAX / 4, 3));
+  try {
+    create_results_t(SIZE_MAX / 4, 3);
+    ADD_FAILURE() << "expected a RunError";
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.console_text(), "STOP *** Not enough memory to allocate results_t ***\n");
+    EXPECT_TRUE(e.to_stderr());
+  }
+}
+
+// The 1-hour coefficients and wind-profile exponents of examples/param.nml, classes 1..5.
+constexpr double kAy[5] = {0.0709, 0.105, 0.142, 0.217, 0.325}, kBy = 0.894;
+constexpr double kAz[5] = {0.0864, 0.211, 0.222, 0.1128, 0.0381};
+constexpr double kBz[5] = {0.74, 0.678, 0.725, 0.911, 1.149};
+constexpr double kUp[5] = {0.5, 0.4, 0.28, 0.21, 0.14};
+
+// Flat terrain at 300 m; P1 at (2000, 2000) 1.5 m high; S1 (2 g/s from 50 m, no rise) exactly
+// 1000 m south of it, two strong sources 999 and 1001 m away. With both influence distances at
+// 1000 m only S1 counts, its axis turned by (50 - 10) / 25 degrees to 178.4.
+TEST(WholeRun, HourlyRunGivesTheTextbookPlumeOfTheSourcesWithinTheInfluenceDistances) {
+  test::RunDir c;
+  c.write("input/terrain.asc", "ncols 3\nnrows 3\nxllcorner 0\nyllcorner 0\ncellsize 1000\nNODATA_value -9999\n"
+                               "300 300 300\n300 300 300\n300 300 300\n");
+  c.write("input/points.txt", "P1 2000 2000 0 1.5\n");
+  c.write("input/src.txt",
+          "S1 2000 1000 0 1 0 0 AAA CON\nS2 2000 1001 0 1 0 0 AAA CON\nS3 2000 999 0 1 0 0 AAA CON\n");
+  c.write("input/desc.txt",
+          "S1 2 0 50 0 20 1 0 1 24 0 0\nS2 50 0 50 0 20 1 0 1 24 0 0\nS3 50 0 50 0 20 1 0 1 24 0 0\n");
+  const struct { double phi, u; int s; } hours[] = {
+      {180, 3, 1}, {185, 2, 2}, {175, 5, 3}, {190, 4, 4}, {178.4, 6, 5}, {220, 3, 4}};  // the last beyond 40 degrees
+  std::ostringstream met;
+  for (int t = 0; t < 6; ++t)
+    met << "2015 1 1 " << t + 1 << " " << hours[t].phi << " " << hours[t].u << " " << hours[t].s << "\n";
+  c.write("input/met_AAA.txt", met.str());
+  c.write("run.nml", "&init iputdir = 'input/', oputdir = 'output/', vyskopis_file = 'terrain.asc'\n"
+                     " ref_body_file = 'points.txt', zdroje_file = 'src.txt', zdroje_popis_file = 'desc.txt'\n"
+                     " trida_lat = 1, is_time = T, time_file = 'met.txt', is_tep_gr = F, output_time = 'hourly.csv'\n"
+                     " infl_dist_min = 1000, infl_dist_max = 1000 /\n");
+  const test::RunOutput r = c.run();
+  ASSERT_EQ(r.status, 0) << r.out;
+  std::istringstream table(c.outputs()["hourly.csv"]);
+  std::string line;
+  std::getline(table, line);  // the header
+  for (const auto& [phi, u, s] : hours) {
+    ASSERT_TRUE(std::getline(table, line));
+    const double lambda = std::fabs(phi - 178.4), u_ef = u * std::pow(5.0, kUp[s - 1]);
+    const double plume = test::textbook_plume(2, 1000, lambda, kAy[s - 1], kBy, kAz[s - 1], kBz[s - 1], u_ef, 50, 1.5);
+    EXPECT_NEAR(std::stod(line.substr(line.find(';') + 1)), lambda > 40 ? 0.0 : plume, 1e-5 * plume) << line;
+  }
+}
+
+TEST(WholeRun, SameBytesWithOneThreadOrSeveralTogetherOrAlone) {
+  test::RunDir c("both_cooling_tower");
+  c.config("");
+  ASSERT_EQ(c.run({"1"}).status, 0);
+  const test::ResultFiles both = c.outputs();
+  ASSERT_EQ(both.size(), 4u);
+  ASSERT_EQ(c.run({"3"}).status, 0);
+  EXPECT_EQ(c.outputs(), both);
+  c.config(" is_time = F");
+  ASSERT_EQ(c.run({"3"}).status, 0);
+  EXPECT_EQ(c.outputs(), (test::ResultFiles{{"stats.csv", both.at("stats.csv")}}));
+  c.config(" is_average = F, is_max_abs = F, is_max_11 = F");
+  ASSERT_EQ(c.run({"2"}).status, 0);
+  test::ResultFiles hourly = both;
+  hourly.erase("stats.csv");
+  EXPECT_EQ(c.outputs(), hourly);
+}
+
+TEST(WholeRun, UnwritableResultFileStopsTheRunWithNoResultWritten) {
+  test::RunDir c("both_cooling_tower");
+  for (const auto& [extra, file] : {std::pair{" output_time = 'missing/hourly.csv'", "missing/hourly.csv"},
+                                    {" is_time = F, output_stats = 'missing/stats.csv'", "missing/stats.csv"}}) {
+    c.config(extra);
+    const test::RunOutput r = c.run();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.ends_with(" Vypis vysledku\n Chyba pri zapisu do souboru output/" + std::string(file) + ".\n"))
+        << r.out;
+    EXPECT_TRUE(c.outputs().empty()) << extra;
+  }
+}
+
+// A source of unknown type within the influence distance of R4 alone: the points before it
+// finish, and the message starts on a line of its own after their progress.
+TEST(WholeRun, ErrorOnAWorkerThreadStopsWithOneMessageAndNoResultFile) {
+  test::RunDir c("stacks_statistics_pm10");
+  c.write("input/sources.txt", "BAD 1500 2650 0 4 0 0 S01\n");
+  c.write("input/sources_desc.txt", "BAD 1.0 0 20 0 20 0.5 0 1 24 0 0\n");
+  c.config(" infl_dist_max = 100");
+  const std::string message = "\n _get_sgm0: nedovolena hodnota typu zdroje\n"
+                              "               parametr \"typ_zdroje\" muze nabyvat hodnot 1, 2, 3\n"
+                              "               zadana hodnota \"class\":            4\n";
+  for (const char* threads : {"1", "3"}) {
+    const test::RunOutput r = c.run({threads});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.find(message), r.out.size() - message.size()) << r.out;
+    EXPECT_TRUE(c.outputs().empty()) << threads;
+  }
+}
+
+}  // namespace
+}  // namespace kadre
