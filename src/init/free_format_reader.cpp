@@ -117,13 +117,6 @@ FreeFormatReader::FreeFormatReader(const std::string& path) {
   open_ = true;
 }
 
-FreeFormatReader FreeFormatReader::from_text(std::string text) {
-  FreeFormatReader r;
-  r.data_ = std::move(text);
-  r.open_ = true;
-  return r;
-}
-
 void FreeFormatReader::finish_statement() {
   const auto nl = data_.find('\n', pos_);
   pos_ = nl == std::string::npos ? data_.size() : nl + 1;

@@ -40,8 +40,6 @@ class FreeFormatReader {
 
   // Loads the whole file; is_open() tells whether that worked.
   explicit FreeFormatReader(const std::string& path);
-  // Reads from text held in memory (tests, small inputs).
-  static FreeFormatReader from_text(std::string text);
 
   bool is_open() const { return open_; }
 
@@ -67,7 +65,6 @@ class FreeFormatReader {
   int count_records();
 
  private:
-  FreeFormatReader() = default;
   struct Token;
   template <class Sink>
   ReadStatus read_statement(std::size_t n, Sink&& sink);

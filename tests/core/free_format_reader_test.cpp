@@ -5,15 +5,23 @@
 
 #include <charconv>
 
+#include "support/test_support.h"
+
 namespace kadre {
 namespace {
 
 using R = FreeFormatReader;
 
+// A reader of the text, through a file as the program reads its inputs.
+R reader_of(const std::string& text) {
+  test::TempDir dir;
+  return R(dir.write("data.txt", text));
+}
+
 // One read statement of one item ('i' integer, 'r' real, 't' text); the value as text, reals
 // in their shortest exact form.
 std::pair<ReadStatus, std::string> read_item(const std::string& text, char kind) {
-  auto reader = R::from_text(text);
+  auto reader = reader_of(text);
   int i = 0;
   double d = 0;
   std::string s;
@@ -44,7 +52,7 @@ TEST(FreeFormatReader, ItemForms) {
 }
 
 TEST(FreeFormatReader, StatementsTakeWholeRecords) {
-  auto r = R::from_text("1, 2.5\n\n  'a b' tail ignored\n7\n1,,3\n2*4 5\n9 / 8\nABCDEF 2*'x'\n1 2\n");
+  auto r = reader_of("1, 2.5\n\n  'a b' tail ignored\n7\n1,,3\n2*4 5\n9 / 8\nABCDEF 2*'x'\n1 2\n");
   int a = -1, b = -1, c = -1;
   double d = 0;
   std::string s, t;
@@ -65,7 +73,7 @@ TEST(FreeFormatReader, StatementsTakeWholeRecords) {
 }
 
 TEST(FreeFormatReader, CommentHeaderCountAndSkip) {
-  auto r = R::from_text("! header\n\n  !more, text\nP1 1 2\n\nP2 x 4\nP3 5 6");
+  auto r = reader_of("! header\n\n  !more, text\nP1 1 2\n\nP2 x 4\nP3 5 6");
   r.skip_comment_header();
   EXPECT_EQ(r.count_records(), 3);  // a record that fails to read counts, a blank one does not
   r.rewind();
