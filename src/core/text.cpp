@@ -48,6 +48,18 @@ int locate_string(const std::vector<std::string>& list, const std::string& s) {
   return -1;
 }
 
+NameIndex::NameIndex(const std::vector<std::string>& names) {
+  positions_.reserve(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) add(names[i], static_cast<int>(i) + 1);
+}
+
+int NameIndex::find(std::string_view name) const {
+  const auto it = positions_.find(rtrim(name));
+  return it == positions_.end() ? -1 : it->second;
+}
+
+void NameIndex::add(std::string_view name, int position) { positions_.emplace(rtrim(name), position); }
+
 std::string file_own_name(const std::string& path) {
   const auto slash = path.rfind('/');
   return rtrim(slash == std::string::npos ? path : path.substr(slash + 1));

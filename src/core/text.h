@@ -4,6 +4,7 @@
 // forms that messages carry.
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kadre {
@@ -23,6 +24,21 @@ bool parse_integer(std::string_view s, long long lo, long long hi, long long& ou
 
 // Position (from 1) of the first text equal to s, trailing blanks ignored; -1 if none.
 int locate_string(const std::vector<std::string>& list, const std::string& s);
+
+// locate_string for long lists: the positions of the names, built once, each lookup in
+// constant time. Trailing blanks are ignored and the first of equal names counts.
+class NameIndex {
+ public:
+  NameIndex() = default;
+  explicit NameIndex(const std::vector<std::string>& names);
+  // Position (from 1) of the name, -1 when absent.
+  int find(std::string_view name) const;
+  // Gives the name the position unless it has one already.
+  void add(std::string_view name, int position);
+
+ private:
+  std::unordered_map<std::string, int> positions_;
+};
 
 // The file's own name: the part of the path after its last "/".
 std::string file_own_name(const std::string& path);

@@ -2,15 +2,17 @@
 
 #include <charconv>
 #include <cstring>
-#include <fstream>
 #include <limits>
-#include <sstream>
 
+#include "core/errors.h"
 #include "core/text.h"
 
 namespace kadre {
 
 namespace {
+
+// Bytes read from a file at a time.
+constexpr std::size_t kChunkSize = 1 << 20;
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -108,13 +110,44 @@ struct FreeFormatReader::Token {
   long repeat = 1;
 };
 
-FreeFormatReader::FreeFormatReader(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  data_ = ss.str();
-  open_ = true;
+FreeFormatReader::FreeFormatReader(const std::string& path)
+    : path_(path), file_(std::fopen(path.c_str(), "rb")) {
+  open_ = file_ != nullptr;
+}
+
+bool FreeFormatReader::refill() {
+  if (!open_ || (file_ended_ && carry_.empty())) return false;
+  if (keep_from_ > 0) {
+    data_.erase(0, keep_from_);
+    pos_ -= keep_from_;
+    record_start_ -= keep_from_;
+    keep_from_ = 0;
+  }
+  const std::size_t before = data_.size();
+  chunk_.resize(kChunkSize);
+  while (data_.size() == before) {
+    if (file_ended_) {
+      data_ += carry_;  // the last record, without a line break
+      carry_.clear();
+      break;
+    }
+    const std::size_t n = std::fread(chunk_.data(), 1, chunk_.size(), file_.get());
+    if (n < chunk_.size()) {
+      if (std::ferror(file_.get())) raise_error("Soubor " + path_ + " nelze cist.");
+      file_ended_ = true;
+    }
+    const char* first = chunk_.data();
+    const void* last_break = memrchr(first, '\n', n);
+    if (last_break == nullptr) {
+      carry_.append(first, n);
+      continue;
+    }
+    const std::size_t whole = static_cast<std::size_t>(static_cast<const char*>(last_break) - first) + 1;
+    data_ += carry_;
+    data_.append(first, whole);
+    carry_.assign(first + whole, n - whole);
+  }
+  return data_.size() > before;
 }
 
 void FreeFormatReader::finish_statement() {
@@ -132,7 +165,10 @@ bool FreeFormatReader::next_token(Token& tok, bool& statement_ended) {
   statement_ended = false;
   for (;;) {
     while (pos_ < data_.size() && is_blank(data_[pos_])) ++pos_;
-    if (pos_ >= data_.size()) return false;
+    if (pos_ >= data_.size()) {
+      if (!refill()) return false;
+      continue;
+    }
     const char c = data_[pos_];
     if (c == '\n') {
       ++pos_;
@@ -203,6 +239,7 @@ bool FreeFormatReader::next_token(Token& tok, bool& statement_ended) {
 template <class Sink>
 ReadStatus FreeFormatReader::read_statement(std::size_t n, Sink&& sink) {
   comma_means_null_ = true;
+  keep_from_ = record_start_;
   std::size_t k = 0;
   Token tok;
   while (k < n) {
@@ -284,7 +321,8 @@ ReadStatus FreeFormatReader::read_reals(double* values, std::size_t n) {
 }
 
 bool FreeFormatReader::skip_record() {
-  if (pos_ >= data_.size()) return false;
+  keep_from_ = record_start_;
+  if (pos_ >= data_.size() && !refill()) return false;
   finish_statement();
   return true;
 }
@@ -298,8 +336,11 @@ void FreeFormatReader::backspace() {
 }
 
 void FreeFormatReader::rewind() {
-  pos_ = 0;
-  record_start_ = 0;
+  if (open_ && std::fseek(file_.get(), 0, SEEK_SET) != 0) raise_error("Soubor " + path_ + " nelze cist.");
+  file_ended_ = false;
+  carry_.clear();
+  data_.clear();
+  pos_ = record_start_ = keep_from_ = 0;
 }
 
 void FreeFormatReader::skip_comment_header() {

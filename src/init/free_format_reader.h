@@ -9,6 +9,8 @@
 // "r*value" repeats a value r times. Text items are bare words (ending at a blank, comma or
 // slash) or quoted strings in which a doubled quote stands for one.
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,7 +40,8 @@ class FreeFormatReader {
     return {Item::Kind::text, &v, max_length};
   }
 
-  // Loads the whole file; is_open() tells whether that worked.
+  // Opens the file; is_open() tells whether that worked. The file is read as a stream: the
+  // reader holds the records of the current statement and at most one chunk more.
   explicit FreeFormatReader(const std::string& path);
 
   bool is_open() const { return open_; }
@@ -70,10 +73,22 @@ class FreeFormatReader {
   ReadStatus read_statement(std::size_t n, Sink&& sink);
   bool next_token(Token& tok, bool& statement_ended);
   void finish_statement();
+  // Appends the next whole records of the file to data_ after dropping those before
+  // keep_from_; false at the end of the file.
+  bool refill();
 
-  std::string data_;
-  std::size_t pos_ = 0;        // next unread character
+  struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+  std::string path_;
+  std::unique_ptr<std::FILE, FileCloser> file_;
+  std::string chunk_;  // read buffer
+  std::string carry_;  // the start of a record whose end is not read yet
+  bool file_ended_ = false;
+  std::string data_;  // whole records of the file (or its unterminated last one)
+  std::size_t pos_ = 0;           // next unread character of data_
   std::size_t record_start_ = 0;  // start of the record that holds pos_
+  std::size_t keep_from_ = 0;     // first record of the current statement
   bool open_ = false;
   bool comma_means_null_ = true;
 };

@@ -46,13 +46,12 @@ void read_output_ref_p(const std::string& path, std::vector<RefPoint>& ref_point
   R reader = open_data_file(path, "vystupnimi referencnimi body");
   for (RefPoint& p : ref_points) p.is_out = false;
 
-  std::vector<std::string> ids;
-  ids.reserve(ref_points.size());
-  for (const RefPoint& p : ref_points) ids.push_back(p.id);
+  NameIndex ids;
+  for (std::size_t i = 0; i < ref_points.size(); ++i) ids.add(ref_points[i].id, static_cast<int>(i) + 1);
 
   std::string id;
   while (reader.read({R::text(id, kIdLength)}) != ReadStatus::end_of_file) {
-    const int k = locate_string(ids, id);
+    const int k = ids.find(id);
     if (k < 0)
       raise_error("Referencni bod " + rtrim(id) + " nachazejici se v souboru " + rtrim(path) +
                   " nebyl definovan.");

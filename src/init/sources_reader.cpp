@@ -29,13 +29,14 @@ const double kFactorHighTemperature = static_cast<double>(1.371f);
 const double kExponentStrongSource = static_cast<double>(0.7f);
 
 // Index (from 1) of the name among the names registered so far; a new name is appended.
-int register_name(std::vector<std::string>& names, const std::string& name,
+int register_name(std::vector<std::string>& names, NameIndex& index, const std::string& name,
                   const char* too_many_message) {
   const std::string key = rtrim(name);
-  const int found = locate_string(names, key);
+  const int found = index.find(key);
   if (found > 0) return found;
   if (names.size() >= kMaxNames) raise_error(too_many_message);
   names.push_back(key);
+  index.add(key, static_cast<int>(names.size()));
   return static_cast<int>(names.size());
 }
 
@@ -51,6 +52,7 @@ void read_definitions(const std::string& path, const Settings& cfg, std::vector<
   sources.assign(static_cast<std::size_t>(count), Source{});
   met_name.clear();
   time_prof_name.clear();
+  NameIndex met_index, prof_index;
 
   // Declared once: an item left out by "/" or a null keeps the previous line's value.
   std::string id, met, prof;
@@ -77,10 +79,10 @@ void read_definitions(const std::string& path, const Settings& cfg, std::vector<
     s.z = z;
     s.cluster = cluster;
     s.aux = aux;
-    s.met_idx = register_name(met_name, met,
+    s.met_idx = register_name(met_name, met_index, met,
                               "Prilis mnoho ruznych nazvu meteorologickych rad (nejvice 1000).");
     if (cfg.is_time)
-      s.prof_idx = register_name(time_prof_name, prof,
+      s.prof_idx = register_name(time_prof_name, prof_index, prof,
                                  "Prilis mnoho ruznych nazvu emisnich profilu (nejvice 1000).");
   }
 }

@@ -88,5 +88,35 @@ TEST(FreeFormatReader, CommentHeaderCountAndSkip) {
   EXPECT_FALSE(r.skip_record());
 }
 
+// A file several times the reader's buffer: records, a statement over many records and one
+// record longer than the buffer all arrive whole, after a rewind too, and the last record
+// needs no line break.
+TEST(FreeFormatReader, FilesLargerThanAnyBufferArriveWhole) {
+  std::string text = "! header\n";
+  for (int k = 0; k < 200000; ++k) text += "R" + std::to_string(k) + " " + std::to_string(k) + "\n";
+  for (int k = 0; k < 300000; ++k) text += std::to_string(k % 7) + (k % 10 == 9 ? "\n" : " ");
+  text += std::string(3 << 20, 'x') + " 42\nlast 7";
+  auto r = reader_of(text);
+  for (int pass = 0; pass < 2; ++pass, r.rewind()) {
+    r.skip_comment_header();
+    std::string id;
+    int value = -1;
+    long sum = 0;
+    for (int k = 0; k < 200000; ++k) {
+      ASSERT_EQ(r.read({R::text(id), R::integer(value)}), ReadStatus::ok);
+      sum += value == k && id == "R" + std::to_string(k);
+    }
+    EXPECT_EQ(sum, 200000);
+    std::vector<double> values(300000);
+    ASSERT_EQ(r.read_reals(values.data(), values.size()), ReadStatus::ok);
+    EXPECT_EQ(values[299999], 299999 % 7);
+    ASSERT_EQ(r.read({R::text(id), R::integer(value)}), ReadStatus::ok);
+    EXPECT_EQ(std::tuple(id.size(), value), std::tuple(std::size_t{3} << 20, 42));
+    ASSERT_EQ(r.read({R::text(id), R::integer(value)}), ReadStatus::ok);
+    EXPECT_EQ(std::tuple(id, value), std::tuple("last", 7));
+    EXPECT_EQ(r.read({R::text(id)}), ReadStatus::end_of_file);
+  }
+}
+
 }  // namespace
 }  // namespace kadre

@@ -35,8 +35,11 @@ TEST(NamesAndPaths, SeriesFilesDirectoriesAndLookUp) {
     EXPECT_EQ(add_sep2dir(dir), expected) << dir;
   // Trailing blanks do not count on either side; the first of equal texts is found.
   const std::vector<std::string> list{"A", "B  ", "A", ""};
-  for (const auto& [text, at] : {std::pair{"A", 1}, {"B", 2}, {"A  ", 1}, {"b", -1}, {" ", 4}})
+  const NameIndex index(list);
+  for (const auto& [text, at] : {std::pair{"A", 1}, {"B", 2}, {"A  ", 1}, {"b", -1}, {" ", 4}}) {
     EXPECT_EQ(locate_string(list, text), at) << text;
+    EXPECT_EQ(index.find(text), at) << text;
+  }
 }
 
 }  // namespace
