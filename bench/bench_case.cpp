@@ -53,11 +53,13 @@ struct Hill {
   double x, y, height, radius;
 };
 
-std::vector<Hill> make_hills(FixedRandom& rng) {
+// Nine hills over a square of the given side; their widths grow with the square.
+std::vector<Hill> make_hills(FixedRandom& rng, double side = kCells * kCell) {
+  const double widen = side / (kCells * kCell);
   std::vector<Hill> hills;
   for (int n = 0; n < 9; ++n)
-    hills.push_back({rng.uniform(0, kCells * kCell), rng.uniform(0, kCells * kCell),
-                     rng.uniform(60, 260), rng.uniform(500, 1800)});
+    hills.push_back({rng.uniform(0, side), rng.uniform(0, side), rng.uniform(60, 260),
+                     widen * rng.uniform(500, 1800)});
   return hills;
 }
 
@@ -85,6 +87,70 @@ void write_terrain(const fs::path& path, FixedRandom& rng) {
   write_file(path, lines);
 }
 
+// A large grid: the surface of elevation() with hills spread over the whole grid, each term
+// split into a column and a row factor so that a cell costs a few multiplications, and
+// kept to three digits so that the file size follows from the grid size. An existing file of
+// that size is kept, since the grid is fixed; it is written under another name and renamed
+// when complete, so an interrupted run leaves no file of the right size behind.
+void write_large_terrain(const fs::path& path, int cells, double cellsize, std::uint64_t seed) {
+  const std::string header = text("ncols %d\nnrows %d\nxllcorner %.1f\nyllcorner %.1f\ncellsize %.1f\n"
+                                  "NODATA_value -9999\n", cells, cells, kXll, kYll, cellsize);
+  const std::size_t n = static_cast<std::size_t>(cells), row_bytes = 4 * n;
+  std::error_code missing;
+  if (fs::file_size(path, missing) == header.size() + n * row_bytes && !missing) return;
+
+  FixedRandom rng(seed);
+  const std::vector<Hill> hills = make_hills(rng, cells * cellsize);
+  const std::size_t nh = hills.size();
+  std::vector<double> col_base(n), col_wave(n), col_hill(nh * n), row_hill(nh * n);
+  const auto row_y = [&](std::size_t row) { return (n - row - 0.5) * cellsize; };  // northernmost first
+  for (std::size_t k = 0; k < nh; ++k) {
+    const Hill& h = hills[k];
+    const auto bell = [&h](double d) { return std::exp(-d * d / (2 * h.radius * h.radius)); };
+    for (std::size_t i = 0; i < n; ++i) {
+      col_hill[k * n + i] = h.height * bell((i + 0.5) * cellsize - h.x);
+      row_hill[k * n + i] = bell(row_y(i) - h.y);
+    }
+  }
+  for (std::size_t c = 0; c < n; ++c) {
+    const double x = (c + 0.5) * cellsize;
+    col_base[c] = 240.0 + 0.004 * x;
+    col_wave[c] = 15.0 * std::sin(x / 700.0);
+  }
+
+  const fs::path part = path.string() + ".part";
+  std::FILE* f = std::fopen(part.c_str(), "wb");
+  if (!f) throw std::runtime_error("cannot write " + part.string());
+  bool ok = std::fwrite(header.data(), 1, header.size(), f) == header.size();
+  const std::size_t rows_per_chunk = std::max<std::size_t>(1, (8u << 20) / row_bytes);
+  std::vector<char> chunk(rows_per_chunk * row_bytes);
+  std::vector<double> z(n);
+  for (std::size_t r = 0; r < n && ok; r += rows_per_chunk) {
+    const std::size_t rows = std::min(rows_per_chunk, n - r);
+    char* p = chunk.data();
+    for (std::size_t row = r; row < r + rows; ++row) {
+      const double y = row_y(row), row_base = 0.002 * y, row_wave = std::cos(y / 900.0);
+      for (std::size_t c = 0; c < n; ++c) z[c] = col_base[c] + row_base + col_wave[c] * row_wave;
+      for (std::size_t k = 0; k < nh; ++k) {
+        const double w = row_hill[k * n + row];
+        if (w < 1e-9) continue;
+        for (std::size_t c = 0; c < n; ++c) z[c] += w * col_hill[k * n + c];
+      }
+      for (std::size_t c = 0; c < n; ++c, p += 4) {
+        const int v = std::clamp(static_cast<int>(std::lround(z[c])), 100, 999);
+        p[0] = static_cast<char>('0' + v / 100);
+        p[1] = static_cast<char>('0' + v / 10 % 10);
+        p[2] = static_cast<char>('0' + v % 10);
+        p[3] = ' ';
+      }
+      p[-1] = '\n';
+    }
+    ok = std::fwrite(chunk.data(), 1, rows * row_bytes, f) == rows * row_bytes;
+  }
+  if (std::fclose(f) != 0 || !ok) throw std::runtime_error("cannot write " + part.string());
+  fs::rename(part, path);
+}
+
 // A regular grid over the middle 10 km of the terrain.
 void write_receptors(const fs::path& path, int nx, int ny) {
   std::vector<std::string> lines{"! id  x  y  z  height above terrain [m]"};
@@ -97,9 +163,33 @@ void write_receptors(const fs::path& path, int nx, int ny) {
   write_file(path, lines);
 }
 
+// Points "R000000", "R000001", ... at random positions over a square of the given side.
+void write_scattered_receptors(const fs::path& path, int count, double side, FixedRandom& rng) {
+  std::vector<std::string> lines{"! id  x  y  z  height above terrain [m]"};
+  for (int i = 0; i < count; ++i) {
+    const double x = rng.uniform(0.02, 0.98) * side, y = rng.uniform(0.02, 0.98) * side;
+    lines.push_back(text("R%06d %.1f %.1f 0 1.5", i, kXll + x, kYll + y));
+  }
+  write_file(path, lines);
+}
+
+// `listed` of the scattered points, drawn at random and listed in the order drawn.
+void write_output_points(const fs::path& path, int count, int listed, FixedRandom& rng) {
+  std::vector<int> order(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) order[static_cast<std::size_t>(i)] = i;
+  std::vector<std::string> lines;
+  for (int i = 0; i < std::min(listed, count); ++i) {  // the first steps of a shuffle
+    const int j = std::min(count - 1, i + static_cast<int>(rng.uniform(0, count - i)));
+    std::swap(order[static_cast<std::size_t>(i)], order[static_cast<std::size_t>(j)]);
+    lines.push_back(text("R%06d", order[static_cast<std::size_t>(i)]));
+  }
+  write_file(path, lines);
+}
+
 // Sources: a cluster of stacks, cooling towers, single stacks, area sources and roads;
 // the plant (cluster and towers) uses S01, the other sources alternate between S01 and S02.
-void write_sources(const fs::path& dir, const CaseSize& size, FixedRandom& rng) {
+// `spread` stretches the positions from the 12 km square to a larger one.
+void write_sources(const fs::path& dir, const CaseSize& size, FixedRandom& rng, double spread = 1.0) {
   std::vector<std::string> definition{"! id  x  y  z  type  cluster  aux  series  profile"};
   std::vector<std::string> description{
       "! id  m  m_no  h  v|x2  t|y2  d|width  w|vert_ext  time_use  daily_hours  length  cooling_tower"};
@@ -107,8 +197,8 @@ void write_sources(const fs::path& dir, const CaseSize& size, FixedRandom& rng) 
   auto add = [&](const std::string& id, double x, double y, int type, int cluster, const char* profile,
                  const std::string& data, bool plant = false) {
     const char* series = (plant || count++ % 2 == 0) ? "S01" : "S02";
-    definition.push_back(text("%s %.1f %.1f 0 %d %d 0 %s %s", id.c_str(), kXll + x, kYll + y, type,
-                              cluster, series, profile));
+    definition.push_back(text("%s %.1f %.1f 0 %d %d 0 %s %s", id.c_str(), kXll + spread * x,
+                              kYll + spread * y, type, cluster, series, profile));
     description.push_back(id + " " + data);
   };
   for (int n = 1; n <= size.cluster_stacks; ++n)
@@ -139,7 +229,8 @@ void write_sources(const fs::path& dir, const CaseSize& size, FixedRandom& rng) 
     const double x2 = std::clamp(x1 + length * std::sin(heading), 1200.0, 10800.0);
     const double y2 = std::clamp(y1 + length * std::cos(heading), 1200.0, 10800.0);
     add(text("SILNICE_%d", n), x1, y1, 3, 0, "DAY",
-        text("%.3f 0.02 0.5 %.1f %.1f 12.0 2.0 1.0 18 0 0", rng.uniform(0.05, 0.2), kXll + x2, kYll + y2));
+        text("%.3f 0.02 0.5 %.1f %.1f 12.0 2.0 1.0 18 0 0", rng.uniform(0.05, 0.2), kXll + spread * x2,
+             kYll + spread * y2));
   }
   write_file(dir / "sources.txt", definition);
   write_file(dir / "sources_desc.txt", description);
@@ -151,18 +242,17 @@ double prevailing_weight(double angle, double prevailing) {
          0.6 * std::exp(-std::pow(off(angle - prevailing + 180), 2) / (2 * 50.0 * 50.0));
 }
 
-void write_rose(const fs::path& path, double prevailing, FixedRandom& rng) {
-  constexpr int kDirections = 36;
+void write_rose(const fs::path& path, double prevailing, FixedRandom& rng, int directions = 36) {
   constexpr std::array<double, 11> kClassShare{0.03, 0.05, 0.06, 0.08, 0.12, 0.05,
                                                0.14, 0.22, 0.09, 0.10, 0.06};
-  std::vector<double> weight(kDirections);
+  std::vector<double> weight(static_cast<std::size_t>(directions));
   double total = 0;
-  for (int k = 0; k < kDirections; ++k) {
-    weight[k] = prevailing_weight(k * 10.0, prevailing) * rng.uniform(0.85, 1.15);
+  for (int k = 0; k < directions; ++k) {
+    weight[k] = prevailing_weight(k * 360.0 / directions, prevailing) * rng.uniform(0.85, 1.15);
     total += weight[k];
   }
   std::vector<std::string> lines{"! wind rose, percent per direction, then the calm",
-                                 std::to_string(kDirections)};
+                                 std::to_string(directions)};
   for (double share : kClassShare) {
     std::string line;
     for (double w : weight) line += text("%.4f ", share * 100.0 * 0.92 * w / total);
@@ -290,6 +380,50 @@ void write_hourly_case(const fs::path& dir, const CaseSize& size, const fs::path
                  "  time_output_all = .false., output_ref_p = 'output_points.txt'",
                  "  output_time = 'hourly.csv'", "/"});
   write_file(dir / kRunConfig, config);
+}
+
+void write_scale_case(const fs::path& dir, const CaseSize& size, int points, int listed, int cells,
+                      const fs::path& param_nml) {
+  constexpr double kCellSize = 5.0;
+  const fs::path input = prepare(dir, param_nml);
+  write_large_terrain(input / "terrain.asc", cells, kCellSize, 20260303);
+  FixedRandom rng(20260404);
+  write_scattered_receptors(input / "receptors.txt", points, cells * kCellSize, rng);
+  write_output_points(input / "output_points.txt", points, listed, rng);
+  write_sources(input, size, rng, cells * kCellSize / (kCells * kCell));
+  const std::vector<Hour> hours = calendar(size.hours);
+  write_met_series(input / "met_S01.txt", hours, 250.0, rng);
+  write_met_series(input / "met_S02.txt", hours, 220.0, rng);
+  write_profiles(input, hours);
+  std::vector<std::string> config = kConfigHead;
+  config.insert(config.end(),
+                {"  time_file = 'met.txt', emis_time_file = 'emis.txt'",
+                 "  is_time = .true., is_tep_gr = .true., u_height = 10.0, infl_dist_max = 3000",
+                 "  time_output_all = .false., output_ref_p = 'output_points.txt'",
+                 "  output_time = 'hourly.csv'", "/"});
+  write_file(dir / kRunConfig, config);
+}
+
+fs::path write_terrain_case(const fs::path& dir, int cells, const fs::path& param_nml) {
+  constexpr double kCellSize = 5.0;
+  const fs::path input = prepare(dir, param_nml);
+  const fs::path grid = input / "terrain.asc";
+  write_large_terrain(grid, cells, kCellSize, 20260505);
+  // The point in the top row and the source in the bottom row: every row of the grid is
+  // read and converted, so the time measures the reading of the whole file.
+  const double middle = cells * kCellSize / 2, top = cells * kCellSize - kCellSize / 2;
+  write_file(input / "receptors.txt", {"! id  x  y  z  height above terrain [m]",
+                                      text("SEVER %.1f %.1f 0 1.5", kXll + middle, kYll + top)});
+  write_file(input / "sources.txt",
+             {text("KOMIN %.1f %.1f 0 1 0 0 S01 CON", kXll + middle, kYll + kCellSize / 2)});
+  write_file(input / "sources_desc.txt", {"KOMIN 5.0 1.0 80 20.0 150 2.0 10.0 1.0 24 0 0"});
+  FixedRandom rng(20260606);
+  write_rose(input / "rose_S01.txt", 250.0, rng, 4);
+  std::vector<std::string> config = kConfigHead;
+  config.insert(config.end(),
+                {"  ruzice_file = 'rose.txt', is_average = .true.", "  output_stats = 'stats.csv'", "/"});
+  write_file(dir / kRunConfig, config);
+  return grid;
 }
 
 }  // namespace kadre::bench

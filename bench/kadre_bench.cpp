@@ -1,21 +1,27 @@
-// Benchmark of the whole program on two synthetic cases: generates the case, runs it through
-// kadre::run in the case directory, and reports the wall time and the work done per second.
+// Benchmark of the whole program on synthetic cases: generates the case, runs it through
+// kadre::run in the case directory, and reports the wall time and the work done per second;
+// the two large cases report the reading of the inputs and the peak resident memory.
 //
-//   kadre_bench [stat|hourly|all] [--threads N] [--dir PATH] [--points N]
+//   kadre_bench [stat|hourly|scale|terrain|all] [--threads N] [--dir PATH] [--points N]
+#include <malloc.h>
 #include <omp.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
 #include "bench_case.h"
+#include "init/ref_points_reader.h"
+#include "init/terrain_reader.h"
 #include "run.h"
 #include "work_count.h"
 
@@ -24,8 +30,10 @@ using kadre::bench::CaseSize;
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 struct Options {
-  bool statistical = true, hourly = true;
+  bool statistical = true, hourly = true, scale = true, terrain = true;
   int threads = 0;  // 0: the program's default
   fs::path dir = KADRE_BENCH_OUT_DIR;
   int points = 0;  // 0: the case's own size
@@ -61,9 +69,11 @@ void resize(CaseSize& size, int points) {
 }
 
 void usage() {
-  std::cerr << "usage: kadre_bench [stat|hourly|all] [--threads N] [--dir PATH] [--points N]\n"
-               "  stat    statistical case (wind roses, every indicator on)\n"
-               "  hourly  hourly case (8760 hours, inversions)\n"
+  std::cerr << "usage: kadre_bench [stat|hourly|scale|terrain|all] [--threads N] [--dir PATH] [--points N]\n"
+               "  stat     statistical case (wind roses, every indicator on)\n"
+               "  hourly   hourly case (8760 hours, inversions)\n"
+               "  scale    200000 reference points, 50000 with hourly output, 4000x4000 terrain\n"
+               "  terrain  8000x8000 terrain grid, one point and one source\n"
                "  --threads N  worker threads (default: the program's default)\n"
                "  --dir PATH   where the cases are written (default " KADRE_BENCH_OUT_DIR ")\n"
                "  --points N   about N reference points instead of the case's own number\n";
@@ -83,9 +93,11 @@ bool parse(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const bool has_value = i + 1 < argc;
-    if (a == "stat" || a == "hourly" || a == "all") {
-      o.statistical = a != "hourly";
-      o.hourly = a != "stat";
+    if (a == "stat" || a == "hourly" || a == "scale" || a == "terrain" || a == "all") {
+      o.statistical = a == "stat" || a == "all";
+      o.hourly = a == "hourly" || a == "all";
+      o.scale = a == "scale" || a == "all";
+      o.terrain = a == "terrain" || a == "all";
     } else if (a == "--threads" && has_value) {
       if (!positive(argv[++i], o.threads)) return false;
     } else if (a == "--points" && has_value) {
@@ -124,25 +136,93 @@ double reported_seconds(const std::string& console) {
   return seconds;
 }
 
+// The console of a run as a terminal shows it (a carriage return goes back to the start of
+// the line, so the progress line does not pile up), and the moment the line announcing the
+// computation was written: everything before it is the reading of the inputs.
+class Console : public std::streambuf {
+ public:
+  const std::string& text() const { return text_; }
+  bool computing() const { return computing_; }
+  Clock::time_point computation_start() const { return computation_start_; }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!traits_type::eq_int_type(c, traits_type::eof())) put(traits_type::to_char_type(c));
+    return traits_type::not_eof(c);
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    for (std::streamsize i = 0; i < n; ++i) put(s[i]);
+    return n;
+  }
+
+ private:
+  void put(char c) {
+    if (c == '\r') {
+      text_.resize(line_start_);
+      return;
+    }
+    text_ += c;
+    if (c != '\n') return;
+    if (!computing_ && text_.find(" Vypocet koncentraci", line_start_) != std::string::npos) {
+      computing_ = true;
+      computation_start_ = Clock::now();
+    }
+    line_start_ = text_.size();
+  }
+
+  std::string text_;
+  std::size_t line_start_ = 0;
+  bool computing_ = false;
+  Clock::time_point computation_start_;
+};
+
 struct Timing {
   double wall = 0, computation = 0;
+  double reading = -1;  // from the start to the computation, -1 if it never started
 };
+
+double seconds_since(Clock::time_point start, Clock::time_point end = Clock::now()) {
+  return std::chrono::duration<double>(end - start).count();
+}
 
 // Runs the case in its directory; false (after showing the console) when the run failed.
 bool run_case(const fs::path& dir, int threads, Timing& timing) {
   std::vector<std::string> args{kadre::bench::kRunConfig};
   if (threads > 0) args.push_back(std::to_string(threads));
-  std::ostringstream console;
-  const auto start = std::chrono::steady_clock::now();
+  Console buffer;
+  std::ostream console(&buffer);
+  const Clock::time_point start = Clock::now();
   const int status = kadre::run(args, console, console);
-  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  timing.wall = seconds_since(start);
   if (status != 0) {
-    std::cout << console.str() << "\nkadre stopped with status " << status << " in " << dir << "\n";
+    std::cout << buffer.text() << "\nkadre stopped with status " << status << " in " << dir << "\n";
     return false;
   }
-  timing.wall = elapsed.count();
-  timing.computation = reported_seconds(console.str());
+  timing.computation = reported_seconds(buffer.text());
+  if (buffer.computing()) timing.reading = seconds_since(start, buffer.computation_start());
   return true;
+}
+
+// Starts a new peak of the resident memory at its present size, after handing the memory
+// the case generator freed back to the system; false where the kernel does not allow it.
+bool reset_peak_rss() {
+  malloc_trim(0);
+  std::FILE* f = std::fopen("/proc/self/clear_refs", "w");
+  if (!f) return false;
+  const bool written = std::fputs("5", f) >= 0;
+  return std::fclose(f) == 0 && written;
+}
+
+// Peak resident memory of the process [MB of 10^6 bytes] (VmHWM, in kB).
+double peak_rss_mb() {
+  std::FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  long kb = -1;
+  while (std::fgets(line, sizeof line, f))
+    if (std::strncmp(line, "VmHWM:", 6) == 0) kb = std::strtol(line + 6, nullptr, 10);
+  std::fclose(f);
+  return kb < 0 ? -1 : kb * 1024.0 / 1e6;
 }
 
 void print_line(const char* label, const std::string& value) { std::printf("  %-36s %s\n", label, value.c_str()); }
@@ -156,6 +236,22 @@ std::string number(const char* format, double v) {
 void print_timing(const Timing& t) {
   print_line("wall time of the run:", number("%.2f s", t.wall));
   print_line("computation (the program's clock):", number("%.2f s", t.computation));
+}
+
+void print_peak(double mb, bool reset) {
+  if (!reset) print_line("peak not reset, it includes:", "the bench's own earlier peak");
+  std::printf("peak_rss_mb=%.1f\n", mb);
+}
+
+// The time of flagging the listed output points among all reference points: the points are
+// read again after the run and only the lookup is timed.
+double lookup_seconds() {
+  kadre::TerrainGrid grid;
+  kadre::read_terrain_definition("input/terrain.asc", grid);
+  std::vector<kadre::RefPoint> points = kadre::read_ref_points("input/receptors.txt", grid);
+  const Clock::time_point start = Clock::now();
+  kadre::read_output_ref_p("input/output_points.txt", points);
+  return seconds_since(start);
 }
 
 bool statistical_case(const Options& o, int threads) {
@@ -200,6 +296,52 @@ bool hourly_case(const Options& o, int threads) {
   return true;
 }
 
+bool scale_case(const Options& o, int threads) {
+  CaseSize size;
+  size.stacks = 60;
+  size.areas = 20;
+  size.lines = 20;
+  size.hours = 48;
+  const int points = o.points > 0 ? o.points : 200000, listed = std::max(1, points / 4), cells = 4000;
+  const fs::path dir = o.dir / "scale";
+  kadre::bench::write_scale_case(dir, size, points, listed, cells, KADRE_PARAM_NML);
+  std::printf("== scale case: %d reference points (%d listed for the hourly table), %d sources, %d hours, "
+              "%dx%d terrain, %d threads ==\n",
+              points, listed, size.sources(), size.hours, cells, cells, threads);
+  std::fflush(stdout);
+  WorkingDirectory in_case(dir);
+  const bool reset = reset_peak_rss();
+  Timing t;
+  if (!run_case(dir, o.threads, t)) return false;
+  const double peak = peak_rss_mb();
+  const double lookup = lookup_seconds();
+  print_timing(t);
+  print_line("reading the inputs (with lookup):", number("%.2f s", t.reading));
+  print_line("output-point lookup:", number("%.2f s", lookup));
+  print_peak(peak, reset);
+  return true;
+}
+
+bool terrain_case(const Options& o, int threads) {
+  const int cells = 8000;
+  const fs::path dir = o.dir / "terrain";
+  const fs::path grid = kadre::bench::write_terrain_case(dir, cells, KADRE_PARAM_NML);
+  const double megabytes = static_cast<double>(fs::file_size(grid)) / 1e6;
+  std::printf("== terrain case: %dx%d grid (%.0f MB), 1 reference point, 1 source, average only, "
+              "%d threads ==\n", cells, cells, megabytes, threads);
+  std::fflush(stdout);
+  WorkingDirectory in_case(dir);
+  const bool reset = reset_peak_rss();
+  Timing t;
+  if (!run_case(dir, o.threads, t)) return false;
+  const double peak = peak_rss_mb();
+  print_timing(t);
+  print_line("reading the inputs:", number("%.2f s", t.reading));
+  std::printf("read_mb_per_s=%.1f\n", megabytes / t.reading);
+  print_peak(peak, reset);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -213,6 +355,8 @@ int main(int argc, char** argv) {
     o.dir = fs::absolute(o.dir);
     if (o.statistical && !statistical_case(o, threads)) return 1;
     if (o.hourly && !hourly_case(o, threads)) return 1;
+    if (o.scale && !scale_case(o, threads)) return 1;
+    if (o.terrain && !terrain_case(o, threads)) return 1;
   } catch (const std::exception& e) {
     std::cerr << "kadre_bench: " << e.what() << "\n";
     return 1;

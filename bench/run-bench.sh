@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs both benchmark cases with the default number of threads and prints the figures.
+# Runs every benchmark case with the default number of threads and prints the figures.
 # $1 is the kadre binary of the build; the bench program sits next to it in bench/.
 set -euo pipefail
 if [ $# -lt 1 ]; then
