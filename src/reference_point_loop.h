@@ -24,8 +24,9 @@ struct LoopInputs {
 };
 
 // Evaluates every reference point on `threads` worker threads, printing progress to out.
-// An error on any worker stops the computation and is rethrown here.
-void compute_reference_points(const LoopInputs& inputs, ResultTables& tables, int threads,
+// tables holds the tables of all sources, then those of each group of in.groups. An error on
+// any worker stops the computation and is rethrown here.
+void compute_reference_points(const LoopInputs& inputs, std::vector<ResultTables>& tables, int threads,
                               std::ostream& out);
 
 }  // namespace kadre

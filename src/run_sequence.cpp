@@ -15,6 +15,7 @@
 #include "init/read_param.h"
 #include "model/stability_classes.h"
 #include "output/number_format.h"
+#include "output/result_names.h"
 #include "output/statistical_output.h"
 #include "output/time_series_output.h"
 #include "reference_point_loop.h"
@@ -59,8 +60,19 @@ ResultTables create_result_tables(const InputData& in, bool methodology) {
   return tables;
 }
 
-void write_results(const InputData& in, ResultTables& tables, bool methodology) {
-  const Settings& cfg = in.cfg;
+// Stops when a result file of a group would take the name of another result file.
+void check_group_result_names(const InputData& in) {
+  std::vector<std::string> files = result_files(in.cfg);
+  for (const SourceGroup& group : in.groups)
+    for (const std::string& file : result_files(group_settings(in.cfg, group.name))) {
+      if (std::find(files.begin(), files.end(), file) != files.end())
+        raise_error("Vysledny soubor " + file + " skupiny zdroju " + group.name +
+                    " by prepsal jiny vysledny soubor.");
+      files.push_back(file);
+    }
+}
+
+void write_results(const InputData& in, const Settings& cfg, ResultTables& tables, bool methodology) {
   if (cfg.is_time) {
     std::vector<std::string> ref_ids;
     for (const RefPoint& p : in.ref_points)
@@ -122,7 +134,10 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
     derive_stability_classes(par, in.met, false);
     if (cfg.inverze) derive_stability_classes(par, in.met, true);
   }
-  ResultTables tables = create_result_tables(in, methodology);
+  check_group_result_names(in);
+  // The tables of all sources, then those of each group.
+  std::vector<ResultTables> tables;
+  for (std::size_t set = 0; set <= in.groups.size(); ++set) tables.push_back(create_result_tables(in, methodology));
   WindClasses wind;
   if (methodology) wind = u_range_gen(cfg.is_max_abs, par);
 
@@ -148,7 +163,9 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   out << format_f15_2(static_cast<float>(elapsed.count())) << " s\n";
   out << free_form_line("Vypis vysledku") << std::flush;
 
-  write_results(in, tables, methodology);
+  write_results(in, cfg, tables[0], methodology);
+  for (std::size_t g = 0; g < in.groups.size(); ++g)
+    write_results(in, group_settings(cfg, in.groups[g].name), tables[g + 1], methodology);
 }
 
 }  // namespace kadre

@@ -117,6 +117,12 @@ struct ClimateTables {
   bool loaded = false;
 };
 
+// A named set of sources whose contribution gets result files of its own.
+struct SourceGroup {
+  std::string name;          // at most 20 letters, digits, "_" and "-"
+  std::vector<int> members;  // positions (from 0) in the source table, in its order
+};
+
 // Everything loading builds.
 struct InputData {
   Settings cfg;
@@ -129,6 +135,7 @@ struct InputData {
   MetSeries met;
   EmissionProfiles profiles;
   ClimateTables climate;
+  std::vector<SourceGroup> groups;  // in the order of the groups file
 };
 
 }  // namespace kadre

@@ -45,6 +45,7 @@ struct Settings {
   std::string tep_vyd_type = "vyzk-zpr";  // at most 8 characters
   double infl_dist_min = 0.0;
   double infl_dist_max = 100000.0;
+  std::string groups_file;  // blank: no source groups
 
   // Derived: number of wind-direction sectors, 360 / phi_step cut toward zero.
   int nphi = 360;

@@ -320,6 +320,36 @@ ReadStatus FreeFormatReader::read_reals(double* values, std::size_t n) {
   });
 }
 
+bool FreeFormatReader::read_record_items(std::vector<std::string>& items, int& line) {
+  items.clear();
+  keep_from_ = record_start_;
+  for (;;) {
+    while (pos_ < data_.size() && is_blank(data_[pos_])) ++pos_;
+    if (pos_ >= data_.size()) {
+      if (!refill()) return false;
+      continue;
+    }
+    if (data_[pos_] != '\n') break;
+    ++pos_;
+    record_start_ = pos_;
+    ++line;
+  }
+  ++line;
+  Token tok;
+  for (;;) {
+    // Commas only separate here: next_token then starts at an item and stays in the record.
+    while (pos_ < data_.size() && (is_blank(data_[pos_]) || data_[pos_] == ',')) ++pos_;
+    if (pos_ >= data_.size() || data_[pos_] == '\n') break;
+    comma_means_null_ = false;
+    bool ended = false;
+    next_token(tok, ended);
+    if (ended) break;
+    if (!tok.null) items.emplace_back(tok.value);
+  }
+  finish_statement();
+  return true;
+}
+
 bool FreeFormatReader::skip_record() {
   keep_from_ = record_start_;
   if (pos_ >= data_.size() && !refill()) return false;

@@ -53,6 +53,11 @@ class FreeFormatReader {
   ReadStatus read_int16_row(std::int16_t* values, std::size_t n);
   ReadStatus read_reals(double* values, std::size_t n);
 
+  // Every item of the next record that holds anything, as texts (null items left out, a
+  // repeated item once; a slash ends the record early). Counts into line the records passed, that one included.
+  // False at end of file.
+  bool read_record_items(std::vector<std::string>& items, int& line);
+
   // Skips one record whatever it holds (an empty read statement). False at end of file.
   bool skip_record();
   // Goes back to the start of the record before the current position.

@@ -57,6 +57,7 @@ void register_keys(Namelist& group, Settings& s) {
   group.add_text("tep_vyd_type", s.tep_vyd_type, kTepVydTypeLength);
   group.add_double("infl_dist_min", s.infl_dist_min);
   group.add_double("infl_dist_max", s.infl_dist_max);
+  group.add_text("groups_file", s.groups_file);
 }
 
 // The value as the user would have written it (shortest form that reads back the same).

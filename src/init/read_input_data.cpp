@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "core/errors.h"
+#include "core/text.h"
 #include "init/climate_reader.h"
 #include "init/emission_profiles_reader.h"
+#include "init/groups_reader.h"
 #include "init/met_series_reader.h"
 #include "init/read_config.h"
 #include "init/ref_points_reader.h"
@@ -41,6 +43,8 @@ InputData read_input_data(const std::string& path_file, std::ostream& out) {
   if (any_cooling_tower) in.climate = read_climate_tables(input_path(cfg.chl_v_file));
   if (cfg.is_time && !cfg.time_output_all)
     read_output_ref_p(input_path(cfg.output_ref_p), in.ref_points);
+
+  if (!rtrim(cfg.groups_file).empty()) in.groups = read_groups(input_path(cfg.groups_file), in.sources);
 
   check_outputs(cfg);
   return in;

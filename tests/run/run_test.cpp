@@ -3,6 +3,7 @@
 // or alone, and the stops that leave no result file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <sstream>
@@ -137,6 +138,35 @@ TEST(WholeRun, ErrorOnAWorkerThreadStopsWithOneMessageAndNoResultFile) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out.find(message), r.out.size() - message.size()) << r.out;
     EXPECT_TRUE(c.outputs().empty()) << threads;
+  }
+}
+
+// A group holding whole clusters, with the first series of the run, gets the files of a run
+// on its sources alone.
+TEST(WholeRun, EachGroupsFilesAreThoseOfARunOnItsSourcesAlone) {
+  test::RunDir c("groups_overlapping");
+  ASSERT_EQ(c.run().status, 0);
+  const test::ResultFiles grouped = c.outputs();
+  const auto keep = [&c](const std::string& file, const std::string& all, const std::vector<std::string>& ids) {
+    std::istringstream in(all);
+    std::string kept;
+    for (std::string line; std::getline(in, line);)
+      if (line.starts_with('!') || std::count(ids.begin(), ids.end(), line.substr(0, line.find(' ')))) kept += line + "\n";
+    c.write("input/" + file, kept);
+  };
+  const std::string definitions = test::read_file(c.file("input/sources.txt"));
+  const std::string descriptions = test::read_file(c.file("input/sources_desc.txt"));
+  const std::pair<std::string, std::vector<std::string>> groups[] = {
+      {"PLANT", {"CHV", "K1"}}, {"CLUSTER-EL", {"EL_K1", "EL_K2", "K1"}}, {"traffic_2", {"SIL1", "A1"}}};
+  for (const auto& [group, ids] : groups) {
+    keep("sources.txt", definitions, ids);
+    keep("sources_desc.txt", descriptions, ids);
+    c.config(" groups_file = ' '");
+    ASSERT_EQ(c.run().status, 0);
+    const test::ResultFiles alone = c.outputs();
+    EXPECT_EQ(alone.size(), 4u);
+    for (const auto& [name, content] : alone)
+      EXPECT_EQ(grouped.at(name.substr(0, name.size() - 4) + "_" + group + ".csv"), content) << group << " " << name;
   }
 }
 
