@@ -13,6 +13,7 @@
 
 #include "init/climate_reader.h"
 #include "init/emission_profiles_reader.h"
+#include "init/groups_reader.h"
 #include "init/met_series_reader.h"
 #include "init/read_config.h"
 #include "init/ref_points_reader.h"
@@ -264,6 +265,28 @@ TEST(ReadConfig, DirectoriesEndWithASeparatorFixedLengthTextsAreCutPathsNever) {
   EXPECT_EQ((std::vector<std::string>{s.iputdir, s.oputdir, s.zdroje_file, s.daily_type, s.delim_out, s.tep_vyd_type}),
             (std::vector<std::string>{long_dir + "/", "out\\", long_name, "PM10", "1234567890", "metodika"}));
   EXPECT_EQ(std::pair(s.int_err, s.nphi), std::pair(10.0, 32));  // 360 / 11 cut toward zero
+}
+
+// Members in the order of the source table, every source of a shared identifier, comments
+// anywhere; each fault stops with the group and its line.
+TEST(GroupsReader, MembersAndEveryFault) {
+  TempDir dir;
+  std::vector<Source> sources(4);
+  for (std::size_t k = 0; k < sources.size(); ++k) sources[k].id = std::string(1, "ABAC"[k]);
+  const std::vector<SourceGroup> groups =
+      read_groups(dir.write("g.txt", "! c\nG1 C, 'A  ' C\n\n! c\nx-2_Y B\n"), sources);
+  ASSERT_EQ(groups.size(), 2u);
+  EXPECT_EQ(std::tuple(groups[0].name, groups[0].members, groups[1].name, groups[1].members),
+            std::tuple("G1", std::vector<int>{0, 2, 3}, "x-2_Y", std::vector<int>{1}));
+  const std::string at = " na radku 2 souboru " + dir.file("g.txt");
+  const std::pair<std::string, std::string> faults[] = {
+      {"G1 A\nG1 B\n", "Skupina zdroju G1" + at + " uz byla definovana."},
+      {"G1 A\nG2\n", "Skupina zdroju G2" + at + " neobsahuje zadny zdroj."},
+      {"G1 A\nG2 A D\n", "Zdroj D skupiny G2" + at + " nebyl definovan."},
+      {"G1 A\nG.2 A\n", "Nazev skupiny zdroju 'G.2'" + at + " je neplatny: nejvice 20 znaku, jen pismena, cislice, _ a -."},
+      {"G1 A\n" + std::string(21, 'G') + " A\n",
+       "Nazev skupiny zdroju '" + std::string(21, 'G') + "'" + at + " je neplatny: nejvice 20 znaku, jen pismena, cislice, _ a -."}};
+  for (const auto& [text, message] : faults) EXPECT_INPUT_ERROR(read_groups(dir.write("g.txt", text), sources), message);
 }
 
 }  // namespace
