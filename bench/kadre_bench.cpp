@@ -13,7 +13,9 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -33,7 +35,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Options {
-  bool statistical = true, hourly = true, scale = true, terrain = true;
+  bool statistical = true, hourly = true, scale = true, terrain = true, groups = true;
   int threads = 0;  // 0: the program's default
   fs::path dir = KADRE_BENCH_OUT_DIR;
   int points = 0;  // 0: the case's own size
@@ -69,11 +71,12 @@ void resize(CaseSize& size, int points) {
 }
 
 void usage() {
-  std::cerr << "usage: kadre_bench [stat|hourly|scale|terrain|all] [--threads N] [--dir PATH] [--points N]\n"
+  std::cerr << "usage: kadre_bench [stat|hourly|scale|terrain|groups|all] [--threads N] [--dir PATH] [--points N]\n"
                "  stat     statistical case (wind roses, every indicator on)\n"
                "  hourly   hourly case (8760 hours, inversions)\n"
                "  scale    200000 reference points, 50000 with hourly output, 4000x4000 terrain\n"
                "  terrain  8000x8000 terrain grid, one point and one source\n"
+               "  groups   the statistical case (600 points) without and with 5 source groups\n"
                "  --threads N  worker threads (default: the program's default)\n"
                "  --dir PATH   where the cases are written (default " KADRE_BENCH_OUT_DIR ")\n"
                "  --points N   about N reference points instead of the case's own number\n";
@@ -93,11 +96,12 @@ bool parse(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const bool has_value = i + 1 < argc;
-    if (a == "stat" || a == "hourly" || a == "scale" || a == "terrain" || a == "all") {
+    if (a == "stat" || a == "hourly" || a == "scale" || a == "terrain" || a == "groups" || a == "all") {
       o.statistical = a == "stat" || a == "all";
       o.hourly = a == "hourly" || a == "all";
       o.scale = a == "scale" || a == "all";
       o.terrain = a == "terrain" || a == "all";
+      o.groups = a == "groups" || a == "all";
     } else if (a == "--threads" && has_value) {
       if (!positive(argv[++i], o.threads)) return false;
     } else if (a == "--points" && has_value) {
@@ -322,6 +326,43 @@ bool scale_case(const Options& o, int threads) {
   return true;
 }
 
+// The statistical case run without groups and with five overlapping groups (every source in
+// one or two of them): what the groups' tables and statistics cost.
+bool groups_case(const Options& o, int threads) {
+  CaseSize size = statistical_size();
+  resize(size, o.points > 0 ? o.points : 600);
+  const fs::path dir = o.dir / "groups";
+  kadre::bench::write_statistical_case(dir, size, KADRE_PARAM_NML);
+  std::printf("== groups case: the statistical case with %d reference points, %d sources, %d threads ==\n",
+              size.receptors(), size.sources(), threads);
+  std::fflush(stdout);
+  WorkingDirectory in_case(dir);
+  Timing none, five;
+  if (!run_case(dir, o.threads, none)) return false;
+  std::ifstream sources("input/sources.txt");
+  std::vector<std::string> members(5);
+  int k = 0;
+  for (std::string line; std::getline(sources, line);) {
+    if (line.empty() || line[0] == '!') continue;
+    const std::string id = line.substr(0, line.find(' '));
+    members[static_cast<std::size_t>(k % 5)] += " " + id;
+    if (k % 2 == 0) members[static_cast<std::size_t>((k + 1) % 5)] += " " + id;
+    ++k;
+  }
+  std::ofstream groups("input/groups.txt");
+  for (int g = 0; g < 5; ++g) groups << "G" << g + 1 << members[static_cast<std::size_t>(g)] << "\n";
+  groups.close();
+  std::ifstream config_in(kadre::bench::kRunConfig);
+  std::string config((std::istreambuf_iterator<char>(config_in)), std::istreambuf_iterator<char>());
+  config.insert(config.rfind('/'), "  groups_file = 'groups.txt'\n");
+  std::ofstream(kadre::bench::kRunConfig) << config;
+  if (!run_case(dir, o.threads, five)) return false;
+  print_line("wall time without groups:", number("%.2f s", none.wall));
+  print_line("wall time with 5 groups:", number("%.2f s", five.wall));
+  std::printf("groups5_over_none=%.3f\n", five.wall / none.wall);
+  return true;
+}
+
 bool terrain_case(const Options& o, int threads) {
   const int cells = 8000;
   const fs::path dir = o.dir / "terrain";
@@ -357,6 +398,7 @@ int main(int argc, char** argv) {
     if (o.hourly && !hourly_case(o, threads)) return 1;
     if (o.scale && !scale_case(o, threads)) return 1;
     if (o.terrain && !terrain_case(o, threads)) return 1;
+    if (o.groups && !groups_case(o, threads)) return 1;
   } catch (const std::exception& e) {
     std::cerr << "kadre_bench: " << e.what() << "\n";
     return 1;
