@@ -135,11 +135,12 @@ void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, con
 }
 
 // The hourly series of point ip into results_t (when it has hourly output), c_r and c_m.
-void store_hourly_results(const LoopInputs& li, int ip, const SetSums& set,
+void store_hourly_results(const LoopInputs& li, int ip, const PointBlock& block, const SetSums& set,
                           const std::vector<int>& out_column, ResultTables& tables) {
   const int ntime = li.in.met.ntime;
+  const std::size_t at = static_cast<std::size_t>(ip - 1 - block.first);
   if (li.in.ref_points[ip - 1].is_out) {
-    const std::size_t first = static_cast<std::size_t>(out_column[ip - 1] - 1) * ntime;
+    const std::size_t first = static_cast<std::size_t>(out_column[ip - 1] - 1 - block.outputs_before) * ntime;
     std::copy(set.c_t.begin(), set.c_t.end(), tables.results_t.begin() + first);
   }
   // A run without any source has no series and so no hours: its maximum stays 0.
@@ -149,12 +150,13 @@ void store_hourly_results(const LoopInputs& li, int ip, const SetSums& set,
     sum += v;
     largest = std::max(largest, v);
   }
-  tables.c_r[ip - 1] += sum;
-  tables.c_m[ip - 1] = largest;
+  tables.c_r[at] += sum;
+  tables.c_m[at] = largest;
 }
 
-void evaluate_point(const LoopInputs& li, int ip, const std::vector<std::vector<int>>& sets_of_source,
-                    WorkTables& w, const std::vector<int>& out_column, std::vector<ResultTables>& tables) {
+void evaluate_point(const LoopInputs& li, int ip, const PointBlock& block,
+                    const std::vector<std::vector<int>>& sets_of_source, WorkTables& w,
+                    const std::vector<int>& out_column, std::vector<ResultTables>& tables) {
   const InputData& in = li.in;
   const Settings& cfg = in.cfg;
   const RefPoint& point = in.ref_points[ip - 1];
@@ -170,22 +172,28 @@ void evaluate_point(const LoopInputs& li, int ip, const std::vector<std::vector<
   }
   for (std::size_t s = 0; s < w.sets.size(); ++s) {
     const SetSums& set = w.sets[s];
-    if (cfg.is_time) store_hourly_results(li, ip, set, out_column, tables[s]);
+    if (cfg.is_time) store_hourly_results(li, ip, block, set, out_column, tables[s]);
     if (!li.methodology) continue;
     const StatContext stat_context{cfg, li.wind, in.wind_roses, li.wind.nu_max()};
     const PointTotals totals{set.c.data(), set.c_d.data(), set.c_max.data(), set.cd_max.data(),
                              set.ave,      set.th_exceed.data(), set.td_exceed.data()};
-    eval_stat(stat_context, totals, tables[s].results.data() + static_cast<std::size_t>(ip - 1) * kStatCount);
+    eval_stat(stat_context, totals,
+              tables[s].results.data() + static_cast<std::size_t>(ip - 1 - block.first) * kStatCount);
   }
 }
 
 }  // namespace
 
-void compute_reference_points(const LoopInputs& li, std::vector<ResultTables>& tables, int threads,
-                              std::ostream& out) {
-  const int points = static_cast<int>(li.in.ref_points.size());
-  if (points == 0) return;
-  const int chunk = std::max(1, (points / threads) / 4);
+PointBlock whole_run(const std::vector<RefPoint>& ref_points) {
+  return PointBlock{0, static_cast<int>(ref_points.size()), 0};
+}
+
+void compute_reference_points(const LoopInputs& li, const PointBlock& block, std::vector<ResultTables>& tables,
+                              int threads, Processes& processes, int& finished_here, std::ostream& out) {
+  const int total = static_cast<int>(li.in.ref_points.size());
+  finished_here = 0;
+  if (total == 0) return;
+  const int chunk = std::max(1, ((block.end - block.first) / threads) / 4);
   const std::vector<int> out_column = output_columns(li.in.ref_points);
   const std::vector<std::vector<int>> sets_of_source = sets_of_sources(li.in);
   std::exception_ptr failure;
@@ -203,10 +211,10 @@ void compute_reference_points(const LoopInputs& li, std::vector<ResultTables>& t
       failed = true;
     }
 #pragma omp for schedule(dynamic, chunk)
-    for (int ip = 1; ip <= points; ++ip) {
+    for (int ip = block.first + 1; ip <= block.end; ++ip) {
       if (failed.load(std::memory_order_relaxed) || !work) continue;
       try {
-        evaluate_point(li, ip, sets_of_source, *work, out_column, tables);
+        evaluate_point(li, ip, block, sets_of_source, *work, out_column, tables);
       } catch (...) {
 #pragma omp critical(kadre_failure)
         if (!failure) failure = std::current_exception();
@@ -214,19 +222,11 @@ void compute_reference_points(const LoopInputs& li, std::vector<ResultTables>& t
         continue;
       }
 #pragma omp critical(kadre_progress)
-      {
-        ++finished;
-        char line[64];
-        std::snprintf(line, sizeof line, "\r   - spocten ref. bod c. %9d/%9d", finished, points);
-        out << line << std::flush;
-      }
+      processes.report_progress(++finished, total, out);
     }
   }
-  if (failure) {
-    // The message of the stop starts on a line of its own, not behind the progress.
-    if (finished > 0) out << "\n";
-    std::rethrow_exception(failure);
-  }
+  finished_here = finished;
+  if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace kadre

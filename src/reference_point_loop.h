@@ -10,6 +10,7 @@
 #include "core/records.h"
 #include "core/result_tables.h"
 #include "model/dispersion_model.h"
+#include "processes.h"
 
 namespace kadre {
 
@@ -23,10 +24,21 @@ struct LoopInputs {
   bool methodology;
 };
 
-// Evaluates every reference point on `threads` worker threads, printing progress to out.
-// tables holds the tables of all sources, then those of each group of in.groups. An error on
-// any worker stops the computation and is rethrown here.
-void compute_reference_points(const LoopInputs& inputs, std::vector<ResultTables>& tables, int threads,
-                              std::ostream& out);
+// The reference points one process evaluates, [first, end) counted from 0, and the number
+// of points with hourly output before them; its result tables hold these points only.
+struct PointBlock {
+  int first = 0, end = 0;
+  int outputs_before = 0;
+};
+
+// The block of every point of the run.
+PointBlock whole_run(const std::vector<RefPoint>& ref_points);
+
+// Evaluates the block's reference points on `threads` worker threads, printing the progress
+// of the whole run to out. tables holds the block's tables of all sources, then those of each
+// group of in.groups. finished_here gets the points this process finished. An error on any
+// worker stops the computation and is rethrown here after the block.
+void compute_reference_points(const LoopInputs& inputs, const PointBlock& block, std::vector<ResultTables>& tables,
+                              int threads, Processes& processes, int& finished_here, std::ostream& out);
 
 }  // namespace kadre

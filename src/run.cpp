@@ -7,22 +7,29 @@
 
 namespace kadre {
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+RunError as_run_error(std::exception_ptr failure) {
   try {
-    run_sequence(args, out, err);
+    std::rethrow_exception(failure);
+  } catch (const RunError& e) {
+    return e;
+  } catch (const std::bad_alloc&) {
+    return RunError(free_form_line("Nedostatek pameti pro vypocet."));
+  } catch (const std::exception& e) {
+    return RunError(free_form_line(std::string("Vnitrni chyba programu: ") + e.what()));
+  }
+}
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Processes& processes) {
+  try {
+    run_sequence(args, out, err, processes);
     out.flush();
     return 0;
-  } catch (const RunError& e) {
+  } catch (...) {
+    const RunError e = as_run_error(std::current_exception());
     std::ostream& to = e.to_stderr() ? err : out;
     out.flush();
     to << e.console_text();
     to.flush();
-  } catch (const std::bad_alloc&) {
-    out << free_form_line("Nedostatek pameti pro vypocet.");
-    out.flush();
-  } catch (const std::exception& e) {
-    out << free_form_line(std::string("Vnitrni chyba programu: ") + e.what());
-    out.flush();
   }
   return 1;
 }

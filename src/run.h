@@ -1,12 +1,21 @@
 #pragma once
 // The whole program as a function: command-line arguments (without the program name),
-// console streams; returns the exit status.
+// console streams and the processes of the run; returns the exit status.
+#include <exception>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "core/errors.h"
+#include "processes.h"
+
 namespace kadre {
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        Processes& processes = single_process());
+
+// The stop a failure makes: a RunError as it is, running out of memory and any other
+// exception with their messages.
+RunError as_run_error(std::exception_ptr failure);
 
 }  // namespace kadre

@@ -18,6 +18,7 @@
 #include "output/result_names.h"
 #include "output/statistical_output.h"
 #include "output/time_series_output.h"
+#include "point_blocks.h"
 #include "reference_point_loop.h"
 
 namespace kadre {
@@ -46,12 +47,14 @@ void derive_stability_classes(const ModelParams& par, MetSeries& met, bool upper
   }
 }
 
-ResultTables create_result_tables(const InputData& in, bool methodology) {
+// The result tables of the block's points.
+ResultTables create_result_tables(const InputData& in, bool methodology, const PointBlock& block) {
   ResultTables tables;
-  const std::size_t points = in.ref_points.size();
+  const auto first = in.ref_points.begin() + block.first, end = in.ref_points.begin() + block.end;
+  const std::size_t points = static_cast<std::size_t>(block.end - block.first);
   if (in.cfg.is_time) {
-    const std::size_t outputs = static_cast<std::size_t>(
-        std::count_if(in.ref_points.begin(), in.ref_points.end(), [](const RefPoint& p) { return p.is_out; }));
+    const std::size_t outputs =
+        static_cast<std::size_t>(std::count_if(first, end, [](const RefPoint& p) { return p.is_out; }));
     tables.results_t = create_results_t(static_cast<std::size_t>(in.met.ntime), outputs);
     tables.c_r.assign(points, 0.0);
     tables.c_m.assign(points, 0.0);
@@ -118,28 +121,88 @@ int thread_count(const std::vector<std::string>& args, int default_threads) {
   return static_cast<int>(value);
 }
 
-void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::ostream& /*err*/) {
+namespace {
+
+// One step of the run on every process: a failure in any of them stops all of them with the
+// message of the first failing one.
+template <class Step>
+void on_every_process(Processes& processes, Step&& step) {
+  std::exception_ptr failure;
+  try {
+    step();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  processes.agree(failure);
+}
+
+// The first element of every block's part of a table with `per_point` values per point (or
+// per hourly-output point) and the end.
+std::vector<std::size_t> part_starts(const std::vector<PointBlock>& blocks, std::size_t per_point, bool outputs,
+                                     std::size_t total) {
+  std::vector<std::size_t> starts;
+  for (const PointBlock& b : blocks)
+    starts.push_back(static_cast<std::size_t>(outputs ? b.outputs_before : b.first) * per_point);
+  starts.push_back(total);
+  return starts;
+}
+
+// The tables of every block gathered into the tables of the whole run on the first process.
+std::vector<ResultTables> gather_tables(const InputData& in, bool methodology, const std::vector<PointBlock>& blocks,
+                                        const std::vector<ResultTables>& parts, Processes& processes) {
+  std::vector<ResultTables> whole(parts.size());
+  on_every_process(processes, [&] {
+    if (processes.first())
+      for (ResultTables& t : whole) t = create_result_tables(in, methodology, whole_run(in.ref_points));
+  });
+  const std::size_t points = in.ref_points.size(), hours = static_cast<std::size_t>(in.met.ntime);
+  for (std::size_t s = 0; s < parts.size(); ++s) {
+    const auto outputs = static_cast<std::size_t>(
+        std::count_if(in.ref_points.begin(), in.ref_points.end(), [](const RefPoint& p) { return p.is_out; }));
+    if (in.cfg.is_time) {
+      processes.gather(whole[s].results_t, parts[s].results_t, part_starts(blocks, hours, true, hours * outputs));
+      processes.gather(whole[s].c_r, parts[s].c_r, part_starts(blocks, 1, false, points));
+      processes.gather(whole[s].c_m, parts[s].c_m, part_starts(blocks, 1, false, points));
+    }
+    if (methodology)
+      processes.gather(whole[s].results, parts[s].results,
+                       part_starts(blocks, kStatCount, false, kStatCount * points));
+  }
+  return whole;
+}
+
+}  // namespace
+
+void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::ostream& /*err*/,
+                  Processes& processes) {
   print_banner(out);
   if (args.empty() || args.size() > 2)
     stop_with_lines({"Pouziti programu:\nkadre.exe <soubor se vstupnimi parametry> [<pocet vlaken>]"});
   const std::string& path_file = args[0];
   const int threads = thread_count(args, omp_get_max_threads());
 
-  InputData in = read_input_data(path_file, out);
-  const ModelParams par = read_param(in.cfg);
+  InputData in;
+  ModelParams par;
+  std::vector<PointBlock> blocks;
+  // The tables of all sources, then those of each group, for this process's points.
+  std::vector<ResultTables> tables;
+  WindClasses wind;
+  on_every_process(processes, [&] {
+    in = read_input_data(path_file, out);
+    par = read_param(in.cfg);
+    if (in.cfg.is_time && in.cfg.is_tep_gr && in.met.met_num() >= 1) {
+      derive_stability_classes(par, in.met, false);
+      if (in.cfg.inverze) derive_stability_classes(par, in.met, true);
+    }
+    check_group_result_names(in);
+    blocks = processes.size() == 1 ? std::vector<PointBlock>{whole_run(in.ref_points)}
+                                   : point_blocks(in, processes.size());
+    for (std::size_t set = 0; set <= in.groups.size(); ++set)
+      tables.push_back(create_result_tables(in, in.cfg.methodology(), blocks[static_cast<std::size_t>(processes.rank())]));
+    if (in.cfg.methodology()) wind = u_range_gen(in.cfg.is_max_abs, par);
+  });
   const Settings& cfg = in.cfg;
   const bool methodology = cfg.methodology();
-
-  if (cfg.is_time && cfg.is_tep_gr && in.met.met_num() >= 1) {
-    derive_stability_classes(par, in.met, false);
-    if (cfg.inverze) derive_stability_classes(par, in.met, true);
-  }
-  check_group_result_names(in);
-  // The tables of all sources, then those of each group.
-  std::vector<ResultTables> tables;
-  for (std::size_t set = 0; set <= in.groups.size(); ++set) tables.push_back(create_result_tables(in, methodology));
-  WindClasses wind;
-  if (methodology) wind = u_range_gen(cfg.is_max_abs, par);
 
   if (!methodology && !cfg.is_time) {
     out << "\n"
@@ -152,20 +215,34 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
 
   const auto start = std::chrono::steady_clock::now();
   out << free_form_line("Vypocet koncentraci") << std::flush;
-  const ModelContext ctx(model_options(cfg), par, in.terrain, in.climate, in.sources);
-  ClassSpeedIndex class_index;
-  if (methodology) class_index = make_class_speed_index(wind, par);
-  const LoopInputs inputs{in, ctx, wind, methodology ? &class_index : nullptr,
-                          parse_daily_type(cfg.daily_type), methodology};
-  compute_reference_points(inputs, tables, threads, out);
-  out << "\n";
+  std::exception_ptr failure;
+  int finished_here = 0;
+  try {
+    const ModelContext ctx(model_options(cfg), par, in.terrain, in.climate, in.sources);
+    ClassSpeedIndex class_index;
+    if (methodology) class_index = make_class_speed_index(wind, par);
+    const LoopInputs inputs{in, ctx, wind, methodology ? &class_index : nullptr,
+                            parse_daily_type(cfg.daily_type), methodology};
+    compute_reference_points(inputs, blocks[static_cast<std::size_t>(processes.rank())], tables, threads, processes,
+                             finished_here, out);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  const int finished = processes.finish_progress(finished_here, static_cast<int>(in.ref_points.size()), out);
+  // The message of a stop starts on a line of its own, not behind the progress.
+  if (!processes.any(failure != nullptr) || finished > 0) out << "\n";
+  processes.agree(failure);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   out << format_f15_2(static_cast<float>(elapsed.count())) << " s\n";
   out << free_form_line("Vypis vysledku") << std::flush;
 
-  write_results(in, cfg, tables[0], methodology);
-  for (std::size_t g = 0; g < in.groups.size(); ++g)
-    write_results(in, group_settings(cfg, in.groups[g].name), tables[g + 1], methodology);
+  if (processes.size() > 1) tables = gather_tables(in, methodology, blocks, tables, processes);
+  on_every_process(processes, [&] {
+    if (!processes.first()) return;
+    write_results(in, cfg, tables[0], methodology);
+    for (std::size_t g = 0; g < in.groups.size(); ++g)
+      write_results(in, group_settings(cfg, in.groups[g].name), tables[g + 1], methodology);
+  });
 }
 
 }  // namespace kadre

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "processes.h"
+
 namespace kadre {
 
 // Number of worker threads from the optional second argument (first 3 characters; blank
@@ -20,7 +22,8 @@ bool results_t_fits(std::size_t hours, std::size_t outputs);
 // exist or memory cannot be obtained.
 std::vector<double> create_results_t(std::size_t hours, std::size_t outputs);
 
-// The whole run; stops by throwing RunError.
-void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The whole run on these processes; stops by throwing RunError.
+void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  Processes& processes);
 
 }  // namespace kadre
