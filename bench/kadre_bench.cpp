@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -35,7 +36,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Options {
-  bool statistical = true, hourly = true, scale = true, terrain = true, groups = true;
+  bool statistical = true, hourly = true, scale = true, terrain = true, groups = true, mpi = true;
   int threads = 0;  // 0: the program's default
   fs::path dir = KADRE_BENCH_OUT_DIR;
   int points = 0;  // 0: the case's own size
@@ -71,12 +72,13 @@ void resize(CaseSize& size, int points) {
 }
 
 void usage() {
-  std::cerr << "usage: kadre_bench [stat|hourly|scale|terrain|groups|all] [--threads N] [--dir PATH] [--points N]\n"
+  std::cerr << "usage: kadre_bench [stat|hourly|scale|terrain|groups|mpi|all] [--threads N] [--dir PATH] [--points N]\n"
                "  stat     statistical case (wind roses, every indicator on)\n"
                "  hourly   hourly case (8760 hours, inversions)\n"
                "  scale    200000 reference points, 50000 with hourly output, 4000x4000 terrain\n"
                "  terrain  8000x8000 terrain grid, one point and one source\n"
                "  groups   the statistical case (600 points) without and with 5 source groups\n"
+               "  mpi      the statistical case (300 points) under mpirun with 1 and 2 processes\n"
                "  --threads N  worker threads (default: the program's default)\n"
                "  --dir PATH   where the cases are written (default " KADRE_BENCH_OUT_DIR ")\n"
                "  --points N   about N reference points instead of the case's own number\n";
@@ -96,12 +98,14 @@ bool parse(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const bool has_value = i + 1 < argc;
-    if (a == "stat" || a == "hourly" || a == "scale" || a == "terrain" || a == "groups" || a == "all") {
+    if (a == "stat" || a == "hourly" || a == "scale" || a == "terrain" || a == "groups" || a == "mpi" ||
+        a == "all") {
       o.statistical = a == "stat" || a == "all";
       o.hourly = a == "hourly" || a == "all";
       o.scale = a == "scale" || a == "all";
       o.terrain = a == "terrain" || a == "all";
       o.groups = a == "groups" || a == "all";
+      o.mpi = a == "mpi" || a == "all";
     } else if (a == "--threads" && has_value) {
       if (!positive(argv[++i], o.threads)) return false;
     } else if (a == "--points" && has_value) {
@@ -363,6 +367,34 @@ bool groups_case(const Options& o, int threads) {
   return true;
 }
 
+// The statistical case run by the program under mpirun with one process and with two, one
+// thread each: how the run scales across processes.
+bool mpi_case(const Options& o) {
+  CaseSize size = statistical_size();
+  resize(size, o.points > 0 ? o.points : 300);
+  const fs::path dir = o.dir / "mpi";
+  kadre::bench::write_statistical_case(dir, size, KADRE_PARAM_NML);
+  std::printf("== mpi case: the statistical case with %d reference points, %d sources, 1 thread per process ==\n",
+              size.receptors(), size.sources());
+  std::fflush(stdout);
+  double wall[2] = {0, 0};
+  for (int np = 1; np <= 2; ++np) {
+    const std::string command = "cd '" + dir.string() + "' && mpirun --allow-run-as-root --oversubscribe -np " +
+                                std::to_string(np) + " '" KADRE_PROGRAM "' " + kadre::bench::kRunConfig +
+                                " 1 > console.txt 2>&1";
+    const Clock::time_point start = Clock::now();
+    if (std::system(command.c_str()) != 0) {
+      std::printf("  mpirun did not run the case (is kadre built with MPI?): see %s/console.txt\n", dir.c_str());
+      return true;
+    }
+    wall[np - 1] = seconds_since(start);
+  }
+  print_line("wall time with 1 process:", number("%.2f s", wall[0]));
+  print_line("wall time with 2 processes:", number("%.2f s", wall[1]));
+  std::printf("mpi2_over_mpi1=%.3f\n", wall[0] / wall[1]);
+  return true;
+}
+
 bool terrain_case(const Options& o, int threads) {
   const int cells = 8000;
   const fs::path dir = o.dir / "terrain";
@@ -399,6 +431,7 @@ int main(int argc, char** argv) {
     if (o.scale && !scale_case(o, threads)) return 1;
     if (o.terrain && !terrain_case(o, threads)) return 1;
     if (o.groups && !groups_case(o, threads)) return 1;
+    if (o.mpi && !mpi_case(o)) return 1;
   } catch (const std::exception& e) {
     std::cerr << "kadre_bench: " << e.what() << "\n";
     return 1;

@@ -7,6 +7,9 @@ command -v cmake >/dev/null 2>&1 || need+=(cmake)
 command -v g++ >/dev/null 2>&1 || need+=(g++)
 command -v make >/dev/null 2>&1 || need+=(make)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+# Open MPI: kadre also runs as several processes under mpirun (built when CMake finds it).
+command -v mpicxx >/dev/null 2>&1 || need+=(libopenmpi-dev)
+command -v mpirun >/dev/null 2>&1 || need+=(openmpi-bin)
 # libgomp comes with g++; its development files with libgcc's dev package.
 if [ ${#need[@]} -eq 0 ]; then
   exit 0

@@ -3,8 +3,14 @@
 #include <vector>
 
 #include "run.h"
+#ifdef KADRE_MPI
+#include "mpi_processes.h"
+#endif
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+#ifdef KADRE_MPI
+  if (kadre::started_by_mpirun()) return kadre::run_with_mpi(args, argc, argv);
+#endif
   return kadre::run(args, std::cout, std::cerr);
 }
