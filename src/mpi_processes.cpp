@@ -94,15 +94,15 @@ class MpiProcesses : public Processes {
     return sum();
   }
 
-  void gather(std::vector<double>& full, const std::vector<double>& mine,
-              const std::vector<std::size_t>& starts) override {
+  void gather(std::vector<double>& table, const std::vector<std::size_t>& starts) override {
     if (rank_ != 0) {
-      for (std::size_t at = 0; at < mine.size(); at += kPartChunk)
-        MPI_Send(mine.data() + at, static_cast<int>(std::min(kPartChunk, mine.size() - at)), MPI_DOUBLE, 0,
+      for (std::size_t at = 0; at < table.size(); at += kPartChunk)
+        MPI_Send(table.data() + at, static_cast<int>(std::min(kPartChunk, table.size() - at)), MPI_DOUBLE, 0,
                  kPartTag, MPI_COMM_WORLD);
       return;
     }
-    std::copy(mine.begin(), mine.end(), full.begin() + static_cast<std::ptrdiff_t>(starts[0]));
+    // Block by block: the first process holds nothing but the table a single process holds.
+    std::vector<double>& full = table;
     for (int r = 1; r < size_; ++r) {
       const std::size_t first = starts[static_cast<std::size_t>(r)], end = starts[static_cast<std::size_t>(r) + 1];
       for (std::size_t at = first; at < end; at += kPartChunk)

@@ -14,11 +14,6 @@ void Processes::report_progress(int finished_here, int total, std::ostream& out)
   out << line << std::flush;
 }
 
-void Processes::gather(std::vector<double>& full, const std::vector<double>& mine,
-                       const std::vector<std::size_t>& /*starts*/) {
-  full = mine;
-}
-
 Processes& single_process() {
   // Without state of its own: every call behaves the same, so one object serves all runs.
   static Processes one;

@@ -29,10 +29,10 @@ class Processes {
   // process waits for the others' count).
   virtual int finish_progress(int finished_here, int /*total*/, std::ostream& /*out*/) { return finished_here; }
 
-  // Collective: the parts of a table into `full` on the first process. starts holds the first
-  // element of every process's part and the end (size() + 1 offsets); mine is this process's part.
-  virtual void gather(std::vector<double>& full, const std::vector<double>& mine,
-                      const std::vector<std::size_t>& starts);
+  // Collective: the parts of a table into the first process's table, which holds the whole
+  // table with its own part (the first) in place; the others' tables hold their part. starts
+  // holds the first element of every process's part and the end (size() + 1 offsets).
+  virtual void gather(std::vector<double>& /*table*/, const std::vector<std::size_t>& /*starts*/) {}
 };
 
 // The single process of a run that mpirun did not start.

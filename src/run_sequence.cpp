@@ -137,7 +137,7 @@ void on_every_process(Processes& processes, Step&& step) {
 }
 
 // The first element of every block's part of a table with `per_point` values per point (or
-// per hourly-output point) and the end.
+// per point with hourly output), and the end.
 std::vector<std::size_t> part_starts(const std::vector<PointBlock>& blocks, std::size_t per_point, bool outputs,
                                      std::size_t total) {
   std::vector<std::size_t> starts;
@@ -147,28 +147,20 @@ std::vector<std::size_t> part_starts(const std::vector<PointBlock>& blocks, std:
   return starts;
 }
 
-// The tables of every block gathered into the tables of the whole run on the first process.
-std::vector<ResultTables> gather_tables(const InputData& in, bool methodology, const std::vector<PointBlock>& blocks,
-                                        const std::vector<ResultTables>& parts, Processes& processes) {
-  std::vector<ResultTables> whole(parts.size());
-  on_every_process(processes, [&] {
-    if (processes.first())
-      for (ResultTables& t : whole) t = create_result_tables(in, methodology, whole_run(in.ref_points));
-  });
+// The other processes' parts of the tables into the first process's tables of the whole run.
+void gather_tables(const InputData& in, bool methodology, const std::vector<PointBlock>& blocks,
+                   std::vector<ResultTables>& tables, Processes& processes) {
   const std::size_t points = in.ref_points.size(), hours = static_cast<std::size_t>(in.met.ntime);
-  for (std::size_t s = 0; s < parts.size(); ++s) {
-    const auto outputs = static_cast<std::size_t>(
-        std::count_if(in.ref_points.begin(), in.ref_points.end(), [](const RefPoint& p) { return p.is_out; }));
+  const auto outputs = static_cast<std::size_t>(
+      std::count_if(in.ref_points.begin(), in.ref_points.end(), [](const RefPoint& p) { return p.is_out; }));
+  for (ResultTables& t : tables) {
     if (in.cfg.is_time) {
-      processes.gather(whole[s].results_t, parts[s].results_t, part_starts(blocks, hours, true, hours * outputs));
-      processes.gather(whole[s].c_r, parts[s].c_r, part_starts(blocks, 1, false, points));
-      processes.gather(whole[s].c_m, parts[s].c_m, part_starts(blocks, 1, false, points));
+      processes.gather(t.results_t, part_starts(blocks, hours, true, hours * outputs));
+      processes.gather(t.c_r, part_starts(blocks, 1, false, points));
+      processes.gather(t.c_m, part_starts(blocks, 1, false, points));
     }
-    if (methodology)
-      processes.gather(whole[s].results, parts[s].results,
-                       part_starts(blocks, kStatCount, false, kStatCount * points));
+    if (methodology) processes.gather(t.results, part_starts(blocks, kStatCount, false, kStatCount * points));
   }
-  return whole;
 }
 
 }  // namespace
@@ -197,8 +189,12 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
     check_group_result_names(in);
     blocks = processes.size() == 1 ? std::vector<PointBlock>{whole_run(in.ref_points)}
                                    : point_blocks(in, processes.size());
+    // The first process's block comes first: its tables are those of the whole run, which
+    // the others' parts fill after the computation.
+    const PointBlock tables_block =
+        processes.first() ? whole_run(in.ref_points) : blocks[static_cast<std::size_t>(processes.rank())];
     for (std::size_t set = 0; set <= in.groups.size(); ++set)
-      tables.push_back(create_result_tables(in, in.cfg.methodology(), blocks[static_cast<std::size_t>(processes.rank())]));
+      tables.push_back(create_result_tables(in, in.cfg.methodology(), tables_block));
     if (in.cfg.methodology()) wind = u_range_gen(in.cfg.is_max_abs, par);
   });
   const Settings& cfg = in.cfg;
@@ -236,7 +232,7 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   out << format_f15_2(static_cast<float>(elapsed.count())) << " s\n";
   out << free_form_line("Vypis vysledku") << std::flush;
 
-  if (processes.size() > 1) tables = gather_tables(in, methodology, blocks, tables, processes);
+  gather_tables(in, methodology, blocks, tables, processes);
   on_every_process(processes, [&] {
     if (!processes.first()) return;
     write_results(in, cfg, tables[0], methodology);
