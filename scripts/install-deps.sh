@@ -10,6 +10,10 @@ command -v make >/dev/null 2>&1 || need+=(make)
 # Open MPI: kadre also runs as several processes under mpirun (built when CMake finds it).
 command -v mpicxx >/dev/null 2>&1 || need+=(libopenmpi-dev)
 command -v mpirun >/dev/null 2>&1 || need+=(openmpi-bin)
+# GDAL and cairo: kadre-map, the maps and GIS layers of the results (built when CMake finds them).
+command -v gdal-config >/dev/null 2>&1 || need+=(libgdal-dev)
+[ -f /usr/include/cairo/cairo.h ] || need+=(libcairo2-dev)
+command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
 # libgomp comes with g++; its development files with libgcc's dev package.
 if [ ${#need[@]} -eq 0 ]; then
   exit 0

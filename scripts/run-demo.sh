@@ -9,7 +9,19 @@ echo "== Statistical evaluation (demo.nml) =="
 echo
 echo "== Hourly evaluation (hourly.nml) =="
 "$kadre" hourly.nml
+map="$(dirname "$kadre")/kadre-map"
+if [ -x "$map" ]; then
+  echo
+  echo "== Maps and GIS layers (kadre-map) =="
+  "$map" demo.nml
+  "$map" hourly.nml
+fi
 echo
 echo "Results of the examples are in $(pwd)/output/:"
 echo "  stats.csv                              statistical indicators of every reference point"
 echo "  hourly.csv, avg_hourly.csv, max_hourly.csv  hourly table, mean and maximum per point"
+if [ -x "$map" ]; then
+  echo "  demo.gpkg, hourly.gpkg, *.tif, *.png  GIS layers, rasters and maps of every indicator"
+  echo "Map of the long-term average: $(pwd)/output/demo_ave.png"
+  echo "Map of the hourly maximum:    $(pwd)/output/hourly_max.png"
+fi

@@ -1,0 +1,138 @@
+#include "maps/map_data.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include "core/errors.h"
+#include "core/text.h"
+#include "init/read_input_data.h"
+#include "maps/lattice.h"
+
+namespace kadre {
+
+namespace {
+
+// The identification columns every per-point result file starts with.
+constexpr std::size_t kPointColumns = 5;
+
+std::vector<std::string> split(const std::string& line, const std::string& d) {
+  std::vector<std::string> fields;
+  for (std::size_t from = 0, at = 0; at != std::string::npos; from = at + d.size())
+    fields.push_back(line.substr(from, (at = line.find(d, from)) - from));
+  return fields;
+}
+
+// A number of a result file: the scientific form, also with a three-digit exponent written
+// without its letter; asterisks (a value too wide for its field) are no number.
+double result_number(std::string text) {
+  const std::size_t start = text.find_first_not_of(' ');
+  text = start == std::string::npos ? std::string() : rtrim(std::string_view(text).substr(start));
+  if (text.empty() || text.find('*') != std::string::npos) return std::numeric_limits<double>::quiet_NaN();
+  const std::size_t sign = text.find_last_of("+-");
+  if (sign != std::string::npos && sign > 0 && text[sign - 1] != 'E' && text[sign - 1] != 'e') {
+    std::string with_letter(text, 0, sign);
+    with_letter.push_back('E');
+    with_letter.append(text, sign, std::string::npos);
+    text.swap(with_letter);
+  }
+  char* end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  return *end == '\0' ? v : std::numeric_limits<double>::quiet_NaN();
+}
+
+std::string unit_of(const std::string& column) {
+  if (column.starts_with("Th_") || column.starts_with("Td_")) return "h/yr";
+  if (column.ends_with("_class_max")) return "";
+  if (column.ends_with("_w_sp_max")) return "m/s";
+  if (column.ends_with("_w_dir_max")) return "°";
+  return "µg/m³";
+}
+
+std::string lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+[[noreturn]] void not_of_this_run(const std::string& path, const std::string& why) {
+  raise_error("Vysledny soubor " + path + " nepatri k teto konfiguraci: " + why + ".");
+}
+
+// The indicator columns of a result file of every reference point; `rename` names a file's
+// only column (the hourly mean and maximum files).
+void read_result_file(const std::string& path, const std::string& d, const std::vector<RefPoint>& points,
+                      const std::string& rename, std::vector<Indicator>& indicators) {
+  std::ifstream in(path);
+  if (!in)
+    raise_error("Vysledny soubor " + path + " chybi. Spustte nejprve kadre se stejnym konfiguracnim souborem.");
+  std::string line;
+  std::getline(in, line);
+  const std::vector<std::string> header = split(line, d);
+  if (header.size() <= kPointColumns || header[0] != "ID") not_of_this_run(path, "chybi hlavicka");
+  const std::size_t first = indicators.size();
+  for (std::size_t k = kPointColumns; k < header.size(); ++k) {
+    const std::string name = rename.empty() ? header[k] : rename;
+    indicators.push_back(Indicator{name, unit_of(name), {}});
+  }
+  std::size_t row = 0;
+  while (std::getline(in, line)) {
+    const std::vector<std::string> fields = split(line, d);
+    if (row >= points.size()) not_of_this_run(path, "vice radku nez referencnich bodu");
+    if (fields.size() != header.size() || rtrim(fields[0]) != points[row].id)
+      not_of_this_run(path, "na radku " + std::to_string(row + 2) + " ocekavan bod " + points[row].id);
+    for (std::size_t k = kPointColumns; k < fields.size(); ++k)
+      indicators[first + k - kPointColumns].values.push_back(result_number(fields[k]));
+    ++row;
+  }
+  if (row != points.size()) not_of_this_run(path, "mene radku nez referencnich bodu");
+}
+
+}  // namespace
+
+MapData load_map_data(const std::string& config, const std::vector<std::string>& chosen) {
+  std::ostringstream discard;
+  InputData in = read_input_data(config, discard);
+  const Settings& cfg = in.cfg;
+  MapData map;
+  map.title = std::filesystem::path(config).stem().string();
+  map.output_dir = rtrim(cfg.oputdir);
+  const std::string d = rtrim(cfg.delim_out), dir = rtrim(cfg.oputdir);
+  std::vector<Indicator> all;
+  if (cfg.methodology()) read_result_file(dir + rtrim(cfg.output_stats), d, in.ref_points, "", all);
+  if (cfg.is_time) {
+    read_result_file(dir + "avg_" + rtrim(cfg.output_time), d, in.ref_points, "avg", all);
+    read_result_file(dir + "max_" + rtrim(cfg.output_time), d, in.ref_points, "max", all);
+  }
+  if (all.empty()) raise_error("Konfigurace " + config + " nezapina zadny vypocet, neni co zobrazit.");
+  // Equal limits give equal columns: the later ones are told apart by their position.
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    int same = 1;
+    for (std::size_t k = 0; k < i; ++k) same += lower(all[k].name) == lower(all[i].name) ? 1 : 0;
+    if (same > 1) all[i].name.append("_").append(std::to_string(same));
+  }
+  for (const std::string& name : chosen) {
+    bool known = false;
+    for (const Indicator& i : all) known = known || i.name == name;
+    if (known) continue;
+    std::string names;
+    for (const Indicator& i : all) {
+      if (!names.empty()) names += ", ";
+      names += i.name;
+    }
+    raise_error("Ukazatel " + name + " neni sloupcem vysledku (k dispozici: " + names + ").");
+  }
+  for (Indicator& i : all)
+    if (chosen.empty() || std::find(chosen.begin(), chosen.end(), i.name) != chosen.end())
+      map.indicators.push_back(std::move(i));
+  map.points = std::move(in.ref_points);
+  map.sources = std::move(in.sources);
+  map.lattice = find_lattice(map.points);
+  return map;
+}
+
+}  // namespace kadre

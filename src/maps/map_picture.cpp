@@ -1,0 +1,497 @@
+#include "maps/map_picture.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <numbers>
+
+#include "core/errors.h"
+
+namespace kadre {
+
+namespace {
+
+using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
+using Pattern = std::unique_ptr<cairo_pattern_t, decltype(&cairo_pattern_destroy)>;
+
+[[noreturn]] void write_failed(const std::string& path) {
+  raise_error("Chyba pri zapisu do souboru " + path + ".");
+}
+
+// Margins around the map box and its greatest and least height.
+constexpr double kLeft = 40, kRight = 260, kTop = 70, kBottom = 90;
+constexpr double kMinBoxHeight = 460, kMaxBoxHeight = 1600;
+
+// Where the map lies in the picture: the extent [xmin, xmax] x [ymin, ymax] of the run's
+// coordinates in the frame at (left, top), scale pixels per unit, north up, centred in the box.
+struct Layout {
+  double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+  double scale = 1;
+  double box_left = kLeft, box_top = kTop, box_width = 0, box_height = 0;
+  double left = 0, top = 0, width = 0, height = 0;  // the frame
+  int picture_width = kPictureWidth, picture_height = 0;
+  double px(double x) const { return left + (x - xmin) * scale; }
+  double py(double y) const { return top + (ymax - y) * scale; }
+};
+
+struct Extent {
+  double xmin = std::numeric_limits<double>::infinity(), xmax = -xmin, ymin = xmin, ymax = -xmin;
+  void add(double x, double y) {
+    if (!std::isfinite(x) || !std::isfinite(y)) return;
+    xmin = std::min(xmin, x), xmax = std::max(xmax, x);
+    ymin = std::min(ymin, y), ymax = std::max(ymax, y);
+  }
+  bool empty() const { return !(xmin <= xmax); }
+};
+
+// The lattice's cells, or else every point and source, with a margin around them.
+Layout layout_of(const MapData& map) {
+  Extent e;
+  const Lattice* lat = map.lattice ? &*map.lattice : nullptr;
+  const bool on_lattice = lat && lat->nx > 0 && lat->ny > 0;
+  if (on_lattice) {
+    e.add(lat->x0 - 0.5 * lat->dx, lat->y0 - 0.5 * lat->dy);
+    e.add(lat->x0 + (lat->nx - 0.5) * lat->dx, lat->y0 + (lat->ny - 0.5) * lat->dy);
+  } else {
+    for (const RefPoint& p : map.points) e.add(p.x, p.y);
+    for (const Source& s : map.sources) {
+      if (s.type == SourceType::line) {
+        e.add(s.x1, s.y1), e.add(s.x2, s.y2);
+      } else {
+        const double half = s.type == SourceType::area ? 0.5 * std::abs(s.length) : 0.0;
+        e.add(s.x - half, s.y - half), e.add(s.x + half, s.y + half);
+      }
+    }
+  }
+  if (e.empty()) e.add(0, 0);
+  // Neither side thinner than a tenth of the other (a kilometre around a lone point), then
+  // the margin, wider for the circles of scattered points.
+  const double span = std::max(e.xmax - e.xmin, e.ymax - e.ymin);
+  const double least = span > 0 ? 0.1 * span : 1000;
+  const double margin = on_lattice ? 1.04 : 1.1;
+  const double cx = 0.5 * (e.xmin + e.xmax), cy = 0.5 * (e.ymin + e.ymax);
+  const double w = std::max(e.xmax - e.xmin, least) * margin, h = std::max(e.ymax - e.ymin, least) * margin;
+  Layout l;
+  l.xmin = cx - 0.5 * w, l.xmax = cx + 0.5 * w, l.ymin = cy - 0.5 * h, l.ymax = cy + 0.5 * h;
+  l.box_width = kPictureWidth - kLeft - kRight;
+  l.box_height = std::round(std::clamp(l.box_width * h / w, kMinBoxHeight, kMaxBoxHeight));
+  l.scale = std::min(l.box_width / w, l.box_height / h);
+  l.width = w * l.scale, l.height = h * l.scale;
+  l.left = l.box_left + 0.5 * (l.box_width - l.width);
+  l.top = l.box_top + 0.5 * (l.box_height - l.height);
+  l.picture_height = static_cast<int>(kTop + l.box_height + kBottom);
+  return l;
+}
+
+// A perceptually uniform scale from dark purple through blue and green to yellow.
+constexpr std::array<unsigned, 11> kScale{0x440154, 0x482475, 0x414487, 0x355f8d, 0x2a788e, 0x21918c,
+                                          0x22a884, 0x44bf70, 0x7ad151, 0xbddf26, 0xfde725};
+
+struct Rgb {
+  unsigned r = 0, g = 0, b = 0;
+};
+
+Rgb scale_colour(double t) {
+  const auto rgb = [](unsigned c) { return Rgb{c >> 16 & 0xff, c >> 8 & 0xff, c & 0xff}; };
+  if (!(t > 0)) return rgb(kScale.front());
+  if (t >= 1) return rgb(kScale.back());
+  const double f = t * (kScale.size() - 1);
+  const auto i = static_cast<std::size_t>(f);
+  const Rgb a = rgb(kScale[i]), b = rgb(kScale[i + 1]);
+  const double u = f - i;
+  const auto mix = [u](unsigned p, unsigned q) { return static_cast<unsigned>(std::lround(p + u * (double(q) - p))); };
+  return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b)};
+}
+
+void set_colour(cairo_t* cr, Rgb c) { cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0); }
+
+// The colour scale of the finite values: logarithmic from the least positive to the largest
+// when they span more than two decades, else linear from the least to the largest.
+struct ColourScale {
+  bool any = false, log = false;
+  double lo = 0, hi = 0;
+
+  explicit ColourScale(const std::vector<double>& values) {
+    double min_positive = std::numeric_limits<double>::infinity();
+    for (double v : values) {
+      if (!std::isfinite(v)) continue;
+      if (!any) lo = hi = v, any = true;
+      lo = std::min(lo, v), hi = std::max(hi, v);
+      if (v > 0) min_positive = std::min(min_positive, v);
+    }
+    log = any && hi > 0 && hi / min_positive > 100;
+    if (log) lo = min_positive;
+  }
+  // 0 at the bottom of the scale, 1 at the top; the largest value gets exactly 1.
+  double position(double v) const {
+    if (v >= hi) return 1;
+    if (log) return v > 0 ? (std::log(v) - std::log(lo)) / (std::log(hi) - std::log(lo)) : 0;
+    return (v - lo) / (hi - lo);
+  }
+  Rgb colour(double v) const { return scale_colour(position(v)); }
+};
+
+std::string format_number(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", v);
+  return text;
+}
+
+// The values to label on the colour bar: decades on a logarithmic scale, else round
+// 1-2-5 steps, about five of them.
+std::vector<double> bar_ticks(const ColourScale& s) {
+  std::vector<double> ticks;
+  if (!s.any) return ticks;
+  if (s.hi <= s.lo) return {s.hi};
+  if (s.log) {
+    const int first = static_cast<int>(std::ceil(std::log10(s.lo) - 1e-9));
+    const int last = static_cast<int>(std::floor(std::log10(s.hi) + 1e-9));
+    const int stride = std::max(1, (last - first + 7) / 7);
+    for (int k = first; k <= last; k += stride) ticks.push_back(std::pow(10.0, k));
+    return ticks;
+  }
+  const double raw = (s.hi - s.lo) / 5, decade = std::pow(10.0, std::floor(std::log10(raw)));
+  const double step = decade * (raw > 5 * decade ? 10 : raw > 2 * decade ? 5 : raw > decade ? 2 : 1);
+  for (double k = std::ceil(s.lo / step - 1e-9); k * step <= s.hi * (1 + 1e-12) + 1e-12 * step; ++k)
+    ticks.push_back(std::abs(k) < 0.5 ? 0.0 : k * step);
+  return ticks;
+}
+
+void select_font(cairo_t* cr, double size, bool bold = false) {
+  cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL,
+                         bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr, size);
+}
+
+// Text with its reference point at (x, y): align 0 left, 0.5 centred, 1 right; the
+// baseline at y.
+void show_text(cairo_t* cr, const std::string& text, double x, double y, double align = 0) {
+  cairo_text_extents_t ext;
+  cairo_text_extents(cr, text.c_str(), &ext);
+  cairo_move_to(cr, x - align * ext.x_advance, y);
+  cairo_show_text(cr, text.c_str());
+}
+
+// The field over the lattice: one picture element per cell, painted without smoothing; false
+// when cairo cannot hold the cells.
+bool draw_lattice(cairo_t* cr, const Layout& l, const Lattice& lat, const std::vector<double>& raster,
+                  const ColourScale& scale) {
+  if (raster.size() != static_cast<std::size_t>(lat.nx) * lat.ny) return true;
+  Surface cells(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, lat.nx, lat.ny), cairo_surface_destroy);
+  if (cairo_surface_status(cells.get()) != CAIRO_STATUS_SUCCESS) return false;
+  cairo_surface_flush(cells.get());
+  unsigned char* data = cairo_image_surface_get_data(cells.get());
+  const int stride = cairo_image_surface_get_stride(cells.get());
+  for (int row = 0; row < lat.ny; ++row) {
+    auto* line = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(row) * stride);
+    for (int ix = 0; ix < lat.nx; ++ix) {
+      const double v = raster[static_cast<std::size_t>(row) * lat.nx + ix];
+      if (!std::isfinite(v)) {
+        line[ix] = 0;
+        continue;
+      }
+      const Rgb c = scale.colour(v);
+      line[ix] = 0xff000000u | c.r << 16 | c.g << 8 | c.b;
+    }
+  }
+  cairo_surface_mark_dirty(cells.get());
+  // Raster column ix spans x0 + (ix - 1/2) dx ..., row 0 is the northern edge.
+  cairo_save(cr);
+  cairo_translate(cr, l.px(lat.x0 - 0.5 * lat.dx), l.py(lat.y0 + (lat.ny - 0.5) * lat.dy));
+  cairo_scale(cr, lat.dx * l.scale, lat.dy * l.scale);
+  cairo_set_source_surface(cr, cells.get(), 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+  cairo_paint(cr);
+  cairo_restore(cr);
+  return true;
+}
+
+// The field at scattered points (or at those off the lattice, given cell_of_point): a filled
+// circle per point with a value, sized to their density.
+void draw_points(cairo_t* cr, const Layout& l, const std::vector<RefPoint>& points, const std::vector<double>& values,
+                 const std::vector<int>* cell_of_point, const ColourScale& scale) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < points.size() && i < values.size(); ++i)
+    if (std::isfinite(values[i]) && !(cell_of_point && (*cell_of_point)[i] >= 0)) ++n;
+  if (n == 0) return;
+  const double radius = std::clamp(0.45 * std::sqrt(l.width * l.height / n), 2.5, 9.0);
+  for (std::size_t i = 0; i < points.size() && i < values.size(); ++i) {
+    if (!std::isfinite(values[i]) || (cell_of_point && (*cell_of_point)[i] >= 0)) continue;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, l.px(points[i].x), l.py(points[i].y), radius, 0, 2 * std::numbers::pi);
+    set_colour(cr, scale.colour(values[i]));
+    if (radius >= 4) {
+      cairo_fill_preserve(cr);
+      cairo_set_source_rgba(cr, 0.15, 0.15, 0.15, 0.6);
+      cairo_set_line_width(cr, 0.6);
+      cairo_stroke(cr);
+    } else {
+      cairo_fill(cr);
+    }
+  }
+}
+
+struct Box {
+  double x0, y0, x1, y1;
+  bool overlaps(const Box& o) const { return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1; }
+};
+
+// Thin dark lines, each with its level written at a point of it where no other label is.
+void draw_contours(cairo_t* cr, const Layout& l, const std::vector<ContourLine>& contours) {
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  cairo_set_line_width(cr, 1.0);
+  cairo_set_source_rgba(cr, 0.08, 0.08, 0.08, 0.85);
+  for (const ContourLine& line : contours) {
+    for (std::size_t i = 0; i < line.points.size(); ++i)
+      (i == 0 ? cairo_move_to : cairo_line_to)(cr, l.px(line.points[i].first), l.py(line.points[i].second));
+    cairo_stroke(cr);
+  }
+  select_font(cr, 13);
+  const Box frame{l.left, l.top, l.left + l.width, l.top + l.height};
+  std::vector<Box> placed;
+  for (const ContourLine& line : contours) {
+    const std::size_t n = line.points.size();
+    if (n < 2) continue;
+    const std::string text = format_number(line.level);
+    cairo_text_extents_t ext;
+    cairo_text_extents(cr, text.c_str(), &ext);
+    for (double at : {0.5, 0.25, 0.75, 0.0}) {
+      const auto& p = line.points[static_cast<std::size_t>(at * (n - 1))];
+      const double x = l.px(p.first) - 0.5 * ext.x_advance, y = l.py(p.second) + 0.5 * ext.height;
+      const Box box{x - 2, y - ext.height - 2, x + ext.x_advance + 2, y + 3};
+      if (box.x0 < frame.x0 || box.y0 < frame.y0 || box.x1 > frame.x1 || box.y1 > frame.y1) continue;
+      if (std::any_of(placed.begin(), placed.end(), [&](const Box& b) { return b.overlaps(box); })) continue;
+      placed.push_back(box);
+      cairo_move_to(cr, x, y);
+      cairo_text_path(cr, text.c_str());
+      cairo_set_source_rgba(cr, 1, 1, 1, 0.85);
+      cairo_set_line_width(cr, 3);
+      cairo_stroke_preserve(cr);
+      cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
+      cairo_fill(cr);
+      break;
+    }
+  }
+}
+
+// The source markers, also used by the legend.
+enum class Marker { point, tower, line, area };
+
+Marker marker_of(const Source& s) {
+  if (s.cooling_tower) return Marker::tower;
+  if (s.type == SourceType::line) return Marker::line;
+  if (s.type == SourceType::area) return Marker::area;
+  return Marker::point;
+}
+
+constexpr Rgb kSourceColour{0xe3, 0x1a, 0x1c}, kTowerColour{0xe7, 0x29, 0xd4};
+
+void outline_and_fill(cairo_t* cr, Rgb fill) {
+  set_colour(cr, fill);
+  cairo_fill_preserve(cr);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_set_line_width(cr, 1.2);
+  cairo_stroke(cr);
+}
+
+void draw_line_marker(cairo_t* cr, double xa, double ya, double xb, double yb) {
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  for (auto [width, colour] : {std::pair{6.5, Rgb{0, 0, 0}}, std::pair{4.0, kSourceColour}}) {
+    cairo_move_to(cr, xa, ya);
+    cairo_line_to(cr, xb, yb);
+    set_colour(cr, colour);
+    cairo_set_line_width(cr, width);
+    cairo_stroke(cr);
+  }
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+}
+
+// A marker at (x, y); side is the area square's side in pixels.
+void draw_marker(cairo_t* cr, Marker m, double x, double y, double side) {
+  switch (m) {
+    case Marker::point:
+      cairo_move_to(cr, x, y - 8);
+      cairo_line_to(cr, x + 7, y + 5);
+      cairo_line_to(cr, x - 7, y + 5);
+      cairo_close_path(cr);
+      outline_and_fill(cr, kSourceColour);
+      break;
+    case Marker::tower:
+      cairo_new_sub_path(cr);
+      cairo_arc(cr, x, y, 6.5, 0, 2 * std::numbers::pi);
+      outline_and_fill(cr, kTowerColour);
+      break;
+    case Marker::area:
+      side = std::max(side, 5.0);
+      cairo_rectangle(cr, x - 0.5 * side, y - 0.5 * side, side, side);
+      cairo_set_source_rgb(cr, 0, 0, 0);
+      cairo_set_line_width(cr, 4);
+      cairo_stroke_preserve(cr);
+      set_colour(cr, kSourceColour);
+      cairo_set_line_width(cr, 2);
+      cairo_stroke(cr);
+      break;
+    case Marker::line:
+      draw_line_marker(cr, x - 0.5 * side, y, x + 0.5 * side, y);
+      break;
+  }
+}
+
+void draw_sources(cairo_t* cr, const Layout& l, const std::vector<Source>& sources) {
+  // Areas and lines first, so that the small markers stay on top.
+  for (int pass = 0; pass < 2; ++pass)
+    for (const Source& s : sources) {
+      const Marker m = marker_of(s);
+      if ((m == Marker::area || m == Marker::line) != (pass == 0)) continue;
+      if (m == Marker::line)
+        draw_line_marker(cr, l.px(s.x1), l.py(s.y1), l.px(s.x2), l.py(s.y2));
+      else
+        draw_marker(cr, m, l.px(s.x), l.py(s.y), std::abs(s.length) * l.scale);
+    }
+}
+
+// The colour bar right of the map with its ticks and the unit, and the legend of the source
+// markers below it.
+void draw_colour_bar(cairo_t* cr, const Layout& l, const ColourScale& scale, const std::string& unit,
+                     const std::vector<Source>& sources) {
+  const double x = l.left + l.width + 50, width = 28, top = l.box_top + 40;
+  const double height = std::clamp(0.55 * l.box_height, 200.0, 480.0);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  select_font(cr, 16, true);
+  if (!unit.empty()) show_text(cr, unit, x, top - 14);
+  if (scale.any) {
+    Pattern ramp(cairo_pattern_create_linear(0, top + height, 0, top), cairo_pattern_destroy);
+    for (std::size_t i = 0; i < kScale.size(); ++i) {
+      const unsigned c = kScale[i];
+      cairo_pattern_add_color_stop_rgb(ramp.get(), double(i) / (kScale.size() - 1), (c >> 16 & 0xff) / 255.0,
+                                       (c >> 8 & 0xff) / 255.0, (c & 0xff) / 255.0);
+    }
+    cairo_rectangle(cr, x, top, width, height);
+    cairo_set_source(cr, ramp.get());
+    cairo_fill(cr);
+  }
+  cairo_rectangle(cr, x, top, width, height);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_set_line_width(cr, 1);
+  cairo_stroke(cr);
+  select_font(cr, 14);
+  for (double v : bar_ticks(scale)) {
+    const double y = std::round(top + height - scale.position(v) * height) + 0.5;
+    cairo_move_to(cr, x + width, y);
+    cairo_line_to(cr, x + width + 6, y);
+    cairo_stroke(cr);
+    show_text(cr, format_number(v), x + width + 10, y + 5);
+  }
+  // The legend of the kinds of sources present.
+  std::array<bool, 4> present{};
+  for (const Source& s : sources) present[static_cast<int>(marker_of(s))] = true;
+  const std::array<const char*, 4> names{"bodovy zdroj", "chladici vez", "liniovy zdroj", "plosny zdroj"};
+  double y = top + height + 60;
+  for (int m = 0; m < 4; ++m) {
+    if (!present[m]) continue;
+    draw_marker(cr, static_cast<Marker>(m), x + 12, y, 14);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    show_text(cr, names[m], x + 32, y + 5);
+    y += 28;
+  }
+}
+
+// A scale bar of a round length near a fifth of the map's width (a hundred pixels at least)
+// below its left corner, and a north arrow below its right corner.
+void draw_scale_and_north(cairo_t* cr, const Layout& l) {
+  const double target = std::max((l.xmax - l.xmin) / 5, 100 / l.scale);
+  const double decade = std::pow(10.0, std::floor(std::log10(target)));
+  double length = decade;
+  for (double step : {2.0, 5.0, 10.0})
+    if (std::abs(std::log(step * decade / target)) < std::abs(std::log(length / target))) length = step * decade;
+  const double w = length * l.scale, x = std::round(l.left) + 0.5, y = std::round(l.top + l.height + 30) + 0.5;
+  cairo_set_line_width(cr, 1);
+  for (int half = 0; half < 2; ++half) {
+    cairo_rectangle(cr, x + half * w / 2, y, w / 2, 8);
+    cairo_set_source_rgb(cr, half ? 1 : 0, half ? 1 : 0, half ? 1 : 0);
+    cairo_fill_preserve(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_stroke(cr);
+  }
+  select_font(cr, 14);
+  show_text(cr, "0", x, y + 26, 0.5);
+  show_text(cr, length >= 1000 ? format_number(length / 1000) + " km" : format_number(length) + " m", x + w, y + 26,
+            0.5);
+
+  const double nx = l.left + l.width - 20, ny = l.top + l.height + 36;
+  cairo_move_to(cr, nx, ny);
+  cairo_line_to(cr, nx + 9, ny + 40);
+  cairo_line_to(cr, nx, ny + 30);
+  cairo_line_to(cr, nx - 9, ny + 40);
+  cairo_close_path(cr);
+  cairo_fill(cr);
+  select_font(cr, 16, true);
+  show_text(cr, "N", nx, ny - 6, 0.5);
+}
+
+}  // namespace
+
+unsigned top_of_scale_colour() { return kScale.back(); }
+
+std::pair<int, int> picture_pixel(const MapData& map, double x, double y) {
+  const Layout l = layout_of(map);
+  return {static_cast<int>(std::floor(l.px(x))), static_cast<int>(std::floor(l.py(y)))};
+}
+
+void write_map_picture(const MapData& map, const Indicator& indicator, const std::vector<ContourLine>& contours,
+                       const std::string& path) {
+  const Layout l = layout_of(map);
+  const bool on_lattice = map.lattice && map.lattice->nx > 0 && map.lattice->ny > 0;
+  const std::vector<double> raster = on_lattice ? lattice_raster(*map.lattice, indicator) : std::vector<double>{};
+  // Points off the lattice are drawn as circles over it; the scale covers what is drawn.
+  const std::vector<int>* cells =
+      on_lattice && map.lattice->cell_of_point.size() >= map.points.size() ? &map.lattice->cell_of_point : nullptr;
+  std::vector<double> shown = raster;
+  if (!on_lattice || cells)
+    for (std::size_t i = 0; i < indicator.values.size() && i < map.points.size(); ++i)
+      if (!cells || (*cells)[i] < 0) shown.push_back(indicator.values[i]);
+  const ColourScale scale(shown);
+
+  Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, l.picture_width, l.picture_height),
+                  cairo_surface_destroy);
+  Context cr(cairo_create(surface.get()), cairo_destroy);
+  if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) write_failed(path);
+  cairo_t* c = cr.get();
+  cairo_set_source_rgb(c, 1, 1, 1);
+  cairo_paint(c);
+
+  // The map, clipped to its frame: field, contour lines, sources.
+  cairo_save(c);
+  cairo_rectangle(c, l.left, l.top, l.width, l.height);
+  cairo_clip(c);
+  if (on_lattice && !draw_lattice(c, l, *map.lattice, raster, scale)) write_failed(path);
+  if (!on_lattice || cells) draw_points(c, l, map.points, indicator.values, cells, scale);
+  draw_contours(c, l, contours);
+  draw_sources(c, l, map.sources);
+  cairo_restore(c);
+  cairo_rectangle(c, std::round(l.left) - 0.5, std::round(l.top) - 0.5, std::round(l.width) + 1,
+                  std::round(l.height) + 1);
+  cairo_set_source_rgb(c, 0.3, 0.3, 0.3);
+  cairo_set_line_width(c, 1);
+  cairo_stroke(c);
+
+  // The decorations in the margins.
+  cairo_set_source_rgb(c, 0, 0, 0);
+  select_font(c, 24, true);
+  show_text(c, map.title.empty() ? indicator.name : indicator.name + " \u2014 " + map.title, l.box_left, 42);
+  draw_colour_bar(c, l, scale, indicator.unit, map.sources);
+  draw_scale_and_north(c, l);
+
+  if (cairo_status(c) != CAIRO_STATUS_SUCCESS) write_failed(path);
+  cairo_surface_flush(surface.get());
+  if (cairo_surface_write_to_png(surface.get(), path.c_str()) != CAIRO_STATUS_SUCCESS) write_failed(path);
+}
+
+}  // namespace kadre

@@ -1,0 +1,30 @@
+#pragma once
+// The map picture of one indicator, drawn with cairo.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "maps/gis_writer.h"
+#include "maps/map_data.h"
+
+namespace kadre {
+
+// Width of the picture in pixels.
+inline constexpr int kPictureWidth = 1600;
+
+// A PNG at path: the indicator over the lattice (or its points, when map.lattice is not set)
+// in a perceptually uniform colour scale (viridis-like; logarithmic when the positive values
+// span more than two decades), the contour lines with their level as labels, the sources
+// marked by type, a colour bar with the unit, a title with the indicator and map.title, a
+// scale bar and a north arrow. A failure stops with a message naming the path (RunError).
+void write_map_picture(const MapData& map, const Indicator& indicator, const std::vector<ContourLine>& contours,
+                       const std::string& path);
+
+// The colour of the top of the scale (the largest value), as 0xRRGGBB.
+unsigned top_of_scale_colour();
+
+// The pixel (column, row from the top) of the picture of map where the point (x, y) of the
+// run's coordinates lies.
+std::pair<int, int> picture_pixel(const MapData& map, double x, double y);
+
+}  // namespace kadre

@@ -1,0 +1,145 @@
+#include "maps/run_map.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+
+#include "core/errors.h"
+#include "maps/gis_writer.h"
+#include "maps/map_data.h"
+#include "maps/map_picture.h"
+
+namespace kadre {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kUsage =
+    "Pouziti programu:\nkadre-map <soubor se vstupnimi parametry> [--out ADRESAR] [--crs EPSG:NNNN|WKT|PROJ] "
+    "[--indicator UKAZATEL]...";
+
+struct Options {
+  std::string config, out_dir, crs;
+  std::vector<std::string> indicators;
+};
+
+Options parse_options(const std::vector<std::string>& args) {
+  Options o;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool has_value = i + 1 < args.size();
+    if (a == "--out" && has_value) {
+      o.out_dir = args[++i];
+    } else if (a == "--crs" && has_value) {
+      o.crs = args[++i];
+    } else if (a == "--indicator" && has_value) {
+      o.indicators.push_back(args[++i]);
+    } else if (o.config.empty() && !a.starts_with("--")) {
+      o.config = a;
+    } else {
+      stop_with_lines({kUsage});
+    }
+  }
+  if (o.config.empty()) stop_with_lines({kUsage});
+  return o;
+}
+
+void check_writable(const fs::path& dir) {
+  std::error_code ec;
+  const fs::path probe = dir / (".kadre-map-probe-" + std::to_string(::getpid()));
+  std::FILE* f = fs::is_directory(dir, ec) ? std::fopen(probe.c_str(), "w") : nullptr;
+  if (f != nullptr) {
+    std::fclose(f);
+    fs::remove(probe, ec);
+    return;
+  }
+  raise_error("Do adresare " + dir.string() + " nelze zapisovat.");
+}
+
+// The files of the map, written under temporary names and renamed together at the end, so
+// that a failure leaves none of them (and the files of an earlier map as they were).
+class FileSet {
+ public:
+  explicit FileSet(fs::path dir) : dir_(std::move(dir)) {}
+  ~FileSet() {
+    std::error_code ec;
+    for (const auto& [temporary, final] : files_) fs::remove(temporary, ec);
+  }
+  // The temporary path to write the file `name` to.
+  std::string add(const std::string& name) {
+    files_.emplace_back(dir_ / (".tmp-" + std::to_string(::getpid()) + "-" + name), dir_ / name);
+    return files_.back().first.string();
+  }
+  std::vector<std::string> commit() {
+    std::vector<std::string> paths;
+    for (const auto& [temporary, final] : files_) {
+      std::error_code ec;
+      fs::rename(temporary, final, ec);
+      if (ec) raise_error("Chyba pri zapisu do souboru " + final.string() + ".");
+      paths.push_back(final.string());
+    }
+    files_.clear();
+    return paths;
+  }
+
+ private:
+  fs::path dir_;
+  std::vector<std::pair<fs::path, fs::path>> files_;
+};
+
+std::vector<double> indicator_levels(const MapData& map, const Indicator& indicator) {
+  double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+  for (double v : indicator.values)
+    if (std::isfinite(v)) {
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
+    }
+  return map.lattice ? contour_levels(lo, hi) : std::vector<double>{};
+}
+
+void make_maps(const Options& o, std::ostream& out) {
+  MapData map = load_map_data(o.config, o.indicators);
+  if (!o.crs.empty())
+    map.crs = crs_wkt(o.crs);
+  else
+    out << free_form_line("Vrstvy nemaji souradnicovy system, souradnice jsou souradnicemi vypoctu "
+                          "(zadejte jej volbou --crs).");
+  const fs::path dir = o.out_dir.empty() ? fs::path(map.output_dir.empty() ? "." : map.output_dir) : fs::path(o.out_dir);
+  check_writable(dir);
+  if (!map.lattice)
+    out << free_form_line("Referencni body nelezi v pravidelne siti: rastry GeoTIFF se nevytvori, mapy ukazi body.");
+
+  FileSet files(dir);
+  std::vector<std::vector<ContourLine>> contours;
+  for (const Indicator& indicator : map.indicators) {
+    const std::vector<double> levels = indicator_levels(map, indicator);
+    contours.push_back(map.lattice ? contour_lines(*map.lattice, indicator, levels) : std::vector<ContourLine>{});
+    const std::string stem = map.title + "_" + indicator.name;
+    if (map.lattice) write_geotiff(map, indicator, files.add(stem + ".tif"));
+    write_map_picture(map, indicator, contours.back(), files.add(stem + ".png"));
+  }
+  write_geopackage(map, contours, files.add(map.title + ".gpkg"));
+  out << free_form_line("Mapy a vrstvy GIS:");
+  for (const std::string& path : files.commit()) out << free_form_line("  " + path);
+}
+
+}  // namespace
+
+int run_map(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  (void)err;
+  try {
+    make_maps(parse_options(args), out);
+    return 0;
+  } catch (const RunError& e) {
+    out << e.console_text();
+  } catch (const std::exception& e) {
+    out << free_form_line(std::string("Vnitrni chyba programu: ") + e.what());
+  }
+  return 1;
+}
+
+}  // namespace kadre

@@ -1,0 +1,13 @@
+#pragma once
+// kadre-map as a function: the maps and GIS layers of the results of a run.
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace kadre {
+
+// kadre-map <run configuration file> [--out DIR] [--crs CRS] [--indicator NAME]...
+// Returns the exit status; every file appears at once at the end or none does.
+int run_map(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace kadre

@@ -1,0 +1,158 @@
+// kadre-map on a run whose points form a 6 x 5 lattice with a hole and two points off it:
+// the rasters hold the results cell by cell, the GeoPackage every point, source and contour,
+// the picture the largest value in the top colour; bad inputs write nothing.
+#include <cairo.h>
+#include <gdal_priv.h>
+#include <gtest/gtest.h>
+#include <ogrsf_frmts.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "maps/map_data.h"
+#include "maps/map_picture.h"
+#include "maps/run_map.h"
+#include "support/test_support.h"
+
+namespace kadre {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The case with both evaluations and a source of every type, its points replaced by the
+// lattice (cell (1200, 1200) left empty) and two points off it.
+struct MapCase {
+  test::RunDir run{"groups_overlapping"};
+  test::ScopedCwd cwd{run.path()};
+  MapCase() {
+    std::string points = "OFF1 1234 1567 0 1.5\n";
+    for (int iy = 0; iy < 5; ++iy)
+      for (int ix = 0; ix < 6; ++ix)
+        if (ix != 2 || iy != 2)
+          points += "P" + std::to_string(ix) + std::to_string(iy) + " " + std::to_string(1000 + 100 * ix) + " " +
+                    std::to_string(1000 + 100 * iy) + " 0 1.5\n";
+    run.write("input/receptors.txt", points + "OFF2 1777 1100 0 1.5\n");
+    run.config(" groups_file = ' '");
+  }
+  int map(const std::vector<std::string>& args, std::string& out) const {
+    std::ostringstream o, e;
+    const int status = run_map(args, o, e);
+    out = o.str();
+    return status;
+  }
+  std::vector<std::string> map_files() const {
+    std::vector<std::string> names;
+    for (const auto& f : fs::directory_iterator(run.path() / "output"))
+      if (f.path().extension() != ".csv") names.push_back(f.path().filename().string());
+    return names;
+  }
+};
+
+TEST(KadreMap, RastersLayersContoursAndPictureHoldTheResults) {
+  MapCase c;
+  ASSERT_EQ(c.run.run().status, 0);
+  std::string out;
+  ASSERT_EQ(c.map({"run.nml", "--indicator", "ave", "--indicator", "max", "--crs", "EPSG:32633"}, out), 0) << out;
+  const MapData map = load_map_data("run.nml", {"ave"});
+  const Indicator& ave = map.indicators[0];
+  GDALAllRegister();
+
+  GDALDatasetUniquePtr tif(GDALDataset::Open("output/run_ave.tif", GDAL_OF_RASTER));
+  ASSERT_TRUE(tif);
+  std::array<double, 6> transform{};
+  tif->GetGeoTransform(transform.data());
+  EXPECT_EQ(transform, (std::array<double, 6>{950, 100, 0, 1450, 0, -100}));
+  std::vector<double> pixels(30);
+  ASSERT_EQ(tif->GetRasterBand(1)->RasterIO(GF_Read, 0, 0, 6, 5, pixels.data(), 6, 5, GDT_Float64, 0, 0), CE_None);
+  EXPECT_EQ(pixels[2 * 6 + 2], tif->GetRasterBand(1)->GetNoDataValue());  // the empty cell
+  for (std::size_t i = 0; i < map.points.size(); ++i) {
+    const RefPoint& p = map.points[i];
+    if (p.id.starts_with("OFF")) continue;
+    const int ix = static_cast<int>(p.x - 1000) / 100, iy = static_cast<int>(p.y - 1000) / 100;
+    EXPECT_EQ(pixels[static_cast<std::size_t>((4 - iy) * 6 + ix)], ave.values[i]) << p.id;
+  }
+
+  GDALDatasetUniquePtr gpkg(GDALDataset::Open("output/run.gpkg", GDAL_OF_VECTOR));
+  ASSERT_TRUE(gpkg);
+  OGRLayer* receptors = gpkg->GetLayerByName("receptors");
+  ASSERT_NE(receptors, nullptr);
+  EXPECT_EQ(receptors->GetFeatureCount(), static_cast<GIntBig>(map.points.size()));
+  for (auto& f : *receptors) {
+    if (std::string(f->GetFieldAsString("id")) == "OFF2") {
+      EXPECT_EQ(f->GetFieldAsDouble("ave"), ave.values.back());
+    }
+  }
+  std::map<OGRwkbGeometryType, int> kinds;
+  for (auto& f : *gpkg->GetLayerByName("sources")) ++kinds[wkbFlatten(f->GetGeometryRef()->getGeometryType())];
+  EXPECT_EQ(kinds, (std::map<OGRwkbGeometryType, int>{{wkbPoint, 5}, {wkbLineString, 1}, {wkbPolygon, 1}}));
+  // Every level lies strictly within the data, and a line of level L passes between cells
+  // above and below L.
+  double lo = INFINITY, hi = -INFINITY;
+  for (double v : pixels)
+    if (v != tif->GetRasterBand(1)->GetNoDataValue()) lo = std::min(lo, v), hi = std::max(hi, v);
+  OGRLayer* contours = gpkg->GetLayerByName("contours_ave");
+  ASSERT_NE(contours, nullptr);
+  EXPECT_GT(contours->GetFeatureCount(), 0);
+  for (auto& f : *contours) {
+    const double level = f->GetFieldAsDouble("level");
+    EXPECT_TRUE(level > lo && level < hi) << level;
+    for (const OGRPoint& v : *f->GetGeometryRef()->toLineString()) {
+      const double gx = (v.getX() - 1000) / 100, gy = 4 - (v.getY() - 1000) / 100;
+      double below = INFINITY, above = -INFINITY;
+      for (int ix : {static_cast<int>(std::floor(gx)), static_cast<int>(std::ceil(gx))})
+        for (int iy : {static_cast<int>(std::floor(gy)), static_cast<int>(std::ceil(gy))}) {
+          const double value = pixels[static_cast<std::size_t>(std::clamp(iy, 0, 4) * 6 + std::clamp(ix, 0, 5))];
+          below = std::min(below, value), above = std::max(above, value);
+        }
+      EXPECT_TRUE(below <= level && level <= above) << level << " at " << v.getX() << " " << v.getY();
+    }
+  }
+
+  cairo_surface_t* png = cairo_image_surface_create_from_png("output/run_ave.png");
+  ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+  EXPECT_EQ(cairo_image_surface_get_width(png), kPictureWidth);
+  std::size_t top = 0;
+  for (std::size_t i = 0; i < map.points.size(); ++i)
+    if (!map.points[i].id.starts_with("OFF") && ave.values[i] > ave.values[top]) top = i;
+  // Lines and labels may cross the cell: most of it has the colour.
+  int top_coloured = 0;
+  for (double ox : {-30.0, 0.0, 30.0})
+    for (double oy : {-30.0, 0.0, 30.0}) {
+      const auto [px, py] = picture_pixel(map, map.points[top].x + ox, map.points[top].y + oy);
+      const auto* row = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(png) +
+                                                              py * cairo_image_surface_get_stride(png));
+      top_coloured += (row[px] & 0xFFFFFF) == top_of_scale_colour() ? 1 : 0;
+    }
+  EXPECT_GE(top_coloured, 5);
+  cairo_surface_destroy(png);
+}
+
+TEST(KadreMap, BadInputStopsWithItsMessageAndWritesNothing) {
+  MapCase c;
+  fs::create_directory(c.run.path() / "output");
+  std::string out;
+  EXPECT_EQ(c.map({"run.nml"}, out), 1);
+  EXPECT_TRUE(out.ends_with(" Vysledny soubor output/stats.csv chybi. Spustte nejprve kadre se stejnym "
+                            "konfiguracnim souborem.\n")) << out;
+  ASSERT_EQ(c.run.run().status, 0);
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"run.nml", "--indicator", "nope"}, " Ukazatel nope neni sloupcem vysledku (k dispozici: ave, Ch_max,"},
+      {{"run.nml", "--crs", "EPSG:999999"}, " Neznamy souradnicovy system: EPSG:999999.\n"},
+      {{"run.nml", "--out", "nodir/x"}, " Do adresare nodir/x nelze zapisovat.\n"},
+      {{"run.nml", "--colour"}, " Pouziti programu:\nkadre-map <soubor se vstupnimi parametry>"}};
+  for (const auto& [args, message] : cases) {
+    EXPECT_EQ(c.map(args, out), 1);
+    EXPECT_NE(out.find(message), std::string::npos) << out;
+  }
+  c.run.write("input/receptors.txt", "P00 1000 1000 0 1.5\n");  // another configuration's points
+  EXPECT_EQ(c.map({"run.nml"}, out), 1);
+  EXPECT_NE(out.find(" Vysledny soubor output/stats.csv nepatri k teto konfiguraci: "), std::string::npos) << out;
+  EXPECT_TRUE(c.map_files().empty());
+}
+
+}  // namespace
+}  // namespace kadre
