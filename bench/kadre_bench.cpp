@@ -233,6 +233,20 @@ double peak_rss_mb() {
   return kb < 0 ? -1 : kb * 1024.0 / 1e6;
 }
 
+// A run of a case with a fresh peak of resident memory.
+struct MeasuredRun {
+  Timing timing;
+  double peak_mb = -1;
+  bool peak_reset = false;
+};
+
+bool run_measured(const fs::path& dir, int threads, MeasuredRun& m) {
+  m.peak_reset = reset_peak_rss();
+  if (!run_case(dir, threads, m.timing)) return false;
+  m.peak_mb = peak_rss_mb();
+  return true;
+}
+
 void print_line(const char* label, const std::string& value) { std::printf("  %-36s %s\n", label, value.c_str()); }
 
 std::string number(const char* format, double v) {
@@ -318,15 +332,13 @@ bool scale_case(const Options& o, int threads) {
               points, listed, size.sources(), size.hours, cells, cells, threads);
   std::fflush(stdout);
   WorkingDirectory in_case(dir);
-  const bool reset = reset_peak_rss();
-  Timing t;
-  if (!run_case(dir, o.threads, t)) return false;
-  const double peak = peak_rss_mb();
+  MeasuredRun m;
+  if (!run_measured(dir, o.threads, m)) return false;
   const double lookup = lookup_seconds();
-  print_timing(t);
-  print_line("reading the inputs (with lookup):", number("%.2f s", t.reading));
+  print_timing(m.timing);
+  print_line("reading the inputs (with lookup):", number("%.2f s", m.timing.reading));
   print_line("output-point lookup:", number("%.2f s", lookup));
-  print_peak(peak, reset);
+  print_peak(m.peak_mb, m.peak_reset);
   return true;
 }
 
@@ -404,14 +416,12 @@ bool terrain_case(const Options& o, int threads) {
               "%d threads ==\n", cells, cells, megabytes, threads);
   std::fflush(stdout);
   WorkingDirectory in_case(dir);
-  const bool reset = reset_peak_rss();
-  Timing t;
-  if (!run_case(dir, o.threads, t)) return false;
-  const double peak = peak_rss_mb();
-  print_timing(t);
-  print_line("reading the inputs:", number("%.2f s", t.reading));
-  std::printf("read_mb_per_s=%.1f\n", megabytes / t.reading);
-  print_peak(peak, reset);
+  MeasuredRun m;
+  if (!run_measured(dir, o.threads, m)) return false;
+  print_timing(m.timing);
+  print_line("reading the inputs:", number("%.2f s", m.timing.reading));
+  std::printf("read_mb_per_s=%.1f\n", megabytes / m.timing.reading);
+  print_peak(m.peak_mb, m.peak_reset);
   return true;
 }
 
