@@ -33,7 +33,7 @@ std::vector<SourceGroup> read_groups(const std::string& path, const std::vector<
   std::vector<std::string> items;
   int line = 0;
   while (reader.read_record_items(items, line)) {
-    if (items.front().starts_with('!')) continue;
+    if (items.empty() || items.front().starts_with('!')) continue;  // a record of only "/" holds none
     const std::string name = rtrim(items.front());
     const std::string where = " na radku " + std::to_string(line) + " souboru " + rtrim(path);
     if (!valid_group_name(name))

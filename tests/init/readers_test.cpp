@@ -274,7 +274,7 @@ TEST(GroupsReader, MembersAndEveryFault) {
   std::vector<Source> sources(4);
   for (std::size_t k = 0; k < sources.size(); ++k) sources[k].id = std::string(1, "ABAC"[k]);
   const std::vector<SourceGroup> groups =
-      read_groups(dir.write("g.txt", "! c\nG1 C, 'A  ' C\n\n! c\nx-2_Y B\n"), sources);
+      read_groups(dir.write("g.txt", "! c\nG1 C, 'A  ' C\n\n/\n! c\nx-2_Y B\n"), sources);
   ASSERT_EQ(groups.size(), 2u);
   EXPECT_EQ(std::tuple(groups[0].name, groups[0].members, groups[1].name, groups[1].members),
             std::tuple("G1", std::vector<int>{0, 2, 3}, "x-2_Y", std::vector<int>{1}));
