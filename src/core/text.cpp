@@ -11,6 +11,13 @@ std::string rtrim(std::string_view s) {
   return std::string(s.substr(0, end));
 }
 
+std::string to_lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
 std::string fixed_text(std::string_view s, std::size_t width) {
   std::string out(s.substr(0, width));
   out.resize(width, ' ');

@@ -11,6 +11,8 @@ namespace kadre {
 
 // Text without its trailing blanks.
 std::string rtrim(std::string_view s);
+// ASCII letters in lower case (names of keys and groups are compared that way).
+std::string to_lower(std::string_view s);
 // Text blank-padded on the right or cut to exactly width characters (A20, A13).
 std::string fixed_text(std::string_view s, std::size_t width);
 // Fixed point with the given decimals at minimal width (F0.2, F0.3).

@@ -15,11 +15,6 @@ namespace {
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = lower(c);
-  return out;
-}
 
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -118,7 +113,7 @@ class Namelist::Parser {
       if (c != '&') continue;
       std::size_t p = pos_;
       const std::string_view name = name_at(p);
-      if (lower(name) != group_.group_name_) continue;
+      if (to_lower(name) != group_.group_name_) continue;
       if (p < text_.size() && !ends_bare_value(text_[p])) continue;
       pos_ = p;
       return true;
@@ -144,7 +139,7 @@ class Namelist::Parser {
   }
 
   const Entry* find_entry(std::string_view key) const {
-    const std::string k = lower(key);
+    const std::string k = to_lower(key);
     for (const Entry& e : group_.entries_)
       if (e.key == k) return &e;
     return nullptr;
@@ -309,11 +304,11 @@ class Namelist::Parser {
   std::size_t pos_ = 0;
 };
 
-Namelist::Namelist(std::string group_name) : group_name_(lower(group_name)) {}
+Namelist::Namelist(std::string group_name) : group_name_(to_lower(group_name)) {}
 
 void Namelist::add(std::string_view key, Kind kind, void* target, std::size_t n1,
                    std::size_t n2, std::size_t max_length) {
-  entries_.push_back(Entry{lower(key), kind, target, n1, n2, max_length});
+  entries_.push_back(Entry{to_lower(key), kind, target, n1, n2, max_length});
 }
 
 void Namelist::add_text(std::string_view key, std::string& target, std::size_t max_length) {

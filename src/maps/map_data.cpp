@@ -1,7 +1,6 @@
 #include "maps/map_data.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -52,11 +51,6 @@ std::string unit_of(const std::string& column) {
   if (column.ends_with("_w_sp_max")) return "m/s";
   if (column.ends_with("_w_dir_max")) return "°";
   return "µg/m³";
-}
-
-std::string lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
 }
 
 [[noreturn]] void not_of_this_run(const std::string& path, const std::string& why) {
@@ -112,7 +106,7 @@ MapData load_map_data(const std::string& config, const std::vector<std::string>&
   // Equal limits give equal columns: the later ones are told apart by their position.
   for (std::size_t i = 0; i < all.size(); ++i) {
     int same = 1;
-    for (std::size_t k = 0; k < i; ++k) same += lower(all[k].name) == lower(all[i].name) ? 1 : 0;
+    for (std::size_t k = 0; k < i; ++k) same += to_lower(all[k].name) == to_lower(all[i].name) ? 1 : 0;
     if (same > 1) all[i].name.append("_").append(std::to_string(same));
   }
   for (const std::string& name : chosen) {
