@@ -5,5 +5,5 @@
 #include "maps/run_map.h"
 
 int main(int argc, char** argv) {
-  return kadre::run_map(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+  return kadre::run_map(std::vector<std::string>(argv + 1, argv + argc), std::cout);
 }

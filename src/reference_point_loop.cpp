@@ -3,7 +3,6 @@
 #include <omp.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <exception>
 #include <limits>
 #include <memory>

@@ -150,6 +150,7 @@ std::vector<std::size_t> part_starts(const std::vector<PointBlock>& blocks, std:
 // The other processes' parts of the tables into the first process's tables of the whole run.
 void gather_tables(const InputData& in, bool methodology, const std::vector<PointBlock>& blocks,
                    std::vector<ResultTables>& tables, Processes& processes) {
+  if (processes.size() == 1) return;  // its tables are those of the whole run
   const std::size_t points = in.ref_points.size(), hours = static_cast<std::size_t>(in.met.ntime);
   const auto outputs = static_cast<std::size_t>(
       std::count_if(in.ref_points.begin(), in.ref_points.end(), [](const RefPoint& p) { return p.is_out; }));

@@ -129,8 +129,7 @@ void make_maps(const Options& o, std::ostream& out) {
 
 }  // namespace
 
-int run_map(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  (void)err;
+int run_map(const std::vector<std::string>& args, std::ostream& out) {
   try {
     make_maps(parse_options(args), out);
     return 0;

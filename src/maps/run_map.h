@@ -8,6 +8,6 @@ namespace kadre {
 
 // kadre-map <run configuration file> [--out DIR] [--crs CRS] [--indicator NAME]...
 // Returns the exit status; every file appears at once at the end or none does.
-int run_map(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run_map(const std::vector<std::string>& args, std::ostream& out);
 
 }  // namespace kadre

@@ -39,8 +39,8 @@ struct MapCase {
     run.config(" groups_file = ' '");
   }
   int map(const std::vector<std::string>& args, std::string& out) const {
-    std::ostringstream o, e;
-    const int status = run_map(args, o, e);
+    std::ostringstream o;
+    const int status = run_map(args, o);
     out = o.str();
     return status;
   }
