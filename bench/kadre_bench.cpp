@@ -276,11 +276,18 @@ double lookup_seconds() {
   return seconds_since(start);
 }
 
-bool statistical_case(const Options& o, int threads) {
+// The statistical case written into o.dir / name, with o.points or default_points points (0:
+// its own number).
+CaseSize write_statistical(const Options& o, const char* name, int default_points) {
   CaseSize size = statistical_size();
-  resize(size, o.points);
+  resize(size, o.points > 0 ? o.points : default_points);
+  kadre::bench::write_statistical_case(o.dir / name, size, KADRE_PARAM_NML);
+  return size;
+}
+
+bool statistical_case(const Options& o, int threads) {
+  const CaseSize size = write_statistical(o, "stat", 0);
   const fs::path dir = o.dir / "stat";
-  kadre::bench::write_statistical_case(dir, size, KADRE_PARAM_NML);
   std::printf("== statistical case: %d reference points, %d sources, phi_step 1, %d threads ==\n",
               size.receptors(), size.sources(), threads);
   std::fflush(stdout);
@@ -345,10 +352,8 @@ bool scale_case(const Options& o, int threads) {
 // The statistical case run without groups and with five overlapping groups (every source in
 // one or two of them): what the groups' tables and statistics cost.
 bool groups_case(const Options& o, int threads) {
-  CaseSize size = statistical_size();
-  resize(size, o.points > 0 ? o.points : 600);
+  const CaseSize size = write_statistical(o, "groups", 600);
   const fs::path dir = o.dir / "groups";
-  kadre::bench::write_statistical_case(dir, size, KADRE_PARAM_NML);
   std::printf("== groups case: the statistical case with %d reference points, %d sources, %d threads ==\n",
               size.receptors(), size.sources(), threads);
   std::fflush(stdout);
@@ -382,10 +387,8 @@ bool groups_case(const Options& o, int threads) {
 // The statistical case run by the program under mpirun with one process and with two, one
 // thread each: how the run scales across processes.
 bool mpi_case(const Options& o) {
-  CaseSize size = statistical_size();
-  resize(size, o.points > 0 ? o.points : 300);
+  const CaseSize size = write_statistical(o, "mpi", 300);
   const fs::path dir = o.dir / "mpi";
-  kadre::bench::write_statistical_case(dir, size, KADRE_PARAM_NML);
   std::printf("== mpi case: the statistical case with %d reference points, %d sources, 1 thread per process ==\n",
               size.receptors(), size.sources());
   std::fflush(stdout);
