@@ -9,8 +9,9 @@
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  const std::string program = argc > 0 ? argv[0] : "kadre";
 #ifdef KADRE_MPI
-  if (kadre::started_by_mpirun()) return kadre::run_with_mpi(args, argc, argv);
+  if (kadre::started_by_mpirun()) return kadre::run_with_mpi(args, program, argc, argv);
 #endif
-  return kadre::run(args, std::cout, std::cerr);
+  return kadre::run(args, std::cout, std::cerr, program);
 }

@@ -130,7 +130,7 @@ bool started_by_mpirun() {
   return false;
 }
 
-int run_with_mpi(const std::vector<std::string>& args, int& argc, char**& argv) {
+int run_with_mpi(const std::vector<std::string>& args, const std::string& program, int& argc, char**& argv) {
   int provided = 0;
   MPI_Init_thread(&argc, &argv, MPI_THREAD_SERIALIZED, &provided);
   int status = 1;
@@ -140,10 +140,10 @@ int run_with_mpi(const std::vector<std::string>& args, int& argc, char**& argv) 
       // Workers report progress from any thread, one at a time.
       if (processes.first()) std::cout << free_form_line("MPI nepodporuje volani z vice vlaken.");
     } else if (processes.first()) {
-      status = run(args, std::cout, std::cerr, processes);
+      status = run(args, std::cout, std::cerr, program, processes);
     } else {
       std::ostream discard(nullptr);  // only the first process speaks
-      status = run(args, discard, discard, processes);
+      status = run(args, discard, discard, program, processes);
     }
   }
   MPI_Finalize();

@@ -19,9 +19,10 @@ RunError as_run_error(std::exception_ptr failure) {
   }
 }
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Processes& processes) {
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        const std::string& program, Processes& processes) {
   try {
-    run_sequence(args, out, err, processes);
+    run_sequence(args, out, err, program, processes);
     out.flush();
     return 0;
   } catch (...) {

@@ -15,7 +15,7 @@
 #include "init/read_param.h"
 #include "model/stability_classes.h"
 #include "output/number_format.h"
-#include "output/result_names.h"
+#include "output/result_paths.h"
 #include "output/statistical_output.h"
 #include "output/time_series_output.h"
 #include "point_blocks.h"
@@ -25,12 +25,14 @@ namespace kadre {
 
 namespace {
 
-constexpr const char* kVersion = "v1.1.2";
-
+#ifndef KADRE_VERSION
+#define KADRE_VERSION "0.0.0"
+#endif
+constexpr const char* kVersion = KADRE_VERSION;
 
 void print_banner(std::ostream& out) {
   out << "\n"
-      << free_form_line(std::string("KADRE ") + kVersion +
+      << free_form_line(std::string("KADRE v") + kVersion +
                         " - (c) vyvojari programu kadre, vsechna prava vyhrazena")
       << free_form_line("") << "\n";
 }
@@ -63,11 +65,19 @@ ResultTables create_result_tables(const InputData& in, bool methodology, const P
   return tables;
 }
 
+// The files of all sources, then those of each group, in the order they are written.
+std::vector<std::string> every_result_path(const InputData& in) {
+  std::vector<std::string> paths = result_paths(in.cfg);
+  for (const SourceGroup& group : in.groups)
+    for (const std::string& path : result_paths(group_settings(in.cfg, group.name))) paths.push_back(path);
+  return paths;
+}
+
 // Stops when a result file of a group would take the name of another result file.
 void check_group_result_names(const InputData& in) {
-  std::vector<std::string> files = result_files(in.cfg);
+  std::vector<std::string> files = result_paths(in.cfg);
   for (const SourceGroup& group : in.groups)
-    for (const std::string& file : result_files(group_settings(in.cfg, group.name))) {
+    for (const std::string& file : result_paths(group_settings(in.cfg, group.name))) {
       if (std::find(files.begin(), files.end(), file) != files.end())
         raise_error("Vysledny soubor " + file + " skupiny zdroju " + group.name +
                     " by prepsal jiny vysledny soubor.");
@@ -167,10 +177,21 @@ void gather_tables(const InputData& in, bool methodology, const std::vector<Poin
 }  // namespace
 
 void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::ostream& /*err*/,
-                  Processes& processes) {
+                  const std::string& program, Processes& processes) {
+  const std::string usage =
+      "Pouziti programu:\n" + program + " <soubor se vstupnimi parametry> [<pocet vlaken>]";
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    out << free_form_line(usage)
+        << "  <soubor se vstupnimi parametry>  konfigurace vypoctu, skupina &init ... /\n"
+        << "  <pocet vlaken>                   pocet vypocetnich vlaken (vychozi: pocet logickych procesoru)\n";
+    return;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    out << "kadre " << kVersion << "\n";
+    return;
+  }
   print_banner(out);
-  if (args.empty() || args.size() > 2)
-    stop_with_lines({"Pouziti programu:\nkadre.exe <soubor se vstupnimi parametry> [<pocet vlaken>]"});
+  if (args.empty() || args.size() > 2) stop_with_lines({usage});
   const std::string& path_file = args[0];
   const int threads = thread_count(args, omp_get_max_threads());
 
@@ -210,6 +231,12 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
     return;
   }
 
+  // A result file that cannot be written stops the run before minutes of computing.
+  on_every_process(processes, [&] {
+    if (processes.first())
+      for (const std::string& path : every_result_path(in)) check_result_path(path);
+  });
+
   const auto start = std::chrono::steady_clock::now();
   out << free_form_line("Vypocet koncentraci") << std::flush;
   std::exception_ptr failure;
@@ -240,6 +267,7 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
     for (std::size_t g = 0; g < in.groups.size(); ++g)
       write_results(in, group_settings(cfg, in.groups[g].name), tables[g + 1], methodology);
   });
+  for (const std::string& path : every_result_path(in)) out << free_form_line("  zapsan soubor " + path);
 }
 
 }  // namespace kadre

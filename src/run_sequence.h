@@ -22,8 +22,9 @@ bool results_t_fits(std::size_t hours, std::size_t outputs);
 // exist or memory cannot be obtained.
 std::vector<double> create_results_t(std::size_t hours, std::size_t outputs);
 
-// The whole run on these processes; stops by throwing RunError.
+// The whole run of the program called as `program` on these processes; stops by throwing
+// RunError.
 void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  Processes& processes);
+                  const std::string& program, Processes& processes);
 
 }  // namespace kadre

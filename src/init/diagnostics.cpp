@@ -10,13 +10,15 @@
 
 namespace kadre {
 
-void check_file_exist(const std::string& path, const std::string& description) {
+void check_file_exist(const std::string& path, const std::string& description,
+                      const std::string& note_if_missing) {
   const std::string trimmed = rtrim(path);
   if (file_own_name(trimmed).empty()) raise_error("Soubor s " + rtrim(description) + " nebyl zadan.");
   // A directory of that name is no file: reporting it as missing beats a read error.
   std::error_code ec;
   if (std::filesystem::exists(trimmed, ec) && !std::filesystem::is_directory(trimmed, ec)) return;
-  raise_error("Soubor " + trimmed + " s " + rtrim(description) + " neexistuje.");
+  raise_error("Soubor " + trimmed + " s " + rtrim(description) + " neexistuje." +
+              (note_if_missing.empty() ? "" : "\n" + note_if_missing));
 }
 
 void check_directory_exist(const std::string& dir, const std::string& description) {
@@ -44,12 +46,30 @@ std::string error_reading(const std::string& path, long line, ReadStatus status)
   return msg;
 }
 
-std::string error_nml_read(const std::string& path, bool end_of_file) {
+void warn_if_longer(const std::string& path, int records, int used, std::ostream& out) {
+  if (records <= used) return;
+  out << free_form_line("Varovani: soubor " + rtrim(path) + " obsahuje " + std::to_string(records) +
+                        " zaznamu, pouzije se prvnich " + std::to_string(used) + ".");
+}
+
+std::string error_nml_read(const std::string& path, bool end_of_file, const NamelistFailure* failure) {
   std::string msg = "Chyba cten\xC3\xAD dat ze souboru " + file_own_name(path) + ".";
   if (end_of_file)
     msg += "\nNeocekavany konec souboru.\nZkontrolujte zda mate na zacatku souboru retezec &init a na konci znak /.";
   else
     msg += "\nZkontrolujte zda jsou nazvy parametru uvedeny spravne.";
+  if (failure == nullptr || end_of_file) return msg;
+  const std::string on_line = " na radku " + std::to_string(failure->line);
+  switch (failure->kind) {
+    case NamelistFailure::Kind::unknown_key:
+      return msg + "\n   neznamy parametr '" + failure->key + "'" + on_line;
+    case NamelistFailure::Kind::bad_value:
+      return msg + "\n   neplatna hodnota parametru '" + failure->key + "'" + on_line;
+    case NamelistFailure::Kind::syntax:
+      return msg + "\n   neplatny zapis" + on_line;
+    case NamelistFailure::Kind::none:
+      break;
+  }
   return msg;
 }
 

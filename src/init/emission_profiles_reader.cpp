@@ -14,7 +14,7 @@ namespace {
 const char* const kDescription = "emisni casovou radou";
 
 // The date items are read (they must be integers) but not used: record t is hour t.
-void read_profile(const std::string& path, int p, EmissionProfiles& profiles) {
+void read_profile(const std::string& path, int p, EmissionProfiles& profiles, std::ostream& out) {
   using R = FreeFormatReader;
   R reader = open_data_file(path, kDescription);
   reader.skip_comment_header();
@@ -26,19 +26,23 @@ void read_profile(const std::string& path, int p, EmissionProfiles& profiles) {
     if (st != ReadStatus::ok) raise_error(error_reading(path, t, st));
     profiles.time_emis_fact[static_cast<std::size_t>(t - 1) * profiles.nprof + (p - 1)] = factor;
   }
+  const int read = profiles.ntime;
+  const int more = reader.count_records();
+  warn_if_longer(path, read + more, read, out);
 }
 
 }  // namespace
 
 EmissionProfiles read_time_emis(const std::string& path, const Settings& cfg,
-                                const std::vector<std::string>& time_prof_name, int ntime) {
+                                const std::vector<std::string>& time_prof_name, int ntime,
+                                std::ostream& out) {
   EmissionProfiles profiles;
   profiles.nprof = static_cast<int>(time_prof_name.size());
   profiles.ntime = std::max(ntime, 0);
   profiles.time_emis_fact.assign(static_cast<std::size_t>(profiles.nprof) * profiles.ntime, 1.0);
   if (rtrim(cfg.emis_time_file).empty()) return profiles;
   for (int p = 1; p <= profiles.nprof; ++p)
-    read_profile(path_with_name(path, time_prof_name[p - 1]), p, profiles);
+    read_profile(path_with_name(path, time_prof_name[p - 1]), p, profiles, out);
   return profiles;
 }
 

@@ -97,7 +97,7 @@ void read_series(const std::string& path, int k, const Settings& cfg, MetSeries&
 }  // namespace
 
 MetSeries read_time(const std::string& path, const Settings& cfg,
-                    const std::vector<std::string>& met_name) {
+                    const std::vector<std::string>& met_name, std::ostream& out) {
   MetSeries met;
   if (met_name.empty()) return met;
 
@@ -119,8 +119,11 @@ MetSeries read_time(const std::string& path, const Settings& cfg,
     met.gradient_i.assign(cells, 0.0);
     met.stability_class_i.assign(cells, 0);
   }
-  for (int k = 1; k <= static_cast<int>(met_name.size()); ++k)
-    read_series(path_with_name(path, met_name[k - 1]), k, cfg, met);
+  for (int k = 1; k <= static_cast<int>(met_name.size()); ++k) {
+    const std::string series_path = path_with_name(path, met_name[k - 1]);
+    read_series(series_path, k, cfg, met);
+    if (k > 1) warn_if_longer(series_path, count_hours(series_path), met.ntime, out);
+  }
   return met;
 }
 

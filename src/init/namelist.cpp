@@ -48,6 +48,8 @@ class Namelist::Parser {
  public:
   Parser(const Namelist& group, std::string_view text) : group_(group), text_(text) {}
 
+  const NamelistFailure& failure() const { return failure_; }
+
   NamelistStatus run() {
     if (!find_group_start()) return NamelistStatus::end_of_file;
     for (;;) {
@@ -195,10 +197,18 @@ class Namelist::Parser {
   NamelistStatus assignment() {
     std::size_t p = pos_;
     const std::string_view key = name_at(p);
-    if (key.empty()) return NamelistStatus::bad;
+    if (key.empty()) return fail(NamelistFailure::Kind::syntax, "", pos_);
+    const std::size_t key_start = pos_;
     pos_ = p;
     const Entry* entry = find_entry(key);
-    if (entry == nullptr) return NamelistStatus::bad;
+    if (entry == nullptr) return fail(NamelistFailure::Kind::unknown_key, key, key_start);
+    value_start_ = key_start;
+    const NamelistStatus s = subscripts_and_values(*entry);
+    if (s == NamelistStatus::bad) return fail(NamelistFailure::Kind::bad_value, key, value_start_);
+    return s;
+  }
+
+  NamelistStatus subscripts_and_values(const Entry& entry) {
     long index[2] = {0, 0};
     int count = 0;
     if (const NamelistStatus s = subscripts(index, count); s != NamelistStatus::ok) return s;
@@ -207,8 +217,15 @@ class Namelist::Parser {
     if (peek() != '=') return NamelistStatus::bad;
     ++pos_;
     std::size_t position = 0;
-    if (!first_position(*entry, index, count, position)) return NamelistStatus::bad;
-    return values(*entry, position);
+    if (!first_position(entry, index, count, position)) return NamelistStatus::bad;
+    return values(entry, position);
+  }
+
+  NamelistStatus fail(NamelistFailure::Kind kind, std::string_view key, std::size_t at) {
+    failure_.kind = kind;
+    failure_.key.assign(key);
+    failure_.line = 1 + static_cast<int>(std::count(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+    return NamelistStatus::bad;
   }
 
   // The value list of one key, up to the next key, the closing "/" or the end of the text.
@@ -237,6 +254,7 @@ class Namelist::Parser {
 
   // One value with its optional repeat count ("3*0.5", "2*" for two empty values).
   NamelistStatus value(Value& v) {
+    value_start_ = pos_;
     v.text.clear();
     v.quoted = false;
     v.null = false;
@@ -302,6 +320,8 @@ class Namelist::Parser {
   const Namelist& group_;
   std::string_view text_;
   std::size_t pos_ = 0;
+  std::size_t value_start_ = 0;  // where the value being read starts
+  NamelistFailure failure_;
 };
 
 Namelist::Namelist(std::string group_name) : group_name_(to_lower(group_name)) {}
@@ -331,15 +351,20 @@ void Namelist::add_doubles_2d(std::string_view key, double* target, std::size_t 
   add(key, Kind::real, target, n1, n2, 0);
 }
 
-NamelistStatus Namelist::parse(std::string_view text) const { return Parser(*this, text).run(); }
+NamelistStatus Namelist::parse(std::string_view text, NamelistFailure* failure) const {
+  Parser parser(*this, text);
+  const NamelistStatus status = parser.run();
+  if (failure != nullptr) *failure = parser.failure();
+  return status;
+}
 
-NamelistStatus Namelist::parse_file(const std::string& path) const {
+NamelistStatus Namelist::parse_file(const std::string& path, NamelistFailure* failure) const {
   std::ifstream in(path, std::ios::binary);
   if (!in) return NamelistStatus::bad;
   std::ostringstream text;
   text << in.rdbuf();
   if (in.bad()) return NamelistStatus::bad;
-  return parse(text.str());
+  return parse(text.str(), failure);
 }
 
 }  // namespace kadre

@@ -23,6 +23,13 @@ enum class NamelistStatus {
   bad           // unknown key, unreadable value, too many values or index out of range
 };
 
+// What a bad group failed on, for the user: the key and the line (from 1) of the text.
+struct NamelistFailure {
+  enum class Kind { none, unknown_key, bad_value, syntax } kind = Kind::none;
+  std::string key;
+  int line = 0;
+};
+
 class Namelist {
  public:
   explicit Namelist(std::string group_name);
@@ -43,10 +50,11 @@ class Namelist {
   // n1 x n2 values, element (i, j) (from 1) at target[(i - 1) + (j - 1) * n1].
   void add_doubles_2d(std::string_view key, double* target, std::size_t n1, std::size_t n2);
 
-  // Reads the group from the text of a file. Assignments before an error stay done.
-  NamelistStatus parse(std::string_view text) const;
+  // Reads the group from the text of a file. Assignments before an error stay done; a bad
+  // group tells in failure what failed.
+  NamelistStatus parse(std::string_view text, NamelistFailure* failure = nullptr) const;
   // Reads the group from a file; a file that cannot be read counts as bad.
-  NamelistStatus parse_file(const std::string& path) const;
+  NamelistStatus parse_file(const std::string& path, NamelistFailure* failure = nullptr) const;
 
  private:
   enum class Kind { text, int32, real, logical };

@@ -86,13 +86,17 @@ Settings read_config(const std::string& path_file, std::ostream& out) {
   Settings settings;
   Namelist group("init");
   register_keys(group, settings);
-  const NamelistStatus status = group.parse_file(rtrim(path_file));
+  NamelistFailure failure;
+  const NamelistStatus status = group.parse_file(rtrim(path_file), &failure);
   if (status != NamelistStatus::ok)
-    raise_error(error_nml_read(path_file, status == NamelistStatus::end_of_file));
+    raise_error(error_nml_read(path_file, status == NamelistStatus::end_of_file, &failure));
 
   settings.iputdir = add_sep2dir(settings.iputdir);
   settings.oputdir = add_sep2dir(settings.oputdir);
   settings.nphi = sector_count(settings.phi_step);
+  // Blanks are trimmed from the delimiter: one of blanks only would fuse every column.
+  if (rtrim(settings.delim_out).empty())
+    raise_error("Hodnota parametru delim_out je neplatna, oddelovac nesmi byt prazdny ani tvoreny jen mezerami.");
   return settings;
 }
 

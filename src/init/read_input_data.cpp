@@ -35,8 +35,8 @@ InputData read_input_data(const std::string& path_file, std::ostream& out) {
   if (cfg.is_average || cfg.is_exceed)
     in.wind_roses = read_wind_roses(input_path(cfg.ruzice_file), cfg, in.met_name);
   if (cfg.is_time) {
-    in.met = read_time(input_path(cfg.time_file), cfg, in.met_name);
-    in.profiles = read_time_emis(input_path(cfg.emis_time_file), cfg, in.time_prof_name, in.met.ntime);
+    in.met = read_time(input_path(cfg.time_file), cfg, in.met_name, out);
+    in.profiles = read_time_emis(input_path(cfg.emis_time_file), cfg, in.time_prof_name, in.met.ntime, out);
   }
   const bool any_cooling_tower =
       std::any_of(in.sources.begin(), in.sources.end(), [](const Source& s) { return s.cooling_tower; });

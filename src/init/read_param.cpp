@@ -1,5 +1,8 @@
 #include "init/read_param.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "core/errors.h"
 #include "init/diagnostics.h"
 #include "init/namelist.h"
@@ -80,13 +83,16 @@ void get_sgm_par(int time, ModelParams& p) {
 }
 
 ModelParams read_param(const Settings& cfg) {
-  check_file_exist(kParamFile, "parametry vypoctu");
+  std::error_code ec;
+  check_file_exist(kParamFile, "parametry vypoctu",
+                   "   hledan v pracovnim adresari " + std::filesystem::current_path(ec).string());
   ModelParams params;
   Namelist group("param");
   register_keys(group, params);
-  const NamelistStatus status = group.parse_file(kParamFile);
+  NamelistFailure failure;
+  const NamelistStatus status = group.parse_file(kParamFile, &failure);
   if (status != NamelistStatus::ok)
-    raise_error(error_nml_read(kParamFile, status == NamelistStatus::end_of_file));
+    raise_error(error_nml_read(kParamFile, status == NamelistStatus::end_of_file, &failure));
 
   params.k_u = get_coef_dep(cfg.trida_lat, params);
   get_sgm_par(cfg.shortterm_avg, params);

@@ -23,9 +23,12 @@ std::string format_es11_5(double value) {
   const char sign = s[e + 1];
   std::string digits = s.substr(e + 2);
   while (digits.size() > 2 && digits[0] == '0') digits.erase(0, 1);
-  std::string out = digits.size() <= 2 ? mantissa + "E" + sign + digits : mantissa + sign + digits;
-  if (static_cast<int>(out.size()) > kWidth) return std::string(kWidth, '*');
-  return std::string(kWidth - out.size(), ' ') + out;
+  const std::string out = mantissa + "E" + sign + digits;
+  // A three-digit exponent keeps its letter, so that every reader of numbers takes it: the
+  // field is then one character wider.
+  const int width = digits.size() <= 2 ? kWidth : kWidth + 1;
+  if (static_cast<int>(out.size()) > width) return std::string(width, '*');
+  return std::string(width - out.size(), ' ') + out;
 }
 
 std::string format_f15_2(float value) {

@@ -5,8 +5,9 @@
 
 namespace kadre {
 
-// Scientific form ES11.5: d.ddddd, exponent sign and two digits (three digits replace the
-// letter E), right-aligned in 11 characters; values needing more room become 11 asterisks.
+// Scientific form ES11.5: d.ddddd, "E", exponent sign and two digits, right-aligned in 11
+// characters; an exponent of three digits makes the field 12 characters wide. Values needing
+// more room become asterisks of the field's width.
 std::string format_es11_5(double value);
 // Fixed point F15.2 of a single-precision value (elapsed time line).
 std::string format_f15_2(float value);

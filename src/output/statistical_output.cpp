@@ -8,6 +8,7 @@
 #include "output/number_format.h"
 #include "output/point_fields.h"
 #include "output/result_file.h"
+#include "output/result_paths.h"
 
 namespace kadre {
 
@@ -69,7 +70,7 @@ void write_output_stat(const Settings& cfg, const std::vector<RefPoint>& ref_poi
   const std::vector<std::string> names = stat_column_names(cfg);
   const std::string d = result_delimiter(cfg.delim_out);
 
-  ResultFile file(rtrim(cfg.oputdir) + rtrim(cfg.output_stats));
+  ResultFile file(stats_path(cfg));
   std::string line = point_header(d);
   for (int r = 0; r < kStatCount; ++r)
     if (mask[static_cast<std::size_t>(r)]) line += d + names[static_cast<std::size_t>(r)];

@@ -7,6 +7,7 @@
 #include "output/number_format.h"
 #include "output/point_fields.h"
 #include "output/result_file.h"
+#include "output/result_paths.h"
 
 namespace kadre {
 
@@ -22,7 +23,7 @@ void write_point_values(const Settings& cfg, const std::vector<RefPoint>& ref_po
                      std::to_string(values.size()) + " hodnot pro " +
                      std::to_string(ref_points.size()) + " bodu"});
   const std::string d = result_delimiter(cfg.delim_out);
-  ResultFile file(rtrim(cfg.oputdir) + prefix + rtrim(cfg.output_time));
+  ResultFile file(hourly_path(cfg, prefix));
   file.append(point_header(d) + d + value_name + "\n");
   std::string line;
   for (std::size_t ip = 0; ip < ref_points.size(); ++ip) {
@@ -46,7 +47,7 @@ void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_
                      std::to_string(results_t.size()) + " hodnot pro " + std::to_string(hours) +
                      " hodin a " + std::to_string(ref_ids.size()) + " bodu"});
   const std::string d = result_delimiter(cfg.delim_out);
-  ResultFile file(rtrim(cfg.oputdir) + rtrim(cfg.output_time));
+  ResultFile file(hourly_path(cfg));
 
   std::string line = "cas";
   for (const auto& id : ref_ids) line += d + rtrim(id);
@@ -60,7 +61,6 @@ void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_
       line += d;
       line += format_es11_5(results_t[s * hours + t]);
     }
-    line += d;
     line += '\n';
     file.append(line);
   }

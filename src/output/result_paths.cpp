@@ -1,0 +1,52 @@
+#include "output/result_paths.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "core/errors.h"
+#include "core/text.h"
+#include "output/result_file.h"
+
+namespace kadre {
+
+std::string stats_path(const Settings& cfg) { return rtrim(cfg.oputdir) + rtrim(cfg.output_stats); }
+
+std::string hourly_path(const Settings& cfg, const std::string& prefix) {
+  return rtrim(cfg.oputdir) + prefix + rtrim(cfg.output_time);
+}
+
+Settings group_settings(const Settings& cfg, const std::string& group) {
+  Settings s = cfg;
+  s.output_stats = path_with_name(cfg.output_stats, group);
+  s.output_time = path_with_name(cfg.output_time, group);
+  return s;
+}
+
+std::vector<std::string> result_paths(const Settings& cfg) {
+  std::vector<std::string> paths;
+  if (cfg.is_time)
+    for (const char* prefix : {"", "avg_", "max_"}) paths.push_back(hourly_path(cfg, prefix));
+  if (cfg.methodology()) paths.push_back(stats_path(cfg));
+  return paths;
+}
+
+void check_result_path(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path file(path);
+  fs::path dir = file.parent_path();
+  if (dir.empty()) dir = ".";
+  bool ok = !fs::is_directory(file, ec) && fs::is_directory(dir, ec);
+  if (ok) {
+    const bool existed = fs::exists(file, ec);
+    // Appending nothing leaves an existing file as it was.
+    std::FILE* f = std::fopen(path.c_str(), existed ? "a" : "w");
+    ok = f != nullptr;
+    if (f != nullptr) std::fclose(f);
+    if (ok && !existed) fs::remove(file, ec);
+  }
+  if (!ok) stop_with_lines({write_error_message(path)});
+}
+
+}  // namespace kadre
