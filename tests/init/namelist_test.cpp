@@ -94,5 +94,27 @@ TEST(Namelist, Values) {
   }, "&init ", " /");
 }
 
+// A bad group names the key (or the key of the bad value) and the line of the failure.
+TEST(Namelist, FailureNamesTheKeyAndTheLine) {
+  using K = NamelistFailure::Kind;
+  const struct { std::string text; K kind; std::string key; int line; } cases[] = {
+      {"&init\n count = 1\n is_tyme = T /", K::unknown_key, "is_tyme", 3},
+      {"&init value = 1,\n\n count = abc /", K::bad_value, "count", 3},
+      {"&init list = 1,\n 2,\n 3, 4 /", K::bad_value, "list", 3},  // the fourth value
+      {"&init list(7) = 1 /", K::bad_value, "list", 1},
+      {"title\n&init\n = 5 /", K::syntax, "", 3}};
+  for (const auto& c : cases) {
+    int count = 0;
+    double value = 0, list[3] = {};
+    Namelist g("init");
+    g.add_int("count", count);
+    g.add_double("value", value);
+    g.add_doubles("list", list, 3);
+    NamelistFailure f;
+    EXPECT_EQ(g.parse(c.text, &f), S::bad) << c.text;
+    EXPECT_EQ(std::tuple(f.kind, f.key, f.line), std::tuple(c.kind, c.key, c.line)) << c.text;
+  }
+}
+
 }  // namespace
 }  // namespace kadre

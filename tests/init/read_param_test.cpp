@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/test_support.h"
 
 namespace kadre {
@@ -70,7 +72,8 @@ TEST_F(ReadParam, ClassAndAveragingTimeAreCheckedFirst) {
 }
 
 TEST_F(ReadParam, MissingUnreadableOrInvalidFileStops) {
-  const std::string missing = "Soubor param.nml s parametry vypoctu neexistuje.";
+  const std::string missing = "Soubor param.nml s parametry vypoctu neexistuje.\n   hledan v pracovnim adresari " +
+                              std::filesystem::current_path().string();
   EXPECT_INPUT_ERROR(read_param(config(1, 60)), missing);
   dir_.write("cfg/param.nml", test::sample_param_nml());  // only the working directory counts
   EXPECT_INPUT_ERROR(read_param(config(1, 60)), missing);
@@ -78,8 +81,8 @@ TEST_F(ReadParam, MissingUnreadableOrInvalidFileStops) {
                             "Zkontrolujte zda jsou nazvy parametru uvedeny spravne.";
   const std::string limit = "je neplatna, musi lezet v intervalu 0 az 90 (bez 90).";
   const std::pair<std::string, std::string> cases[] = {
-      {sample_with("ks", " kss = 1, 2, 3, 4, 5,"), names},
-      {sample_with("ks", " ks = 1, 2, 3, 4, 5, 6,"), names},
+      {sample_with("ks", " kss = 1, 2, 3, 4, 5,"), names + "\n   neznamy parametr 'kss' na radku 18"},
+      {sample_with("ks", " ks = 1, 2, 3, 4, 5, 6,"), names + "\n   neplatna hodnota parametru 'ks' na radku 18"},
       {"&param ks = 1\n", "Chyba cten\xC3\xAD dat ze souboru param.nml.\nNeocekavany konec souboru.\n"
                           "Zkontrolujte zda mate na zacatku souboru retezec &init a na konci znak /."},
       {sample_with("uhel_limit_b", " uhel_limit_b = 95.0,"), "Hodnota parametru uhel_limit_b = 95.000 " + limit},

@@ -66,8 +66,8 @@ void read_as(Reader reader, const std::string& path, const TempDir& dir) {
     case Reader::descriptions:
     case Reader::heat_formula: return read_sources(definitions, path, cfg, grid, sources, met, profiles);
     case Reader::rose: read_wind_roses(path, cfg, {""}); return;
-    case Reader::met: read_time(path, cfg, {""}); return;
-    case Reader::emission: read_time_emis(path, cfg, {""}, 2); return;
+    case Reader::met: read_time(path, cfg, {""}, out); return;
+    case Reader::emission: read_time_emis(path, cfg, {""}, 2, out); return;
     case Reader::climate: read_climate_tables(path); return;
     case Reader::config: return check_outputs(read_config(path, out));
   }
@@ -245,8 +245,9 @@ TEST(MetSeriesReader, DatesClassesAndTheCalmLimit) {
   Settings cfg;
   cfg.inverze = true;
   cfg.is_tep_gr = false;
+  std::ostringstream out;
   const MetSeries m = read_time(dir.write("met.txt", "-999 1 1 1 200 0.4 3.9 -9999 210 0.2 2.7\n"
-                                                     "  15 12 31 99 200 5 -0.5 350.5 220 6 1.1\n"), cfg, {""});
+                                                     "  15 12 31 99 200 5 -0.5 350.5 220 6 1.1\n"), cfg, {""}, out);
   EXPECT_EQ(m.date, (std::vector<std::string>{"-999/01/01/01", "  15/12/31/99"}));
   // Speeds below 1.5 m/s count as 1.5, classes are cut toward zero.
   EXPECT_EQ(std::tuple(m.w_sp, m.w_sp_i), std::tuple(std::vector{1.5, 5.0}, std::vector{1.5, 6.0}));

@@ -6,8 +6,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
 #include <sstream>
 
+#include "run.h"
 #include "run_sequence.h"
 #include "support/test_support.h"
 #include "support/textbook_plume.h"
@@ -15,9 +19,9 @@
 namespace kadre {
 namespace {
 
-TEST(CommandLine, UsageThreadCountAndALongPath) {
+TEST(CommandLine, UsageHelpVersionThreadCountAndALongPath) {
   const std::string banner = "\n KADRE v1.1.2 - (c) vyvojari programu kadre, vsechna prava vyhrazena\n \n\n";
-  const std::string usage = " Pouziti programu:\nkadre.exe <soubor se vstupnimi parametry> [<pocet vlaken>]\n";
+  const std::string usage = " Pouziti programu:\nkadre <soubor se vstupnimi parametry> [<pocet vlaken>]\n";
   test::TempDir dir;
   const std::string path = dir.file(std::string(300, 'c') + ".nml");  // never cut
   const struct { std::vector<std::string> args; std::string out; } runs[] = {
@@ -29,6 +33,13 @@ TEST(CommandLine, UsageThreadCountAndALongPath) {
     const test::RunOutput result = test::run_program(r.args);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, banner + r.out);
+  }
+  // Help and version: status 0, no banner; the usage names the program as it was called.
+  for (const auto& [arg, out] : {std::pair{"-h", " Pouziti programu:\n/opt/kadre <soubor"}, {"--help", " Pouziti"},
+                                 {"--version", "kadre 1.1.2\n"}}) {
+    std::ostringstream o, e;
+    EXPECT_EQ(run({arg}, o, e, "/opt/kadre"), 0);
+    EXPECT_TRUE(o.str().starts_with(out)) << o.str();
   }
   // Only three characters count; blank is absent (here 7 by default).
   for (const auto& [arg, threads] :
@@ -117,8 +128,8 @@ TEST(WholeRun, UnwritableResultFileStopsTheRunWithNoResultWritten) {
     c.config(extra);
     const test::RunOutput r = c.run();
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.out.ends_with(" Vypis vysledku\n Chyba pri zapisu do souboru output/" + std::string(file) + ".\n"))
-        << r.out;
+    // Found before anything is computed.
+    EXPECT_TRUE(r.out.ends_with(" OK\n Chyba pri zapisu do souboru output/" + std::string(file) + ".\n")) << r.out;
     EXPECT_TRUE(c.outputs().empty()) << extra;
   }
 }
@@ -162,6 +173,53 @@ TEST(WholeRun, EachGroupsFilesAreThoseOfARunOnItsSourcesAlone) {
     EXPECT_EQ(alone.size(), 4u);
     for (const auto& [name, content] : alone)
       EXPECT_EQ(grouped.at(name.substr(0, name.size() - 4) + "_" + group + ".csv"), content) << group << " " << name;
+  }
+}
+
+// Records of a later series or profile beyond the first series' hours are left out with a
+// warning: the results are those of files cut to that length.
+TEST(WholeRun, LongerSeriesAndProfilesGiveTheResultsOfTrimmedFiles) {
+  test::RunDir c("hourly_longer_series");
+  ASSERT_EQ(c.run().status, 0);
+  const test::ResultFiles longer = c.outputs();
+  for (const char* name : {"input/met_S02.txt", "input/emis_DAY.txt"}) {
+    std::istringstream in(test::read_file(c.file(name)));
+    std::string cut, line;
+    for (int n = 0; n < 25 && std::getline(in, line); ++n) cut += line + "\n";  // the header and 24 hours
+    c.write(name, cut);
+  }
+  const test::RunOutput r = c.run();
+  EXPECT_EQ(r.out.find("Varovani"), std::string::npos);
+  EXPECT_EQ(c.outputs(), longer);
+}
+
+// Every line of every result file the data cases expect has the fields of its header, and
+// every field after the first reads in full as a number, as table readers need.
+TEST(ResultFiles, EveryLineHasItsHeadersFieldsAndEveryValueReadsAsANumber) {
+  namespace fs = std::filesystem;
+  for (const auto& dir : fs::directory_iterator(test::source_path("tests/cases"))) {
+    if (!fs::exists(dir.path() / "expected")) continue;
+    std::smatch m;
+    const std::string config = test::read_file((dir.path() / "run.nml").string());
+    const std::string d = std::regex_search(config, m, std::regex("delim_out *= *'([^']*)'")) ? m.str(1) : ";";
+    for (const auto& file : fs::directory_iterator(dir.path() / "expected")) {
+      if (file.path().extension() != ".csv") continue;
+      std::istringstream in(test::read_file(file.path().string()));
+      std::size_t header_fields = 0;
+      for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> fields;
+        for (std::size_t from = 0, at = 0; at != std::string::npos; from = at + d.size())
+          fields.push_back(line.substr(from, (at = line.find(d, from)) - from));
+        if (header_fields == 0) header_fields = fields.size();
+        EXPECT_EQ(fields.size(), header_fields) << file.path() << ": " << line;
+        if (line.starts_with("ID") || line.starts_with("cas")) continue;
+        for (std::size_t k = 1; k < fields.size(); ++k) {
+          char* end = nullptr;
+          std::strtod(fields[k].c_str(), &end);
+          EXPECT_TRUE(!fields[k].empty() && *end == '\0') << file.path() << ": '" << fields[k] << "'";
+        }
+      }
+    }
   }
 }
 
