@@ -3,7 +3,9 @@ BUILD ?= build
 SAN_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build demo test test-sanitize bench clean
+.PHONY: all deps build demo test test-sanitize bench install clean
+
+PREFIX ?= /usr/local
 
 all: build
 
@@ -29,6 +31,10 @@ test-sanitize: deps
 
 bench: build
 	@bench/run-bench.sh $(BUILD)/kadre
+
+# The programs into $(PREFIX)/bin.
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD)
