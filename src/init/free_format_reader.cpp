@@ -157,6 +157,14 @@ void FreeFormatReader::finish_statement() {
 }
 
 // Finds the next item of the current statement. Returns false at the end of the file.
+bool FreeFormatReader::skip_blanks() {
+  for (;;) {
+    while (pos_ < data_.size() && is_blank(data_[pos_])) ++pos_;
+    if (pos_ < data_.size()) return true;
+    if (!refill()) return false;
+  }
+}
+
 // statement_ended is set when a slash ends the statement.
 bool FreeFormatReader::next_token(Token& tok, bool& statement_ended) {
   tok.quoted = false;
@@ -164,11 +172,7 @@ bool FreeFormatReader::next_token(Token& tok, bool& statement_ended) {
   tok.repeat = 1;
   statement_ended = false;
   for (;;) {
-    while (pos_ < data_.size() && is_blank(data_[pos_])) ++pos_;
-    if (pos_ >= data_.size()) {
-      if (!refill()) return false;
-      continue;
-    }
+    if (!skip_blanks()) return false;
     const char c = data_[pos_];
     if (c == '\n') {
       ++pos_;
@@ -324,11 +328,7 @@ bool FreeFormatReader::read_record_items(std::vector<std::string>& items, int& l
   items.clear();
   keep_from_ = record_start_;
   for (;;) {
-    while (pos_ < data_.size() && is_blank(data_[pos_])) ++pos_;
-    if (pos_ >= data_.size()) {
-      if (!refill()) return false;
-      continue;
-    }
+    if (!skip_blanks()) return false;
     if (data_[pos_] != '\n') break;
     ++pos_;
     record_start_ = pos_;

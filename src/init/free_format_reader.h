@@ -81,6 +81,8 @@ class FreeFormatReader {
   // Appends the next whole records of the file to data_ after dropping those before
   // keep_from_; false at the end of the file.
   bool refill();
+  // Moves pos_ past blanks, reading on as needed; false at the end of the file.
+  bool skip_blanks();
 
   struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
