@@ -64,7 +64,8 @@ int count_hours(const std::string& path) {
   return reader.count_records();
 }
 
-void read_series(const std::string& path, int k, const Settings& cfg, MetSeries& met) {
+// Reads the first met.ntime records as series k; returns how many records the file holds.
+int read_series(const std::string& path, int k, const Settings& cfg, MetSeries& met) {
   FreeFormatReader reader = open_data_file(path, kDescription);
   reader.skip_comment_header();
   Record r;
@@ -92,6 +93,7 @@ void read_series(const std::string& path, int k, const Settings& cfg, MetSeries&
     met.w_sp_i[i] = at_least_calm_limit(r.w_sp_i);
     store_third(r.third_i, met.gradient_i, met.stability_class_i);
   }
+  return met.ntime + reader.count_records();
 }
 
 }  // namespace
@@ -121,8 +123,7 @@ MetSeries read_time(const std::string& path, const Settings& cfg,
   }
   for (int k = 1; k <= static_cast<int>(met_name.size()); ++k) {
     const std::string series_path = path_with_name(path, met_name[k - 1]);
-    read_series(series_path, k, cfg, met);
-    if (k > 1) warn_if_longer(series_path, count_hours(series_path), met.ntime, out);
+    warn_if_longer(series_path, read_series(series_path, k, cfg, met), met.ntime, out);
   }
   return met;
 }
