@@ -25,10 +25,7 @@ namespace kadre {
 
 namespace {
 
-#ifndef KADRE_VERSION
-#define KADRE_VERSION "0.0.0"
-#endif
-constexpr const char* kVersion = KADRE_VERSION;
+constexpr const char* kVersion = KADRE_VERSION;  // from the project's version in CMake
 
 void print_banner(std::ostream& out) {
   out << "\n"
