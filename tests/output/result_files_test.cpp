@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/result_tables.h"
+#include "output/result_paths.h"
 #include "output/statistical_output.h"
 #include "output/time_series_output.h"
 #include "support/test_support.h"
@@ -64,6 +65,23 @@ TEST_F(ResultFiles, FilesThatCannotBeWrittenStop) {
   cfg.output_stats = cfg.output_time = "full";
   EXPECT_RUN_ERROR(write_output_stat(cfg, points, results), head + "/dev/full.\n");
   EXPECT_RUN_ERROR(write_output_time(cfg, {"P1"}, {"2015/01/01/01"}, {1.0}, 1), head + "/dev/full.\n");
+}
+
+// The check before the computation: an earlier run's file stays as it was, a new path leaves
+// no file behind, and what cannot be written stops with the write-error message.
+TEST_F(ResultFiles, CheckBeforeComputingLeavesFilesAsTheyWere) {
+  namespace fs = std::filesystem;
+  const std::string earlier = dir.write(std::string(120, 'd') + "/hourly.csv", "an earlier run\n");
+  const std::string fresh = cfg.oputdir + "stats.csv";
+  check_result_path(earlier);
+  check_result_path(fresh);
+  EXPECT_EQ(test::read_file(earlier), "an earlier run\n");
+  EXPECT_FALSE(fs::exists(fresh));
+  fs::create_directory(cfg.oputdir + "max_hourly.csv");
+  EXPECT_RUN_ERROR(check_result_path(cfg.oputdir + "max_hourly.csv"),
+                   " Chyba pri zapisu do souboru " + cfg.oputdir + "max_hourly.csv.\n");
+  EXPECT_RUN_ERROR(check_result_path(dir.path().string() + "/missing/stats.csv"),
+                   " Chyba pri zapisu do souboru " + dir.path().string() + "/missing/stats.csv.\n");
 }
 
 }  // namespace
