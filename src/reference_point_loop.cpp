@@ -3,6 +3,7 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <limits>
 #include <memory>
@@ -147,7 +148,8 @@ void store_hourly_results(const LoopInputs& li, int ip, const PointBlock& block,
   double largest = set.c_t.empty() ? 0.0 : -std::numeric_limits<double>::max();
   for (double v : set.c_t) {
     sum += v;
-    largest = std::max(largest, v);
+    // An hour that is no number makes the maximum none, instead of being passed over.
+    largest = std::isnan(v) || std::isnan(largest) ? std::numeric_limits<double>::quiet_NaN() : std::max(largest, v);
   }
   tables.c_r[at] += sum;
   tables.c_m[at] = largest;

@@ -38,15 +38,8 @@ bool parse_real(std::string_view s, double& out) {
     negative = body[0] == '-';
     body.remove_prefix(1);
   }
-  if (iequals(body, "inf") || iequals(body, "infinity")) {
-    out = negative ? -std::numeric_limits<double>::infinity()
-                   : std::numeric_limits<double>::infinity();
-    return true;
-  }
-  if (iequals(body, "nan")) {
-    out = std::numeric_limits<double>::quiet_NaN();
-    return true;
-  }
+  // No input means an infinite or undefined quantity: such values are read errors.
+  if (iequals(body, "inf") || iequals(body, "infinity") || iequals(body, "nan")) return false;
   char buf[128];
   std::size_t n = 0;
   std::size_t i = 0;
@@ -88,13 +81,14 @@ bool parse_real(std::string_view s, double& out) {
   const auto [end, ec] = std::from_chars(buf, buf + n, v);
   if (end != buf + n) return false;
   if (ec == std::errc::result_out_of_range) {
-    // Underflow reads as zero, overflow as infinity, as a compiled reader would.
-    bool tiny = false;
+    // Underflow reads as zero; a value beyond the largest double is a read error.
+    bool nonzero = false;
     for (std::size_t k = 0; k < n && buf[k] != 'e'; ++k)
-      if (buf[k] >= '1' && buf[k] <= '9') tiny = true;
+      if (buf[k] >= '1' && buf[k] <= '9') nonzero = true;
     const char* e = static_cast<const char*>(std::memchr(buf, 'e', n));
     const bool negative_exponent = e && e + 1 < buf + n && e[1] == '-';
-    v = (negative_exponent || !tiny) ? 0.0 : std::numeric_limits<double>::infinity();
+    if (nonzero && !negative_exponent) return false;
+    v = 0.0;
   } else if (ec != std::errc()) {
     return false;
   }

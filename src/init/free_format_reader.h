@@ -17,7 +17,8 @@
 
 namespace kadre {
 
-// Reads a real in any of the forms the data files use; false for anything else.
+// Reads a finite real in any of the forms the data files use; false for anything else (also
+// for "nan", "inf" and values beyond the largest double; too small values read as 0).
 bool parse_real(std::string_view s, double& out);
 
 enum class ReadStatus {

@@ -31,8 +31,10 @@ PathIntegral integrace(const TerrainGrid& terrain, double int_err, double z0, do
     for (long i = 1; i <= n; ++i) {
       px += step_x;
       py += step_y;
-      const int ix = terrain_ind(px, terrain.xllcorner, terrain.cellsize);
-      const int iy = terrain_ind(py, terrain.yllcorner, terrain.cellsize);
+      // The last sample is the end point itself: the summed steps may overshoot it into a
+      // cell beyond the grid's window.
+      const int ix = terrain_ind(i == n ? xb : px, terrain.xllcorner, terrain.cellsize);
+      const int iy = terrain_ind(i == n ? yb : py, terrain.yllcorner, terrain.cellsize);
       double zc = terrain.at(ix, iy, "integrace");
       if (zc < z_min) zc = z_min;
       note(zc);

@@ -26,7 +26,8 @@ std::string format_es11_5(double value) {
   const std::string out = mantissa + "E" + sign + digits;
   // A three-digit exponent keeps its letter, so that every reader of numbers takes it: the
   // field is then one character wider.
-  const int width = digits.size() <= 2 ? kWidth : kWidth + 1;
+  // A sign and a third exponent digit each widen the field by one, so that no number is lost.
+  const int width = kWidth + (digits.size() > 2 ? 1 : 0) + (mantissa[0] == '-' ? 1 : 0);
   if (static_cast<int>(out.size()) > width) return std::string(width, '*');
   return std::string(width - out.size(), ' ') + out;
 }

@@ -6,8 +6,8 @@
 namespace kadre {
 
 // Scientific form ES11.5: d.ddddd, "E", exponent sign and two digits, right-aligned in 11
-// characters; an exponent of three digits makes the field 12 characters wide. Values needing
-// more room become asterisks of the field's width.
+// characters; a minus sign and an exponent of three digits each make the field one character
+// wider. Values needing more room become asterisks of the field's width.
 std::string format_es11_5(double value);
 // Fixed point F15.2 of a single-precision value (elapsed time line).
 std::string format_f15_2(float value);

@@ -107,7 +107,7 @@ TEST(ReaderMessages, EveryMessageOnce) {
       {Reader::points, "P0 50 50 0 0\n'Point of a longer name' 0 50 0 0\n",
        "Referencni bod Point of a longer na lezi mimo oblast vyskopisu."},  // the identifier cut to 20
       {Reader::points, "P1 50 100 0 0\n", outside},
-      {Reader::points, "P1 nan 50 0 0\n", outside},
+      {Reader::points, "P1 nan 50 0 0\n", on_line(1)},  // no number is finite
       {Reader::output_points, "P1\nP9\n", "Referencni bod P9 nachazejici se v souboru @ nebyl definovan."},
       {Reader::definitions, "! c\nS1 50 50 0 1 0 0 m\nS2 50 50 0 1.5 0 0 m\n", on_line(2)},
       {Reader::definitions, "S1 50 50 0 1 0 0 m\nS2 100 50 0 1 0 0 m\n", "Zdroj S2 lezi mimo oblast vyskopisu."},
@@ -131,7 +131,7 @@ TEST(ReaderMessages, EveryMessageOnce) {
        "Chyba cten\xC3\xAD dat ze souboru data.txt.\nNeocekavany konec souboru.\n"
        "Zkontrolujte zda mate na zacatku souboru retezec &init a na konci znak /."},
       {Reader::config, "&init phi_step = -2.5 /", phi + "-2.5 je neplatna, musi byt kladna."},
-      {Reader::config, "&init phi_step = nan /", phi + "nan je neplatna, musi byt kladna."},
+      {Reader::config, "&init phi_step = nan /", kReadError + "Zkontrolujte zda jsou nazvy parametru uvedeny spravne.\n   neplatna hodnota parametru 'phi_step' na radku 1"},
       {Reader::config, "&init phi_step = 400 /", phi + "400 je neplatna, musi byt nejvyse 360."},
       {Reader::config, "&init phi_step = 1e-9 /", phi + "1e-09 je neplatna, je prilis mala."},
       {Reader::config, "&init oputdir = 'no/such/dir' /",
