@@ -46,6 +46,10 @@ std::string error_reading(const std::string& path, long line, ReadStatus status)
   return msg;
 }
 
+void negative_value(const std::string& path, long line, const std::string& what) {
+  raise_error("V souboru " + rtrim(path) + " na radku " + std::to_string(line) + " je zaporna hodnota " + what + ".");
+}
+
 void warn_if_longer(const std::string& path, int records, int used, std::ostream& out) {
   if (records <= used) return;
   out << free_form_line("Varovani: soubor " + rtrim(path) + " obsahuje " + std::to_string(records) +

@@ -22,6 +22,10 @@ void check_directory_exist(const std::string& dir, const std::string& descriptio
 
 // Message of a failed read of a data file; line counts data lines (or records) from 1.
 std::string error_reading(const std::string& path, long line, ReadStatus status);
+// Stops because a value that no input can mean negative is: "V souboru <path> na radku
+// <line> je zaporna hodnota <what>." (line counts data lines from 1).
+[[noreturn]] void negative_value(const std::string& path, long line, const std::string& what);
+
 // Warns on out that the file holds more records than the run uses (the first `used`).
 void warn_if_longer(const std::string& path, int records, int used, std::ostream& out);
 

@@ -24,6 +24,7 @@ void read_profile(const std::string& path, int p, EmissionProfiles& profiles, st
     const ReadStatus st = reader.read(
         {R::integer(year), R::integer(month), R::integer(day), R::integer(hour), R::real(factor)});
     if (st != ReadStatus::ok) raise_error(error_reading(path, t, st));
+    if (factor < 0) negative_value(path, t, "emisniho faktoru");
     profiles.time_emis_fact[static_cast<std::size_t>(t - 1) * profiles.nprof + (p - 1)] = factor;
   }
   const int read = profiles.ntime;

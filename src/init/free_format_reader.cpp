@@ -303,10 +303,11 @@ ReadStatus FreeFormatReader::read(const std::vector<Item>& items) {
   });
 }
 
-ReadStatus FreeFormatReader::read_int16_row(std::int16_t* values, std::size_t n) {
+ReadStatus FreeFormatReader::read_int16_row(std::vector<std::int16_t>& values, std::size_t n) {
   return read_statement(n, [&](std::size_t k, const Token& t) {
     long long v = 0;
     if (t.quoted || !parse_integer(t.value, -32768, 32767, v)) return false;
+    if (values.size() <= k) values.resize(k + 1, 0);
     values[k] = static_cast<std::int16_t>(v);
     return true;
   });

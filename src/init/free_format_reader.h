@@ -50,8 +50,9 @@ class FreeFormatReader {
   // One read statement with the given items.
   ReadStatus read(std::initializer_list<Item> items);
   ReadStatus read(const std::vector<Item>& items);
-  // One read statement of n integers into values[0..n) (no allocation per value).
-  ReadStatus read_int16_row(std::int16_t* values, std::size_t n);
+  // One read statement of n integers into values[0..n); values grows with the items the file
+  // holds (a null item keeps the value there, 0 where there was none).
+  ReadStatus read_int16_row(std::vector<std::int16_t>& values, std::size_t n);
   ReadStatus read_reals(double* values, std::size_t n);
 
   // Every item of the next record that holds anything, as texts (null items left out, a

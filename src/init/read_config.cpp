@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "core/errors.h"
 #include "init/diagnostics.h"
@@ -94,6 +95,9 @@ Settings read_config(const std::string& path_file, std::ostream& out) {
   settings.iputdir = add_sep2dir(settings.iputdir);
   settings.oputdir = add_sep2dir(settings.oputdir);
   settings.nphi = sector_count(settings.phi_step);
+  for (const auto& [key, value] : {std::pair{"u_height", settings.u_height}, {"int_err", settings.int_err}})
+    if (!(value > 0.0))
+      raise_error(std::string("Hodnota parametru ") + key + " = " + as_written(value) + " je neplatna, musi byt kladna.");
   // Blanks are trimmed from the delimiter: one of blanks only would fuse every column.
   if (rtrim(settings.delim_out).empty())
     raise_error("Hodnota parametru delim_out je neplatna, oddelovac nesmi byt prazdny ani tvoreny jen mezerami.");

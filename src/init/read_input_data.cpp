@@ -23,6 +23,7 @@ InputData read_input_data(const std::string& path_file, std::ostream& out) {
   const auto input_path = [&](const std::string& file) { return cfg.iputdir + file; };
 
   read_terrain_definition(input_path(cfg.vyskopis_file), in.terrain);
+  check_path_steps(in.terrain, cfg.int_err);
   in.ref_points = read_ref_points(input_path(cfg.ref_body_file), in.terrain);
   read_sources(input_path(cfg.zdroje_file), input_path(cfg.zdroje_popis_file), cfg, in.terrain,
                in.sources, in.met_name, in.time_prof_name);
@@ -33,7 +34,7 @@ InputData read_input_data(const std::string& path_file, std::ostream& out) {
   dopln_z(in.terrain, in.ref_points, in.sources);
 
   if (cfg.is_average || cfg.is_exceed)
-    in.wind_roses = read_wind_roses(input_path(cfg.ruzice_file), cfg, in.met_name);
+    in.wind_roses = read_wind_roses(input_path(cfg.ruzice_file), cfg, in.met_name, out);
   if (cfg.is_time) {
     in.met = read_time(input_path(cfg.time_file), cfg, in.met_name, out);
     in.profiles = read_time_emis(input_path(cfg.emis_time_file), cfg, in.time_prof_name, in.met.ntime, out);

@@ -120,6 +120,8 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
     s.t = item6;
     s.d = item7;
     s.w = item8;
+    if (time_use < 0) negative_value(path, i, "time_use");
+    if (s.type == SourceType::area && length < 0) negative_value(path, i, "delky strany plosneho zdroje");
     s.time_use = time_use;
     s.daily_hours = daily_hours;
     s.length = length;

@@ -1,12 +1,14 @@
 #include "init/terrain_reader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "core/errors.h"
 #include "init/data_file.h"
 #include "init/diagnostics.h"
 #include "init/free_format_reader.h"
+#include "core/text.h"
 
 namespace kadre {
 
@@ -15,6 +17,7 @@ namespace {
 using R = FreeFormatReader;
 
 constexpr std::size_t kKeywordLength = 50;
+constexpr double kMaxPathSteps = 1e8;
 
 // Header errors carry line number 0: the header is not counted among the data rows.
 void read_header(R& reader, const std::string& path, TerrainGrid& grid) {
@@ -81,6 +84,21 @@ void read_terrain_definition(const std::string& path, TerrainGrid& grid) {
   read_header(reader, path, grid);
   grid.xllcorner_upper = grid.xllcorner + grid.ncols * grid.cellsize;
   grid.yllcorner_upper = grid.yllcorner + grid.nrows * grid.cellsize;
+  // The numbers are finite (the reader takes no other); what they describe must exist.
+  const std::string bad = "Hlavicka souboru " + rtrim(path) + " s terenem je neplatna: ";
+  if (grid.ncols < 1 || grid.nrows < 1) raise_error(bad + "ncols a nrows musi byt kladne.");
+  if (!(grid.cellsize > 0)) raise_error(bad + "cellsize musi byt kladna.");
+  if (static_cast<double>(grid.ncols) * grid.nrows > 1e15 || !std::isfinite(grid.xllcorner_upper) ||
+      !std::isfinite(grid.yllcorner_upper))
+    raise_error(bad + "mrizka je prilis velka.");
+}
+
+void check_path_steps(const TerrainGrid& grid, double int_err) {
+  // The longest path of the grid runs along its diagonal.
+  const double diagonal = std::hypot(grid.ncols * grid.cellsize, grid.nrows * grid.cellsize);
+  if (diagonal / int_err > kMaxPathSteps)
+    raise_error("Hodnota parametru int_err je pro vyskopis prilis mala: cesta by mela vice nez " +
+                std::to_string(static_cast<long>(kMaxPathSteps)) + " kroku.");
 }
 
 void read_terrain(const std::string& path, TerrainGrid& grid, const std::vector<RefPoint>& ref_points,
@@ -106,10 +124,12 @@ void read_terrain(const std::string& path, TerrainGrid& grid, const std::vector<
   for (int k = 1; k < w.r1; ++k)
     if (!reader.skip_record()) raise_error(error_reading(path, k, ReadStatus::end_of_file));
 
-  std::vector<std::int16_t> row(static_cast<std::size_t>(grid.ncols));
+  // The row grows with the values the file holds, not with what the header claims.
+  std::vector<std::int16_t> row;
   for (int r = w.r1; r <= w.r2; ++r) {
-    const ReadStatus status = reader.read_int16_row(row.data(), row.size());
+    const ReadStatus status = reader.read_int16_row(row, static_cast<std::size_t>(grid.ncols));
     if (status != ReadStatus::ok) raise_error(error_reading(path, r, status));
+    if (row.size() < static_cast<std::size_t>(w.c2)) row.resize(static_cast<std::size_t>(w.c2), 0);  // "/" ended it early
     // The first row read is the northernmost of the window, so it goes to the top.
     const std::size_t j = static_cast<std::size_t>(w.r2 - r);
     std::copy(row.begin() + (w.c1 - 1), row.begin() + w.c2,

@@ -1,6 +1,7 @@
 #include "init/wind_rose_reader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 
 #include "core/errors.h"
@@ -17,7 +18,7 @@ constexpr int kClasses = kSituationClassCount;
 const char* const kDescription = "ruzici";
 
 // Reads n_dir and the eleven class records of one rose file into rose_in.
-int read_rose_file(const std::string& path, std::vector<double>& rose_in) {
+int read_rose_file(const std::string& path, std::vector<double>& rose_in, std::ostream& out) {
   FreeFormatReader reader = open_data_file(path, kDescription);
   reader.skip_comment_header();
   int n_dir = 0;
@@ -31,7 +32,15 @@ int read_rose_file(const std::string& path, std::vector<double>& rose_in) {
     const ReadStatus rs =
         reader.read_reals(rose_in.data() + static_cast<std::size_t>(j - 1) * per_class, per_class);
     if (rs != ReadStatus::ok) raise_error(error_reading(path, j, rs));
+    for (std::size_t i = 0; i < per_class; ++i)
+      if (rose_in[static_cast<std::size_t>(j - 1) * per_class + i] < 0) negative_value(path, j, "cetnosti");
   }
+  // The frequencies and calms of a year add up to 100 percent; a rose far from it is told.
+  double total = 0;
+  for (double f : rose_in) total += f;
+  if (std::fabs(total - 100.0) > 1.0)
+    out << free_form_line("Varovani: cetnosti v souboru " + rtrim(path) + " davaji dohromady " + format_f0(total, 2) +
+                          " % misto 100 %.");
   return n_dir;
 }
 
@@ -73,7 +82,7 @@ void spread_calm(int nclass, int n_dir, const std::vector<double>& rose_in,
 }
 
 WindRoses read_wind_roses(const std::string& path, const Settings& cfg,
-                      const std::vector<std::string>& met_name) {
+                          const std::vector<std::string>& met_name, std::ostream& out) {
   WindRoses roses;
   roses.nphi = std::max(cfg.nphi, 0);
   const std::size_t slice_size = static_cast<std::size_t>(roses.nphi) * kClasses;
@@ -81,7 +90,7 @@ WindRoses read_wind_roses(const std::string& path, const Settings& cfg,
   std::vector<double> rose_in, rose_without_calm;
   for (std::size_t k = 0; k < met_name.size(); ++k) {
     const std::string series_path = path_with_name(path, met_name[k]);
-    const int n_dir = read_rose_file(series_path, rose_in);
+    const int n_dir = read_rose_file(series_path, rose_in, out);
     spread_calm(kClasses, n_dir, rose_in, rose_without_calm);
     resample(rose_without_calm, n_dir, cfg.phi_step, roses.nphi, roses.values.data() + k * slice_size);
   }

@@ -1,6 +1,7 @@
 #pragma once
 // Wind roses: one file per meteorological series, frequencies in percent of the year per
 // file direction and situation class, resampled to the model's sectors.
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@ namespace kadre {
 // spreads the calm and resamples it to cfg.nphi sectors of cfg.phi_step degrees as
 // fractions of the year. Stops on a missing or unreadable file.
 WindRoses read_wind_roses(const std::string& path, const Settings& cfg,
-                      const std::vector<std::string>& met_name);
+                          const std::vector<std::string>& met_name, std::ostream& out);
 
 // Spreads the calm of each class over its directions in equal parts.
 // rose_in: (n_dir + 1) x nclass, direction fastest, the calm last in each class;

@@ -65,7 +65,7 @@ void read_as(Reader reader, const std::string& path, const TempDir& dir) {
     case Reader::hourly_definitions: return read_sources(path, descriptions, cfg, grid, sources, met, profiles);
     case Reader::descriptions:
     case Reader::heat_formula: return read_sources(definitions, path, cfg, grid, sources, met, profiles);
-    case Reader::rose: read_wind_roses(path, cfg, {""}); return;
+    case Reader::rose: read_wind_roses(path, cfg, {""}, out); return;
     case Reader::met: read_time(path, cfg, {""}, out); return;
     case Reader::emission: read_time_emis(path, cfg, {""}, 2, out); return;
     case Reader::climate: read_climate_tables(path); return;
@@ -229,7 +229,8 @@ TEST(WindRoseReader, ModelSectorsInterpolateBetweenTheFileSectorsAroundThem) {
     std::string text = "! rose\n" + std::to_string(n_dir) + "\n", record;
     for (int i = 1; i <= n_dir; ++i) record += std::to_string(10 * i) + (i % 5 ? " " : "\n");  // over lines
     for (int j = 1; j <= 11; ++j) text += record + " " + std::to_string(5 * n_dir) + "\n";    // calm: 5 each
-    const WindRoses r = read_wind_roses(dir.write("rose.txt", text), Settings{}, {""});
+    std::ostringstream out;
+    const WindRoses r = read_wind_roses(dir.write("rose.txt", text), Settings{}, {""}, out);
     const double delta = 360.0 / n_dir;
     for (int p = 1; p <= 360; ++p) {
       const int lo = (p - 1) * n_dir / 360 + 1, hi = lo == n_dir ? 1 : lo + 1;  // exact in integers
