@@ -82,19 +82,20 @@ void check_group_result_names(const InputData& in) {
     }
 }
 
-void write_results(const InputData& in, const Settings& cfg, ResultTables& tables, bool methodology) {
+void write_results(const InputData& in, const Settings& cfg, ResultTables& tables, bool methodology,
+                   ResultSet& set) {
   if (cfg.is_time) {
     std::vector<std::string> ref_ids;
     for (const RefPoint& p : in.ref_points)
       if (p.is_out) ref_ids.push_back(p.id);
-    write_output_time(cfg, ref_ids, in.met.date, tables.results_t, in.met.ntime);
+    write_output_time(cfg, ref_ids, in.met.date, tables.results_t, in.met.ntime, &set);
     // Without hours (no source, so no series) the sums stay 0 instead of 0 / 0.
     if (in.met.ntime > 0)
       for (double& v : tables.c_r) v /= static_cast<double>(in.met.ntime);
-    write_time_average(cfg, in.ref_points, tables.c_r);
-    write_time_maximum(cfg, in.ref_points, tables.c_m);
+    write_time_average(cfg, in.ref_points, tables.c_r, &set);
+    write_time_maximum(cfg, in.ref_points, tables.c_m, &set);
   }
-  if (methodology) write_output_stat(cfg, in.ref_points, tables.results);
+  if (methodology) write_output_stat(cfg, in.ref_points, tables.results, &set);
 }
 
 }  // namespace
@@ -260,9 +261,11 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   gather_tables(in, methodology, blocks, tables, processes);
   on_every_process(processes, [&] {
     if (!processes.first()) return;
-    write_results(in, cfg, tables[0], methodology);
+    ResultSet set;
+    write_results(in, cfg, tables[0], methodology, set);
     for (std::size_t g = 0; g < in.groups.size(); ++g)
-      write_results(in, group_settings(cfg, in.groups[g].name), tables[g + 1], methodology);
+      write_results(in, group_settings(cfg, in.groups[g].name), tables[g + 1], methodology, set);
+    set.commit();
   });
   for (const std::string& path : every_result_path(in)) out << free_form_line("  zapsan soubor " + path);
 }

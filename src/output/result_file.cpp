@@ -1,5 +1,9 @@
 #include "output/result_file.h"
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "core/errors.h"
@@ -14,8 +18,30 @@ std::string write_error_message(const std::string& path) {
   return "Chyba pri zapisu do souboru " + path + ".";
 }
 
-ResultFile::ResultFile(std::string path) : path_(std::move(path)) {
-  file_ = std::fopen(path_.c_str(), "w");
+ResultSet::~ResultSet() {
+  std::error_code ec;
+  for (const auto& [temporary, final] : files_) std::filesystem::remove(temporary, ec);
+}
+
+std::string ResultSet::temporary_for(const std::string& path) {
+  const std::filesystem::path final(path);
+  std::string name(".");
+  name.append(final.filename().string()).append(".kadre-").append(std::to_string(::getpid()));
+  files_.emplace_back((final.parent_path() / name).string(), path);
+  return files_.back().first;
+}
+
+void ResultSet::commit() {
+  for (const auto& [temporary, final] : files_) {
+    std::error_code ec;
+    std::filesystem::rename(temporary, final, ec);
+    if (ec) stop_with_lines({write_error_message(final)});
+  }
+  files_.clear();
+}
+
+ResultFile::ResultFile(std::string path, ResultSet* set) : path_(std::move(path)) {
+  file_ = std::fopen(set != nullptr ? set->temporary_for(path_).c_str() : path_.c_str(), "w");
   if (file_ == nullptr) fail();
   buffer_.reserve(kBufferSize);
 }

@@ -5,13 +5,35 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kadre {
 
+// The result files of a run, written as one set: each to a temporary name in its own
+// directory and renamed into place together by commit() once all are written and closed.
+// Without commit (a failure on the way) the temporaries are removed: no result file of the
+// run exists and the files of an earlier run stay as they were.
+class ResultSet {
+ public:
+  ResultSet() = default;
+  ~ResultSet();
+  ResultSet(const ResultSet&) = delete;
+  ResultSet& operator=(const ResultSet&) = delete;
+
+  // The temporary name the file `path` is written under.
+  std::string temporary_for(const std::string& path);
+  // Renames every file into place; a failure stops with the write-error message of its path.
+  void commit();
+
+ private:
+  std::vector<std::pair<std::string, std::string>> files_;  // temporary, final
+};
+
 class ResultFile {
  public:
-  // Creates or overwrites the file.
-  explicit ResultFile(std::string path);
+  // Creates or overwrites the file; with a set, under the set's temporary name for it.
+  explicit ResultFile(std::string path, ResultSet* set = nullptr);
   ~ResultFile();
   ResultFile(const ResultFile&) = delete;
   ResultFile& operator=(const ResultFile&) = delete;
@@ -26,7 +48,7 @@ class ResultFile {
   void flush_buffer();
   [[noreturn]] void fail();
 
-  std::string path_;
+  std::string path_;  // the file's name in messages
   std::FILE* file_ = nullptr;
   std::string buffer_;
 };

@@ -62,7 +62,7 @@ std::vector<std::string> stat_column_names(const Settings& cfg) {
 }
 
 void write_output_stat(const Settings& cfg, const std::vector<RefPoint>& ref_points,
-                       const std::vector<double>& results) {
+                       const std::vector<double>& results, ResultSet* set) {
   if (results.size() < ref_points.size() * kStatCount)
     stop_with_lines({"write_output_stat: results ma " + std::to_string(results.size()) +
                      " hodnot pro " + std::to_string(ref_points.size()) + " bodu"});
@@ -70,7 +70,7 @@ void write_output_stat(const Settings& cfg, const std::vector<RefPoint>& ref_poi
   const std::vector<std::string> names = stat_column_names(cfg);
   const std::string d = result_delimiter(cfg.delim_out);
 
-  ResultFile file(stats_path(cfg));
+  ResultFile file(stats_path(cfg), set);
   std::string line = point_header(d);
   for (int r = 0; r < kStatCount; ++r)
     if (mask[static_cast<std::size_t>(r)]) line += d + names[static_cast<std::size_t>(r)];

@@ -17,13 +17,13 @@ constexpr std::size_t kDateLength = 13;
 
 void write_point_values(const Settings& cfg, const std::vector<RefPoint>& ref_points,
                         const std::vector<double>& values, const char* prefix,
-                        const char* value_name) {
+                        const char* value_name, ResultSet* set) {
   if (values.size() < ref_points.size())
     stop_with_lines({std::string("write_time_") + value_name + ": " +
                      std::to_string(values.size()) + " hodnot pro " +
                      std::to_string(ref_points.size()) + " bodu"});
   const std::string d = result_delimiter(cfg.delim_out);
-  ResultFile file(hourly_path(cfg, prefix));
+  ResultFile file(hourly_path(cfg, prefix), set);
   file.append(point_header(d) + d + value_name + "\n");
   std::string line;
   for (std::size_t ip = 0; ip < ref_points.size(); ++ip) {
@@ -40,14 +40,14 @@ void write_point_values(const Settings& cfg, const std::vector<RefPoint>& ref_po
 
 void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_ids,
                        const std::vector<std::string>& date, const std::vector<double>& results_t,
-                       int ntime) {
+                       int ntime, ResultSet* set) {
   const std::size_t hours = ntime > 0 ? static_cast<std::size_t>(ntime) : 0;
   if (date.size() < hours || results_t.size() < hours * ref_ids.size())
     stop_with_lines({"write_output_time: " + std::to_string(date.size()) + " datumu a " +
                      std::to_string(results_t.size()) + " hodnot pro " + std::to_string(hours) +
                      " hodin a " + std::to_string(ref_ids.size()) + " bodu"});
   const std::string d = result_delimiter(cfg.delim_out);
-  ResultFile file(hourly_path(cfg));
+  ResultFile file(hourly_path(cfg), set);
 
   std::string line = "cas";
   for (const auto& id : ref_ids) line += d + rtrim(id);
@@ -68,13 +68,13 @@ void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_
 }
 
 void write_time_average(const Settings& cfg, const std::vector<RefPoint>& ref_points,
-                        const std::vector<double>& c_r) {
-  write_point_values(cfg, ref_points, c_r, "avg_", "ave");
+                        const std::vector<double>& c_r, ResultSet* set) {
+  write_point_values(cfg, ref_points, c_r, "avg_", "ave", set);
 }
 
 void write_time_maximum(const Settings& cfg, const std::vector<RefPoint>& ref_points,
-                        const std::vector<double>& c_m) {
-  write_point_values(cfg, ref_points, c_m, "max_", "max");
+                        const std::vector<double>& c_m, ResultSet* set) {
+  write_point_values(cfg, ref_points, c_m, "max_", "max", set);
 }
 
 }  // namespace kadre

@@ -6,6 +6,7 @@
 
 #include "core/records.h"
 #include "core/settings.h"
+#include "output/result_file.h"
 
 namespace kadre {
 
@@ -13,14 +14,14 @@ namespace kadre {
 // results_t[(s-1)*ntime + (t-1)]; ref_ids are the output points' ids in the same order.
 void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_ids,
                        const std::vector<std::string>& date, const std::vector<double>& results_t,
-                       int ntime);
+                       int ntime, ResultSet* set = nullptr);
 
 // Writes oputdir + "avg_" + output_time with c_r, one value per reference point.
 void write_time_average(const Settings& cfg, const std::vector<RefPoint>& ref_points,
-                        const std::vector<double>& c_r);
+                        const std::vector<double>& c_r, ResultSet* set = nullptr);
 
 // Writes oputdir + "max_" + output_time with c_m, one value per reference point.
 void write_time_maximum(const Settings& cfg, const std::vector<RefPoint>& ref_points,
-                        const std::vector<double>& c_m);
+                        const std::vector<double>& c_m, ResultSet* set = nullptr);
 
 }  // namespace kadre

@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <sstream>
+
+#include <sys/resource.h>
 
 #include "run.h"
 #include "run_sequence.h"
@@ -222,6 +225,30 @@ TEST(ResultFiles, EveryLineHasItsHeadersFieldsAndEveryValueReadsAsANumber) {
       }
     }
   }
+}
+
+// The result files are one set: when the last cannot be written (here: larger than the file
+// size limit) the others written before it are removed too, and an earlier run's files stay.
+TEST(WholeRun, AResultFileThatFailsTakesTheWholeSetWithIt) {
+  test::RunDir c("both_cooling_tower");
+  c.run();  // the files of an earlier run, one of them changed since
+  c.write("output/hourly.csv", "an earlier table\n");
+  const test::ResultFiles earlier = c.outputs();
+  rlimit previous{};
+  getrlimit(RLIMIT_FSIZE, &previous);
+  const auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = previous;
+  small.rlim_cur = 1000;  // the hourly files fit, the statistical one (1,137 bytes) does not
+  setrlimit(RLIMIT_FSIZE, &small);
+  const test::RunOutput r = [&] {
+    test::ScopedCwd in_case(c.path());
+    return test::run_program({"run.nml"});
+  }();
+  setrlimit(RLIMIT_FSIZE, &previous);
+  std::signal(SIGXFSZ, previous_handler);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.out.ends_with(" Chyba pri zapisu do souboru output/stats.csv.\n")) << r.out;
+  EXPECT_EQ(c.outputs(), earlier);
 }
 
 }  // namespace
