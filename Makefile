@@ -1,9 +1,11 @@
 # The two everyday commands: `make demo` and `make test`.
 BUILD ?= build
 SAN_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build demo test test-sanitize bench install clean
+.PHONY: all deps build demo test test-sanitize fuzz bench install clean
 
 PREFIX ?= /usr/local
 
@@ -29,6 +31,11 @@ test-sanitize: deps
 	@cmake --build $(SAN_BUILD) -j $(JOBS)
 	@cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# Every fuzz target (the readers and the whole program, built by clang with libFuzzer and
+# the sanitizers) for FUZZ_SECONDS each; a finding fails with its reproducer.
+fuzz: deps
+	@fuzz/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 bench: build
 	@bench/run-bench.sh $(BUILD)/kadre
 
@@ -37,4 +44,4 @@ install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
