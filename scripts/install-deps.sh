@@ -14,6 +14,8 @@ command -v mpirun >/dev/null 2>&1 || need+=(openmpi-bin)
 command -v gdal-config >/dev/null 2>&1 || need+=(libgdal-dev)
 [ -f /usr/include/cairo/cairo.h ] || need+=(libcairo2-dev)
 command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
+# Highway: the vector kernels (built when CMake finds it).
+[ -f /usr/include/hwy/highway.h ] || need+=(libhwy-dev)
 # clang with libFuzzer and its OpenMP runtime: the fuzz targets (make fuzz).
 command -v clang++ >/dev/null 2>&1 || need+=(clang)
 compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null || need+=(libclang-rt-dev)

@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 
+#include "evaluation/daily_maxima.h"
 #include "evaluation/statistics.h"
 #include "evaluation/time_series_evaluation.h"
 #include "evaluation/wind_rose_evaluation.h"
@@ -35,7 +36,9 @@ struct SetSums {
 // at the point is computed once and added to the sums of every set it belongs to.
 struct WorkTables {
   std::vector<double> c_source_t;     // ntime (only with groups)
-  std::vector<double> c_out, cd_out;  // nphi x nu_max x 5
+  RoseTable rose;                     // nphi x nu_max x 5
+  std::vector<double> cd_out;         // nphi x nu_max x 5
+  bool cd_dense = false;              // cd_out may hold other values than +0 outside rose's windows
   std::vector<double> cls, cls_d;     // nphi x 11
   std::vector<SetSums> sets;          // all sources, then each group
   PairFactors hourly_factors, rose_factors;  // of the current pair, per evaluation
@@ -47,7 +50,7 @@ struct WorkTables {
     const std::size_t classes = static_cast<std::size_t>(cfg.nphi) * kSituationClassCount;
     if (cfg.is_time && set_count > 1) c_source_t.assign(hours, 0.0);
     if (li.methodology) {
-      c_out.assign(situations, 0.0);
+      rose = RoseTable(cfg.nphi, li.wind.nu_max());
       cls.assign(classes, 0.0);
       if (cfg.is_daily) {
         cd_out.assign(situations, 0.0);
@@ -69,6 +72,46 @@ struct WorkTables {
 
 void add_into(std::vector<double>& sum, const std::vector<double>& part) {
   for (std::size_t n = 0; n < sum.size(); ++n) sum[n] += part[n];
+}
+
+// Calls f(begin, end) for every element range the rose table's columns were written in.
+template <class F>
+void for_each_written(const RoseTable& rose, F&& f) {
+  for (std::size_t column = 0; column < rose.written.size(); ++column) rose.for_each_written(column, f);
+}
+
+// Adds part to sum over the written ranges of rose (part is +0 elsewhere).
+void add_written(std::vector<double>& sum, const std::vector<double>& part, const RoseTable& rose) {
+  for_each_written(rose, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t n = begin; n < end; ++n) sum[n] += part[n];
+  });
+}
+
+// The daily counterparts of the rose table into w.cd_out: over the written ranges when the
+// counterpart of +0 is +0, everywhere otherwise.
+void daily_of_rose(const Source& source, DailyType type, WorkTables& w) {
+  if (!daily_keeps_zero(source.daily_hours, type)) {
+    daily(w.rose.c, source.daily_hours, type, w.cd_out);
+    w.cd_dense = true;
+    return;
+  }
+  const std::span<const double> c(w.rose.c);
+  const std::span<double> out(w.cd_out);
+  for_each_written(w.rose, [&](std::size_t begin, std::size_t end) {
+    daily(c.subspan(begin, end - begin), source.daily_hours, type, out.subspan(begin, end - begin));
+  });
+}
+
+// Sets w.cd_out back to +0 where the previous source wrote it.
+void clear_daily(WorkTables& w) {
+  if (w.cd_dense) {
+    std::fill(w.cd_out.begin(), w.cd_out.end(), 0.0);
+    w.cd_dense = false;
+    return;
+  }
+  for_each_written(w.rose, [&](std::size_t begin, std::size_t end) {
+    std::fill(w.cd_out.begin() + static_cast<std::ptrdiff_t>(begin), w.cd_out.begin() + static_cast<std::ptrdiff_t>(end), 0.0);
+  });
 }
 
 // Column of results_t of every point with hourly output: its position among those points.
@@ -110,9 +153,10 @@ void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, con
   const Settings& cfg = in.cfg;
   const int nphi = cfg.nphi;
   const int nu_max = li.wind.nu_max();
-  evaluate_conc(li.ctx, cfg, li.wind, point, source, g, w.c_out.data(), w.rose_factors);
-  if (cfg.is_daily) daily(w.c_out, source.daily_hours, li.daily_type, w.cd_out);
-  c_class(w.c_out.data(), nphi, nu_max, *li.class_index, w.cls.data());
+  if (cfg.is_daily) clear_daily(w);
+  evaluate_conc(li.ctx, cfg, li.wind, point, source, g, w.rose, w.rose_factors);
+  if (cfg.is_daily) daily_of_rose(source, li.daily_type, w);
+  c_class(w.rose.c.data(), nphi, nu_max, *li.class_index, w.cls.data());
   double ave = 0;
   if (cfg.is_average) {
     const double* rose = in.wind_roses.slice(source.met_idx, "eval_average");
@@ -121,8 +165,13 @@ void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, con
   if (cfg.is_daily) c_class(w.cd_out.data(), nphi, nu_max, *li.class_index, w.cls_d.data());
   for (const int index : sets) {
     SetSums& set = w.sets[static_cast<std::size_t>(index)];
-    add_into(set.c, w.c_out);
-    if (cfg.is_daily) add_into(set.c_d, w.cd_out);
+    add_written(set.c, w.rose.c, w.rose);
+    if (cfg.is_daily) {
+      if (w.cd_dense)
+        add_into(set.c_d, w.cd_out);
+      else
+        add_written(set.c_d, w.cd_out, w.rose);
+    }
     add_into(set.c_max, w.cls);
     if (cfg.is_average) set.ave += ave;
     if (cfg.is_daily) add_into(set.cd_max, w.cls_d);

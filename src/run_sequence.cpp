@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <limits>
 #include <new>
 
@@ -240,7 +241,9 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   std::exception_ptr failure;
   int finished_here = 0;
   try {
-    const ModelContext ctx(model_options(cfg), par, in.terrain, in.climate, in.sources);
+    ModelOptions options = model_options(cfg);
+    options.kernels = kernel_path_from(std::getenv("KADRE_SIMD"));
+    const ModelContext ctx(options, par, in.terrain, in.climate, in.sources);
     ClassSpeedIndex class_index;
     if (methodology) class_index = make_class_speed_index(wind, par);
     const LoopInputs inputs{in, ctx, wind, methodology ? &class_index : nullptr,

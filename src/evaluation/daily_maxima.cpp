@@ -62,4 +62,12 @@ void daily(std::span<const double> c, double f, DailyType type, std::span<double
   }
 }
 
+bool daily_keeps_zero(double f, DailyType type) {
+  if (type == DailyType::invalid) return false;
+  const double zero = 0.0;
+  double converted = 1.0;
+  daily(std::span<const double>(&zero, 1), f, type, std::span<double>(&converted, 1));
+  return converted == 0 && !std::signbit(converted);
+}
+
 }  // namespace kadre

@@ -15,4 +15,8 @@ DailyType parse_daily_type(const std::string& daily_type);
 // Stops when the type is invalid.
 void daily(std::span<const double> c, double f, DailyType type, std::span<double> out);
 
+// Whether the daily counterpart of +0 is +0 (f finite and not negative), so that a table of
+// mostly +0 needs converting only where it holds other values.
+bool daily_keeps_zero(double f, DailyType type);
+
 }  // namespace kadre

@@ -1,4 +1,4 @@
-// Directions of the plume sector: a window of candidate directions around the axis, wide
+// Directions of the plume sector: windows of candidate directions around the axis, wide
 // enough for any rounding, then the exact test of each candidate.
 #include <algorithm>
 #include <array>
@@ -10,44 +10,61 @@
 
 namespace kadre {
 
-template <class Visit>
-void for_each_direction_in_sector(int nphi, double phi_step, double d, double limit, Visit&& visit) {
-  if (nphi <= 0) return;
+inline int sector_windows(int nphi, double phi_step, double d, double limit, DirectionWindows& windows) {
+  int count = 0;
+  if (nphi <= 0) return 0;
   // No usable window when the limit is not a number or negative, or when the axis lies so
   // many turns away that its rounding reaches a direction step (the margins below would no
   // longer cover it): then every direction gets the exact test.
   if (!(limit >= 0.0) || !(std::fabs(d) * 8.0 * DBL_EPSILON < phi_step)) {
-    for (int k = 1; k <= nphi; ++k) {
-      const double phi = (k - 1) * phi_step;
-      const double lambda = get_lambda(phi, d);
-      if (in_sector(lambda, limit)) visit(k, phi, lambda);
-    }
-    return;
+    windows[0] = {0, nphi - 1};
+    return 1;
   }
   // In-sector directions satisfy phi = d + 360 n + e with |e| <= limit. Collect the index
   // windows of every n that can reach [0, nphi * phi_step), two sectors of margin each.
-  std::array<std::pair<long, long>, 8> windows{};
-  int count = 0;
+  DirectionWindows found{};
   const double span = nphi * phi_step;
   const long n_lo = static_cast<long>(std::floor((-d - limit) / 360.0)) - 1;
   const long n_hi = static_cast<long>(std::ceil((span - d + limit) / 360.0)) + 1;
-  for (long n = n_lo; n <= n_hi && count < static_cast<int>(windows.size()); ++n) {
+  for (long n = n_lo; n <= n_hi && count < static_cast<int>(found.size()); ++n) {
     const double centre = d + 360.0 * static_cast<double>(n);
     long lo = static_cast<long>(std::floor((centre - limit) / phi_step)) - 2;
     long hi = static_cast<long>(std::ceil((centre + limit) / phi_step)) + 2;
     lo = std::max(lo, 0L);
     hi = std::min(hi, static_cast<long>(nphi) - 1);
-    if (lo <= hi) windows[count++] = {lo, hi};
+    if (lo <= hi) found[count++] = {static_cast<int>(lo), static_cast<int>(hi)};
   }
-  std::sort(windows.begin(), windows.begin() + count);
-  long next = 0;  // first index not yet visited
+  std::sort(found.begin(), found.begin() + count);
+  // Overlapping windows are cut so that every direction lies in at most one.
+  int kept = 0;
+  int next = 0;  // first index not yet covered
   for (int w = 0; w < count; ++w) {
-    for (long i = std::max(windows[w].first, next); i <= windows[w].second; ++i) {
+    const int first = std::max(found[w].first, next);
+    if (first > found[w].second) continue;
+    windows[kept++] = {first, found[w].second};
+    next = found[w].second + 1;
+  }
+  return kept;
+}
+
+inline double sector_angle(double phi, double d) {
+  // fmod is exact; below two turns the subtraction is too (both lie within a factor of two).
+  const double t = std::fabs(phi - d);
+  if (t < 360.0) return t;
+  if (t < 720.0) return t - 360.0;
+  return std::fmod(t, 360.0);
+}
+
+template <class Visit>
+void for_each_direction_in_sector(int nphi, double phi_step, double d, double limit, Visit&& visit) {
+  DirectionWindows windows;
+  const int count = sector_windows(nphi, phi_step, d, limit, windows);
+  for (int w = 0; w < count; ++w) {
+    for (int i = windows[w].first; i <= windows[w].second; ++i) {
       const double phi = static_cast<double>(i) * phi_step;
-      const double lambda = get_lambda(phi, d);
-      if (in_sector(lambda, limit)) visit(static_cast<int>(i) + 1, phi, lambda);
+      const double lambda = sector_angle(phi, d);
+      if (in_sector(lambda, limit)) visit(i + 1, phi, lambda);
     }
-    next = std::max(next, windows[w].second + 1);
   }
 }
 

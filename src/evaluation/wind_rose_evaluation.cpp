@@ -1,27 +1,119 @@
 #include "evaluation/wind_rose_evaluation.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "model/sector_kernel.h"
 
 namespace kadre {
 
+namespace {
+
+// The wind speeds of the rose are measured at 10 m.
+constexpr double kWindRoseHeight = 10.0;
+
+bool finite(double v) { return std::isfinite(v); }
+
+// Whether the vector kernel takes this situation: every number it broadcasts finite, the
+// wind positive, and a source type whose initial spreads are known (an unknown one stops
+// where the scalar formulas first meet it).
+bool vector_takes(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p,
+                  int s, double axis, double limit) {
+  const ModelParams& par = ctx.par;
+  const std::size_t c = static_cast<std::size_t>(s - 1);
+  if (source.type != SourceType::point && source.type != SourceType::area && source.type != SourceType::line)
+    return false;
+  for (const double v : {g.x, g.theta, par.k_u, source.v, source.m, source.m_no, par.k_p[c], par.ay[c], par.by[c],
+                         par.az[c], par.bz[c], p.h_ef, p.z1, p.z2, p.z3, p.kh, p.u_ef, axis, limit})
+    if (!finite(v)) return false;
+  return p.u_ef > 0;
+}
+
+void scalar_directions(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p,
+                       int s, double phi_step, double axis, double limit, int first, int last, double* column,
+                       PairFactors& f) {
+  for (int i = first; i <= last; ++i) {
+    const double phi = static_cast<double>(i) * phi_step;
+    const double lambda = sector_angle(phi, axis);
+    if (in_sector(lambda, limit))
+      column[i] = evaluate_gauss(ctx, s, source, g.x, g.theta, lambda, p, phi, false, 1.0, f.spreads, i + 1);
+  }
+}
+
+void vector_directions(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p,
+                       int s, double phi_step, double axis, double limit, int first, int last, double* column,
+                       PairFactors& f, int* undecided) {
+  const ModelParams& par = ctx.par;
+  const std::size_t c = static_cast<std::size_t>(s - 1);
+  SectorRun run;
+  run.first = first;
+  run.count = last - first + 1;
+  run.phi_step = phi_step;
+  run.axis = axis;
+  run.limit = limit;
+  run.x = g.x;
+  run.theta = g.theta;
+  run.k_u = par.k_u;
+  run.v = source.v;
+  run.m = source.m;
+  run.m_no = source.m_no;
+  run.k_p = par.k_p[c];
+  run.is_no = ctx.options.is_no;
+  run.ay = par.ay[c];
+  run.by = par.by[c];
+  run.az = par.az[c];
+  run.bz = par.bz[c];
+  run.p = p;
+  if (source.type == SourceType::line)
+    f.spreads.line_sectors(source, par, s, first, last, phi_step, run.sy0, run.sz0);
+  else
+    f.spreads.get(source, par, s, 0.0, 0, run.sy0_all, run.sz0_all);
+  const int left = evaluate_sector_run(run, column, undecided);
+  for (int n = 0; n < left; ++n) scalar_directions(ctx, source, g, p, s, phi_step, axis, limit, undecided[n], undecided[n], column, f);
+}
+
+}  // namespace
+
+RoseTable::RoseTable(int nphi_, int nu_max)
+    : c(static_cast<std::size_t>(nphi_) * static_cast<std::size_t>(nu_max) * 5, 0.0),
+      written(static_cast<std::size_t>(nu_max) * 5),
+      nphi(nphi_),
+      undecided(static_cast<std::size_t>(std::max(nphi_, 0))) {}
+
+void RoseTable::clear() {
+  for (std::size_t column = 0; column < written.size(); ++column) {
+    for_each_written(column, [this](std::size_t begin, std::size_t end) {
+      std::fill(c.begin() + static_cast<std::ptrdiff_t>(begin), c.begin() + static_cast<std::ptrdiff_t>(end), 0.0);
+    });
+    written[column].count = 0;
+  }
+}
+
 void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClasses& wind,
-                   const RefPoint& point, const Source& source, const PairGeometry& g, double* c_out,
+                   const RefPoint& point, const Source& source, const PairGeometry& g, RoseTable& table,
                    PairFactors& f) {
   const int nphi = cfg.nphi;
   const int nu_max = wind.nu_max();
-  std::fill(c_out, c_out + static_cast<std::size_t>(nphi) * nu_max * 5, 0.0);
-  // The wind speeds of the rose are measured at 10 m.
-  constexpr double kWindRoseHeight = 10.0;
+  table.clear();
   fill_pair_factors(ctx, source, kWindRoseHeight, g.x, nphi, f);
   const double limit = sector_half_angle(ctx.par, source.type);
   for (int i = 1; i <= 5; ++i) {
     for (int j = 1; j <= wind.nu[i - 1]; ++j) {
       const PlumeParams p = evaluate_par(ctx, source, point, i, wind.u_range[j - 1], 0.0, g, f);
       const double axis = wind_axis(g.delta, p.h_plume, kWindRoseHeight, ctx.options.wind_rotation);
-      double* column = c_out + (static_cast<std::size_t>(i - 1) * nu_max + (j - 1)) * nphi;
-      for_each_direction_in_sector(nphi, cfg.phi_step, axis, limit, [&](int k, double phi, double lambda) {
-        column[k - 1] = evaluate_gauss(ctx, i, source, g.x, g.theta, lambda, p, phi, false, 1.0, f.spreads, k);
-      });
+      const std::size_t index = static_cast<std::size_t>(i - 1) * nu_max + (j - 1);
+      double* column = table.c.data() + index * nphi;
+      RoseTable::Written& w = table.written[index];
+      w.count = sector_windows(nphi, cfg.phi_step, axis, limit, w.windows);
+      const bool vector = ctx.options.kernels == KernelPath::vector && vector_takes(ctx, source, g, p, i, axis, limit);
+      for (int n = 0; n < w.count; ++n) {
+        const auto [first, last] = w.windows[n];
+        if (vector)
+          vector_directions(ctx, source, g, p, i, cfg.phi_step, axis, limit, first, last, column, f,
+                            table.undecided.data());
+        else
+          scalar_directions(ctx, source, g, p, i, cfg.phi_step, axis, limit, first, last, column, f);
+      }
     }
   }
 }

@@ -11,6 +11,14 @@
 
 namespace kadre {
 
+// How the direction loops are computed: the vector kernel (the default) or the scalar
+// formulas, the reference the vector results are checked against.
+enum class KernelPath { vector, scalar };
+
+// The path named by the setting KADRE_SIMD: "scalar" selects the scalar formulas; any other
+// value, or none (nullptr), the vector kernel where the build has it.
+KernelPath kernel_path_from(const char* simd_setting);
+
 // The switches and lengths of the run configuration that change the physics.
 struct ModelOptions {
   bool free_atmo = false;     // a point above the plume axis keeps its own height
@@ -19,6 +27,7 @@ struct ModelOptions {
   bool wind_rotation = true;  // the wind turns 1 degree per 25 m of plume height
   double u_height = 10.0;     // height of the hourly wind speed [m]
   double int_err = 25.0;      // step of the terrain integration along a path [m]
+  KernelPath kernels = KernelPath::scalar;
 };
 
 ModelOptions model_options(const Settings& cfg);

@@ -34,6 +34,10 @@ class InitialSpreads {
   // rose, 0 for a direction of no sector.
   void get(const Source& source, const ModelParams& par, int s, double phi, int sector, double& sy0,
            double& sz0);
+  // The spreads of a line source in class s for the sectors first + 1 .. last + 1 (direction
+  // index x phi_step): arrays indexed by the direction index from 0.
+  void line_sectors(const Source& source, const ModelParams& par, int s, int first, int last, double phi_step,
+                    const double*& sy0, const double*& sz0);
 
  private:
   struct Entry {
@@ -44,7 +48,9 @@ class InitialSpreads {
   int sectors_ = 0;
   std::uint64_t stamp_ = 0;
   std::array<Entry, 5> by_class_{};
-  std::vector<Entry> by_sector_;  // 5 x sectors, sector fastest
+  // By class and sector (sector fastest), kept apart so that runs of sectors lie together.
+  std::vector<double> sector_sy0_, sector_sz0_;
+  std::vector<std::uint64_t> sector_stamp_;
 };
 
 struct PairFactors {
