@@ -23,7 +23,7 @@ using V = hn::Vec<D>;
 
 // One vector of directions starting at index `first`; `valid` lanes of them belong to the
 // run. The formulas and their order are those of the scalar kernels, so that every lane
-// differs from the scalar result only by the rounding of exp, log, sin and cos.
+// exponentials: every lane differs from the scalar result only by roundings.
 HWY_INLINE int evaluate_lanes(const SectorRun& r, int first, int valid, V sy0, V sz0, double* out,
                               int* undecided) {
   const D d;
@@ -38,33 +38,40 @@ HWY_INLINE int evaluate_lanes(const SectorRun& r, int first, int valid, V sy0, V
   const auto far = hn::And(lanes, hn::Not(hn::Lt(t, hn::Set(d, 720.0))));
   if (hn::AllFalse(d, hn::Or(in_sector, far))) return 0;
 
-  const V a = hn::Div(hn::Mul(lambda, hn::Set(d, kPi)), hn::Set(d, 180.0));
+  // Only the square of the crosswind distance enters, from the cosine: ys^2 = x^2 (1 - cos^2).
   const V x = hn::Set(d, r.x);
-  const V xs = hn::Mul(x, hn::Cos(d, a));
-  const V ys = hn::Mul(x, hn::Sin(d, a));
+  const V one = hn::Set(d, 1.0);
+  const V cos_a = hn::Cos(d, hn::Mul(lambda, hn::Set(d, kPi / 180)));
+  const V xs = hn::Mul(x, cos_a);
+  const V ys2 = hn::Mul(hn::Set(d, r.x * r.x), hn::Mul(hn::Sub(one, cos_a), hn::Add(one, cos_a)));
   const V log_xs = hn::Log(d, xs);
   const V sigma_y = hn::Add(hn::Mul(hn::Set(d, r.ay), hn::Exp(d, hn::Mul(hn::Set(d, r.by), log_xs))), sy0);
   const V sigma_z = hn::Add(hn::Mul(hn::Set(d, r.az), hn::Exp(d, hn::Mul(hn::Set(d, r.bz), log_xs))), sz0);
 
   const PlumeParams& p = r.p;
-  const V u_ef = hn::Set(d, p.u_ef);
   const V two = hn::Set(d, 2.0);
+  const V two_sy2 = hn::Mul(two, hn::Mul(sigma_y, sigma_y));
   const V two_sz2 = hn::Mul(two, hn::Mul(sigma_z, sigma_z));
-  const V spread = hn::Add(hn::Mul(hn::Mul(hn::Mul(hn::Set(d, 2 * kPi), sigma_y), sigma_z), u_ef), hn::Set(d, r.v));
-  const V crosswind = hn::Neg(hn::Div(hn::Mul(ys, ys), hn::Mul(two, hn::Mul(sigma_y, sigma_y))));
-  const V removal = hn::Div(hn::Neg(hn::Mul(hn::Set(d, r.k_u), xs)), u_ef);
-  V c = hn::Mul(hn::Mul(hn::Mul(hn::Div(hn::Set(d, 1e6), spread), hn::Exp(d, crosswind)), hn::Exp(d, removal)),
-                hn::Set(d, p.kh));
+  const V spread = hn::Add(hn::Mul(hn::Mul(hn::Set(d, 2 * kPi * p.u_ef), sigma_y), sigma_z), hn::Set(d, r.v));
+  // One division for the three quotients.
+  const V yz = hn::Mul(two_sy2, two_sz2);
+  const V product = hn::Mul(yz, spread);
+  const V inverse = hn::Div(one, product);
+  const V inv_two_sy2 = hn::Mul(inverse, hn::Mul(two_sz2, spread));
+  const V inv_two_sz2 = hn::Mul(inverse, hn::Mul(two_sy2, spread));
+  const V inv_spread = hn::Mul(inverse, yz);
+  const V exponent = hn::Sub(hn::Mul(hn::Neg(ys2), inv_two_sy2), hn::Mul(hn::Set(d, r.k_u / p.u_ef), xs));
+  V c = hn::Mul(hn::Mul(hn::Set(d, 1e6 * p.kh), inv_spread), hn::Exp(d, exponent));
   const double d1 = p.z1 - p.h_ef, d2 = p.z2 + p.h_ef, d3 = p.z3 - p.h_ef;
-  V vert = hn::Exp(d, hn::Div(hn::Set(d, -(d1 * d1)), two_sz2));
-  vert = hn::Add(vert, hn::Mul(hn::Set(d, 1 - r.theta), hn::Exp(d, hn::Div(hn::Set(d, -(d2 * d2)), two_sz2))));
+  V vert = hn::Exp(d, hn::Mul(hn::Set(d, -(d1 * d1)), inv_two_sz2));
+  vert = hn::Add(vert, hn::Mul(hn::Set(d, 1 - r.theta), hn::Exp(d, hn::Mul(hn::Set(d, -(d2 * d2)), inv_two_sz2))));
   if (r.theta != 0)
-    vert = hn::Add(vert, hn::Mul(hn::Set(d, r.theta), hn::Exp(d, hn::Div(hn::Set(d, -(d3 * d3)), two_sz2))));
+    vert = hn::Add(vert, hn::Mul(hn::Set(d, r.theta), hn::Exp(d, hn::Mul(hn::Set(d, -(d3 * d3)), inv_two_sz2))));
   c = hn::Mul(c, vert);
   V emission;
   if (r.is_no && r.m_no != 0) {
-    const V decay = hn::Exp(d, hn::Div(hn::Neg(hn::Mul(xs, hn::Set(d, r.k_p))), u_ef));
-    const V fac = hn::Mul(hn::Set(d, static_cast<double>(0.9f)), hn::Sub(hn::Set(d, 1.0), decay));
+    const V decay = hn::Exp(d, hn::Mul(xs, hn::Set(d, -r.k_p / p.u_ef)));
+    const V fac = hn::Mul(hn::Set(d, static_cast<double>(0.9f)), hn::Sub(one, decay));
     emission = hn::Add(hn::Set(d, r.m), hn::Mul(hn::Set(d, r.m_no), fac));
   } else {
     emission = hn::Set(d, r.m + r.m_no * 0.0);
@@ -77,8 +84,8 @@ HWY_INLINE int evaluate_lanes(const SectorRun& r, int first, int valid, V sy0, V
   const V huge = hn::Set(d, DBL_MAX);
   const auto exact = hn::And(
       hn::And(hn::Ge(xs, hn::Set(d, DBL_MIN)), hn::Le(xs, huge)),
-      hn::And(hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Le(sigma_y, huge)),
-              hn::And(hn::And(hn::Gt(sigma_z, hn::Zero(d)), hn::Le(sigma_z, huge)), hn::IsFinite(c))));
+      hn::And(hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d))),
+              hn::And(hn::And(hn::Ge(product, hn::Set(d, DBL_MIN)), hn::Le(product, huge)), hn::IsFinite(c))));
   const auto decided = hn::AndNot(far, hn::And(in_sector, exact));
   const auto left = hn::Or(far, hn::AndNot(exact, in_sector));
   hn::BlendedStore(c, decided, d, out + first);
