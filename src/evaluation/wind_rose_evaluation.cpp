@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "model/sector_kernel.h"
 
@@ -13,6 +14,8 @@ namespace {
 constexpr double kWindRoseHeight = 10.0;
 
 bool finite(double v) { return std::isfinite(v); }
+
+bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // Whether the vector kernel takes this situation: every number it broadcasts finite, the
 // wind positive, and a source type whose initial spreads are known (an unknown one stops
@@ -40,14 +43,12 @@ void scalar_directions(const ModelContext& ctx, const Source& source, const Pair
   }
 }
 
-void vector_directions(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p,
-                       int s, double phi_step, double axis, double limit, int first, int last, double* column,
-                       PairFactors& f, int* undecided) {
+// The run of a window: everything but the window itself.
+SectorRun sector_run(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p, int s,
+                     double phi_step, double axis, double limit) {
   const ModelParams& par = ctx.par;
   const std::size_t c = static_cast<std::size_t>(s - 1);
   SectorRun run;
-  run.first = first;
-  run.count = last - first + 1;
   run.phi_step = phi_step;
   run.axis = axis;
   run.limit = limit;
@@ -64,12 +65,36 @@ void vector_directions(const ModelContext& ctx, const Source& source, const Pair
   run.az = par.az[c];
   run.bz = par.bz[c];
   run.p = p;
-  if (source.type == SourceType::line)
-    f.spreads.line_sectors(source, par, s, first, last, phi_step, run.sy0, run.sz0);
-  else
-    f.spreads.get(source, par, s, 0.0, 0, run.sy0_all, run.sz0_all);
-  const int left = evaluate_sector_run(run, column, undecided);
-  for (int n = 0; n < left; ++n) scalar_directions(ctx, source, g, p, s, phi_step, axis, limit, undecided[n], undecided[n], column, f);
+  return run;
+}
+
+// The geometry of every window of a column for class s and the run's axis.
+void vector_geometry(const ModelContext& ctx, const Source& source, int s, SectorRun run,
+                     const RoseTable::Written& w, RoseTable& table, PairFactors& f) {
+  for (int n = 0; n < w.count; ++n) {
+    run.first = w.windows[n].first;
+    run.count = w.windows[n].second - w.windows[n].first + 1;
+    if (source.type == SourceType::line)
+      f.spreads.line_sectors(source, ctx.par, s, w.windows[n].first, w.windows[n].second, run.phi_step, run.sy0,
+                             run.sz0);
+    else
+      f.spreads.get(source, ctx.par, s, 0.0, 0, run.sy0_all, run.sz0_all);
+    sector_geometry(run, table.geometry);
+  }
+}
+
+void vector_directions(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p,
+                       int s, SectorRun run, const RoseTable::Written& w, double* column, RoseTable& table,
+                       PairFactors& f) {
+  for (int n = 0; n < w.count; ++n) {
+    run.first = w.windows[n].first;
+    run.count = w.windows[n].second - w.windows[n].first + 1;
+    const int left = sector_concentrations(run, table.geometry, column, table.undecided.data());
+    for (int u = 0; u < left; ++u) {
+      const int k = table.undecided[static_cast<std::size_t>(u)];
+      scalar_directions(ctx, source, g, p, s, run.phi_step, run.axis, run.limit, k, k, column, f);
+    }
+  }
 }
 
 }  // namespace
@@ -78,7 +103,8 @@ RoseTable::RoseTable(int nphi_, int nu_max)
     : c(static_cast<std::size_t>(nphi_) * static_cast<std::size_t>(nu_max) * 5, 0.0),
       written(static_cast<std::size_t>(nu_max) * 5),
       nphi(nphi_),
-      undecided(static_cast<std::size_t>(std::max(nphi_, 0))) {}
+      undecided(static_cast<std::size_t>(std::max(nphi_, 0))),
+      geometry(nphi_) {}
 
 void RoseTable::clear() {
   for (std::size_t column = 0; column < written.size(); ++column) {
@@ -98,6 +124,9 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
   fill_pair_factors(ctx, source, kWindRoseHeight, g.x, nphi, f);
   const double limit = sector_half_angle(ctx.par, source.type);
   for (int i = 1; i <= 5; ++i) {
+    // The geometry of the class is kept from speed to speed while the axis stays.
+    bool geometry_kept = false;
+    double geometry_axis = 0;
     for (int j = 1; j <= wind.nu[i - 1]; ++j) {
       const PlumeParams p = evaluate_par(ctx, source, point, i, wind.u_range[j - 1], 0.0, g, f);
       const double axis = wind_axis(g.delta, p.h_plume, kWindRoseHeight, ctx.options.wind_rotation);
@@ -106,14 +135,19 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
       RoseTable::Written& w = table.written[index];
       w.count = sector_windows(nphi, cfg.phi_step, axis, limit, w.windows);
       const bool vector = ctx.options.kernels == KernelPath::vector && vector_takes(ctx, source, g, p, i, axis, limit);
-      for (int n = 0; n < w.count; ++n) {
-        const auto [first, last] = w.windows[n];
-        if (vector)
-          vector_directions(ctx, source, g, p, i, cfg.phi_step, axis, limit, first, last, column, f,
-                            table.undecided.data());
-        else
-          scalar_directions(ctx, source, g, p, i, cfg.phi_step, axis, limit, first, last, column, f);
+      if (vector) {
+        const SectorRun run = sector_run(ctx, source, g, p, i, cfg.phi_step, axis, limit);
+        if (!geometry_kept || !same_bits(axis, geometry_axis)) {
+          vector_geometry(ctx, source, i, run, w, table, f);
+          geometry_kept = true;
+          geometry_axis = axis;
+        }
+        vector_directions(ctx, source, g, p, i, run, w, column, table, f);
+        continue;
       }
+      for (int n = 0; n < w.count; ++n)
+        scalar_directions(ctx, source, g, p, i, cfg.phi_step, axis, limit, w.windows[n].first, w.windows[n].second,
+                          column, f);
     }
   }
 }

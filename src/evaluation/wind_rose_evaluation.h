@@ -9,6 +9,7 @@
 #include "core/records.h"
 #include "core/settings.h"
 #include "model/dispersion_model.h"
+#include "model/sector_kernel.h"
 
 namespace kadre {
 
@@ -27,6 +28,7 @@ struct RoseTable {
   std::vector<Written> written;  // nu_max x 5 columns
   int nphi = 0;
   std::vector<int> undecided;  // work space of the vector kernel
+  SectorGeometry geometry;     // the same
 
   RoseTable() = default;
   RoseTable(int nphi_, int nu_max);

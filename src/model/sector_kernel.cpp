@@ -1,4 +1,6 @@
 // Compiled once per instruction set; the best one the processor has is chosen at run time.
+// Each stage is a loop over the vectors of a window whose iterations do not depend on each
+// other, so that the processor overlaps the long chains of exp, log and cos.
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "model/sector_kernel.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
@@ -21,106 +23,136 @@ namespace hn = hwy::HWY_NAMESPACE;
 using D = hn::ScalableTag<double>;
 using V = hn::Vec<D>;
 
-// One vector of directions starting at index `first`; `valid` lanes of them belong to the
-// run. The formulas and their order are those of the scalar kernels, so that every lane
-// exponentials: every lane differs from the scalar result only by roundings.
-HWY_INLINE int evaluate_lanes(const SectorRun& r, int first, int valid, V sy0, V sz0, double* out,
-                              int* undecided) {
+constexpr double kOutside = 0, kDecided = 1, kUndecided = 2;
+
+// The geometry of the directions i .. i + valid - 1. The formulas are those of the scalar
+// kernels, rearranged for fewer divisions: every lane differs from the scalar result only by
+// roundings.
+HWY_INLINE void geometry_lanes(const SectorRun& r, int i, int valid, V sy0, V sz0, SectorGeometry& g) {
   const D d;
-  const V phi = hn::Mul(hn::Iota(d, static_cast<double>(first)), hn::Set(d, r.phi_step));
+  const V phi = hn::Mul(hn::Iota(d, static_cast<double>(i)), hn::Set(d, r.phi_step));
   // The angle to the axis as fmod gives it below two turns; beyond, the scalar formulas.
   const V t = hn::Abs(hn::Sub(phi, hn::Set(d, r.axis)));
   const V turn = hn::Set(d, 360.0);
   const V lambda = hn::IfThenElse(hn::Lt(t, turn), t, hn::Sub(t, turn));
   const auto lanes = hn::FirstN(d, static_cast<std::size_t>(valid));
-  const auto in_sector = hn::And(
-      lanes, hn::Or(hn::Le(lambda, hn::Set(d, r.limit)), hn::Ge(lambda, hn::Set(d, 360.0 - r.limit))));
-  const auto far = hn::And(lanes, hn::Not(hn::Lt(t, hn::Set(d, 720.0))));
-  if (hn::AllFalse(d, hn::Or(in_sector, far))) return 0;
+  const auto in_sector =
+      hn::Or(hn::Le(lambda, hn::Set(d, r.limit)), hn::Ge(lambda, hn::Set(d, 360.0 - r.limit)));
+  const auto far = hn::Not(hn::Lt(t, hn::Set(d, 720.0)));
 
   // Only the square of the crosswind distance enters, from the cosine: ys^2 = x^2 (1 - cos^2).
-  const V x = hn::Set(d, r.x);
   const V one = hn::Set(d, 1.0);
   const V cos_a = hn::Cos(d, hn::Mul(lambda, hn::Set(d, kPi / 180)));
-  const V xs = hn::Mul(x, cos_a);
+  const V xs = hn::Mul(hn::Set(d, r.x), cos_a);
   const V ys2 = hn::Mul(hn::Set(d, r.x * r.x), hn::Mul(hn::Sub(one, cos_a), hn::Add(one, cos_a)));
   const V log_xs = hn::Log(d, xs);
   const V sigma_y = hn::Add(hn::Mul(hn::Set(d, r.ay), hn::Exp(d, hn::Mul(hn::Set(d, r.by), log_xs))), sy0);
   const V sigma_z = hn::Add(hn::Mul(hn::Set(d, r.az), hn::Exp(d, hn::Mul(hn::Set(d, r.bz), log_xs))), sz0);
-
-  const PlumeParams& p = r.p;
   const V two = hn::Set(d, 2.0);
   const V two_sy2 = hn::Mul(two, hn::Mul(sigma_y, sigma_y));
   const V two_sz2 = hn::Mul(two, hn::Mul(sigma_z, sigma_z));
-  const V spread = hn::Add(hn::Mul(hn::Mul(hn::Set(d, 2 * kPi * p.u_ef), sigma_y), sigma_z), hn::Set(d, r.v));
-  // One division for the three quotients.
-  const V yz = hn::Mul(two_sy2, two_sz2);
-  const V product = hn::Mul(yz, spread);
+  const V product = hn::Mul(two_sy2, two_sz2);
   const V inverse = hn::Div(one, product);
-  const V inv_two_sy2 = hn::Mul(inverse, hn::Mul(two_sz2, spread));
-  const V inv_two_sz2 = hn::Mul(inverse, hn::Mul(two_sy2, spread));
-  const V inv_spread = hn::Mul(inverse, yz);
-  const V exponent = hn::Sub(hn::Mul(hn::Neg(ys2), inv_two_sy2), hn::Mul(hn::Set(d, r.k_u / p.u_ef), xs));
-  V c = hn::Mul(hn::Mul(hn::Set(d, 1e6 * p.kh), inv_spread), hn::Exp(d, exponent));
-  const double d1 = p.z1 - p.h_ef, d2 = p.z2 + p.h_ef, d3 = p.z3 - p.h_ef;
-  V vert = hn::Exp(d, hn::Mul(hn::Set(d, -(d1 * d1)), inv_two_sz2));
-  vert = hn::Add(vert, hn::Mul(hn::Set(d, 1 - r.theta), hn::Exp(d, hn::Mul(hn::Set(d, -(d2 * d2)), inv_two_sz2))));
-  if (r.theta != 0)
-    vert = hn::Add(vert, hn::Mul(hn::Set(d, r.theta), hn::Exp(d, hn::Mul(hn::Set(d, -(d3 * d3)), inv_two_sz2))));
-  c = hn::Mul(c, vert);
-  V emission;
-  if (r.is_no && r.m_no != 0) {
-    const V decay = hn::Exp(d, hn::Mul(xs, hn::Set(d, -r.k_p / p.u_ef)));
-    const V fac = hn::Mul(hn::Set(d, static_cast<double>(0.9f)), hn::Sub(one, decay));
-    emission = hn::Add(hn::Set(d, r.m), hn::Mul(hn::Set(d, r.m_no), fac));
-  } else {
-    emission = hn::Set(d, r.m + r.m_no * 0.0);
-  }
-  c = hn::Mul(c, emission);
 
-  // Where a value lies outside the range the vector formulas take exactly as the scalar ones
-  // do (distances at or below the smallest normal number, spreads that are not positive and
-  // finite, a result that is no finite number), the scalar formulas decide.
+  // Distances at or below the smallest normal number, spreads that are not positive, and
+  // products outside the normal range are left to the scalar formulas.
   const V huge = hn::Set(d, DBL_MAX);
-  const auto exact = hn::And(
-      hn::And(hn::Ge(xs, hn::Set(d, DBL_MIN)), hn::Le(xs, huge)),
-      hn::And(hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d))),
-              hn::And(hn::And(hn::Ge(product, hn::Set(d, DBL_MIN)), hn::Le(product, huge)), hn::IsFinite(c))));
+  const auto exact = hn::And(hn::And(hn::Ge(xs, hn::Set(d, DBL_MIN)), hn::Le(xs, huge)),
+                             hn::And(hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d))),
+                                     hn::And(hn::Ge(product, hn::Set(d, DBL_MIN)), hn::Le(product, huge))));
   const auto decided = hn::AndNot(far, hn::And(in_sector, exact));
-  const auto left = hn::Or(far, hn::AndNot(exact, in_sector));
-  hn::BlendedStore(c, decided, d, out + first);
-  if (hn::AllFalse(d, left)) return 0;
-  alignas(64) double flags[HWY_MAX_BYTES / sizeof(double)];
-  hn::Store(hn::VecFromMask(d, left), d, flags);
-  int n = 0;
-  for (int lane = 0; lane < valid; ++lane) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &flags[lane], sizeof bits);
-    if (bits != 0) undecided[n++] = first + lane;
-  }
-  return n;
+  const auto undecided = hn::AndNot(decided, hn::Or(far, in_sector));
+  const V state = hn::IfThenElseZero(decided, one);
+  hn::BlendedStore(hn::IfThenElse(undecided, hn::Set(d, kUndecided), state), lanes, d, g.state.data() + i);
+  hn::BlendedStore(xs, lanes, d, g.xs.data() + i);
+  hn::BlendedStore(hn::Mul(hn::Neg(ys2), hn::Mul(two_sz2, inverse)), lanes, d, g.cross.data() + i);
+  hn::BlendedStore(hn::Mul(two_sy2, inverse), lanes, d, g.inv_two_sz2.data() + i);
+  hn::BlendedStore(hn::Mul(hn::Mul(hn::Set(d, 2 * kPi), sigma_y), sigma_z), lanes, d, g.sy_sz.data() + i);
 }
 
-int EvaluateSectorRun(const SectorRun& r, double* out, int* undecided) {
+void SectorGeometryOf(const SectorRun& r, SectorGeometry& g) {
   const D d;
   const int lanes = static_cast<int>(hn::Lanes(d));
-  int n = 0;
-  int i = r.first;
   const int end = r.first + r.count;
-  for (; i + lanes <= end; i += lanes) {
-    const V sy0 = r.sy0 ? hn::LoadU(d, r.sy0 + i) : hn::Set(d, r.sy0_all);
-    const V sz0 = r.sz0 ? hn::LoadU(d, r.sz0 + i) : hn::Set(d, r.sz0_all);
-    n += evaluate_lanes(r, i, lanes, sy0, sz0, out, undecided + n);
-  }
-  if (i < end) {
-    // The last, partial vector: its spreads through a buffer, its results stored by mask.
-    const int valid = end - i;
+  for (int i = r.first; i < end; i += lanes) {
+    const int valid = end - i < lanes ? end - i : lanes;
+    if (valid == lanes) {
+      const V sy0 = r.sy0 ? hn::LoadU(d, r.sy0 + i) : hn::Set(d, r.sy0_all);
+      const V sz0 = r.sz0 ? hn::LoadU(d, r.sz0 + i) : hn::Set(d, r.sz0_all);
+      geometry_lanes(r, i, valid, sy0, sz0, g);
+      continue;
+    }
+    // The last, partial vector: its spreads through a buffer.
     alignas(64) double sy0[HWY_MAX_BYTES / sizeof(double)] = {}, sz0[HWY_MAX_BYTES / sizeof(double)] = {};
     for (int lane = 0; lane < valid; ++lane) {
       sy0[lane] = r.sy0 ? r.sy0[i + lane] : r.sy0_all;
       sz0[lane] = r.sz0 ? r.sz0[i + lane] : r.sz0_all;
     }
-    n += evaluate_lanes(r, i, valid, hn::Load(d, sy0), hn::Load(d, sz0), out, undecided + n);
+    geometry_lanes(r, i, valid, hn::Load(d, sy0), hn::Load(d, sz0), g);
+  }
+  g.vert_key = SectorGeometry::VertKey{};
+}
+
+// The vertical sum exp(-d1^2 w) + (1 - theta) exp(-d2^2 w) + theta exp(-d3^2 w), w = 1 / (2 sz^2),
+// of every direction of the window.
+void vertical_sums(const SectorRun& r, const SectorGeometry::VertKey& key, SectorGeometry& g) {
+  const D d;
+  const int lanes = static_cast<int>(hn::Lanes(d));
+  const V a1 = hn::Set(d, -(key.d1 * key.d1)), a2 = hn::Set(d, -(key.d2 * key.d2)), a3 = hn::Set(d, -(key.d3 * key.d3));
+  const V reflected = hn::Set(d, 1 - key.theta), theta = hn::Set(d, key.theta);
+  const int end = r.first + r.count;
+  for (int i = r.first; i < end; i += lanes) {
+    const V w = hn::LoadU(d, g.inv_two_sz2.data() + i);
+    V vert = hn::Add(hn::Exp(d, hn::Mul(a1, w)), hn::Mul(reflected, hn::Exp(d, hn::Mul(a2, w))));
+    if (key.theta != 0) vert = hn::Add(vert, hn::Mul(theta, hn::Exp(d, hn::Mul(a3, w))));
+    hn::StoreU(vert, d, g.vert.data() + i);
+  }
+  g.vert_key = key;
+}
+
+int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int* undecided) {
+  const D d;
+  const int lanes = static_cast<int>(hn::Lanes(d));
+  const PlumeParams& p = r.p;
+  const SectorGeometry::VertKey key{r.first, r.count, p.z1 - p.h_ef, p.z2 + p.h_ef, p.z3 - p.h_ef, r.theta};
+  if (!(g.vert_key == key)) vertical_sums(r, key, g);
+  const V one = hn::Set(d, 1.0);
+  const V u_ef = hn::Set(d, p.u_ef), v = hn::Set(d, r.v);
+  const V source = hn::Set(d, 1e6 * p.kh);
+  const V removal = hn::Set(d, -r.k_u / p.u_ef);
+  const bool converted = r.is_no && r.m_no != 0;
+  const V decay_rate = hn::Set(d, -r.k_p / p.u_ef);
+  const V m = hn::Set(d, r.m), m_no = hn::Set(d, r.m_no), nine_tenths = hn::Set(d, static_cast<double>(0.9f));
+  const V emission_all = hn::Set(d, r.m + r.m_no * 0.0);
+  const V decided_state = hn::Set(d, kDecided);
+  int n = 0;
+  const int end = r.first + r.count;
+  for (int i = r.first; i < end; i += lanes) {
+    const int valid = end - i < lanes ? end - i : lanes;
+    const auto lanes_mask = hn::FirstN(d, static_cast<std::size_t>(valid));
+    const V state = hn::LoadU(d, g.state.data() + i);
+    const V xs = hn::LoadU(d, g.xs.data() + i);
+    const V spread = hn::Add(hn::Mul(hn::LoadU(d, g.sy_sz.data() + i), u_ef), v);
+    const V plume = hn::Exp(d, hn::Add(hn::LoadU(d, g.cross.data() + i), hn::Mul(removal, xs)));
+    V c = hn::Mul(hn::Div(source, spread), hn::Mul(plume, hn::LoadU(d, g.vert.data() + i)));
+    V emission = emission_all;
+    if (converted) {
+      const V fac = hn::Mul(nine_tenths, hn::Sub(one, hn::Exp(d, hn::Mul(xs, decay_rate))));
+      emission = hn::Add(m, hn::Mul(m_no, fac));
+    }
+    c = hn::Mul(c, emission);
+    const auto in_sector = hn::And(lanes_mask, hn::Eq(state, decided_state));
+    const auto finite = hn::IsFinite(c);
+    hn::BlendedStore(c, hn::And(in_sector, finite), d, out + i);
+    const auto left = hn::And(lanes_mask, hn::Or(hn::Gt(state, decided_state), hn::AndNot(finite, in_sector)));
+    if (hn::AllFalse(d, left)) continue;
+    alignas(64) double flags[HWY_MAX_BYTES / sizeof(double)];
+    hn::Store(hn::VecFromMask(d, left), d, flags);
+    for (int lane = 0; lane < valid; ++lane) {
+      std::uint64_t bits;
+      std::memcpy(&bits, &flags[lane], sizeof bits);
+      if (bits != 0) undecided[n++] = i + lane;
+    }
   }
   return n;
 }
@@ -134,11 +166,24 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace kadre {
 
-HWY_EXPORT(EvaluateSectorRun);
+HWY_EXPORT(SectorGeometryOf);
+HWY_EXPORT(SectorConcentrations);
 HWY_EXPORT(TargetName);
 
-int evaluate_sector_run(const SectorRun& run, double* out, int* undecided) {
-  return HWY_DYNAMIC_DISPATCH(EvaluateSectorRun)(run, out, undecided);
+namespace {
+// A vector of padding past the last direction: the loops load whole vectors.
+constexpr std::size_t kPadding = 16;
+}  // namespace
+
+SectorGeometry::SectorGeometry(int nphi) {
+  const std::size_t n = static_cast<std::size_t>(nphi > 0 ? nphi : 0) + kPadding;
+  for (auto* a : {&state, &xs, &cross, &inv_two_sz2, &sy_sz, &vert}) a->assign(n, 0.0);
+}
+
+void sector_geometry(const SectorRun& run, SectorGeometry& g) { HWY_DYNAMIC_DISPATCH(SectorGeometryOf)(run, g); }
+
+int sector_concentrations(const SectorRun& run, SectorGeometry& g, double* out, int* undecided) {
+  return HWY_DYNAMIC_DISPATCH(SectorConcentrations)(run, g, out, undecided);
 }
 
 bool vector_kernel_built() { return true; }

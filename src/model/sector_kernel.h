@@ -1,9 +1,9 @@
 #pragma once
-// The concentration of one situation of the wind rose (a source, a stability class and a wind
-// speed) for a run of neighbouring wind directions at once, in the vector units of the
-// processor. Lanes the vector formulas cannot answer exactly as the scalar ones (numbers at
+// The concentrations of one situation of the wind rose (a source, a stability class and a
+// wind speed) for windows of neighbouring wind directions at once, in the vector units of
+// the processor. Lanes the vector formulas cannot answer as the scalar ones do (numbers at
 // the edges of their range, non-finite values) are handed back to the caller.
-#include <cstddef>
+#include <vector>
 
 #include "model/concentration_kernels.h"
 
@@ -13,12 +13,13 @@ namespace kadre {
 bool vector_kernel_built();
 const char* vector_kernel_target();
 
+// What the directions of a window share: the sector, the pair, the class and the situation.
 struct SectorRun {
   // Directions first .. first + count - 1 (from 0), phi = index x phi_step, and the sector:
   // those whose angle to the axis lies within the half-angle limit.
   int first = 0, count = 0;
   double phi_step = 1, axis = 0, limit = 0;
-  // The pair, the class and the situation. Every value is finite and u_ef positive.
+  // Every value is finite and u_ef positive.
   double x = 0, theta = 0, k_u = 0, v = 0, m = 0, m_no = 0, k_p = 0;
   bool is_no = false;
   double ay = 0, by = 0, az = 0, bz = 0;
@@ -29,9 +30,34 @@ struct SectorRun {
   PlumeParams p;
 };
 
-// Writes the concentration of every in-sector direction of the run that the vector formulas
-// decide into out[index], leaves the other elements as they are, and lists the in-sector
-// directions left to the scalar formulas in undecided; returns their number (at most count).
-int evaluate_sector_run(const SectorRun& run, double* out, int* undecided);
+// The quantities of every direction that only the class and the axis decide (the downwind
+// distance, the spreads and what follows from them), and the vertical sums of the last
+// plume height, kept while they hold: arrays indexed by direction from 0, each sized for
+// every direction plus a vector of padding. Work space of one thread.
+struct SectorGeometry {
+  std::vector<double> state;  // 0 outside the sector, 1 in it, 2 in it but left to the scalar formulas
+  std::vector<double> xs;           // downwind distance
+  std::vector<double> cross;        // -ys^2 / (2 sy^2)
+  std::vector<double> inv_two_sz2;  // 1 / (2 sz^2)
+  std::vector<double> sy_sz;        // 2 pi sy sz
+  std::vector<double> vert;         // the vertical sum of vert_key's window and heights
+  struct VertKey {
+    int first = -1, count = 0;
+    double d1 = 0, d2 = 0, d3 = 0, theta = 0;
+    bool operator==(const VertKey&) const = default;
+  } vert_key;
+
+  explicit SectorGeometry(int nphi = 0);
+};
+
+// Fills the geometry of the run's window (every other field of the run but the situation's
+// plume parameters, m, m_no, k_p and v is read); forgets the kept vertical sums.
+void sector_geometry(const SectorRun& run, SectorGeometry& g);
+
+// Writes the concentration of every in-sector direction of the window that the vector
+// formulas decide into out[index] from the window's geometry, leaves the other elements as
+// they are, and lists the in-sector directions left to the scalar formulas in undecided;
+// returns their number (at most count).
+int sector_concentrations(const SectorRun& run, SectorGeometry& g, double* out, int* undecided);
 
 }  // namespace kadre

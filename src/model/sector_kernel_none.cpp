@@ -3,7 +3,9 @@
 
 namespace kadre {
 
-int evaluate_sector_run(const SectorRun&, double*, int*) { return 0; }
+SectorGeometry::SectorGeometry(int) {}
+void sector_geometry(const SectorRun&, SectorGeometry&) {}
+int sector_concentrations(const SectorRun&, SectorGeometry&, double*, int*) { return 0; }
 
 bool vector_kernel_built() { return false; }
 const char* vector_kernel_target() { return "none"; }

@@ -63,7 +63,9 @@ struct Rose {
       ++compared;
       EXPECT_LE(std::fabs(a - b), std::max(1e-30, 1e-12 * std::fabs(a))) << what << " element " << n << ": " << a << " vs " << b;
     }
-    if (has_values) EXPECT_GT(compared, 0) << what;
+    if (has_values) {
+      EXPECT_GT(compared, 0) << what;
+    }
     for (std::size_t col = 0; col < scalar.written.size(); ++col) {
       ASSERT_EQ(scalar.written[col].count, vector.written[col].count) << what;
       for (int w = 0; w < scalar.written[col].count; ++w)
