@@ -25,10 +25,14 @@ struct SetSums {
   std::vector<double> c_max, cd_max;         // nphi x 11
   std::vector<double> th_exceed, td_exceed;  // nphi x 11 x 3
   double ave = 0;
+  // A source of factor 0 leaves exceeded entries unset for a later source, whether or not
+  // it writes there: from then on the exceedance records are checked everywhere.
+  bool zero_factor_seen = false;
 
   void reset() {
     for (auto* v : {&c_t, &c, &c_d, &c_max, &cd_max, &th_exceed, &td_exceed}) std::fill(v->begin(), v->end(), 0.0);
     ave = 0;
+    zero_factor_seen = false;
   }
 };
 
@@ -37,8 +41,8 @@ struct SetSums {
 struct WorkTables {
   std::vector<double> c_source_t;     // ntime (only with groups)
   RoseTable rose;                     // nphi x nu_max x 5
-  std::vector<double> cd_out;         // nphi x nu_max x 5
-  bool cd_dense = false;              // cd_out may hold other values than +0 outside rose's windows
+  std::vector<double> cd_window;      // nphi: the daily values of one window
+  std::vector<double> cd_all;         // nphi x nu_max x 5, where the daily value of +0 is not +0
   std::vector<double> cls, cls_d;     // nphi x 11
   std::vector<SetSums> sets;          // all sources, then each group
   PairFactors hourly_factors, rose_factors;  // of the current pair, per evaluation
@@ -53,7 +57,7 @@ struct WorkTables {
       rose = RoseTable(cfg.nphi, li.wind.nu_max());
       cls.assign(classes, 0.0);
       if (cfg.is_daily) {
-        cd_out.assign(situations, 0.0);
+        cd_window.assign(static_cast<std::size_t>(cfg.nphi), 0.0);
         cls_d.assign(classes, 0.0);
       }
     }
@@ -80,37 +84,66 @@ void for_each_written(const RoseTable& rose, F&& f) {
   for (std::size_t column = 0; column < rose.written.size(); ++column) rose.for_each_written(column, f);
 }
 
-// Adds part to sum over the written ranges of rose (part is +0 elsewhere).
-void add_written(std::vector<double>& sum, const std::vector<double>& part, const RoseTable& rose) {
-  for_each_written(rose, [&](std::size_t begin, std::size_t end) {
-    for (std::size_t n = begin; n < end; ++n) sum[n] += part[n];
+// Adds the situations of the source to the sums c (and their daily values to c_d) of its
+// sets: over the written ranges of the table (+0 elsewhere), or, where the daily value of +0
+// is not +0, the daily values everywhere.
+void add_situations(const Source& source, DailyType type, bool is_daily, const std::vector<int>& sets,
+                    WorkTables& w) {
+  const std::vector<double>& c = w.rose.c;
+  for_each_written(w.rose, [&](std::size_t begin, std::size_t end) {
+    for (const int index : sets) {
+      double* sum = w.sets[static_cast<std::size_t>(index)].c.data();
+      for (std::size_t n = begin; n < end; ++n) sum[n] += c[n];
+    }
   });
-}
-
-// The daily counterparts of the rose table into w.cd_out: over the written ranges when the
-// counterpart of +0 is +0, everywhere otherwise.
-void daily_of_rose(const Source& source, DailyType type, WorkTables& w) {
+  if (!is_daily) return;
   if (!daily_keeps_zero(source.daily_hours, type)) {
-    daily(w.rose.c, source.daily_hours, type, w.cd_out);
-    w.cd_dense = true;
+    w.cd_all.resize(c.size());
+    daily(c, source.daily_hours, type, w.cd_all);
+    for (const int index : sets) add_into(w.sets[static_cast<std::size_t>(index)].c_d, w.cd_all);
     return;
   }
-  const std::span<const double> c(w.rose.c);
-  const std::span<double> out(w.cd_out);
   for_each_written(w.rose, [&](std::size_t begin, std::size_t end) {
-    daily(c.subspan(begin, end - begin), source.daily_hours, type, out.subspan(begin, end - begin));
+    const std::span<double> window(w.cd_window.data(), end - begin);
+    daily(std::span<const double>(c.data() + begin, end - begin), source.daily_hours, type, window);
+    for (const int index : sets) {
+      double* sum = w.sets[static_cast<std::size_t>(index)].c_d.data() + begin;
+      for (std::size_t n = 0; n < window.size(); ++n) sum[n] += window[n];
+    }
   });
 }
 
-// Sets w.cd_out back to +0 where the previous source wrote it.
-void clear_daily(WorkTables& w) {
-  if (w.cd_dense) {
-    std::fill(w.cd_out.begin(), w.cd_out.end(), 0.0);
-    w.cd_dense = false;
+// Calls f(begin, end) for the element ranges of the class tables (nphi x 11) written by the
+// source: the windows of the table columns the classes copy.
+template <class F>
+void for_each_class_window(const LoopInputs& li, const RoseTable& rose, F&& f) {
+  const std::size_t nphi = static_cast<std::size_t>(rose.nphi);
+  const int nu_max = li.wind.nu_max();
+  for (int m = 0; m < kSituationClassCount; ++m) {
+    const SituationClass& sc = kSituationClasses[static_cast<std::size_t>(m)];
+    const int j = li.class_index->speed_class[static_cast<std::size_t>(m)];
+    const std::size_t column = static_cast<std::size_t>(sc.stability - 1) * nu_max + static_cast<std::size_t>(j - 1);
+    const RoseTable::Written& written = rose.written[column];
+    for (int n = 0; n < written.count; ++n)
+      f(static_cast<std::size_t>(m) * nphi + static_cast<std::size_t>(written.windows[n].first),
+        static_cast<std::size_t>(m) * nphi + static_cast<std::size_t>(written.windows[n].second) + 1);
+  }
+}
+
+// The exceedance records of a set after the source: over the source's class windows, where
+// every other entry's sum is as at the previous check (the first check sees sums of +0,
+// above no limit that is not negative); everywhere otherwise.
+void record_exceedances(const LoopInputs& li, const Source& source, const std::vector<double>& cls_sum,
+                        std::vector<double>& record, const std::array<double, 3>& limits, bool zero_factor_seen,
+                        const RoseTable& rose) {
+  const int nphi = li.in.cfg.nphi;
+  const bool negative_limit = limits[0] < 0 || limits[1] < 0 || limits[2] < 0;
+  if (zero_factor_seen || negative_limit) {
+    prepare_exceed(cls_sum.data(), record.data(), limits, source.time_use, nphi);
     return;
   }
-  for_each_written(w.rose, [&](std::size_t begin, std::size_t end) {
-    std::fill(w.cd_out.begin() + static_cast<std::ptrdiff_t>(begin), w.cd_out.begin() + static_cast<std::ptrdiff_t>(end), 0.0);
+  for_each_class_window(li, rose, [&](std::size_t begin, std::size_t end) {
+    prepare_exceed_range(cls_sum.data(), record.data(), limits, source.time_use, nphi, begin, end);
   });
 }
 
@@ -153,33 +186,34 @@ void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, con
   const Settings& cfg = in.cfg;
   const int nphi = cfg.nphi;
   const int nu_max = li.wind.nu_max();
-  if (cfg.is_daily) clear_daily(w);
   evaluate_conc(li.ctx, cfg, li.wind, point, source, g, w.rose, w.rose_factors);
-  if (cfg.is_daily) daily_of_rose(source, li.daily_type, w);
+  add_situations(source, li.daily_type, cfg.is_daily, sets, w);
   c_class(w.rose.c.data(), nphi, nu_max, *li.class_index, w.cls.data());
   double ave = 0;
   if (cfg.is_average) {
     const double* rose = in.wind_roses.slice(source.met_idx, "eval_average");
     ave = eval_average(w.cls, std::span<const double>(rose, w.cls.size()), source.time_use);
   }
-  if (cfg.is_daily) c_class(w.cd_out.data(), nphi, nu_max, *li.class_index, w.cls_d.data());
+  // The daily value of every class situation, as c_class would copy it from the daily table.
+  if (cfg.is_daily) daily(w.cls, source.daily_hours, li.daily_type, w.cls_d);
+  const bool daily_sparse = cfg.is_daily && daily_keeps_zero(source.daily_hours, li.daily_type);
   for (const int index : sets) {
     SetSums& set = w.sets[static_cast<std::size_t>(index)];
-    add_written(set.c, w.rose.c, w.rose);
-    if (cfg.is_daily) {
-      if (w.cd_dense)
-        add_into(set.c_d, w.cd_out);
-      else
-        add_written(set.c_d, w.cd_out, w.rose);
-    }
-    add_into(set.c_max, w.cls);
+    // The class situations outside the source's windows are +0, and so are their daily
+    // values unless the daily value of +0 is not.
+    for_each_class_window(li, w.rose, [&](std::size_t begin, std::size_t end) {
+      for (std::size_t n = begin; n < end; ++n) set.c_max[n] += w.cls[n];
+      if (daily_sparse)
+        for (std::size_t n = begin; n < end; ++n) set.cd_max[n] += w.cls_d[n];
+    });
     if (cfg.is_average) set.ave += ave;
-    if (cfg.is_daily) add_into(set.cd_max, w.cls_d);
+    if (cfg.is_daily && !daily_sparse) add_into(set.cd_max, w.cls_d);
     if (cfg.is_exceed) {
-      prepare_exceed(set.c_max.data(), set.th_exceed.data(), cfg.ch_exceed, source.time_use, nphi);
+      record_exceedances(li, source, set.c_max, set.th_exceed, cfg.ch_exceed, set.zero_factor_seen, w.rose);
       if (cfg.is_daily)
-        prepare_exceed(set.cd_max.data(), set.td_exceed.data(), cfg.cd_exceed, source.time_use, nphi);
+        record_exceedances(li, source, set.cd_max, set.td_exceed, cfg.cd_exceed, set.zero_factor_seen, w.rose);
     }
+    if (source.time_use == 0) set.zero_factor_seen = true;
   }
 }
 

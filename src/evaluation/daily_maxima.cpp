@@ -22,15 +22,17 @@ constexpr double kSo2Threshold = 388.0;
 constexpr double kHoursPerDay = 24.0;
 
 // Applies a relation (operation order: coefficient, then f, then division by 24) to every
-// situation. Most situations lie outside the plume sector and hold +0: their result, the
-// relation of +0, is computed once.
-template <class Relation>
-void convert_each(std::span<const double> c, std::span<double> out, Relation relation) {
-  const double zero = relation(0.0);
-  for (std::size_t e = 0; e < c.size(); ++e) {
-    const double v = c[e];
-    out[e] = (v == 0 && !std::signbit(v)) ? zero : relation(v);
-  }
+// situation: the linear part below the threshold in a first pass the compiler vectorises,
+// then the rest (above the threshold, not a number) one by one.
+template <class Linear, class Relation>
+void convert_each(std::span<const double> c, std::span<double> out, double threshold, Linear linear,
+                  Relation relation) {
+  const std::size_t n = c.size();
+  const double* in = c.data();
+  double* to = out.data();
+  for (std::size_t e = 0; e < n; ++e) to[e] = linear(in[e]);
+  for (std::size_t e = 0; e < n; ++e)
+    if (!(in[e] <= threshold)) to[e] = relation(in[e]);
 }
 
 }  // namespace
@@ -50,15 +52,13 @@ void daily(std::span<const double> c, double f, DailyType type, std::span<double
     stop_with_lines({"daily: vysledne pole ma " + std::to_string(out.size()) + " prvku misto " +
                      std::to_string(c.size())});
   if (type == DailyType::pm10) {
-    convert_each(c, out, [f](double v) {
-      return v <= kPm10Threshold ? v * kPm10Linear * f / kHoursPerDay
-                                 : kPm10Coef * std::pow(std::log(v), kPm10Power) * f / kHoursPerDay;
-    });
+    convert_each(
+        c, out, kPm10Threshold, [f](double v) { return v * kPm10Linear * f / kHoursPerDay; },
+        [f](double v) { return kPm10Coef * std::pow(std::log(v), kPm10Power) * f / kHoursPerDay; });
   } else {
-    convert_each(c, out, [f](double v) {
-      return v <= kSo2Threshold ? v * kSo2Linear * f / kHoursPerDay
-                                : (v * kSo2Slope + kSo2Offset) * f / kHoursPerDay;
-    });
+    convert_each(
+        c, out, kSo2Threshold, [f](double v) { return v * kSo2Linear * f / kHoursPerDay; },
+        [f](double v) { return (v * kSo2Slope + kSo2Offset) * f / kHoursPerDay; });
   }
 }
 

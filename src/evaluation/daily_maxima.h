@@ -12,7 +12,7 @@ enum class DailyType { pm10, so2, invalid };
 DailyType parse_daily_type(const std::string& daily_type);
 
 // The daily counterpart of every element of c, scaled by the source's daily hours f / 24.
-// Stops when the type is invalid.
+// Stops when the type is invalid. c and out do not overlap.
 void daily(std::span<const double> c, double f, DailyType type, std::span<double> out);
 
 // Whether the daily counterpart of +0 is +0 (f finite and not negative), so that a table of

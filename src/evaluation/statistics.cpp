@@ -68,15 +68,21 @@ double eval_average(std::span<const double> cls, std::span<const double> rose, d
   return factor * sum;
 }
 
-void prepare_exceed(const double* cls_sum, double* record, const std::array<double, 3>& limits,
-                    double factor, int nphi) {
+void prepare_exceed_range(const double* cls_sum, double* record, const std::array<double, 3>& limits,
+                          double factor, int nphi, std::size_t begin, std::size_t end) {
   const std::size_t section = static_cast<std::size_t>(nphi) * kSituationClassCount;
   for (int l = 0; l < kLimitCount; ++l) {
     double* rec = record + static_cast<std::size_t>(l) * section;
     const double limit = limits[static_cast<std::size_t>(l)];
-    for (std::size_t e = 0; e < section; ++e)
+    for (std::size_t e = begin; e < end; ++e)
       if (rec[e] == 0 && cls_sum[e] > limit) rec[e] = factor;
   }
+}
+
+void prepare_exceed(const double* cls_sum, double* record, const std::array<double, 3>& limits,
+                    double factor, int nphi) {
+  prepare_exceed_range(cls_sum, record, limits, factor, nphi, 0,
+                       static_cast<std::size_t>(nphi) * kSituationClassCount);
 }
 
 double eval_t_exceed(const double* t_exceed, const WindRoses& wind_roses, int nphi) {

@@ -21,6 +21,9 @@ double eval_average(std::span<const double> cls, std::span<const double> rose, d
 // A factor of 0 leaves the entry unset for a later source.
 void prepare_exceed(const double* cls_sum, double* record, const std::array<double, 3>& limits,
                     double factor, int nphi);
+// The same for the elements begin .. end - 1 of each limit's section only (nphi x 11).
+void prepare_exceed_range(const double* cls_sum, double* record, const std::array<double, 3>& limits,
+                          double factor, int nphi, std::size_t begin, std::size_t end);
 
 // Hours per year of one limit's record section (nphi x 11), weighted with wind rose 1;
 // 0 when there is no wind rose.
