@@ -25,70 +25,83 @@ using V = hn::Vec<D>;
 
 constexpr double kOutside = 0, kDecided = 1, kUndecided = 2;
 
-// The geometry of the directions i .. i + valid - 1. The formulas are those of the scalar
-// kernels, rearranged for fewer divisions: every lane differs from the scalar result only by
-// roundings.
-HWY_INLINE void geometry_lanes(const SectorRun& r, int i, int valid, V sy0, V sz0, SectorGeometry& g) {
-  const D d;
-  const V phi = hn::Mul(hn::Iota(d, static_cast<double>(i)), hn::Set(d, r.phi_step));
-  // The angle to the axis as fmod gives it below two turns; beyond, the scalar formulas.
-  const V t = hn::Abs(hn::Sub(phi, hn::Set(d, r.axis)));
-  const V turn = hn::Set(d, 360.0);
-  const V lambda = hn::IfThenElse(hn::Lt(t, turn), t, hn::Sub(t, turn));
-  const auto lanes = hn::FirstN(d, static_cast<std::size_t>(valid));
-  const auto in_sector =
-      hn::Or(hn::Le(lambda, hn::Set(d, r.limit)), hn::Ge(lambda, hn::Set(d, 360.0 - r.limit)));
-  const auto far = hn::Not(hn::Lt(t, hn::Set(d, 720.0)));
-
-  // Only the square of the crosswind distance enters, from the cosine: ys^2 = x^2 (1 - cos^2).
-  const V one = hn::Set(d, 1.0);
-  const V cos_a = hn::Cos(d, hn::Mul(lambda, hn::Set(d, kPi / 180)));
-  const V xs = hn::Mul(hn::Set(d, r.x), cos_a);
-  const V ys2 = hn::Mul(hn::Set(d, r.x * r.x), hn::Mul(hn::Sub(one, cos_a), hn::Add(one, cos_a)));
-  const V log_xs = hn::Log(d, xs);
-  const V sigma_y = hn::Add(hn::Mul(hn::Set(d, r.ay), hn::Exp(d, hn::Mul(hn::Set(d, r.by), log_xs))), sy0);
-  const V sigma_z = hn::Add(hn::Mul(hn::Set(d, r.az), hn::Exp(d, hn::Mul(hn::Set(d, r.bz), log_xs))), sz0);
-  const V two = hn::Set(d, 2.0);
-  const V two_sy2 = hn::Mul(two, hn::Mul(sigma_y, sigma_y));
-  const V two_sz2 = hn::Mul(two, hn::Mul(sigma_z, sigma_z));
-  const V product = hn::Mul(two_sy2, two_sz2);
-  const V inverse = hn::Div(one, product);
-
-  // Distances at or below the smallest normal number, spreads that are not positive, and
-  // products outside the normal range are left to the scalar formulas.
-  const V huge = hn::Set(d, DBL_MAX);
-  const auto exact = hn::And(hn::And(hn::Ge(xs, hn::Set(d, DBL_MIN)), hn::Le(xs, huge)),
-                             hn::And(hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d))),
-                                     hn::And(hn::Ge(product, hn::Set(d, DBL_MIN)), hn::Le(product, huge))));
-  const auto decided = hn::AndNot(far, hn::And(in_sector, exact));
-  const auto undecided = hn::AndNot(decided, hn::Or(far, in_sector));
-  const V state = hn::IfThenElseZero(decided, one);
-  hn::BlendedStore(hn::IfThenElse(undecided, hn::Set(d, kUndecided), state), lanes, d, g.state.data() + i);
-  hn::BlendedStore(xs, lanes, d, g.xs.data() + i);
-  hn::BlendedStore(hn::Mul(hn::Neg(ys2), hn::Mul(two_sz2, inverse)), lanes, d, g.cross.data() + i);
-  hn::BlendedStore(hn::Mul(two_sy2, inverse), lanes, d, g.inv_two_sz2.data() + i);
-  hn::BlendedStore(hn::Mul(hn::Mul(hn::Set(d, 2 * kPi), sigma_y), sigma_z), lanes, d, g.sy_sz.data() + i);
-}
-
+// The geometry of a window, in passes over its vectors: a pass holds one long chain (cos,
+// log, the two powers, the division) and its iterations are independent, so that the
+// processor overlaps them. The arrays are padded by a vector: whole vectors are stored.
+// The formulas are those of the scalar kernels, rearranged for fewer divisions: every lane
+// differs from the scalar result only by roundings.
 void SectorGeometryOf(const SectorRun& r, SectorGeometry& g) {
   const D d;
   const int lanes = static_cast<int>(hn::Lanes(d));
   const int end = r.first + r.count;
+  const V one = hn::Set(d, 1.0);
+  const V two = hn::Set(d, 2.0);
+  const V huge = hn::Set(d, DBL_MAX);
+  const V tiny = hn::Set(d, DBL_MIN);
+  // Pass 1: the sector and the downwind distance. Only the square of the crosswind distance
+  // enters, from the cosine: ys^2 = x^2 (1 - cos^2).
   for (int i = r.first; i < end; i += lanes) {
-    const int valid = end - i < lanes ? end - i : lanes;
-    if (valid == lanes) {
-      const V sy0 = r.sy0 ? hn::LoadU(d, r.sy0 + i) : hn::Set(d, r.sy0_all);
-      const V sz0 = r.sz0 ? hn::LoadU(d, r.sz0 + i) : hn::Set(d, r.sz0_all);
-      geometry_lanes(r, i, valid, sy0, sz0, g);
-      continue;
+    const V phi = hn::Mul(hn::Iota(d, static_cast<double>(i)), hn::Set(d, r.phi_step));
+    // The angle to the axis as fmod gives it below two turns; beyond, the scalar formulas.
+    const V t = hn::Abs(hn::Sub(phi, hn::Set(d, r.axis)));
+    const V turn = hn::Set(d, 360.0);
+    const V lambda = hn::IfThenElse(hn::Lt(t, turn), t, hn::Sub(t, turn));
+    const auto in_sector =
+        hn::Or(hn::Le(lambda, hn::Set(d, r.limit)), hn::Ge(lambda, hn::Set(d, 360.0 - r.limit)));
+    const auto far = hn::Not(hn::Lt(t, hn::Set(d, 720.0)));
+    const V state = hn::IfThenElse(far, hn::Set(d, kUndecided), hn::IfThenElseZero(in_sector, one));
+    const V cos_a = hn::Cos(d, hn::Mul(lambda, hn::Set(d, kPi / 180)));
+    hn::StoreU(state, d, g.state.data() + i);
+    hn::StoreU(hn::Mul(hn::Set(d, r.x), cos_a), d, g.xs.data() + i);
+    hn::StoreU(hn::Mul(hn::Set(d, r.x * r.x), hn::Mul(hn::Sub(one, cos_a), hn::Add(one, cos_a))), d,
+               g.cross.data() + i);
+  }
+  // Pass 2: log xs (kept in inv_two_sz2 until pass 4).
+  for (int i = r.first; i < end; i += lanes)
+    hn::StoreU(hn::Log(d, hn::LoadU(d, g.xs.data() + i)), d, g.inv_two_sz2.data() + i);
+  // Pass 3: the spreads (kept in sy_sz and vert until pass 4).
+  for (int i = r.first; i < end; i += lanes) {
+    V sy0, sz0;
+    if (end - i >= lanes) {
+      sy0 = r.sy0 ? hn::LoadU(d, r.sy0 + i) : hn::Set(d, r.sy0_all);
+      sz0 = r.sz0 ? hn::LoadU(d, r.sz0 + i) : hn::Set(d, r.sz0_all);
+    } else {
+      // The last, partial vector: the spreads through a buffer (their arrays are not padded).
+      alignas(64) double y0[HWY_MAX_BYTES / sizeof(double)] = {}, z0[HWY_MAX_BYTES / sizeof(double)] = {};
+      for (int lane = 0; lane < end - i; ++lane) {
+        y0[lane] = r.sy0 ? r.sy0[i + lane] : r.sy0_all;
+        z0[lane] = r.sz0 ? r.sz0[i + lane] : r.sz0_all;
+      }
+      sy0 = hn::Load(d, y0);
+      sz0 = hn::Load(d, z0);
     }
-    // The last, partial vector: its spreads through a buffer.
-    alignas(64) double sy0[HWY_MAX_BYTES / sizeof(double)] = {}, sz0[HWY_MAX_BYTES / sizeof(double)] = {};
-    for (int lane = 0; lane < valid; ++lane) {
-      sy0[lane] = r.sy0 ? r.sy0[i + lane] : r.sy0_all;
-      sz0[lane] = r.sz0 ? r.sz0[i + lane] : r.sz0_all;
-    }
-    geometry_lanes(r, i, valid, hn::Load(d, sy0), hn::Load(d, sz0), g);
+    const V log_xs = hn::LoadU(d, g.inv_two_sz2.data() + i);
+    hn::StoreU(hn::Add(hn::Mul(hn::Set(d, r.ay), hn::Exp(d, hn::Mul(hn::Set(d, r.by), log_xs))), sy0), d,
+               g.sy_sz.data() + i);
+    hn::StoreU(hn::Add(hn::Mul(hn::Set(d, r.az), hn::Exp(d, hn::Mul(hn::Set(d, r.bz), log_xs))), sz0), d,
+               g.vert.data() + i);
+  }
+  // Pass 4: one division for the quotients, and the lanes the scalar formulas decide:
+  // distances at or below the smallest normal number, spreads that are not positive, and
+  // products outside the normal range.
+  for (int i = r.first; i < end; i += lanes) {
+    const V xs = hn::LoadU(d, g.xs.data() + i);
+    const V sigma_y = hn::LoadU(d, g.sy_sz.data() + i);
+    const V sigma_z = hn::LoadU(d, g.vert.data() + i);
+    const V two_sy2 = hn::Mul(two, hn::Mul(sigma_y, sigma_y));
+    const V two_sz2 = hn::Mul(two, hn::Mul(sigma_z, sigma_z));
+    const V product = hn::Mul(two_sy2, two_sz2);
+    const V inverse = hn::Div(one, product);
+    const auto exact = hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)),
+                               hn::And(hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d))),
+                                       hn::And(hn::Ge(product, tiny), hn::Le(product, huge))));
+    const V state = hn::LoadU(d, g.state.data() + i);
+    const auto inexact_in_sector = hn::AndNot(exact, hn::Eq(state, one));
+    hn::StoreU(hn::IfThenElse(inexact_in_sector, hn::Set(d, kUndecided), state), d, g.state.data() + i);
+    hn::StoreU(hn::Mul(hn::Neg(hn::LoadU(d, g.cross.data() + i)), hn::Mul(two_sz2, inverse)), d,
+               g.cross.data() + i);
+    hn::StoreU(hn::Mul(two_sy2, inverse), d, g.inv_two_sz2.data() + i);
+    hn::StoreU(hn::Mul(hn::Mul(hn::Set(d, 2 * kPi), sigma_y), sigma_z), d, g.sy_sz.data() + i);
   }
   g.vert_key = SectorGeometry::VertKey{};
 }
