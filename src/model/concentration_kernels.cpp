@@ -34,7 +34,7 @@ PlumeParams evaluate_par(const ModelContext& ctx, const Source& source, const Re
                          double u, double z_lid, const PairGeometry& g, const PairFactors& f) {
   check_class("evaluate_par", "u_p", s);
   const RiseFactors& rise = f.rise[s - 1];
-  const PlumeHeight height = hef(ctx, source, stack_exit(source), s, u, g.x, g.zmax, rise);
+  const PlumeHeight height = hef(ctx, source, stack_exit(source), s, u, g.x, g.zmax, rise, &f.tower_fluxes);
   PlumeParams p;
   p.h_plume = height.h_plume;
   p.h_ef = height.h_ef;

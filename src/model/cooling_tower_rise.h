@@ -12,4 +12,12 @@ double prevyseni_chlad_vez(const ModelParams& par, double t_a, double rh, double
                            double d, double v_act, double f, double vol2, double t2, int s,
                            double u, double x);
 
+// The two steps of prevyseni_chlad_vez: the buoyancy flux of the plume (outside air t_a and
+// rh, flue gas t, v_act, d, climate class value f, tower air stream vol2 at t2), which no wind
+// or distance changes, and the rise it gives.
+double cooling_tower_flux(double t_a, double rh, double t, double d, double v_act, double f, double vol2,
+                          double t2);
+double cooling_tower_rise_of_flux(const ModelParams& par, double flux, double t_a, double h, int s, double u,
+                                  double x);
+
 }  // namespace kadre

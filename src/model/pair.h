@@ -57,6 +57,8 @@ struct PairFactors {
   double z_ref = 0;  // height of the wind speeds the rise factors take
   std::array<RiseFactors, 5> rise{};
   InitialSpreads spreads;
+  // A cache of values that only the source decides, filled as they are first needed.
+  mutable TowerFluxes tower_fluxes;
 };
 
 // Fills f for the source at distance x, for winds measured at z_ref.

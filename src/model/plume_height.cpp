@@ -16,7 +16,7 @@ namespace {
 
 // The climate-weighted rise of a cooling tower for the 10 m wind u10 and u_s at the top.
 double cooling_tower_rise(const ModelContext& ctx, const Source& source, const StackExit& exit, int s,
-                          double u10, double u_s, double x) {
+                          double u10, double u_s, double x, TowerFluxes* fluxes) {
   const ModelParams& par = ctx.par;
   const ClimateTables& cl = ctx.climate;
   const double v_act = v_prep(source.v, 0.0, 101325.0, exit.t, 101325.0);
@@ -28,10 +28,22 @@ double cooling_tower_rise(const ModelContext& ctx, const Source& source, const S
       const double weight = cl.grt[ClimateTables::index(i, j, s)];
       // A class that never occurs must not bring its rise (possibly not a number) in.
       if (weight == 0) continue;
-      double dh_ij = prevyseni_chlad_vez(
-          par, ClimateTables::t_t[j - 1], ClimateTables::r_t[i - 1], exit.t, exit.h, source.d,
-          v_act, cl.frt[ClimateTables::index(i, j)], cl.vch1[ClimateTables::index(i, j, c)],
-          cl.tch1[ClimateTables::index(i, j, c)], s, u_s, x);
+      const double t_a = ClimateTables::t_t[j - 1];
+      const std::size_t cell = (static_cast<std::size_t>(c - 1) * 10 + static_cast<std::size_t>(j - 1)) * 7 +
+                               static_cast<std::size_t>(i - 1);
+      double flux;
+      if (fluxes != nullptr && fluxes->stamp[cell] == fluxes->current) {
+        flux = fluxes->flux[cell];
+      } else {
+        flux = cooling_tower_flux(t_a, ClimateTables::r_t[i - 1], exit.t, source.d, v_act,
+                                  cl.frt[ClimateTables::index(i, j)], cl.vch1[ClimateTables::index(i, j, c)],
+                                  cl.tch1[ClimateTables::index(i, j, c)]);
+        if (fluxes != nullptr) {
+          fluxes->flux[cell] = flux;
+          fluxes->stamp[cell] = fluxes->current;
+        }
+      }
+      double dh_ij = cooling_tower_rise_of_flux(par, flux, t_a, exit.h, s, u_s, x);
       if (clustered) dh_ij = dh_ij * cluster_factor(ctx.clusters, source.cluster, exit.h, dh_ij);
       dh = dh + weight * dh_ij;
     }
@@ -54,13 +66,13 @@ RiseFactors rise_factors(const ModelParams& par, const Source& source, const Sta
 }
 
 PlumeHeight hef(const ModelContext& ctx, const Source& source, const StackExit& exit, int s, double u,
-                double x, double zmax, const RiseFactors& f) {
+                double x, double zmax, const RiseFactors& f, TowerFluxes* fluxes) {
   const ModelParams& par = ctx.par;
   check_class("hef", "u_p", s);
   const double u_s = u * f.stack_top;
   double dh;
   if (exit.cooling_tower) {
-    dh = cooling_tower_rise(ctx, source, exit, s, u * f.ten_metre, u_s, x);
+    dh = cooling_tower_rise(ctx, source, exit, s, u * f.ten_metre, u_s, x, fluxes);
   } else {
     dh = plume_rise(exit.w, source.d, exit.beta, f.q_pow_b, par.ks[s - 1], source.qa, u_s, f.growth);
     if (ctx.options.is_shluky && source.cluster != 0)

@@ -1,6 +1,10 @@
 #pragma once
 // Plume height above the source base in one situation: the rise of an ordinary source or a
 // cooling tower, the cluster enhancement, and the lift over the highest terrain.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
 #include "core/records.h"
 #include "model/model_context.h"
 
@@ -32,9 +36,21 @@ struct PlumeHeight {
   double h_plume = 0, h_ef = 0;
 };
 
+// The buoyancy fluxes of a cooling tower by wind-speed class and climate cell, computed at
+// their first use for a source and kept while the stamp holds: no wind speed or distance
+// changes them.
+struct TowerFluxes {
+  static constexpr std::size_t kCells = 3 * 10 * 7;
+  std::array<double, kCells> flux{};
+  std::array<std::uint64_t, kCells> stamp{};
+  std::uint64_t current = 1;
+  void forget() { ++current; }
+};
+
 // Plume height of the source in class s for wind u, at distance x with the highest terrain
-// zmax along the path; f holds the class's rise factors for this source, exit and x.
+// zmax along the path; f holds the class's rise factors for this source, exit and x. fluxes,
+// when given, keeps the cooling tower's fluxes of this source and exit.
 PlumeHeight hef(const ModelContext& ctx, const Source& source, const StackExit& exit, int s, double u,
-                double x, double zmax, const RiseFactors& f);
+                double x, double zmax, const RiseFactors& f, TowerFluxes* fluxes = nullptr);
 
 }  // namespace kadre
