@@ -17,7 +17,14 @@ double prevyseni_chlad_vez(const ModelParams& par, double t_a, double rh, double
 // or distance changes, and the rise it gives.
 double cooling_tower_flux(double t_a, double rh, double t, double d, double v_act, double f, double vol2,
                           double t2);
-double cooling_tower_rise_of_flux(const ModelParams& par, double flux, double t_a, double h, int s, double u,
+// The powers of the flux, the tower height h and the distance x the rise takes.
+struct TowerPowers {
+  double flux = 0, flux_third = 0, flux_04 = 0, flux_06 = 0;
+  double h_04 = 0, h_06 = 0, x_two_thirds = 0, three_x_two_thirds = 0;
+};
+void set_flux_powers(double flux, TowerPowers& p);
+void set_height_distance_powers(double h, double x, TowerPowers& p);
+double cooling_tower_rise_of_flux(const ModelParams& par, const TowerPowers& powers, double t_a, int s, double u,
                                   double x);
 
 }  // namespace kadre

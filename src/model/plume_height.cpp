@@ -22,6 +22,13 @@ double cooling_tower_rise(const ModelContext& ctx, const Source& source, const S
   const double v_act = v_prep(source.v, 0.0, 101325.0, exit.t, 101325.0);
   const int c = u2class_ui(u10, par);
   const bool clustered = ctx.options.is_shluky && source.cluster != 0;
+  // Without a cache of the caller's, one for this call.
+  TowerFluxes own;
+  if (fluxes == nullptr) fluxes = &own;
+  if (fluxes->height_distance_stamp != fluxes->current) {
+    set_height_distance_powers(exit.h, x, fluxes->height_distance);
+    fluxes->height_distance_stamp = fluxes->current;
+  }
   double dh = 0;
   for (int j = 1; j <= 10; ++j) {
     for (int i = 1; i <= 7; ++i) {
@@ -31,19 +38,19 @@ double cooling_tower_rise(const ModelContext& ctx, const Source& source, const S
       const double t_a = ClimateTables::t_t[j - 1];
       const std::size_t cell = (static_cast<std::size_t>(c - 1) * 10 + static_cast<std::size_t>(j - 1)) * 7 +
                                static_cast<std::size_t>(i - 1);
-      double flux;
-      if (fluxes != nullptr && fluxes->stamp[cell] == fluxes->current) {
-        flux = fluxes->flux[cell];
-      } else {
-        flux = cooling_tower_flux(t_a, ClimateTables::r_t[i - 1], exit.t, source.d, v_act,
-                                  cl.frt[ClimateTables::index(i, j)], cl.vch1[ClimateTables::index(i, j, c)],
-                                  cl.tch1[ClimateTables::index(i, j, c)]);
-        if (fluxes != nullptr) {
-          fluxes->flux[cell] = flux;
-          fluxes->stamp[cell] = fluxes->current;
-        }
+      if (fluxes->stamp[cell] != fluxes->current) {
+        set_flux_powers(cooling_tower_flux(t_a, ClimateTables::r_t[i - 1], exit.t, source.d, v_act,
+                                           cl.frt[ClimateTables::index(i, j)], cl.vch1[ClimateTables::index(i, j, c)],
+                                           cl.tch1[ClimateTables::index(i, j, c)]),
+                        fluxes->powers[cell]);
+        fluxes->stamp[cell] = fluxes->current;
       }
-      double dh_ij = cooling_tower_rise_of_flux(par, flux, t_a, exit.h, s, u_s, x);
+      TowerPowers powers = fluxes->powers[cell];
+      powers.h_04 = fluxes->height_distance.h_04;
+      powers.h_06 = fluxes->height_distance.h_06;
+      powers.x_two_thirds = fluxes->height_distance.x_two_thirds;
+      powers.three_x_two_thirds = fluxes->height_distance.three_x_two_thirds;
+      double dh_ij = cooling_tower_rise_of_flux(par, powers, t_a, s, u_s, x);
       if (clustered) dh_ij = dh_ij * cluster_factor(ctx.clusters, source.cluster, exit.h, dh_ij);
       dh = dh + weight * dh_ij;
     }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/records.h"
+#include "model/cooling_tower_rise.h"
 #include "model/model_context.h"
 
 namespace kadre {
@@ -41,8 +42,10 @@ struct PlumeHeight {
 // changes them.
 struct TowerFluxes {
   static constexpr std::size_t kCells = 3 * 10 * 7;
-  std::array<double, kCells> flux{};
+  std::array<TowerPowers, kCells> powers{};  // of the flux only
   std::array<std::uint64_t, kCells> stamp{};
+  TowerPowers height_distance;  // the powers of the height and the distance
+  std::uint64_t height_distance_stamp = 0;
   std::uint64_t current = 1;
   void forget() { ++current; }
 };
