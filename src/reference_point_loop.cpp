@@ -40,10 +40,11 @@ struct SetSums {
 // at the point is computed once and added to the sums of every set it belongs to.
 struct WorkTables {
   std::vector<double> c_source_t;     // ntime (only with groups)
-  RoseTable rose;                     // nphi x nu_max x 5
+  RoseWork rose;                      // the columns of a source's situations, one at a time
   std::vector<double> cd_window;      // nphi: the daily values of one window
-  std::vector<double> cd_all;         // nphi x nu_max x 5, where the daily value of +0 is not +0
+  std::vector<double> c_all, cd_all;  // nphi x nu_max x 5, where the daily value of +0 is not +0
   std::vector<double> cls, cls_d;     // nphi x 11
+  std::array<WrittenWindows, kSituationClassCount> class_windows;  // of the columns cls copies
   std::vector<SetSums> sets;          // all sources, then each group
   PairFactors hourly_factors, rose_factors;  // of the current pair, per evaluation
 
@@ -54,7 +55,7 @@ struct WorkTables {
     const std::size_t classes = static_cast<std::size_t>(cfg.nphi) * kSituationClassCount;
     if (cfg.is_time && set_count > 1) c_source_t.assign(hours, 0.0);
     if (li.methodology) {
-      rose = RoseTable(cfg.nphi, li.wind.nu_max());
+      rose = RoseWork(cfg.nphi);
       cls.assign(classes, 0.0);
       if (cfg.is_daily) {
         cd_window.assign(static_cast<std::size_t>(cfg.nphi), 0.0);
@@ -78,71 +79,100 @@ void add_into(std::vector<double>& sum, const std::vector<double>& part) {
   for (std::size_t n = 0; n < sum.size(); ++n) sum[n] += part[n];
 }
 
-// Calls f(begin, end) for every element range the rose table's columns were written in.
-template <class F>
-void for_each_written(const RoseTable& rose, F&& f) {
-  for (std::size_t column = 0; column < rose.written.size(); ++column) rose.for_each_written(column, f);
-}
-
-// Adds the situations of the source to the sums c (and their daily values to c_d) of its
-// sets: over the written ranges of the table (+0 elsewhere), or, where the daily value of +0
-// is not +0, the daily values everywhere.
-void add_situations(const Source& source, DailyType type, bool is_daily, const std::vector<int>& sets,
-                    WorkTables& w) {
-  const std::vector<double>& c = w.rose.c;
-  for_each_written(w.rose, [&](std::size_t begin, std::size_t end) {
-    for (const int index : sets) {
-      double* sum = w.sets[static_cast<std::size_t>(index)].c.data();
-      for (std::size_t n = begin; n < end; ++n) sum[n] += c[n];
-    }
-  });
-  if (!is_daily) return;
-  if (!daily_keeps_zero(source.daily_hours, type)) {
-    w.cd_all.resize(c.size());
-    daily(c, source.daily_hours, type, w.cd_all);
-    for (const int index : sets) add_into(w.sets[static_cast<std::size_t>(index)].c_d, w.cd_all);
-    return;
+// Adds each column of a source's situations to the sums c (and its daily values to c_d) of
+// the source's sets as it comes, over its windows (+0 elsewhere), and copies the columns of
+// the eleven class situations; where the daily value of +0 is not +0, the columns are
+// gathered into one table whose daily values are added everywhere afterwards.
+class SituationSums final : public RoseColumnSink {
+ public:
+  SituationSums(const LoopInputs& li, const Source& source, const std::vector<int>& sets, WorkTables& w)
+      : li_(li), source_(source), sets_(sets), w_(w), nphi_(static_cast<std::size_t>(li.in.cfg.nphi)),
+        is_daily_(li.in.cfg.is_daily),
+        daily_sparse_(is_daily_ && daily_keeps_zero(source.daily_hours, li.daily_type)) {
+    if (is_daily_ && !daily_sparse_) w_.c_all.assign(w_.sets[0].c.size(), 0.0);
+    for (WrittenWindows& windows : w_.class_windows) windows.count = -1;  // not copied yet
   }
-  for_each_written(w.rose, [&](std::size_t begin, std::size_t end) {
-    const std::span<double> window(w.cd_window.data(), end - begin);
-    daily(std::span<const double>(c.data() + begin, end - begin), source.daily_hours, type, window);
-    for (const int index : sets) {
-      double* sum = w.sets[static_cast<std::size_t>(index)].c_d.data() + begin;
-      for (std::size_t n = 0; n < window.size(); ++n) sum[n] += window[n];
+
+  void take(std::size_t column, const double* values, const WrittenWindows& written) override {
+    const std::size_t base = column * nphi_;
+    for (int n = 0; n < written.count; ++n) {
+      const std::size_t first = static_cast<std::size_t>(written.windows[n].first);
+      const std::size_t end = static_cast<std::size_t>(written.windows[n].second) + 1;
+      for (const int index : sets_) {
+        double* sum = w_.sets[static_cast<std::size_t>(index)].c.data() + base;
+        for (std::size_t k = first; k < end; ++k) sum[k] += values[k];
+      }
+      if (!daily_sparse_) continue;
+      const std::span<double> window(w_.cd_window.data(), end - first);
+      daily(std::span<const double>(values + first, end - first), source_.daily_hours, li_.daily_type, window);
+      for (const int index : sets_) {
+        double* sum = w_.sets[static_cast<std::size_t>(index)].c_d.data() + base + first;
+        for (std::size_t k = 0; k < window.size(); ++k) sum[k] += window[k];
+      }
     }
-  });
-}
+    if (is_daily_ && !daily_sparse_) std::copy(values, values + nphi_, w_.c_all.begin() + static_cast<std::ptrdiff_t>(base));
+    const int nu_max = li_.wind.nu_max();
+    for (int m = 0; m < kSituationClassCount; ++m) {
+      const SituationClass& sc = kSituationClasses[static_cast<std::size_t>(m)];
+      const int j = li_.class_index->speed_class[static_cast<std::size_t>(m)];
+      if (static_cast<std::size_t>(sc.stability - 1) * nu_max + static_cast<std::size_t>(j - 1) != column) continue;
+      std::copy(values, values + nphi_, w_.cls.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(m) * nphi_));
+      w_.class_windows[static_cast<std::size_t>(m)] = written;
+    }
+  }
+
+  // After the last column: the daily values of a gathered table, and the class situations no
+  // column was copied into (+0).
+  void finish() {
+    if (is_daily_ && !daily_sparse_) {
+      w_.cd_all.resize(w_.c_all.size());
+      daily(w_.c_all, source_.daily_hours, li_.daily_type, w_.cd_all);
+      for (const int index : sets_) add_into(w_.sets[static_cast<std::size_t>(index)].c_d, w_.cd_all);
+    }
+    for (int m = 0; m < kSituationClassCount; ++m) {
+      WrittenWindows& windows = w_.class_windows[static_cast<std::size_t>(m)];
+      if (windows.count >= 0) continue;
+      std::fill_n(w_.cls.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(m) * nphi_), nphi_, 0.0);
+      windows.count = 0;
+    }
+  }
+
+  bool daily_sparse() const { return daily_sparse_; }
+
+ private:
+  const LoopInputs& li_;
+  const Source& source_;
+  const std::vector<int>& sets_;
+  WorkTables& w_;
+  std::size_t nphi_;
+  bool is_daily_, daily_sparse_;
+};
 
 // Calls f(begin, end) for the element ranges of the class tables (nphi x 11) written by the
-// source: the windows of the table columns the classes copy.
+// source: the windows of the columns the classes copy.
 template <class F>
-void for_each_class_window(const LoopInputs& li, const RoseTable& rose, F&& f) {
-  const std::size_t nphi = static_cast<std::size_t>(rose.nphi);
-  const int nu_max = li.wind.nu_max();
+void for_each_class_window(const WorkTables& w, int nphi, F&& f) {
+  const std::size_t n = static_cast<std::size_t>(nphi);
   for (int m = 0; m < kSituationClassCount; ++m) {
-    const SituationClass& sc = kSituationClasses[static_cast<std::size_t>(m)];
-    const int j = li.class_index->speed_class[static_cast<std::size_t>(m)];
-    const std::size_t column = static_cast<std::size_t>(sc.stability - 1) * nu_max + static_cast<std::size_t>(j - 1);
-    const RoseTable::Written& written = rose.written[column];
-    for (int n = 0; n < written.count; ++n)
-      f(static_cast<std::size_t>(m) * nphi + static_cast<std::size_t>(written.windows[n].first),
-        static_cast<std::size_t>(m) * nphi + static_cast<std::size_t>(written.windows[n].second) + 1);
+    const WrittenWindows& written = w.class_windows[static_cast<std::size_t>(m)];
+    for (int k = 0; k < written.count; ++k)
+      f(static_cast<std::size_t>(m) * n + static_cast<std::size_t>(written.windows[k].first),
+        static_cast<std::size_t>(m) * n + static_cast<std::size_t>(written.windows[k].second) + 1);
   }
 }
 
 // The exceedance records of a set after the source: over the source's class windows, where
 // every other entry's sum is as at the previous check (the first check sees sums of +0,
 // above no limit that is not negative); everywhere otherwise.
-void record_exceedances(const LoopInputs& li, const Source& source, const std::vector<double>& cls_sum,
+void record_exceedances(const Source& source, int nphi, const std::vector<double>& cls_sum,
                         std::vector<double>& record, const std::array<double, 3>& limits, bool zero_factor_seen,
-                        const RoseTable& rose) {
-  const int nphi = li.in.cfg.nphi;
+                        const WorkTables& w) {
   const bool negative_limit = limits[0] < 0 || limits[1] < 0 || limits[2] < 0;
   if (zero_factor_seen || negative_limit) {
     prepare_exceed(cls_sum.data(), record.data(), limits, source.time_use, nphi);
     return;
   }
-  for_each_class_window(li, rose, [&](std::size_t begin, std::size_t end) {
+  for_each_class_window(w, nphi, [&](std::size_t begin, std::size_t end) {
     prepare_exceed_range(cls_sum.data(), record.data(), limits, source.time_use, nphi, begin, end);
   });
 }
@@ -185,23 +215,22 @@ void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, con
   const InputData& in = li.in;
   const Settings& cfg = in.cfg;
   const int nphi = cfg.nphi;
-  const int nu_max = li.wind.nu_max();
-  evaluate_conc(li.ctx, cfg, li.wind, point, source, g, w.rose, w.rose_factors);
-  add_situations(source, li.daily_type, cfg.is_daily, sets, w);
-  c_class(w.rose.c.data(), nphi, nu_max, *li.class_index, w.cls.data());
+  SituationSums sums(li, source, sets, w);
+  evaluate_conc(li.ctx, cfg, li.wind, point, source, g, w.rose, w.rose_factors, sums);
+  sums.finish();
   double ave = 0;
   if (cfg.is_average) {
     const double* rose = in.wind_roses.slice(source.met_idx, "eval_average");
     ave = eval_average(w.cls, std::span<const double>(rose, w.cls.size()), source.time_use);
   }
-  // The daily value of every class situation, as c_class would copy it from the daily table.
+  // The daily value of every class situation, as copied from the daily values of the columns.
   if (cfg.is_daily) daily(w.cls, source.daily_hours, li.daily_type, w.cls_d);
-  const bool daily_sparse = cfg.is_daily && daily_keeps_zero(source.daily_hours, li.daily_type);
+  const bool daily_sparse = sums.daily_sparse();
   for (const int index : sets) {
     SetSums& set = w.sets[static_cast<std::size_t>(index)];
     // The class situations outside the source's windows are +0, and so are their daily
     // values unless the daily value of +0 is not.
-    for_each_class_window(li, w.rose, [&](std::size_t begin, std::size_t end) {
+    for_each_class_window(w, nphi, [&](std::size_t begin, std::size_t end) {
       for (std::size_t n = begin; n < end; ++n) set.c_max[n] += w.cls[n];
       if (daily_sparse)
         for (std::size_t n = begin; n < end; ++n) set.cd_max[n] += w.cls_d[n];
@@ -209,9 +238,9 @@ void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, con
     if (cfg.is_average) set.ave += ave;
     if (cfg.is_daily && !daily_sparse) add_into(set.cd_max, w.cls_d);
     if (cfg.is_exceed) {
-      record_exceedances(li, source, set.c_max, set.th_exceed, cfg.ch_exceed, set.zero_factor_seen, w.rose);
+      record_exceedances(source, nphi, set.c_max, set.th_exceed, cfg.ch_exceed, set.zero_factor_seen, w);
       if (cfg.is_daily)
-        record_exceedances(li, source, set.cd_max, set.td_exceed, cfg.cd_exceed, set.zero_factor_seen, w.rose);
+        record_exceedances(source, nphi, set.cd_max, set.td_exceed, cfg.cd_exceed, set.zero_factor_seen, w);
     }
     if (source.time_use == 0) set.zero_factor_seen = true;
   }

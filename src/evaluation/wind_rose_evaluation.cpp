@@ -70,7 +70,7 @@ SectorRun sector_run(const ModelContext& ctx, const Source& source, const PairGe
 
 // The geometry of every window of a column for class s and the run's axis.
 void vector_geometry(const ModelContext& ctx, const Source& source, int s, SectorRun run,
-                     const RoseTable::Written& w, RoseTable& table, PairFactors& f) {
+                     const WrittenWindows& w, RoseWork& work, PairFactors& f) {
   for (int n = 0; n < w.count; ++n) {
     run.first = w.windows[n].first;
     run.count = w.windows[n].second - w.windows[n].first + 1;
@@ -79,19 +79,19 @@ void vector_geometry(const ModelContext& ctx, const Source& source, int s, Secto
                              run.sz0);
     else
       f.spreads.get(source, ctx.par, s, 0.0, 0, run.sy0_all, run.sz0_all);
-    sector_geometry(run, table.geometry);
+    sector_geometry(run, work.geometry);
   }
 }
 
 void vector_directions(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p,
-                       int s, SectorRun run, const RoseTable::Written& w, double* column, RoseTable& table,
+                       int s, SectorRun run, const WrittenWindows& w, double* column, RoseWork& work,
                        PairFactors& f) {
   for (int n = 0; n < w.count; ++n) {
     run.first = w.windows[n].first;
     run.count = w.windows[n].second - w.windows[n].first + 1;
-    const int left = sector_concentrations(run, table.geometry, column, table.undecided.data());
+    const int left = sector_concentrations(run, work.geometry, column, work.undecided.data());
     for (int u = 0; u < left; ++u) {
-      const int k = table.undecided[static_cast<std::size_t>(u)];
+      const int k = work.undecided[static_cast<std::size_t>(u)];
       scalar_directions(ctx, source, g, p, s, run.phi_step, run.axis, run.limit, k, k, column, f);
     }
   }
@@ -99,28 +99,17 @@ void vector_directions(const ModelContext& ctx, const Source& source, const Pair
 
 }  // namespace
 
-RoseTable::RoseTable(int nphi_, int nu_max)
-    : c(static_cast<std::size_t>(nphi_) * static_cast<std::size_t>(nu_max) * 5, 0.0),
-      written(static_cast<std::size_t>(nu_max) * 5),
-      nphi(nphi_),
-      undecided(static_cast<std::size_t>(std::max(nphi_, 0))),
-      geometry(nphi_) {}
-
-void RoseTable::clear() {
-  for (std::size_t column = 0; column < written.size(); ++column) {
-    for_each_written(column, [this](std::size_t begin, std::size_t end) {
-      std::fill(c.begin() + static_cast<std::ptrdiff_t>(begin), c.begin() + static_cast<std::ptrdiff_t>(end), 0.0);
-    });
-    written[column].count = 0;
-  }
-}
+RoseWork::RoseWork(int nphi)
+    : column(static_cast<std::size_t>(std::max(nphi, 0)) + 16, 0.0),
+      undecided(static_cast<std::size_t>(std::max(nphi, 0))),
+      geometry(nphi) {}
 
 void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClasses& wind,
-                   const RefPoint& point, const Source& source, const PairGeometry& g, RoseTable& table,
-                   PairFactors& f) {
+                   const RefPoint& point, const Source& source, const PairGeometry& g, RoseWork& work,
+                   PairFactors& f, RoseColumnSink& sink) {
   const int nphi = cfg.nphi;
   const int nu_max = wind.nu_max();
-  table.clear();
+  double* column = work.column.data();
   fill_pair_factors(ctx, source, kWindRoseHeight, g.x, nphi, f);
   const double limit = sector_half_angle(ctx.par, source.type);
   for (int i = 1; i <= 5; ++i) {
@@ -131,23 +120,25 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
       const PlumeParams p = evaluate_par(ctx, source, point, i, wind.u_range[j - 1], 0.0, g, f);
       const double axis = wind_axis(g.delta, p.h_plume, kWindRoseHeight, ctx.options.wind_rotation);
       const std::size_t index = static_cast<std::size_t>(i - 1) * nu_max + (j - 1);
-      double* column = table.c.data() + index * nphi;
-      RoseTable::Written& w = table.written[index];
+      WrittenWindows w;
       w.count = sector_windows(nphi, cfg.phi_step, axis, limit, w.windows);
       const bool vector = ctx.options.kernels == KernelPath::vector && vector_takes(ctx, source, g, p, i, axis, limit);
       if (vector) {
         const SectorRun run = sector_run(ctx, source, g, p, i, cfg.phi_step, axis, limit);
         if (!geometry_kept || !same_bits(axis, geometry_axis)) {
-          vector_geometry(ctx, source, i, run, w, table, f);
+          vector_geometry(ctx, source, i, run, w, work, f);
           geometry_kept = true;
           geometry_axis = axis;
         }
-        vector_directions(ctx, source, g, p, i, run, w, column, table, f);
-        continue;
+        vector_directions(ctx, source, g, p, i, run, w, column, work, f);
+      } else {
+        for (int n = 0; n < w.count; ++n)
+          scalar_directions(ctx, source, g, p, i, cfg.phi_step, axis, limit, w.windows[n].first,
+                            w.windows[n].second, column, f);
       }
+      sink.take(index, column, w);
       for (int n = 0; n < w.count; ++n)
-        scalar_directions(ctx, source, g, p, i, cfg.phi_step, axis, limit, w.windows[n].first, w.windows[n].second,
-                          column, f);
+        std::fill(column + w.windows[n].first, column + w.windows[n].second + 1, 0.0);
     }
   }
 }

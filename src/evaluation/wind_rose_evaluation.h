@@ -16,39 +16,40 @@ namespace kadre {
 // Disjoint index windows [first, last] of directions (from 0).
 using DirectionWindows = std::array<std::pair<int, int>, 8>;
 
-// The situations of one source at one point, and the direction windows each column (a class
-// and a wind speed) was written in: everything outside them is +0, so that passes over the
-// table can touch only the windows.
-struct RoseTable {
-  std::vector<double> c;  // nphi x nu_max x 5, direction fastest (then padding)
-  struct Written {
-    DirectionWindows windows{};
-    int count = 0;
-  };
-  std::vector<Written> written;  // nu_max x 5 columns
-  int nphi = 0;
-  std::vector<int> undecided;  // work space of the vector kernel
-  SectorGeometry geometry;     // the same
-
-  RoseTable() = default;
-  RoseTable(int nphi_, int nu_max);
-  // Calls f(begin, end) for the element ranges [begin, end) written in column.
-  template <class F>
-  void for_each_written(std::size_t column, F&& f) const {
-    const Written& w = written[column];
-    const std::size_t base = column * static_cast<std::size_t>(nphi);
-    for (int n = 0; n < w.count; ++n)
-      f(base + static_cast<std::size_t>(w.windows[n].first), base + static_cast<std::size_t>(w.windows[n].second) + 1);
-  }
-  // Sets every written element back to +0 and forgets the windows.
-  void clear();
+// The directions of one column (a stability class and a wind speed) a source was computed
+// in: everything outside these windows is +0.
+struct WrittenWindows {
+  DirectionWindows windows{};
+  int count = 0;
 };
 
-// Fills the table (sized for the wind classes and cfg.nphi) for the source at the point with
-// its nominal emission; f is work space of the calling thread.
+// Takes each column of a source's situations as it is computed.
+class RoseColumnSink {
+ public:
+  // column = (stability class - 1) x nu_max + (wind-speed class - 1); values indexed by
+  // direction from 0, nphi of them, +0 outside the windows.
+  virtual void take(std::size_t column, const double* values, const WrittenWindows& written) = 0;
+
+ protected:
+  ~RoseColumnSink() = default;
+};
+
+// Work space of one thread for the situations of a source.
+struct RoseWork {
+  std::vector<double> column;   // nphi (then padding), +0 between uses
+  std::vector<int> undecided;   // directions the vector kernel leaves to the scalar formulas
+  SectorGeometry geometry;
+
+  RoseWork() = default;
+  explicit RoseWork(int nphi);
+};
+
+// Computes the situations of the source at the point with its nominal emission, column by
+// column (every stability class, each of its wind-speed classes), and hands each column to
+// the sink; f is work space of the calling thread.
 void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClasses& wind,
-                   const RefPoint& point, const Source& source, const PairGeometry& g, RoseTable& table,
-                   PairFactors& f);
+                   const RefPoint& point, const Source& source, const PairGeometry& g, RoseWork& work,
+                   PairFactors& f, RoseColumnSink& sink);
 
 // The windows (at most 8) that hold every direction k = 0..nphi-1 whose angle to the axis d
 // lies within the half-angle limit; returns their number.

@@ -3,6 +3,7 @@
 // directions written, and the same zeros and NaNs at the edges of the formulas' range.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -12,6 +13,19 @@
 
 namespace kadre {
 namespace {
+
+// Every column of a source's situations, gathered into one table with its windows.
+struct GatheredTable final : RoseColumnSink {
+  std::vector<double> c;
+  std::vector<WrittenWindows> written;
+  int nphi;
+  GatheredTable(int nphi_, int nu_max)
+      : c(static_cast<std::size_t>(nphi_) * nu_max * 5, 0.0), written(static_cast<std::size_t>(nu_max) * 5), nphi(nphi_) {}
+  void take(std::size_t column, const double* values, const WrittenWindows& w) override {
+    std::copy(values, values + nphi, c.begin() + static_cast<std::ptrdiff_t>(column * nphi));
+    written[column] = w;
+  }
+};
 
 struct Rose {
   ModelOptions options{.is_no = true};
@@ -36,19 +50,20 @@ struct Rose {
     cfg.nphi = static_cast<int>(std::trunc(360.0 / cfg.phi_step));
   }
 
-  RoseTable table(KernelPath path, const Source& source, const PairGeometry& g) const {
+  GatheredTable table(KernelPath path, const Source& source, const PairGeometry& g) const {
     ModelOptions o = options;
     o.kernels = path;
     const ModelContext ctx(o, par, terrain, climate, {source});
-    RoseTable t(cfg.nphi, wind.nu_max());
+    GatheredTable t(cfg.nphi, wind.nu_max());
+    RoseWork work(cfg.nphi);
     PairFactors f;
-    evaluate_conc(ctx, cfg, wind, point, source, g, t, f);
+    evaluate_conc(ctx, cfg, wind, point, source, g, work, f, t);
     return t;
   }
 
   void expect_agreement(const Source& source, const PairGeometry& g, const std::string& what,
                         bool has_values = true) const {
-    const RoseTable scalar = table(KernelPath::scalar, source, g), vector = table(KernelPath::vector, source, g);
+    const GatheredTable scalar = table(KernelPath::scalar, source, g), vector = table(KernelPath::vector, source, g);
     int compared = 0;
     for (std::size_t n = 0; n < scalar.c.size() && !::testing::Test::HasFailure(); ++n) {
       const double a = scalar.c[n], b = vector.c[n];
@@ -113,7 +128,7 @@ TEST(VectorKernel, EdgesOfTheFormulasAreDecidedAsByTheScalarOnes) {
   // A non-finite emission reaches every situation as the scalar formulas give it.
   Source nan_emission = stack();
   nan_emission.m = std::nan("");
-  const RoseTable vector = rose.table(KernelPath::vector, nan_emission, PairGeometry{1000, 90, 0, 0});
+  const GatheredTable vector = rose.table(KernelPath::vector, nan_emission, PairGeometry{1000, 90, 0, 0});
   int nans = 0;
   for (const double v : vector.c) nans += std::isnan(v);
   EXPECT_GT(nans, 0);
