@@ -104,7 +104,11 @@ class SituationSums final : public RoseColumnSink {
       }
       if (!daily_sparse_) continue;
       const std::span<double> window(w_.cd_window.data(), end - first);
-      daily(std::span<const double>(values + first, end - first), source_.daily_hours, li_.daily_type, window);
+      const std::span<const double> part(values + first, end - first);
+      if (li_.ctx.options.kernels == KernelPath::vector)
+        daily_scaled(part, source_.daily_hours, li_.daily_type, window);
+      else
+        daily(part, source_.daily_hours, li_.daily_type, window);
       for (const int index : sets_) {
         double* sum = w_.sets[static_cast<std::size_t>(index)].c_d.data() + base + first;
         for (std::size_t k = 0; k < window.size(); ++k) sum[k] += window[k];
@@ -224,7 +228,12 @@ void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, con
     ave = eval_average(w.cls, std::span<const double>(rose, w.cls.size()), source.time_use);
   }
   // The daily value of every class situation, as copied from the daily values of the columns.
-  if (cfg.is_daily) daily(w.cls, source.daily_hours, li.daily_type, w.cls_d);
+  if (cfg.is_daily) {
+    if (li.ctx.options.kernels == KernelPath::vector)
+      daily_scaled(w.cls, source.daily_hours, li.daily_type, w.cls_d);
+    else
+      daily(w.cls, source.daily_hours, li.daily_type, w.cls_d);
+  }
   const bool daily_sparse = sums.daily_sparse();
   for (const int index : sets) {
     SetSums& set = w.sets[static_cast<std::size_t>(index)];

@@ -30,7 +30,12 @@ void convert_each(std::span<const double> c, std::span<double> out, double thres
   const std::size_t n = c.size();
   const double* in = c.data();
   double* to = out.data();
-  for (std::size_t e = 0; e < n; ++e) to[e] = linear(in[e]);
+  bool above = false;
+  for (std::size_t e = 0; e < n; ++e) {
+    to[e] = linear(in[e]);
+    above |= !(in[e] <= threshold);
+  }
+  if (!above) return;
   for (std::size_t e = 0; e < n; ++e)
     if (!(in[e] <= threshold)) to[e] = relation(in[e]);
 }
@@ -58,6 +63,24 @@ void daily(std::span<const double> c, double f, DailyType type, std::span<double
   } else {
     convert_each(
         c, out, kSo2Threshold, [f](double v) { return v * kSo2Linear * f / kHoursPerDay; },
+        [f](double v) { return (v * kSo2Slope + kSo2Offset) * f / kHoursPerDay; });
+  }
+}
+
+void daily_scaled(std::span<const double> c, double f, DailyType type, std::span<double> out) {
+  if (type == DailyType::invalid || out.size() != c.size()) {
+    daily(c, f, type, out);  // stops with its message
+    return;
+  }
+  if (type == DailyType::pm10) {
+    const double scale = kPm10Linear * f / kHoursPerDay;
+    convert_each(
+        c, out, kPm10Threshold, [scale](double v) { return v * scale; },
+        [f](double v) { return kPm10Coef * std::pow(std::log(v), kPm10Power) * f / kHoursPerDay; });
+  } else {
+    const double scale = kSo2Linear * f / kHoursPerDay;
+    convert_each(
+        c, out, kSo2Threshold, [scale](double v) { return v * scale; },
         [f](double v) { return (v * kSo2Slope + kSo2Offset) * f / kHoursPerDay; });
   }
 }

@@ -15,6 +15,11 @@ DailyType parse_daily_type(const std::string& daily_type);
 // Stops when the type is invalid. c and out do not overlap.
 void daily(std::span<const double> c, double f, DailyType type, std::span<double> out);
 
+// daily() with the linear part below the threshold taken as one product by the scale
+// coefficient x f / 24 (rounded once): a few units in the last place from daily(), without a
+// division per value. For the vector path, whose results agree with the scalar ones to 1e-9.
+void daily_scaled(std::span<const double> c, double f, DailyType type, std::span<double> out);
+
 // Whether the daily counterpart of +0 is +0 (f finite and not negative), so that a table of
 // mostly +0 needs converting only where it holds other values.
 bool daily_keeps_zero(double f, DailyType type);

@@ -38,7 +38,7 @@ PlumeParams evaluate_par(const ModelContext& ctx, const Source& source, const Re
   PlumeParams p;
   p.h_plume = height.h_plume;
   p.h_ef = height.h_ef;
-  p.u_ef = u_h(p.h_ef, u, f.z_ref, ctx.par.u_p[s - 1]);
+  p.u_ef = u * f.wind_profile.of(p.h_ef, f.z_ref, ctx.par.u_p[s - 1]);
   p.kh = get_kh(ctx.par, p.h_ef, source.z, point.z, s, u * rise.ten_metre);
   const VertCoord v = get_vert_coord(point.z, source.z, point.h, p.h_ef, z_lid, ctx.options.free_atmo);
   p.z1 = v.z1;

@@ -8,6 +8,7 @@
 #include "core/records.h"
 #include "model/model_context.h"
 #include "model/plume_height.h"
+#include "model/wind_profile.h"
 
 namespace kadre {
 
@@ -57,8 +58,10 @@ struct PairFactors {
   double z_ref = 0;  // height of the wind speeds the rise factors take
   std::array<RiseFactors, 5> rise{};
   InitialSpreads spreads;
-  // A cache of values that only the source decides, filled as they are first needed.
+  // Caches of values that only the source (and the situation's heights) decide, filled as
+  // they are first needed.
   mutable TowerFluxes tower_fluxes;
+  mutable WindProfileMemo wind_profile;
 };
 
 // Fills f for the source at distance x, for winds measured at z_ref.

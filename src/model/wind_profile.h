@@ -13,6 +13,23 @@ double u_h(double z, double u, double z_ref, double p);
 // The factor (zc / z_ref)^p of u_h, zc = z clamped to 10..200 m: u_h = u x this factor.
 double wind_profile_factor(double z, double z_ref, double p);
 
+// wind_profile_factor of the last heights and exponent asked for again: the wind speeds of a
+// source's situations mostly share the plume height.
+struct WindProfileMemo {
+  double z = 0, z_ref = 0, p = 0, factor = 0;
+  bool valid = false;
+  double of(double z_, double z_ref_, double p_) {
+    if (!(valid && z_ == z && z_ref_ == z_ref && p_ == p)) {
+      factor = wind_profile_factor(z_, z_ref_, p_);
+      z = z_;
+      z_ref = z_ref_;
+      p = p_;
+      valid = true;
+    }
+    return factor;
+  }
+};
+
 // Azimuth of the plume axis: the source azimuth delta, turned by 1 degree per 25 m of plume
 // height above z_ref when the wind turns with height.
 inline double wind_axis(double delta, double h_plume, double z_ref, bool wind_rotation) {
