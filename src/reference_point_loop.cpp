@@ -89,6 +89,7 @@ class SituationSums final : public RoseColumnSink {
       : li_(li), source_(source), sets_(sets), w_(w), nphi_(static_cast<std::size_t>(li.in.cfg.nphi)),
         is_daily_(li.in.cfg.is_daily),
         daily_sparse_(is_daily_ && daily_keeps_zero(source.daily_hours, li.daily_type)) {
+    if (daily_sparse_) linear_ = daily_linear(source.daily_hours, li.daily_type);
     if (is_daily_ && !daily_sparse_) w_.c_all.assign(w_.sets[0].c.size(), 0.0);
     for (WrittenWindows& windows : w_.class_windows) windows.count = -1;  // not copied yet
   }
@@ -98,6 +99,7 @@ class SituationSums final : public RoseColumnSink {
     for (int n = 0; n < written.count; ++n) {
       const std::size_t first = static_cast<std::size_t>(written.windows[n].first);
       const std::size_t end = static_cast<std::size_t>(written.windows[n].second) + 1;
+      if (daily_sparse_ && fused_daily(values, base, first, end)) continue;
       for (const int index : sets_) {
         double* sum = w_.sets[static_cast<std::size_t>(index)].c.data() + base;
         for (std::size_t k = first; k < end; ++k) sum[k] += values[k];
@@ -144,12 +146,33 @@ class SituationSums final : public RoseColumnSink {
   bool daily_sparse() const { return daily_sparse_; }
 
  private:
+  // The vector path's sums and daily sums of a window in one pass, where no value of the
+  // window lies above the daily relation's threshold (or is no number): the daily value is
+  // then the value times the linear scale. Returns false, doing nothing, otherwise.
+  bool fused_daily(const double* values, std::size_t base, std::size_t first, std::size_t end) {
+    if (li_.ctx.options.kernels != KernelPath::vector || sets_.size() != 1) return false;
+    const double threshold = linear_.threshold, scale = linear_.scale;
+    bool above = false;
+    for (std::size_t k = first; k < end; ++k) above |= !(values[k] <= threshold);
+    if (above) return false;
+    SetSums& set = w_.sets[static_cast<std::size_t>(sets_[0])];
+    double* sum = set.c.data() + base;
+    double* sum_d = set.c_d.data() + base;
+    for (std::size_t k = first; k < end; ++k) {
+      sum[k] += values[k];
+      sum_d[k] += values[k] * scale;
+    }
+    return true;
+  }
+
+ private:
   const LoopInputs& li_;
   const Source& source_;
   const std::vector<int>& sets_;
   WorkTables& w_;
   std::size_t nphi_;
   bool is_daily_, daily_sparse_;
+  DailyLinear linear_;
 };
 
 // Calls f(begin, end) for the element ranges of the class tables (nphi x 11) written by the

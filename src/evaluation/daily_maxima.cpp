@@ -67,18 +67,22 @@ void daily(std::span<const double> c, double f, DailyType type, std::span<double
   }
 }
 
+DailyLinear daily_linear(double f, DailyType type) {
+  if (type == DailyType::pm10) return {kPm10Threshold, kPm10Linear * f / kHoursPerDay};
+  return {kSo2Threshold, kSo2Linear * f / kHoursPerDay};
+}
+
 void daily_scaled(std::span<const double> c, double f, DailyType type, std::span<double> out) {
   if (type == DailyType::invalid || out.size() != c.size()) {
     daily(c, f, type, out);  // stops with its message
     return;
   }
+  const double scale = daily_linear(f, type).scale;
   if (type == DailyType::pm10) {
-    const double scale = kPm10Linear * f / kHoursPerDay;
     convert_each(
         c, out, kPm10Threshold, [scale](double v) { return v * scale; },
         [f](double v) { return kPm10Coef * std::pow(std::log(v), kPm10Power) * f / kHoursPerDay; });
   } else {
-    const double scale = kSo2Linear * f / kHoursPerDay;
     convert_each(
         c, out, kSo2Threshold, [scale](double v) { return v * scale; },
         [f](double v) { return (v * kSo2Slope + kSo2Offset) * f / kHoursPerDay; });

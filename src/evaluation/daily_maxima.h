@@ -20,6 +20,12 @@ void daily(std::span<const double> c, double f, DailyType type, std::span<double
 // division per value. For the vector path, whose results agree with the scalar ones to 1e-9.
 void daily_scaled(std::span<const double> c, double f, DailyType type, std::span<double> out);
 
+// The linear part of daily_scaled: values up to the threshold become value x scale.
+struct DailyLinear {
+  double threshold = 0, scale = 0;
+};
+DailyLinear daily_linear(double f, DailyType type);  // type is valid
+
 // Whether the daily counterpart of +0 is +0 (f finite and not negative), so that a table of
 // mostly +0 needs converting only where it holds other values.
 bool daily_keeps_zero(double f, DailyType type);

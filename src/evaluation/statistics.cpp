@@ -74,8 +74,8 @@ void prepare_exceed_range(const double* cls_sum, double* record, const std::arra
   for (int l = 0; l < kLimitCount; ++l) {
     double* rec = record + static_cast<std::size_t>(l) * section;
     const double limit = limits[static_cast<std::size_t>(l)];
-    for (std::size_t e = begin; e < end; ++e)
-      if (rec[e] == 0 && cls_sum[e] > limit) rec[e] = factor;
+    // Without a branch, so that the compiler vectorises it.
+    for (std::size_t e = begin; e < end; ++e) rec[e] = rec[e] == 0 && cls_sum[e] > limit ? factor : rec[e];
   }
 }
 

@@ -43,6 +43,20 @@ void scalar_directions(const ModelContext& ctx, const Source& source, const Pair
   }
 }
 
+// Narrows each window to its first and last direction in the sector (the margins of the
+// windows hold none); windows without any are dropped.
+void trim_windows(double phi_step, double axis, double limit, WrittenWindows& w) {
+  const auto inside = [&](int i) { return in_sector(sector_angle(static_cast<double>(i) * phi_step, axis), limit); };
+  int kept = 0;
+  for (int n = 0; n < w.count; ++n) {
+    auto [first, last] = w.windows[n];
+    while (first <= last && !inside(first)) ++first;
+    while (last >= first && !inside(last)) --last;
+    if (first <= last) w.windows[kept++] = {first, last};
+  }
+  w.count = kept;
+}
+
 // The run of a window: everything but the window itself.
 SectorRun sector_run(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p, int s,
                      double phi_step, double axis, double limit) {
@@ -122,6 +136,7 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
       const std::size_t index = static_cast<std::size_t>(i - 1) * nu_max + (j - 1);
       WrittenWindows w;
       w.count = sector_windows(nphi, cfg.phi_step, axis, limit, w.windows);
+      trim_windows(cfg.phi_step, axis, limit, w);
       const bool vector = ctx.options.kernels == KernelPath::vector && vector_takes(ctx, source, g, p, i, axis, limit);
       if (vector) {
         const SectorRun run = sector_run(ctx, source, g, p, i, cfg.phi_step, axis, limit);

@@ -104,6 +104,7 @@ void SectorGeometryOf(const SectorRun& r, SectorGeometry& g) {
     hn::StoreU(hn::Mul(hn::Mul(hn::Set(d, 2 * kPi), sigma_y), sigma_z), d, g.sy_sz.data() + i);
   }
   g.vert_key = SectorGeometry::VertKey{};
+  g.last_key = SectorGeometry::VertKey{};
 }
 
 // The vertical sum exp(-d1^2 w) + (1 - theta) exp(-d2^2 w) + theta exp(-d3^2 w), w = 1 / (2 sz^2),
@@ -128,7 +129,16 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
   const int lanes = static_cast<int>(hn::Lanes(d));
   const PlumeParams& p = r.p;
   const SectorGeometry::VertKey key{r.first, r.count, p.z1 - p.h_ef, p.z2 + p.h_ef, p.z3 - p.h_ef, r.theta};
-  if (!(g.vert_key == key)) vertical_sums(r, key, g);
+  // Heights met a second time in a row keep their vertical sums; others go into the
+  // exponentials of the plume factor directly, which spares one exponential per direction.
+  bool kept = g.vert_key == key;
+  if (!kept && g.last_key == key) {
+    vertical_sums(r, key, g);
+    kept = true;
+  }
+  g.last_key = key;
+  const V a1 = hn::Set(d, -(key.d1 * key.d1)), a2 = hn::Set(d, -(key.d2 * key.d2)), a3 = hn::Set(d, -(key.d3 * key.d3));
+  const V reflected = hn::Set(d, 1 - key.theta), theta = hn::Set(d, key.theta);
   const V one = hn::Set(d, 1.0);
   const V u_ef = hn::Set(d, p.u_ef), v = hn::Set(d, r.v);
   const V source = hn::Set(d, 1e6 * p.kh);
@@ -146,8 +156,17 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
     const V state = hn::LoadU(d, g.state.data() + i);
     const V xs = hn::LoadU(d, g.xs.data() + i);
     const V spread = hn::Add(hn::Mul(hn::LoadU(d, g.sy_sz.data() + i), u_ef), v);
-    const V plume = hn::Exp(d, hn::Add(hn::LoadU(d, g.cross.data() + i), hn::Mul(removal, xs)));
-    V c = hn::Mul(hn::Div(source, spread), hn::Mul(plume, hn::LoadU(d, g.vert.data() + i)));
+    const V exponent = hn::Add(hn::LoadU(d, g.cross.data() + i), hn::Mul(removal, xs));
+    V plume;
+    if (kept) {
+      plume = hn::Mul(hn::Exp(d, exponent), hn::LoadU(d, g.vert.data() + i));
+    } else {
+      const V w = hn::LoadU(d, g.inv_two_sz2.data() + i);
+      plume = hn::Add(hn::Exp(d, hn::Add(exponent, hn::Mul(a1, w))),
+                      hn::Mul(reflected, hn::Exp(d, hn::Add(exponent, hn::Mul(a2, w)))));
+      if (key.theta != 0) plume = hn::Add(plume, hn::Mul(theta, hn::Exp(d, hn::Add(exponent, hn::Mul(a3, w)))));
+    }
+    V c = hn::Mul(hn::Div(source, spread), plume);
     V emission = emission_all;
     if (converted) {
       const V fac = hn::Mul(nine_tenths, hn::Sub(one, hn::Exp(d, hn::Mul(xs, decay_rate))));

@@ -46,6 +46,7 @@ struct SectorGeometry {
     double d1 = 0, d2 = 0, d3 = 0, theta = 0;
     bool operator==(const VertKey&) const = default;
   } vert_key;
+  VertKey last_key;  // of the previous situation: the vertical sums are kept from the second use
 
   explicit SectorGeometry(int nphi = 0);
 };
