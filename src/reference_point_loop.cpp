@@ -47,6 +47,7 @@ struct WorkTables {
   std::array<WrittenWindows, kSituationClassCount> class_windows;  // of the columns cls copies
   std::vector<SetSums> sets;          // all sources, then each group
   PairFactors hourly_factors, rose_factors;  // of the current pair, per evaluation
+  HourlyWork hourly;                         // the plumes of the pair's hourly situations
 
   WorkTables(const LoopInputs& li, std::size_t set_count) : sets(set_count) {
     const Settings& cfg = li.in.cfg;
@@ -54,6 +55,7 @@ struct WorkTables {
     const std::size_t situations = static_cast<std::size_t>(cfg.nphi) * li.wind.nu_max() * 5;
     const std::size_t classes = static_cast<std::size_t>(cfg.nphi) * kSituationClassCount;
     if (cfg.is_time && set_count > 1) c_source_t.assign(hours, 0.0);
+    if (cfg.is_time) hourly = HourlyWork(li.hourly_situations->count);
     if (li.methodology) {
       rose = RoseWork(cfg.nphi);
       cls.assign(classes, 0.0);
@@ -227,11 +229,13 @@ void add_hourly_contribution(const LoopInputs& li, const RefPoint& point, const 
   const InputData& in = li.in;
   fill_pair_factors(li.ctx, source, in.cfg.u_height, g.x, 0, w.hourly_factors);
   if (w.sets.size() == 1) {
-    time_eval_conc(li.ctx, in.cfg, in.met, in.profiles, point, source, g, w.hourly_factors, w.sets[0].c_t.data());
+    time_eval_conc(li.ctx, in.met, in.profiles, *li.hourly_situations, point, source, g, w.hourly_factors,
+                   w.hourly, w.sets[0].c_t.data());
     return;
   }
   std::fill(w.c_source_t.begin(), w.c_source_t.end(), 0.0);
-  time_eval_conc(li.ctx, in.cfg, in.met, in.profiles, point, source, g, w.hourly_factors, w.c_source_t.data());
+  time_eval_conc(li.ctx, in.met, in.profiles, *li.hourly_situations, point, source, g, w.hourly_factors,
+                 w.hourly, w.c_source_t.data());
   for (const int set : sets) add_into(w.sets[static_cast<std::size_t>(set)].c_t, w.c_source_t);
 }
 

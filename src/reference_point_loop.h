@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "evaluation/daily_maxima.h"
+#include "evaluation/time_series_evaluation.h"
 #include "evaluation/situation_classes.h"
 #include "core/records.h"
 #include "core/result_tables.h"
@@ -22,6 +23,7 @@ struct LoopInputs {
   const ClassSpeedIndex* class_index;  // set when the methodology evaluation is on
   DailyType daily_type;
   bool methodology;
+  const HourlySituations* hourly_situations;  // set when the hourly evaluation is on
 };
 
 // The reference points one process evaluates, [first, end) counted from 0, and the number

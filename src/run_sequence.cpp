@@ -12,6 +12,7 @@
 #include "core/text.h"
 #include "evaluation/daily_maxima.h"
 #include "evaluation/situation_classes.h"
+#include "evaluation/time_series_evaluation.h"
 #include "init/read_input_data.h"
 #include "init/read_param.h"
 #include "model/stability_classes.h"
@@ -246,8 +247,10 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
     const ModelContext ctx(options, par, in.terrain, in.climate, in.sources);
     ClassSpeedIndex class_index;
     if (methodology) class_index = make_class_speed_index(wind, par);
+    HourlySituations hourly;
+    if (cfg.is_time) hourly = find_hourly_situations(cfg, in.met);
     const LoopInputs inputs{in, ctx, wind, methodology ? &class_index : nullptr,
-                            parse_daily_type(cfg.daily_type), methodology};
+                            parse_daily_type(cfg.daily_type), methodology, &hourly};
     compute_reference_points(inputs, blocks[static_cast<std::size_t>(processes.rank())], tables, threads, processes,
                              finished_here, out);
   } catch (...) {

@@ -1,6 +1,9 @@
 #include "evaluation/time_series_evaluation.h"
 
 #include <cmath>
+#include <cstring>
+#include <map>
+#include <utility>
 
 #include "core/errors.h"
 
@@ -10,33 +13,68 @@ namespace {
 
 constexpr double kNoInversion = -9999.0;
 
-double hour_concentration(const ModelContext& ctx, const Settings& cfg, const MetSeries& met,
-                          std::size_t at, double emis_fact, const RefPoint& point, const Source& source,
-                          const PairGeometry& g, PairFactors& f) {
-  if (cfg.inverze && std::trunc(met.zi[at]) != kNoInversion) {
-    const HourMet hour{met.stability_class[at], met.w_sp[at],  met.w_dir[at],  met.zi[at],
-                       met.stability_class_i[at], met.w_sp_i[at], met.w_dir_i[at]};
-    return eval_inv(ctx, hour, point, source, g, f, emis_fact);
-  }
-  const int s = met.stability_class[at];
-  const PlumeParams p = evaluate_par(ctx, source, point, s, met.w_sp[at], 0.0, g, f);
-  const double phi = met.w_dir[at];
-  const double axis = wind_axis(g.delta, p.h_plume, ctx.options.u_height, ctx.options.wind_rotation);
-  return evaluate_gauss(ctx, s, source, g.x, g.theta, get_lambda(phi, axis), p, phi, false, emis_fact,
-                        f.spreads, 0);
+bool inversion_hour(const Settings& cfg, const MetSeries& met, std::size_t at) {
+  return cfg.inverze && std::trunc(met.zi[at]) != kNoInversion;
+}
+
+double inversion_concentration(const ModelContext& ctx, const MetSeries& met, std::size_t at, double emis_fact,
+                               const RefPoint& point, const Source& source, const PairGeometry& g, PairFactors& f) {
+  const HourMet hour{met.stability_class[at], met.w_sp[at],  met.w_dir[at],  met.zi[at],
+                     met.stability_class_i[at], met.w_sp_i[at], met.w_dir_i[at]};
+  return eval_inv(ctx, hour, point, source, g, f, emis_fact);
 }
 
 }  // namespace
 
-void time_eval_conc(const ModelContext& ctx, const Settings& cfg, const MetSeries& met,
-                    const EmissionProfiles& profiles, const RefPoint& point, const Source& source,
-                    const PairGeometry& g, PairFactors& f, double* c_t) {
+HourlySituations find_hourly_situations(const Settings& cfg, const MetSeries& met) {
+  HourlySituations found;
+  found.of_hour.assign(met.w_sp.size(), -1);
+  for (int k = 1; k <= met.met_num(); ++k) {
+    // The same class with the same bits of the wind speed is the same situation.
+    std::map<std::pair<int, std::uint64_t>, int> seen;
+    for (int t = 1; t <= met.ntime; ++t) {
+      const std::size_t at = met.index(k, t);
+      if (inversion_hour(cfg, met, at)) continue;
+      std::uint64_t bits;
+      std::memcpy(&bits, &met.w_sp[at], sizeof bits);
+      const auto it = seen.try_emplace({met.stability_class[at], bits}, static_cast<int>(seen.size())).first;
+      found.of_hour[at] = it->second;
+    }
+    if (static_cast<int>(seen.size()) > found.count) found.count = static_cast<int>(seen.size());
+  }
+  return found;
+}
+
+HourlyWork::HourlyWork(int situations)
+    : plume(static_cast<std::size_t>(situations)),
+      axis(static_cast<std::size_t>(situations), 0.0),
+      stamp(static_cast<std::size_t>(situations), 0) {}
+
+void time_eval_conc(const ModelContext& ctx, const MetSeries& met,
+                    const EmissionProfiles& profiles, const HourlySituations& situations, const RefPoint& point,
+                    const Source& source, const PairGeometry& g, PairFactors& f, HourlyWork& work, double* c_t) {
   if (met.ntime < 1) return;
   checked_index("time_eval_conc", "time_emis_fact", 1, source.prof_idx, 1, profiles.nprof);
   checked_index("time_eval_conc", "w_dir", 1, source.met_idx, 1, met.met_num());
+  ++work.current;
   for (int t = 1; t <= met.ntime; ++t) {
     const double emis_fact = profiles.at(source.prof_idx, t);
-    c_t[t - 1] += hour_concentration(ctx, cfg, met, met.index(source.met_idx, t), emis_fact, point, source, g, f);
+    const std::size_t at = met.index(source.met_idx, t);
+    const int situation = situations.of_hour[at];
+    if (situation < 0) {
+      c_t[t - 1] += inversion_concentration(ctx, met, at, emis_fact, point, source, g, f);
+      continue;
+    }
+    const int s = met.stability_class[at];
+    const std::size_t n = static_cast<std::size_t>(situation);
+    if (work.stamp[n] != work.current) {
+      work.plume[n] = evaluate_par(ctx, source, point, s, met.w_sp[at], 0.0, g, f);
+      work.axis[n] = wind_axis(g.delta, work.plume[n].h_plume, ctx.options.u_height, ctx.options.wind_rotation);
+      work.stamp[n] = work.current;
+    }
+    const double phi = met.w_dir[at];
+    c_t[t - 1] += evaluate_gauss(ctx, s, source, g.x, g.theta, get_lambda(phi, work.axis[n]), work.plume[n], phi,
+                                 false, emis_fact, f.spreads, 0);
   }
 }
 

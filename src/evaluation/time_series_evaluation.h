@@ -1,17 +1,38 @@
 #pragma once
 // The concentration a source causes at a reference point in every hour of its
 // meteorological series.
+#include <cstdint>
+#include <vector>
+
 #include "core/records.h"
 #include "core/settings.h"
 #include "model/dispersion_model.h"
 
 namespace kadre {
 
+// The distinct situations (stability class and wind speed) among the hours of each series
+// that have no inversion, found once per run: a pair's plume is computed once per situation,
+// not once per hour.
+struct HourlySituations {
+  std::vector<int> of_hour;  // per series and hour (MetSeries::index): the situation, -1 for an inversion hour
+  int count = 0;             // situations of the series with the most
+};
+HourlySituations find_hourly_situations(const Settings& cfg, const MetSeries& met);
+
+// Work space of one thread: the plume and axis of each situation of the current pair.
+struct HourlyWork {
+  std::vector<PlumeParams> plume;
+  std::vector<double> axis;
+  std::vector<std::uint64_t> stamp;
+  std::uint64_t current = 0;
+  explicit HourlyWork(int situations = 0);
+};
+
 // Adds the concentration the source causes at the point in every hour of its series, with
 // the hour's emission factor, to c_t (ntime values). f must have been filled by
 // fill_pair_factors for this source, g.x and z_ref = cfg.u_height.
-void time_eval_conc(const ModelContext& ctx, const Settings& cfg, const MetSeries& met,
-                    const EmissionProfiles& profiles, const RefPoint& point, const Source& source,
-                    const PairGeometry& g, PairFactors& f, double* c_t);
+void time_eval_conc(const ModelContext& ctx, const MetSeries& met,
+                    const EmissionProfiles& profiles, const HourlySituations& situations, const RefPoint& point,
+                    const Source& source, const PairGeometry& g, PairFactors& f, HourlyWork& work, double* c_t);
 
 }  // namespace kadre
