@@ -17,11 +17,15 @@ bool inversion_hour(const Settings& cfg, const MetSeries& met, std::size_t at) {
   return cfg.inverze && std::trunc(met.zi[at]) != kNoInversion;
 }
 
-double inversion_concentration(const ModelContext& ctx, const MetSeries& met, std::size_t at, double emis_fact,
-                               const RefPoint& point, const Source& source, const PairGeometry& g, PairFactors& f) {
-  const HourMet hour{met.stability_class[at], met.w_sp[at],  met.w_dir[at],  met.zi[at],
-                     met.stability_class_i[at], met.w_sp_i[at], met.w_dir_i[at]};
-  return eval_inv(ctx, hour, point, source, g, f, emis_fact);
+bool valid_class(int s) { return s >= 1 && s <= 5; }
+
+// The plume (without a lid) and axis of situation n of the pair, computed at its first hour.
+void plume_of(const ModelContext& ctx, const MetSeries& met, std::size_t at, const RefPoint& point,
+              const Source& source, const PairGeometry& g, PairFactors& f, HourlyWork& work, std::size_t n) {
+  if (work.stamp[n] == work.current) return;
+  work.plume[n] = evaluate_par(ctx, source, point, met.stability_class[at], met.w_sp[at], 0.0, g, f);
+  work.axis[n] = wind_axis(g.delta, work.plume[n].h_plume, ctx.options.u_height, ctx.options.wind_rotation);
+  work.stamp[n] = work.current;
 }
 
 }  // namespace
@@ -29,12 +33,13 @@ double inversion_concentration(const ModelContext& ctx, const MetSeries& met, st
 HourlySituations find_hourly_situations(const Settings& cfg, const MetSeries& met) {
   HourlySituations found;
   found.of_hour.assign(met.w_sp.size(), -1);
+  found.inversion.assign(met.w_sp.size(), 0);
   for (int k = 1; k <= met.met_num(); ++k) {
     // The same class with the same bits of the wind speed is the same situation.
     std::map<std::pair<int, std::uint64_t>, int> seen;
     for (int t = 1; t <= met.ntime; ++t) {
       const std::size_t at = met.index(k, t);
-      if (inversion_hour(cfg, met, at)) continue;
+      found.inversion[at] = inversion_hour(cfg, met, at) ? 1 : 0;
       std::uint64_t bits;
       std::memcpy(&bits, &met.w_sp[at], sizeof bits);
       const auto it = seen.try_emplace({met.stability_class[at], bits}, static_cast<int>(seen.size())).first;
@@ -60,18 +65,18 @@ void time_eval_conc(const ModelContext& ctx, const MetSeries& met,
   for (int t = 1; t <= met.ntime; ++t) {
     const double emis_fact = profiles.at(source.prof_idx, t);
     const std::size_t at = met.index(source.met_idx, t);
-    const int situation = situations.of_hour[at];
-    if (situation < 0) {
-      c_t[t - 1] += inversion_concentration(ctx, met, at, emis_fact, point, source, g, f);
+    const std::size_t n = static_cast<std::size_t>(situations.of_hour[at]);
+    const int s = met.stability_class[at];
+    if (situations.inversion[at] != 0) {
+      const HourMet hour{s, met.w_sp[at], met.w_dir[at], met.zi[at], met.stability_class_i[at], met.w_sp_i[at],
+                         met.w_dir_i[at]};
+      // Classes out of range stop in eval_inv with its own message, before any plume.
+      const bool keep = valid_class(hour.s) && valid_class(hour.s_i);
+      if (keep) plume_of(ctx, met, at, point, source, g, f, work, n);
+      c_t[t - 1] += eval_inv(ctx, hour, point, source, g, f, emis_fact, keep ? &work.plume[n] : nullptr);
       continue;
     }
-    const int s = met.stability_class[at];
-    const std::size_t n = static_cast<std::size_t>(situation);
-    if (work.stamp[n] != work.current) {
-      work.plume[n] = evaluate_par(ctx, source, point, s, met.w_sp[at], 0.0, g, f);
-      work.axis[n] = wind_axis(g.delta, work.plume[n].h_plume, ctx.options.u_height, ctx.options.wind_rotation);
-      work.stamp[n] = work.current;
-    }
+    plume_of(ctx, met, at, point, source, g, f, work, n);
     const double phi = met.w_dir[at];
     c_t[t - 1] += evaluate_gauss(ctx, s, source, g.x, g.theta, get_lambda(phi, work.axis[n]), work.plume[n], phi,
                                  false, emis_fact, f.spreads, 0);

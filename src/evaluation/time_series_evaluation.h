@@ -10,12 +10,12 @@
 
 namespace kadre {
 
-// The distinct situations (stability class and wind speed) among the hours of each series
-// that have no inversion, found once per run: a pair's plume is computed once per situation,
-// not once per hour.
+// The distinct situations (stability class and wind speed) among the hours of each series,
+// found once per run: a pair's plume is computed once per situation, not once per hour.
 struct HourlySituations {
-  std::vector<int> of_hour;  // per series and hour (MetSeries::index): the situation, -1 for an inversion hour
-  int count = 0;             // situations of the series with the most
+  std::vector<int> of_hour;           // per series and hour (MetSeries::index)
+  std::vector<unsigned char> inversion;  // the same, 1 for an hour with an inversion
+  int count = 0;                      // situations of the series with the most
 };
 HourlySituations find_hourly_situations(const Settings& cfg, const MetSeries& met);
 

@@ -40,12 +40,17 @@ PlumeParams evaluate_par(const ModelContext& ctx, const Source& source, const Re
   p.h_ef = height.h_ef;
   p.u_ef = u * f.wind_profile.of(p.h_ef, f.z_ref, ctx.par.u_p[s - 1]);
   p.kh = get_kh(ctx.par, p.h_ef, source.z, point.z, s, u * rise.ten_metre);
+  set_vertical_coordinates(ctx, source, point, z_lid, p);
+  return p;
+}
+
+void set_vertical_coordinates(const ModelContext& ctx, const Source& source, const RefPoint& point, double z_lid,
+                              PlumeParams& p) {
   const VertCoord v = get_vert_coord(point.z, source.z, point.h, p.h_ef, z_lid, ctx.options.free_atmo);
   p.z1 = v.z1;
   p.z2 = v.z2;
   p.z3 = v.z3;
   p.z4 = v.z4;
-  return p;
 }
 
 double gauss_plume_factor(double sigma_y, double sigma_z, double xs, double ys, double k_u,

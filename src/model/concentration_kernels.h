@@ -16,6 +16,11 @@ struct PlumeParams {
 PlumeParams evaluate_par(const ModelContext& ctx, const Source& source, const RefPoint& point, int s,
                          double u, double z_lid, const PairGeometry& g, const PairFactors& f);
 
+// Sets the vertical coordinates z1..z4 of p (whose h_ef is set) for a lid at z_lid above the
+// source base (0: none), as evaluate_par does.
+void set_vertical_coordinates(const ModelContext& ctx, const Source& source, const RefPoint& point, double z_lid,
+                              PlumeParams& p);
+
 // Conversion factor of the second emission for travel xs / u at rate k.
 double fac_no(bool on, double xs, double k, double u);
 

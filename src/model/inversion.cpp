@@ -89,11 +89,17 @@ double penetrating_plume(const ModelContext& ctx, const HourMet& hour, const Ref
 }  // namespace
 
 double eval_inv(const ModelContext& ctx, const HourMet& hour, const RefPoint& point, const Source& source,
-                const PairGeometry& g, PairFactors& f, double emis_fact) {
+                const PairGeometry& g, PairFactors& f, double emis_fact, const PlumeParams* lower) {
   check_class("eval_inv", "u_p", hour.s);
   check_class("eval_inv", "u_p", hour.s_i);
   const double zrel = hour.zi - source.z;
-  PlumeParams p = evaluate_par(ctx, source, point, hour.s, hour.u, zrel, g, f);
+  PlumeParams p;
+  if (lower != nullptr) {
+    p = *lower;
+    set_vertical_coordinates(ctx, source, point, zrel, p);
+  } else {
+    p = evaluate_par(ctx, source, point, hour.s, hour.u, zrel, g, f);
+  }
   p.kh = 1;  // no terrain factor under an inversion
   const double h = p.h_plume;
   const double h2 = source.h + 0.5 * source.qa * f.rise[0].q_pow_b;

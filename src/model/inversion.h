@@ -20,8 +20,9 @@ struct HourMet {
 };
 
 // Concentration of the source at the point in an inversion hour; f filled for this pair with
-// z_ref = u_height.
+// z_ref = u_height. lower, when given, is evaluate_par's plume of the hour's class and wind
+// without a lid, kept by the caller for the pair.
 double eval_inv(const ModelContext& ctx, const HourMet& hour, const RefPoint& point, const Source& source,
-                const PairGeometry& g, PairFactors& f, double emis_fact);
+                const PairGeometry& g, PairFactors& f, double emis_fact, const PlumeParams* lower = nullptr);
 
 }  // namespace kadre
