@@ -55,7 +55,7 @@ struct WorkTables {
     const std::size_t situations = static_cast<std::size_t>(cfg.nphi) * li.wind.nu_max() * 5;
     const std::size_t classes = static_cast<std::size_t>(cfg.nphi) * kSituationClassCount;
     if (cfg.is_time && set_count > 1) c_source_t.assign(hours, 0.0);
-    if (cfg.is_time) hourly = HourlyWork(li.hourly_situations->count);
+    if (cfg.is_time) hourly = HourlyWork(li.hourly_situations->count, li.in.met.ntime);
     if (li.methodology) {
       rose = RoseWork(cfg.nphi);
       cls.assign(classes, 0.0);

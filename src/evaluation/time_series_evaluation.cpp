@@ -1,11 +1,13 @@
 #include "evaluation/time_series_evaluation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
 #include <utility>
 
 #include "core/errors.h"
+#include "model/plume_sector.h"
 
 namespace kadre {
 
@@ -25,7 +27,29 @@ void plume_of(const ModelContext& ctx, const MetSeries& met, std::size_t at, con
   if (work.stamp[n] == work.current) return;
   work.plume[n] = evaluate_par(ctx, source, point, met.stability_class[at], met.w_sp[at], 0.0, g, f);
   work.axis[n] = wind_axis(g.delta, work.plume[n].h_plume, ctx.options.u_height, ctx.options.wind_rotation);
+  const PlumeParams& p = work.plume[n];
+  const std::size_t c = static_cast<std::size_t>(met.stability_class[at] - 1);
+  const ModelParams& par = ctx.par;
+  work.removal[n] = -par.k_u / p.u_ef;
+  work.decay[n] = -par.k_p[c] / p.u_ef;
+  bool ok = p.u_ef > 0;
+  for (const double v : {p.h_ef, p.z1, p.z2, p.z3, p.kh, p.u_ef, work.axis[n], work.removal[n], work.decay[n],
+                         par.ay[c], par.by[c], par.az[c], par.bz[c]})
+    ok = ok && std::isfinite(v);
+  work.vector_ok[n] = ok ? 1 : 0;
   work.stamp[n] = work.current;
+}
+
+// Whether the vector kernel takes the pair's hours: every number it broadcasts finite and a
+// source type whose initial spreads are known (an unknown one stops where the scalar
+// formulas first meet it).
+bool vector_takes_pair(const ModelContext& ctx, const Source& source, const PairGeometry& g) {
+  if (ctx.options.kernels != KernelPath::vector) return false;
+  if (source.type != SourceType::point && source.type != SourceType::area && source.type != SourceType::line)
+    return false;
+  for (const double v : {g.x, g.theta, source.v, source.m, source.m_no, sector_half_angle(ctx.par, source.type)})
+    if (!std::isfinite(v)) return false;
+  return true;
 }
 
 }  // namespace
@@ -50,10 +74,17 @@ HourlySituations find_hourly_situations(const Settings& cfg, const MetSeries& me
   return found;
 }
 
-HourlyWork::HourlyWork(int situations)
+HourlyWork::HourlyWork(int situations, int hours)
     : plume(static_cast<std::size_t>(situations)),
       axis(static_cast<std::size_t>(situations), 0.0),
-      stamp(static_cast<std::size_t>(situations), 0) {}
+      removal(static_cast<std::size_t>(situations), 0.0),
+      decay(static_cast<std::size_t>(situations), 0.0),
+      vector_ok(static_cast<std::size_t>(situations), 0),
+      stamp(static_cast<std::size_t>(situations), 0),
+      batch(hours),
+      batch_out(static_cast<std::size_t>(std::max(hours, 0)) + 16, 0.0),
+      batch_hour(static_cast<std::size_t>(std::max(hours, 0)), 0),
+      undecided(static_cast<std::size_t>(std::max(hours, 0)), 0) {}
 
 void time_eval_conc(const ModelContext& ctx, const MetSeries& met,
                     const EmissionProfiles& profiles, const HourlySituations& situations, const RefPoint& point,
@@ -62,6 +93,10 @@ void time_eval_conc(const ModelContext& ctx, const MetSeries& met,
   checked_index("time_eval_conc", "time_emis_fact", 1, source.prof_idx, 1, profiles.nprof);
   checked_index("time_eval_conc", "w_dir", 1, source.met_idx, 1, met.met_num());
   ++work.current;
+  const bool vector = vector_takes_pair(ctx, source, g);
+  HourBatch& batch = work.batch;
+  batch.count = 0;
+  const double limit = sector_half_angle(ctx.par, source.type);
   for (int t = 1; t <= met.ntime; ++t) {
     const double emis_fact = profiles.at(source.prof_idx, t);
     const std::size_t at = met.index(source.met_idx, t);
@@ -78,9 +113,39 @@ void time_eval_conc(const ModelContext& ctx, const MetSeries& met,
     }
     plume_of(ctx, met, at, point, source, g, f, work, n);
     const double phi = met.w_dir[at];
-    c_t[t - 1] += evaluate_gauss(ctx, s, source, g.x, g.theta, get_lambda(phi, work.axis[n]), work.plume[n], phi,
-                                 false, emis_fact, f.spreads, 0);
+    const double lambda = get_lambda(phi, work.axis[n]);
+    if (!vector || !in_sector(lambda, limit) || work.vector_ok[n] == 0 || !std::isfinite(emis_fact)) {
+      c_t[t - 1] += evaluate_gauss(ctx, s, source, g.x, g.theta, lambda, work.plume[n], phi, false, emis_fact,
+                                   f.spreads, 0);
+      continue;
+    }
+    const std::size_t c = static_cast<std::size_t>(s - 1);
+    double sy0, sz0;
+    f.spreads.get(source, ctx.par, s, phi, 0, sy0, sz0);
+    batch.add(lambda, ctx.par.ay[c], ctx.par.by[c], ctx.par.az[c], ctx.par.bz[c], sy0, sz0, work.plume[n],
+              work.removal[n], work.decay[n], emis_fact);
+    work.batch_hour[static_cast<std::size_t>(batch.count - 1)] = t - 1;
   }
+  if (batch.count == 0) return;
+  batch.x = g.x;
+  batch.theta = g.theta;
+  batch.v = source.v;
+  batch.m = source.m;
+  batch.m_no = source.m_no;
+  batch.is_no = ctx.options.is_no;
+  const int left = hour_concentrations(batch, work.batch_out.data(), work.undecided.data());
+  for (int u = 0; u < left; ++u) {
+    const std::size_t lane = static_cast<std::size_t>(work.undecided[static_cast<std::size_t>(u)]);
+    const int t = work.batch_hour[lane] + 1;
+    const std::size_t at = met.index(source.met_idx, t);
+    const std::size_t n = static_cast<std::size_t>(situations.of_hour[at]);
+    const double phi = met.w_dir[at];
+    work.batch_out[lane] = evaluate_gauss(ctx, met.stability_class[at], source, g.x, g.theta,
+                                          get_lambda(phi, work.axis[n]), work.plume[n], phi, false,
+                                          profiles.at(source.prof_idx, t), f.spreads, 0);
+  }
+  for (int i = 0; i < batch.count; ++i)
+    c_t[work.batch_hour[static_cast<std::size_t>(i)]] += work.batch_out[static_cast<std::size_t>(i)];
 }
 
 }  // namespace kadre

@@ -7,6 +7,7 @@
 #include "core/records.h"
 #include "core/settings.h"
 #include "model/dispersion_model.h"
+#include "model/sector_kernel.h"
 
 namespace kadre {
 
@@ -19,13 +20,18 @@ struct HourlySituations {
 };
 HourlySituations find_hourly_situations(const Settings& cfg, const MetSeries& met);
 
-// Work space of one thread: the plume and axis of each situation of the current pair.
+// Work space of one thread: the plume and axis of each situation of the current pair, and
+// the in-sector hours gathered for the vector kernel.
 struct HourlyWork {
   std::vector<PlumeParams> plume;
-  std::vector<double> axis;
+  std::vector<double> axis, removal, decay;  // removal -k_u / u_ef, decay -k_p / u_ef
+  std::vector<unsigned char> vector_ok;     // the vector kernel takes the situation
   std::vector<std::uint64_t> stamp;
   std::uint64_t current = 0;
-  explicit HourlyWork(int situations = 0);
+  HourBatch batch;
+  std::vector<double> batch_out;
+  std::vector<int> batch_hour, undecided;
+  HourlyWork(int situations = 0, int hours = 0);
 };
 
 // Adds the concentration the source causes at the point in every hour of its series, with

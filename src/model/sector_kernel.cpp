@@ -189,6 +189,76 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
   return n;
 }
 
+// The hours of a batch: the formulas of the rose's directions with every parameter per lane.
+int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
+  const D d;
+  const int lanes = static_cast<int>(hn::Lanes(d));
+  const V one = hn::Set(d, 1.0), two = hn::Set(d, 2.0);
+  const V huge = hn::Set(d, DBL_MAX), tiny = hn::Set(d, DBL_MIN);
+  const V x = hn::Set(d, b.x), x2 = hn::Set(d, b.x * b.x);
+  const V reflected = hn::Set(d, 1 - b.theta), theta = hn::Set(d, b.theta), v = hn::Set(d, b.v);
+  const V m = hn::Set(d, b.m), m_no = hn::Set(d, b.m_no), nine_tenths = hn::Set(d, static_cast<double>(0.9f));
+  const V emission_all = hn::Set(d, b.m + b.m_no * 0.0);
+  const bool converted = b.is_no && b.m_no != 0;
+  int n = 0;
+  for (int i = 0; i < b.count; i += lanes) {
+    const std::size_t at = static_cast<std::size_t>(i);
+    const int valid = b.count - i < lanes ? b.count - i : lanes;
+    const V cos_a = hn::Cos(d, hn::Mul(hn::LoadU(d, b.lambda.data() + at), hn::Set(d, kPi / 180)));
+    const V xs = hn::Mul(x, cos_a);
+    const V ys2 = hn::Mul(x2, hn::Mul(hn::Sub(one, cos_a), hn::Add(one, cos_a)));
+    const V log_xs = hn::Log(d, xs);
+    const V sigma_y = hn::Add(hn::Mul(hn::LoadU(d, b.ay.data() + at),
+                                      hn::Exp(d, hn::Mul(hn::LoadU(d, b.by.data() + at), log_xs))),
+                              hn::LoadU(d, b.sy0.data() + at));
+    const V sigma_z = hn::Add(hn::Mul(hn::LoadU(d, b.az.data() + at),
+                                      hn::Exp(d, hn::Mul(hn::LoadU(d, b.bz.data() + at), log_xs))),
+                              hn::LoadU(d, b.sz0.data() + at));
+    const V two_sy2 = hn::Mul(two, hn::Mul(sigma_y, sigma_y));
+    const V two_sz2 = hn::Mul(two, hn::Mul(sigma_z, sigma_z));
+    const V product = hn::Mul(two_sy2, two_sz2);
+    const V inverse = hn::Div(one, product);
+    const V w = hn::Mul(two_sy2, inverse);
+    const V u_ef = hn::LoadU(d, b.u_ef.data() + at);
+    const V spread = hn::Add(hn::Mul(hn::Mul(hn::Mul(hn::Set(d, 2 * kPi), sigma_y), sigma_z), u_ef), v);
+    const V exponent = hn::Add(hn::Mul(hn::Neg(ys2), hn::Mul(two_sz2, inverse)),
+                               hn::Mul(hn::LoadU(d, b.removal.data() + at), xs));
+    const V h_ef = hn::LoadU(d, b.h_ef.data() + at);
+    const V d1 = hn::Sub(hn::LoadU(d, b.z1.data() + at), h_ef);
+    const V d2 = hn::Add(hn::LoadU(d, b.z2.data() + at), h_ef);
+    V plume = hn::Add(hn::Exp(d, hn::Sub(exponent, hn::Mul(hn::Mul(d1, d1), w))),
+                      hn::Mul(reflected, hn::Exp(d, hn::Sub(exponent, hn::Mul(hn::Mul(d2, d2), w)))));
+    if (b.theta != 0) {
+      const V d3 = hn::Sub(hn::LoadU(d, b.z3.data() + at), h_ef);
+      plume = hn::Add(plume, hn::Mul(theta, hn::Exp(d, hn::Sub(exponent, hn::Mul(hn::Mul(d3, d3), w)))));
+    }
+    V c = hn::Mul(hn::Div(hn::Mul(hn::Set(d, 1e6), hn::LoadU(d, b.kh.data() + at)), spread), plume);
+    c = hn::Mul(c, hn::LoadU(d, b.emis.data() + at));
+    V emission = emission_all;
+    if (converted) {
+      const V decay = hn::Exp(d, hn::Mul(xs, hn::LoadU(d, b.decay.data() + at)));
+      emission = hn::Add(m, hn::Mul(m_no, hn::Mul(nine_tenths, hn::Sub(one, decay))));
+    }
+    c = hn::Mul(c, emission);
+    // As for the rose: what lies outside the range the vector formulas take exactly as the
+    // scalar ones do goes back to them.
+    const auto exact = hn::And(hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)),
+                                       hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d)))),
+                               hn::And(hn::And(hn::Ge(product, tiny), hn::Le(product, huge)), hn::IsFinite(c)));
+    hn::StoreU(c, d, out + at);
+    const auto left = hn::And(hn::FirstN(d, static_cast<std::size_t>(valid)), hn::Not(exact));
+    if (hn::AllFalse(d, left)) continue;
+    alignas(64) double flags[HWY_MAX_BYTES / sizeof(double)];
+    hn::Store(hn::VecFromMask(d, left), d, flags);
+    for (int lane = 0; lane < valid; ++lane) {
+      std::uint64_t bits;
+      std::memcpy(&bits, &flags[lane], sizeof bits);
+      if (bits != 0) undecided[n++] = i + lane;
+    }
+  }
+  return n;
+}
+
 const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
 
 }  // namespace HWY_NAMESPACE
@@ -200,6 +270,7 @@ namespace kadre {
 
 HWY_EXPORT(SectorGeometryOf);
 HWY_EXPORT(SectorConcentrations);
+HWY_EXPORT(HourConcentrations);
 HWY_EXPORT(TargetName);
 
 namespace {
@@ -216,6 +287,16 @@ void sector_geometry(const SectorRun& run, SectorGeometry& g) { HWY_DYNAMIC_DISP
 
 int sector_concentrations(const SectorRun& run, SectorGeometry& g, double* out, int* undecided) {
   return HWY_DYNAMIC_DISPATCH(SectorConcentrations)(run, g, out, undecided);
+}
+
+HourBatch::HourBatch(int capacity) {
+  const std::size_t n = static_cast<std::size_t>(capacity > 0 ? capacity : 0) + kPadding;
+  for (auto* a : {&lambda, &ay, &by, &az, &bz, &sy0, &sz0, &h_ef, &z1, &z2, &z3, &kh, &u_ef, &removal, &decay, &emis})
+    a->assign(n, 0.0);
+}
+
+int hour_concentrations(const HourBatch& batch, double* out, int* undecided) {
+  return HWY_DYNAMIC_DISPATCH(HourConcentrations)(batch, out, undecided);
 }
 
 bool vector_kernel_built() { return true; }

@@ -61,4 +61,44 @@ void sector_geometry(const SectorRun& run, SectorGeometry& g);
 // returns their number (at most count).
 int sector_concentrations(const SectorRun& run, SectorGeometry& g, double* out, int* undecided);
 
+// The in-sector hours of a pair without an inversion, gathered for the vector kernel: per
+// hour the angle to the axis, the class's dispersion coefficients, the initial spreads and
+// the situation's plume; arrays of `count` values each (padded by a vector), and what the
+// pair and the source share. Every value is finite and u_ef positive.
+struct HourBatch {
+  std::vector<double> lambda, ay, by, az, bz, sy0, sz0;
+  std::vector<double> h_ef, z1, z2, z3, kh, u_ef, removal, decay, emis;
+  int count = 0;
+  double x = 0, theta = 0, v = 0, m = 0, m_no = 0;
+  bool is_no = false;
+
+  explicit HourBatch(int capacity = 0);
+  // Appends an hour: lambda, the class's coefficients, the initial spreads, the plume, the
+  // removal -k_u / u_ef and decay -k_p / u_ef, and the emission factor.
+  void add(double lambda_, double ay_, double by_, double az_, double bz_, double sy0_, double sz0_,
+           const PlumeParams& p, double removal_, double decay_, double emis_) {
+    const std::size_t n = static_cast<std::size_t>(count++);
+    lambda[n] = lambda_;
+    ay[n] = ay_;
+    by[n] = by_;
+    az[n] = az_;
+    bz[n] = bz_;
+    sy0[n] = sy0_;
+    sz0[n] = sz0_;
+    h_ef[n] = p.h_ef;
+    z1[n] = p.z1;
+    z2[n] = p.z2;
+    z3[n] = p.z3;
+    kh[n] = p.kh;
+    u_ef[n] = p.u_ef;
+    removal[n] = removal_;
+    decay[n] = decay_;
+    emis[n] = emis_;
+  }
+};
+
+// The concentration of every hour of the batch into out[0 .. count), and the positions of
+// the hours left to the scalar formulas in undecided; returns their number.
+int hour_concentrations(const HourBatch& batch, double* out, int* undecided);
+
 }  // namespace kadre

@@ -7,6 +7,9 @@ SectorGeometry::SectorGeometry(int) {}
 void sector_geometry(const SectorRun&, SectorGeometry&) {}
 int sector_concentrations(const SectorRun&, SectorGeometry&, double*, int*) { return 0; }
 
+HourBatch::HourBatch(int) {}
+int hour_concentrations(const HourBatch&, double*, int*) { return 0; }
+
 bool vector_kernel_built() { return false; }
 const char* vector_kernel_target() { return "none"; }
 
