@@ -47,13 +47,7 @@ inline int sector_windows(int nphi, double phi_step, double d, double limit, Dir
   return kept;
 }
 
-inline double sector_angle(double phi, double d) {
-  // fmod is exact; below two turns the subtraction is too (both lie within a factor of two).
-  const double t = std::fabs(phi - d);
-  if (t < 360.0) return t;
-  if (t < 720.0) return t - 360.0;
-  return std::fmod(t, 360.0);
-}
+inline double sector_angle(double phi, double d) { return get_lambda(phi, d); }
 
 template <class Visit>
 void for_each_direction_in_sector(int nphi, double phi_step, double d, double limit, Visit&& visit) {

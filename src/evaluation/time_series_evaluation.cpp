@@ -22,9 +22,8 @@ bool inversion_hour(const Settings& cfg, const MetSeries& met, std::size_t at) {
 bool valid_class(int s) { return s >= 1 && s <= 5; }
 
 // The plume (without a lid) and axis of situation n of the pair, computed at its first hour.
-void plume_of(const ModelContext& ctx, const MetSeries& met, std::size_t at, const RefPoint& point,
-              const Source& source, const PairGeometry& g, PairFactors& f, HourlyWork& work, std::size_t n) {
-  if (work.stamp[n] == work.current) return;
+void compute_plume(const ModelContext& ctx, const MetSeries& met, std::size_t at, const RefPoint& point,
+                   const Source& source, const PairGeometry& g, PairFactors& f, HourlyWork& work, std::size_t n) {
   work.plume[n] = evaluate_par(ctx, source, point, met.stability_class[at], met.w_sp[at], 0.0, g, f);
   work.axis[n] = wind_axis(g.delta, work.plume[n].h_plume, ctx.options.u_height, ctx.options.wind_rotation);
   const PlumeParams& p = work.plume[n];
@@ -38,6 +37,11 @@ void plume_of(const ModelContext& ctx, const MetSeries& met, std::size_t at, con
     ok = ok && std::isfinite(v);
   work.vector_ok[n] = ok ? 1 : 0;
   work.stamp[n] = work.current;
+}
+
+inline void plume_of(const ModelContext& ctx, const MetSeries& met, std::size_t at, const RefPoint& point,
+                     const Source& source, const PairGeometry& g, PairFactors& f, HourlyWork& work, std::size_t n) {
+  if (work.stamp[n] != work.current) compute_plume(ctx, met, at, point, source, g, f, work, n);
 }
 
 // Whether the vector kernel takes the pair's hours: every number it broadcasts finite and a

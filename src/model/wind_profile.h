@@ -35,8 +35,15 @@ struct WindProfileMemo {
 inline double wind_axis(double delta, double h_plume, double z_ref, bool wind_rotation) {
   return wind_rotation ? delta - (h_plume - z_ref) / 25.0 : delta;
 }
-// Angle in [0, 360) between the wind direction phi and the plume axis.
-inline double get_lambda(double phi, double axis) { return std::fmod(std::fabs(phi - axis), 360.0); }
+// Angle in [0, 360) between the wind direction phi and the plume axis: |phi - axis| mod 360,
+// as fmod gives it. fmod is exact, and below two turns so is the subtraction (both values
+// lie within a factor of two), so that it is taken instead.
+inline double get_lambda(double phi, double axis) {
+  const double t = std::fabs(phi - axis);
+  if (t < 360.0) return t;
+  if (t < 720.0) return t - 360.0;
+  return std::fmod(t, 360.0);
+}
 
 // Volume flow v at (t0 [deg C], p0) converted to (t, p).
 double v_prep(double v, double t0, double p0, double t, double p);
