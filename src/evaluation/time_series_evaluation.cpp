@@ -21,27 +21,9 @@ bool inversion_hour(const Settings& cfg, const MetSeries& met, std::size_t at) {
 
 bool valid_class(int s) { return s >= 1 && s <= 5; }
 
-// The plume (without a lid) and axis of situation n of the pair, computed at its first hour.
-void compute_plume(const ModelContext& ctx, const MetSeries& met, std::size_t at, const RefPoint& point,
-                   const Source& source, const PairGeometry& g, PairFactors& f, HourlyWork& work, std::size_t n) {
-  work.plume[n] = evaluate_par(ctx, source, point, met.stability_class[at], met.w_sp[at], 0.0, g, f);
-  work.axis[n] = wind_axis(g.delta, work.plume[n].h_plume, ctx.options.u_height, ctx.options.wind_rotation);
-  const PlumeParams& p = work.plume[n];
-  const std::size_t c = static_cast<std::size_t>(met.stability_class[at] - 1);
-  const ModelParams& par = ctx.par;
-  work.removal[n] = -par.k_u / p.u_ef;
-  work.decay[n] = -par.k_p[c] / p.u_ef;
-  bool ok = p.u_ef > 0;
-  for (const double v : {p.h_ef, p.z1, p.z2, p.z3, p.kh, p.u_ef, work.axis[n], work.removal[n], work.decay[n],
-                         par.ay[c], par.by[c], par.az[c], par.bz[c]})
-    ok = ok && std::isfinite(v);
-  work.vector_ok[n] = ok ? 1 : 0;
-  work.stamp[n] = work.current;
-}
-
-inline void plume_of(const ModelContext& ctx, const MetSeries& met, std::size_t at, const RefPoint& point,
-                     const Source& source, const PairGeometry& g, PairFactors& f, HourlyWork& work, std::size_t n) {
-  if (work.stamp[n] != work.current) compute_plume(ctx, met, at, point, source, g, f, work, n);
+HourMet hour_met(const MetSeries& met, std::size_t at) {
+  return HourMet{met.stability_class[at], met.w_sp[at],  met.w_dir[at],  met.zi[at],
+                 met.stability_class_i[at], met.w_sp_i[at], met.w_dir_i[at]};
 }
 
 // Whether the vector kernel takes the pair's hours: every number it broadcasts finite and a
@@ -55,6 +37,107 @@ bool vector_takes_pair(const ModelContext& ctx, const Source& source, const Pair
     if (!std::isfinite(v)) return false;
   return true;
 }
+
+// The situations of one pair: each plume (without a lid) and axis computed at its first hour.
+// In the vector path the wind at the effective height waits for one vector step over all the
+// pair's situations, unless an inversion hour needs it first.
+class PairSituations {
+ public:
+  PairSituations(const ModelContext& ctx, const MetSeries& met, const RefPoint& point, const Source& source,
+                 const PairGeometry& g, PairFactors& f, HourlyWork& work, bool deferred)
+      : ctx_(ctx), met_(met), point_(point), source_(source), g_(g), f_(f), work_(work), deferred_(deferred) {
+    ++work_.current;
+    work_.computed.clear();
+  }
+
+  // Situation n of the hour at `at`, its wind at the effective height known when `wind`.
+  void need(std::size_t at, std::size_t n, bool wind) {
+    if (work_.stamp[n] != work_.current) compute(at, n);
+    if (wind && work_.wind_pending[n] != 0) settle_wind(at, n);
+  }
+
+  // Situation n of the hour at `at`, its wind possibly still pending.
+  void need_plume(std::size_t at, std::size_t n) {
+    if (work_.stamp[n] != work_.current) compute(at, n);
+  }
+
+  void settle_wind(std::size_t at, std::size_t n) {
+    const int s = met_.stability_class[at];
+    PlumeParams& p = work_.plume[n];
+    p.u_ef = met_.w_sp[at] * f_.wind_profile.of(p.h_ef, f_.z_ref, ctx_.par.u_p[static_cast<std::size_t>(s - 1)]);
+    work_.wind_pending[n] = 0;
+  }
+
+  // The winds still pending, in one vector step, then what the vector kernel needs of each.
+  void finish() {
+    if (pending_ > 0) {
+      winds_at_height(work_.wind_u.data(), work_.wind_base.data(), work_.wind_exponent.data(), work_.wind_out.data(),
+                      pending_);
+      // A slot whose situation an inversion hour has settled since is passed over.
+      for (int i = 0; i < pending_; ++i) {
+        const std::size_t k = static_cast<std::size_t>(work_.wind_situation[static_cast<std::size_t>(i)]);
+        if (work_.wind_pending[k] == 0) continue;
+        work_.plume[k].u_ef = work_.wind_out[static_cast<std::size_t>(i)];
+        work_.wind_pending[k] = 0;
+      }
+    }
+    const ModelParams& par = ctx_.par;
+    for (const int n : work_.computed) {
+      const std::size_t k = static_cast<std::size_t>(n);
+      const PlumeParams& p = work_.plume[k];
+      const std::size_t c = static_cast<std::size_t>(situation_class_[k] - 1);
+      work_.removal[k] = -par.k_u / p.u_ef;
+      work_.decay[k] = -par.k_p[c] / p.u_ef;
+      bool ok = p.u_ef > 0;
+      for (const double v : {p.h_ef, p.z1, p.z2, p.z3, p.kh, p.u_ef, work_.axis[k], work_.removal[k], work_.decay[k],
+                             par.ay[c], par.by[c], par.az[c], par.bz[c]})
+        ok = ok && std::isfinite(v);
+      work_.vector_ok[k] = ok ? 1 : 0;
+    }
+  }
+
+  int situation_class(std::size_t n) const { return situation_class_[n]; }
+
+ private:
+  void compute(std::size_t at, std::size_t n) {
+    const int s = met_.stability_class[at];
+    const double u = met_.w_sp[at];
+    PlumeParams& p = work_.plume[n];
+    if (!deferred_) {
+      p = evaluate_par(ctx_, source_, point_, s, u, 0.0, g_, f_);
+    } else {
+      p = evaluate_par_without_wind(ctx_, source_, point_, s, u, 0.0, g_, f_);
+      const double zc = p.h_ef <= 10.0 ? 10.0 : (p.h_ef >= 200.0 ? 200.0 : p.h_ef);
+      const double base = zc / f_.z_ref, exponent = ctx_.par.u_p[static_cast<std::size_t>(s - 1)];
+      if (std::isfinite(u) && std::isfinite(exponent) && base > 0 && std::isfinite(base)) {
+        const std::size_t i = static_cast<std::size_t>(pending_++);
+        work_.wind_u[i] = u;
+        work_.wind_base[i] = base;
+        work_.wind_exponent[i] = exponent;
+        work_.wind_situation[i] = static_cast<int>(n);
+        work_.wind_pending[n] = 1;
+      } else {
+        p.u_ef = u * f_.wind_profile.of(p.h_ef, f_.z_ref, exponent);
+        work_.wind_pending[n] = 0;
+      }
+    }
+    work_.axis[n] = wind_axis(g_.delta, p.h_plume, ctx_.options.u_height, ctx_.options.wind_rotation);
+    situation_class_[n] = s;
+    work_.stamp[n] = work_.current;
+    work_.computed.push_back(static_cast<int>(n));
+  }
+
+  const ModelContext& ctx_;
+  const MetSeries& met_;
+  const RefPoint& point_;
+  const Source& source_;
+  const PairGeometry& g_;
+  PairFactors& f_;
+  HourlyWork& work_;
+  bool deferred_;
+  int pending_ = 0;
+  std::vector<int>& situation_class_ = work_.situation_class;
+};
 
 }  // namespace
 
@@ -78,57 +161,91 @@ HourlySituations find_hourly_situations(const Settings& cfg, const MetSeries& me
   return found;
 }
 
-HourlyWork::HourlyWork(int situations, int hours)
-    : plume(static_cast<std::size_t>(situations)),
-      axis(static_cast<std::size_t>(situations), 0.0),
-      removal(static_cast<std::size_t>(situations), 0.0),
-      decay(static_cast<std::size_t>(situations), 0.0),
-      vector_ok(static_cast<std::size_t>(situations), 0),
-      stamp(static_cast<std::size_t>(situations), 0),
-      batch(hours),
-      batch_out(static_cast<std::size_t>(std::max(hours, 0)) + 16, 0.0),
-      batch_hour(static_cast<std::size_t>(std::max(hours, 0)), 0),
-      undecided(static_cast<std::size_t>(std::max(hours, 0)), 0) {}
+HourlyWork::HourlyWork(int situations, int hours) {
+  const std::size_t n = static_cast<std::size_t>(std::max(situations, 0));
+  const std::size_t padded = n + 16;
+  const std::size_t h = static_cast<std::size_t>(std::max(hours, 0));
+  plume.resize(n);
+  axis.assign(n, 0.0);
+  removal.assign(n, 0.0);
+  decay.assign(n, 0.0);
+  vector_ok.assign(n, 0);
+  wind_pending.assign(n, 0);
+  situation_class.assign(n, 0);
+  stamp.assign(n, 0);
+  computed.reserve(n);
+  wind_u.assign(padded, 1.0);
+  wind_base.assign(padded, 1.0);
+  wind_exponent.assign(padded, 0.0);
+  wind_out.assign(padded, 0.0);
+  wind_situation.assign(padded, 0);
+  sector_hours.reserve(h);
+  batch = HourBatch(hours);
+  batch_out.assign(h + 16, 0.0);
+  batch_hour.assign(h, 0);
+  undecided.assign(h, 0);
+}
 
-void time_eval_conc(const ModelContext& ctx, const MetSeries& met,
-                    const EmissionProfiles& profiles, const HourlySituations& situations, const RefPoint& point,
-                    const Source& source, const PairGeometry& g, PairFactors& f, HourlyWork& work, double* c_t) {
+void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const EmissionProfiles& profiles,
+                    const HourlySituations& situations, const RefPoint& point, const Source& source,
+                    const PairGeometry& g, PairFactors& f, HourlyWork& work, double* c_t) {
   if (met.ntime < 1) return;
   checked_index("time_eval_conc", "time_emis_fact", 1, source.prof_idx, 1, profiles.nprof);
   checked_index("time_eval_conc", "w_dir", 1, source.met_idx, 1, met.met_num());
-  ++work.current;
   const bool vector = vector_takes_pair(ctx, source, g);
-  HourBatch& batch = work.batch;
-  batch.count = 0;
+  PairSituations plumes(ctx, met, point, source, g, f, work, vector);
   const double limit = sector_half_angle(ctx.par, source.type);
-  for (int t = 1; t <= met.ntime; ++t) {
-    const double emis_fact = profiles.at(source.prof_idx, t);
-    const std::size_t at = met.index(source.met_idx, t);
-    const std::size_t n = static_cast<std::size_t>(situations.of_hour[at]);
-    const int s = met.stability_class[at];
-    if (situations.inversion[at] != 0) {
-      const HourMet hour{s, met.w_sp[at], met.w_dir[at], met.zi[at], met.stability_class_i[at], met.w_sp_i[at],
-                         met.w_dir_i[at]};
+  work.sector_hours.clear();
+  const std::size_t first = met.index(source.met_idx, 1);
+  const int* situation_of = situations.of_hour.data() + first;
+  const unsigned char* inversion = situations.inversion.data() + first;
+  const double* w_dir = met.w_dir.data() + first;
+  for (int t = 0; t < met.ntime; ++t) {
+    const std::size_t at = first + static_cast<std::size_t>(t);
+    const std::size_t n = static_cast<std::size_t>(situation_of[t]);
+    if (inversion[t] != 0) {
+      const double emis_fact = profiles.at(source.prof_idx, t + 1);
+      const HourMet hour = hour_met(met, at);
       // Classes out of range stop in eval_inv with its own message, before any plume.
       const bool keep = valid_class(hour.s) && valid_class(hour.s_i);
-      if (keep) plume_of(ctx, met, at, point, source, g, f, work, n);
-      c_t[t - 1] += eval_inv(ctx, hour, point, source, g, f, emis_fact, keep ? &work.plume[n] : nullptr);
+      if (keep) plumes.need(at, n, true);
+      c_t[t] += eval_inv(ctx, hour, point, source, g, f, emis_fact, keep ? &work.plume[n] : nullptr);
       continue;
     }
-    plume_of(ctx, met, at, point, source, g, f, work, n);
-    const double phi = met.w_dir[at];
+    const double phi = w_dir[t];
+    if (!vector) {
+      plumes.need(at, n, true);
+      c_t[t] += evaluate_gauss(ctx, met.stability_class[at], source, g.x, g.theta, get_lambda(phi, work.axis[n]),
+                               work.plume[n], phi, false, profiles.at(source.prof_idx, t + 1), f.spreads, 0);
+      continue;
+    }
+    plumes.need_plume(at, n);
     const double lambda = get_lambda(phi, work.axis[n]);
-    if (!vector || !in_sector(lambda, limit) || work.vector_ok[n] == 0 || !std::isfinite(emis_fact)) {
-      c_t[t - 1] += evaluate_gauss(ctx, s, source, g.x, g.theta, lambda, work.plume[n], phi, false, emis_fact,
-                                   f.spreads, 0);
+    // Outside the sector the scalar formulas give +0 before anything else.
+    if (!in_sector(lambda, limit)) {
+      c_t[t] += 0.0;
+      continue;
+    }
+    work.sector_hours.push_back({t, static_cast<int>(n), lambda, phi, profiles.at(source.prof_idx, t + 1)});
+  }
+  if (!vector) return;
+  plumes.finish();
+  HourBatch& batch = work.batch;
+  batch.count = 0;
+  for (const HourlyWork::SectorHour& h : work.sector_hours) {
+    const std::size_t n = static_cast<std::size_t>(h.situation);
+    const int s = plumes.situation_class(n);
+    if (work.vector_ok[n] == 0 || !std::isfinite(h.emis)) {
+      c_t[h.hour] += evaluate_gauss(ctx, s, source, g.x, g.theta, h.lambda, work.plume[n], h.phi, false, h.emis,
+                                    f.spreads, 0);
       continue;
     }
     const std::size_t c = static_cast<std::size_t>(s - 1);
     double sy0, sz0;
-    f.spreads.get(source, ctx.par, s, phi, 0, sy0, sz0);
-    batch.add(lambda, ctx.par.ay[c], ctx.par.by[c], ctx.par.az[c], ctx.par.bz[c], sy0, sz0, work.plume[n],
-              work.removal[n], work.decay[n], emis_fact);
-    work.batch_hour[static_cast<std::size_t>(batch.count - 1)] = t - 1;
+    f.spreads.get(source, ctx.par, s, h.phi, 0, sy0, sz0);
+    batch.add(h.lambda, ctx.par.ay[c], ctx.par.by[c], ctx.par.az[c], ctx.par.bz[c], sy0, sz0, work.plume[n],
+              work.removal[n], work.decay[n], h.emis);
+    work.batch_hour[static_cast<std::size_t>(batch.count - 1)] = static_cast<int>(&h - work.sector_hours.data());
   }
   if (batch.count == 0) return;
   batch.x = g.x;
@@ -140,16 +257,15 @@ void time_eval_conc(const ModelContext& ctx, const MetSeries& met,
   const int left = hour_concentrations(batch, work.batch_out.data(), work.undecided.data());
   for (int u = 0; u < left; ++u) {
     const std::size_t lane = static_cast<std::size_t>(work.undecided[static_cast<std::size_t>(u)]);
-    const int t = work.batch_hour[lane] + 1;
-    const std::size_t at = met.index(source.met_idx, t);
-    const std::size_t n = static_cast<std::size_t>(situations.of_hour[at]);
-    const double phi = met.w_dir[at];
-    work.batch_out[lane] = evaluate_gauss(ctx, met.stability_class[at], source, g.x, g.theta,
-                                          get_lambda(phi, work.axis[n]), work.plume[n], phi, false,
-                                          profiles.at(source.prof_idx, t), f.spreads, 0);
+    const HourlyWork::SectorHour& h = work.sector_hours[static_cast<std::size_t>(work.batch_hour[lane])];
+    const std::size_t n = static_cast<std::size_t>(h.situation);
+    work.batch_out[lane] = evaluate_gauss(ctx, plumes.situation_class(n), source, g.x, g.theta, h.lambda,
+                                          work.plume[n], h.phi, false, h.emis, f.spreads, 0);
   }
-  for (int i = 0; i < batch.count; ++i)
-    c_t[work.batch_hour[static_cast<std::size_t>(i)]] += work.batch_out[static_cast<std::size_t>(i)];
+  for (int i = 0; i < batch.count; ++i) {
+    const std::size_t lane = static_cast<std::size_t>(i);
+    c_t[work.sector_hours[static_cast<std::size_t>(work.batch_hour[lane])].hour] += work.batch_out[lane];
+  }
 }
 
 }  // namespace kadre

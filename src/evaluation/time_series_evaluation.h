@@ -26,8 +26,20 @@ struct HourlyWork {
   std::vector<PlumeParams> plume;
   std::vector<double> axis, removal, decay;  // removal -k_u / u_ef, decay -k_p / u_ef
   std::vector<unsigned char> vector_ok;     // the vector kernel takes the situation
+  std::vector<unsigned char> wind_pending;  // u_ef still to come from the vector step
+  std::vector<int> situation_class;         // the stability class of each situation
   std::vector<std::uint64_t> stamp;
   std::uint64_t current = 0;
+  std::vector<int> computed;  // the situations computed for the pair, in order
+  // The vector step of the winds at the effective height: per situation computed.
+  std::vector<double> wind_u, wind_base, wind_exponent, wind_out;
+  std::vector<int> wind_situation;
+  // The pair's in-sector hours: hour (from 0), situation, angle and emission factor.
+  struct SectorHour {
+    int hour, situation;
+    double lambda, phi, emis;
+  };
+  std::vector<SectorHour> sector_hours;
   HourBatch batch;
   std::vector<double> batch_out;
   std::vector<int> batch_hour, undecided;

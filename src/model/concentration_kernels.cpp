@@ -32,13 +32,20 @@ double fac_no(bool on, double xs, double k, double u) {
 
 PlumeParams evaluate_par(const ModelContext& ctx, const Source& source, const RefPoint& point, int s,
                          double u, double z_lid, const PairGeometry& g, const PairFactors& f) {
+  PlumeParams p = evaluate_par_without_wind(ctx, source, point, s, u, z_lid, g, f);
+  p.u_ef = u * f.wind_profile.of(p.h_ef, f.z_ref, ctx.par.u_p[s - 1]);
+  return p;
+}
+
+PlumeParams evaluate_par_without_wind(const ModelContext& ctx, const Source& source, const RefPoint& point, int s,
+                                      double u, double z_lid, const PairGeometry& g, const PairFactors& f) {
   check_class("evaluate_par", "u_p", s);
   const RiseFactors& rise = f.rise[s - 1];
   const PlumeHeight height = hef(ctx, source, stack_exit(source), s, u, g.x, g.zmax, rise, &f.tower_fluxes);
   PlumeParams p;
   p.h_plume = height.h_plume;
   p.h_ef = height.h_ef;
-  p.u_ef = u * f.wind_profile.of(p.h_ef, f.z_ref, ctx.par.u_p[s - 1]);
+  p.u_ef = 0;
   p.kh = get_kh(ctx.par, p.h_ef, source.z, point.z, s, u * rise.ten_metre);
   set_vertical_coordinates(ctx, source, point, z_lid, p);
   return p;

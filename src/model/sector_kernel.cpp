@@ -259,6 +259,15 @@ int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
   return n;
 }
 
+void WindsAtHeight(const double* u, const double* base, const double* exponent, double* u_ef, int count) {
+  const D d;
+  const int lanes = static_cast<int>(hn::Lanes(d));
+  for (int i = 0; i < count; i += lanes) {
+    const V power = hn::Exp(d, hn::Mul(hn::LoadU(d, exponent + i), hn::Log(d, hn::LoadU(d, base + i))));
+    hn::StoreU(hn::Mul(hn::LoadU(d, u + i), power), d, u_ef + i);
+  }
+}
+
 const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
 
 }  // namespace HWY_NAMESPACE
@@ -271,6 +280,7 @@ namespace kadre {
 HWY_EXPORT(SectorGeometryOf);
 HWY_EXPORT(SectorConcentrations);
 HWY_EXPORT(HourConcentrations);
+HWY_EXPORT(WindsAtHeight);
 HWY_EXPORT(TargetName);
 
 namespace {
@@ -297,6 +307,10 @@ HourBatch::HourBatch(int capacity) {
 
 int hour_concentrations(const HourBatch& batch, double* out, int* undecided) {
   return HWY_DYNAMIC_DISPATCH(HourConcentrations)(batch, out, undecided);
+}
+
+void winds_at_height(const double* u, const double* base, const double* exponent, double* u_ef, int count) {
+  HWY_DYNAMIC_DISPATCH(WindsAtHeight)(u, base, exponent, u_ef, count);
 }
 
 bool vector_kernel_built() { return true; }

@@ -97,6 +97,10 @@ struct HourBatch {
   }
 };
 
+// u_ef[i] = u[i] x base[i]^exponent[i] for i < count (base positive, every value finite), the
+// wind at the effective height; arrays padded by a vector.
+void winds_at_height(const double* u, const double* base, const double* exponent, double* u_ef, int count);
+
 // The concentration of every hour of the batch into out[0 .. count), and the positions of
 // the hours left to the scalar formulas in undecided; returns their number.
 int hour_concentrations(const HourBatch& batch, double* out, int* undecided);

@@ -10,6 +10,8 @@ int sector_concentrations(const SectorRun&, SectorGeometry&, double*, int*) { re
 HourBatch::HourBatch(int) {}
 int hour_concentrations(const HourBatch&, double*, int*) { return 0; }
 
+void winds_at_height(const double*, const double*, const double*, double*, int) {}
+
 bool vector_kernel_built() { return false; }
 const char* vector_kernel_target() { return "none"; }
 
