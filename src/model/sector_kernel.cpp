@@ -25,6 +25,30 @@ using V = hn::Vec<D>;
 
 constexpr double kOutside = 0, kDecided = 1, kUndecided = 2;
 
+// Results below this (zero included) are left to the scalar formulas: near and below the
+// smallest normal number the vector formulas round otherwise, and an exponential that
+// underflows to zero here may leave a tiny value there. Unless it is sure to be zero there
+// too: see decided_result.
+constexpr double kSmallest = 1e-280;
+
+// The lanes of a finite result c the vector formulas decide: c at or above kSmallest, or
+// below it where even the largest exponent of the plume's exponentials (largest) with the
+// factor before them (factor: the plume factor's prefactor times the emission) leaves the
+// true value below e^-760, far below the smallest subnormal number, so that the scalar
+// formulas give zero too; such a result becomes a zero of c's sign.
+template <class M>
+HWY_INLINE M decided_result(V& c, V factor, V largest, M finite) {
+  const D d;
+  const auto tiny = hn::And(finite, hn::Lt(hn::Abs(c), hn::Set(d, kSmallest)));
+  if (hn::AllFalse(d, tiny)) return finite;
+  const V size = hn::Abs(factor);
+  const auto measurable = hn::Ge(size, hn::Set(d, DBL_MIN));
+  const V bound = hn::Add(hn::Log(d, hn::IfThenElse(measurable, size, hn::Set(d, 1.0))), largest);
+  const auto zero = hn::And(tiny, hn::Or(hn::Eq(size, hn::Zero(d)), hn::And(measurable, hn::Lt(bound, hn::Set(d, -760.0)))));
+  c = hn::IfThenElse(zero, hn::Mul(c, hn::Zero(d)), c);
+  return hn::AndNot(hn::AndNot(zero, tiny), finite);
+}
+
 // The geometry of a window, in passes over its vectors: a pass holds one long chain (cos,
 // log, the two powers, the division) and its iterations are independent, so that the
 // processor overlaps them. The arrays are padded by a vector: whole vectors are stored.
@@ -166,7 +190,8 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
                       hn::Mul(reflected, hn::Exp(d, hn::Add(exponent, hn::Mul(a2, w)))));
       if (key.theta != 0) plume = hn::Add(plume, hn::Mul(theta, hn::Exp(d, hn::Add(exponent, hn::Mul(a3, w)))));
     }
-    V c = hn::Mul(hn::Div(source, spread), plume);
+    const V prefactor = hn::Div(source, spread);
+    V c = hn::Mul(prefactor, plume);
     V emission = emission_all;
     if (converted) {
       const V fac = hn::Mul(nine_tenths, hn::Sub(one, hn::Exp(d, hn::Mul(xs, decay_rate))));
@@ -174,7 +199,11 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
     }
     c = hn::Mul(c, emission);
     const auto in_sector = hn::And(lanes_mask, hn::Eq(state, decided_state));
-    const auto finite = hn::IsFinite(c);
+    const V w = hn::LoadU(d, g.inv_two_sz2.data() + i);
+    V vertical = hn::Max(hn::Mul(a1, w), hn::Mul(a2, w));
+    if (key.theta != 0) vertical = hn::Max(vertical, hn::Mul(a3, w));
+    const auto finite =
+        decided_result(c, hn::Mul(prefactor, emission), hn::Add(exponent, vertical), hn::IsFinite(c));
     hn::BlendedStore(c, hn::And(in_sector, finite), d, out + i);
     const auto left = hn::And(lanes_mask, hn::Or(hn::Gt(state, decided_state), hn::AndNot(finite, in_sector)));
     if (hn::AllFalse(d, left)) continue;
@@ -232,19 +261,27 @@ int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
       const V d3 = hn::Sub(hn::LoadU(d, b.z3.data() + at), h_ef);
       plume = hn::Add(plume, hn::Mul(theta, hn::Exp(d, hn::Sub(exponent, hn::Mul(hn::Mul(d3, d3), w)))));
     }
-    V c = hn::Mul(hn::Div(hn::Mul(hn::Set(d, 1e6), hn::LoadU(d, b.kh.data() + at)), spread), plume);
-    c = hn::Mul(c, hn::LoadU(d, b.emis.data() + at));
+    const V prefactor = hn::Div(hn::Mul(hn::Set(d, 1e6), hn::LoadU(d, b.kh.data() + at)), spread);
+    const V emis = hn::LoadU(d, b.emis.data() + at);
+    V c = hn::Mul(hn::Mul(prefactor, plume), emis);
     V emission = emission_all;
     if (converted) {
       const V decay = hn::Exp(d, hn::Mul(xs, hn::LoadU(d, b.decay.data() + at)));
       emission = hn::Add(m, hn::Mul(m_no, hn::Mul(nine_tenths, hn::Sub(one, decay))));
     }
     c = hn::Mul(c, emission);
+    V vertical = hn::Max(hn::Neg(hn::Mul(hn::Mul(d1, d1), w)), hn::Neg(hn::Mul(hn::Mul(d2, d2), w)));
+    if (b.theta != 0) {
+      const V d3 = hn::Sub(hn::LoadU(d, b.z3.data() + at), h_ef);
+      vertical = hn::Max(vertical, hn::Neg(hn::Mul(hn::Mul(d3, d3), w)));
+    }
+    const auto decided = decided_result(c, hn::Mul(hn::Mul(prefactor, emis), emission), hn::Add(exponent, vertical),
+                                        hn::IsFinite(c));
     // As for the rose: what lies outside the range the vector formulas take exactly as the
     // scalar ones do goes back to them.
     const auto exact = hn::And(hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)),
                                        hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d)))),
-                               hn::And(hn::And(hn::Ge(product, tiny), hn::Le(product, huge)), hn::IsFinite(c)));
+                               hn::And(hn::And(hn::Ge(product, tiny), hn::Le(product, huge)), decided));
     hn::StoreU(c, d, out + at);
     const auto left = hn::And(hn::FirstN(d, static_cast<std::size_t>(valid)), hn::Not(exact));
     if (hn::AllFalse(d, left)) continue;
