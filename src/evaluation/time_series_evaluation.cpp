@@ -1,12 +1,14 @@
 #include "evaluation/time_series_evaluation.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <map>
 #include <utility>
 
 #include "core/errors.h"
+#include "model/dispersion_coefficients.h"
 #include "model/plume_sector.h"
 
 namespace kadre {
@@ -232,6 +234,10 @@ void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const Emissio
   plumes.finish();
   HourBatch& batch = work.batch;
   batch.count = 0;
+  batch.line = source.type == SourceType::line;
+  // The initial spreads of the other source types depend on the class only.
+  std::array<double, 5> class_sy0{}, class_sz0{};
+  std::array<bool, 5> class_spreads{};
   for (const HourlyWork::SectorHour& h : work.sector_hours) {
     const std::size_t n = static_cast<std::size_t>(h.situation);
     const int s = plumes.situation_class(n);
@@ -241,10 +247,12 @@ void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const Emissio
       continue;
     }
     const std::size_t c = static_cast<std::size_t>(s - 1);
-    double sy0, sz0;
-    f.spreads.get(source, ctx.par, s, h.phi, 0, sy0, sz0);
-    batch.add(h.lambda, ctx.par.ay[c], ctx.par.by[c], ctx.par.az[c], ctx.par.bz[c], sy0, sz0, work.plume[n],
-              work.removal[n], work.decay[n], h.emis);
+    if (!batch.line && !class_spreads[c]) {
+      f.spreads.get(source, ctx.par, s, h.phi, 0, class_sy0[c], class_sz0[c]);
+      class_spreads[c] = true;
+    }
+    batch.add(h.lambda, ctx.par.ay[c], ctx.par.by[c], ctx.par.az[c], ctx.par.bz[c], class_sy0[c], class_sz0[c],
+              work.plume[n], work.removal[n], work.decay[n], h.emis, h.phi);
     work.batch_hour[static_cast<std::size_t>(batch.count - 1)] = static_cast<int>(&h - work.sector_hours.data());
   }
   if (batch.count == 0) return;
@@ -254,6 +262,12 @@ void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const Emissio
   batch.m = source.m;
   batch.m_no = source.m_no;
   batch.is_no = ctx.options.is_no;
+  if (batch.line) {
+    batch.azimuth = line_azimuth(source);
+    batch.width = source.width;
+    batch.length = source.length;
+    batch.vert_ext = source.vert_ext;
+  }
   const int left = hour_concentrations(batch, work.batch_out.data(), work.undecided.data());
   for (int u = 0; u < left; ++u) {
     const std::size_t lane = static_cast<std::size_t>(work.undecided[static_cast<std::size_t>(u)]);

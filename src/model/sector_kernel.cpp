@@ -218,6 +218,33 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
   return n;
 }
 
+// The initial spreads of a line source for the wind directions phi, as get_sgm0 gives them;
+// `usable` clears the lanes the vector formulas cannot take (an angle of a turn or more, a
+// length for the power outside the normal range).
+HWY_INLINE void line_spreads(const HourBatch& b, V phi, V az, V bz, V& sy0, V& sz0, hn::Mask<D>& usable) {
+  const D d;
+  const V a = hn::Abs(hn::Sub(phi, hn::Set(d, b.azimuth)));
+  const V quarter = hn::Set(d, 90.0), half = hn::Set(d, 180.0), three = hn::Set(d, 270.0), turn = hn::Set(d, 360.0);
+  V folded = hn::Sub(turn, a);
+  folded = hn::IfThenElse(hn::Lt(a, three), hn::Sub(a, half), folded);
+  folded = hn::IfThenElse(hn::Lt(a, half), hn::Sub(half, a), folded);
+  folded = hn::IfThenElse(hn::Lt(a, quarter), a, folded);
+  const V a_r = hn::Mul(folded, hn::Set(d, kPi / 180));
+  const V cos_r = hn::Cos(d, a_r), sin_r = hn::Sin(d, a_r);
+  const V w = hn::Set(d, b.width), l = hn::Set(d, b.length);
+  constexpr double kSqrtTwoPi = 2.5066282746310002, kSqrtHalfPi = 1.2533141373155001;
+  sy0 = hn::Div(hn::Add(hn::Mul(w, cos_r), hn::Mul(l, sin_r)), hn::Set(d, kSqrtTwoPi));
+  // With the wind along a line of no width, W / sin is 0/0: the line's length counts.
+  const V across = hn::Div(w, sin_r), along = hn::Div(l, cos_r);
+  const V shorter = hn::IfThenElse(hn::Lt(along, across), along, across);
+  const V half_d = hn::Mul(hn::IfThenElse(hn::IsNaN(across), along, shorter), hn::Set(d, 0.5));
+  const V power = hn::Exp(d, hn::Mul(bz, hn::Log(d, half_d)));
+  sz0 = hn::Div(hn::Add(hn::Mul(hn::Mul(az, hn::Set(d, kSqrtHalfPi)), power), hn::Set(d, b.vert_ext)),
+                hn::Set(d, kSqrtHalfPi));
+  usable = hn::And(hn::Lt(a, turn),
+                   hn::And(hn::Ge(half_d, hn::Set(d, DBL_MIN)), hn::Le(half_d, hn::Set(d, DBL_MAX))));
+}
+
 // The hours of a batch: the formulas of the rose's directions with every parameter per lane.
 int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
   const D d;
@@ -237,12 +264,19 @@ int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
     const V xs = hn::Mul(x, cos_a);
     const V ys2 = hn::Mul(x2, hn::Mul(hn::Sub(one, cos_a), hn::Add(one, cos_a)));
     const V log_xs = hn::Log(d, xs);
+    const V az = hn::LoadU(d, b.az.data() + at), bz = hn::LoadU(d, b.bz.data() + at);
+    V sy0, sz0;
+    auto usable = hn::FirstN(d, static_cast<std::size_t>(lanes));
+    if (b.line) {
+      line_spreads(b, hn::LoadU(d, b.phi.data() + at), az, bz, sy0, sz0, usable);
+    } else {
+      sy0 = hn::LoadU(d, b.sy0.data() + at);
+      sz0 = hn::LoadU(d, b.sz0.data() + at);
+    }
     const V sigma_y = hn::Add(hn::Mul(hn::LoadU(d, b.ay.data() + at),
                                       hn::Exp(d, hn::Mul(hn::LoadU(d, b.by.data() + at), log_xs))),
-                              hn::LoadU(d, b.sy0.data() + at));
-    const V sigma_z = hn::Add(hn::Mul(hn::LoadU(d, b.az.data() + at),
-                                      hn::Exp(d, hn::Mul(hn::LoadU(d, b.bz.data() + at), log_xs))),
-                              hn::LoadU(d, b.sz0.data() + at));
+                              sy0);
+    const V sigma_z = hn::Add(hn::Mul(az, hn::Exp(d, hn::Mul(bz, log_xs))), sz0);
     const V two_sy2 = hn::Mul(two, hn::Mul(sigma_y, sigma_y));
     const V two_sz2 = hn::Mul(two, hn::Mul(sigma_z, sigma_z));
     const V product = hn::Mul(two_sy2, two_sz2);
@@ -281,7 +315,8 @@ int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
     // scalar ones do goes back to them.
     const auto exact = hn::And(hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)),
                                        hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d)))),
-                               hn::And(hn::And(hn::Ge(product, tiny), hn::Le(product, huge)), decided));
+                               hn::And(hn::And(hn::Ge(product, tiny), hn::Le(product, huge)),
+                                       hn::And(usable, decided)));
     hn::StoreU(c, d, out + at);
     const auto left = hn::And(hn::FirstN(d, static_cast<std::size_t>(valid)), hn::Not(exact));
     if (hn::AllFalse(d, left)) continue;
@@ -338,7 +373,8 @@ int sector_concentrations(const SectorRun& run, SectorGeometry& g, double* out, 
 
 HourBatch::HourBatch(int capacity) {
   const std::size_t n = static_cast<std::size_t>(capacity > 0 ? capacity : 0) + kPadding;
-  for (auto* a : {&lambda, &ay, &by, &az, &bz, &sy0, &sz0, &h_ef, &z1, &z2, &z3, &kh, &u_ef, &removal, &decay, &emis})
+  for (auto* a : {&lambda, &ay, &by, &az, &bz, &sy0, &sz0, &h_ef, &z1, &z2, &z3, &kh, &u_ef, &removal, &decay, &emis,
+                  &phi})
     a->assign(n, 0.0);
 }
 

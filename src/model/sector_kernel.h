@@ -67,17 +67,22 @@ int sector_concentrations(const SectorRun& run, SectorGeometry& g, double* out, 
 // pair and the source share. Every value is finite and u_ef positive.
 struct HourBatch {
   std::vector<double> lambda, ay, by, az, bz, sy0, sz0;
-  std::vector<double> h_ef, z1, z2, z3, kh, u_ef, removal, decay, emis;
+  std::vector<double> h_ef, z1, z2, z3, kh, u_ef, removal, decay, emis, phi;
   int count = 0;
   double x = 0, theta = 0, v = 0, m = 0, m_no = 0;
   bool is_no = false;
+  // A line source: its initial spreads come from the hour's wind direction phi (sy0 and sz0
+  // are not read), its azimuth, width, length and vertical extent.
+  bool line = false;
+  double azimuth = 0, width = 0, length = 0, vert_ext = 0;
 
   explicit HourBatch(int capacity = 0);
   // Appends an hour: lambda, the class's coefficients, the initial spreads, the plume, the
   // removal -k_u / u_ef and decay -k_p / u_ef, and the emission factor.
   void add(double lambda_, double ay_, double by_, double az_, double bz_, double sy0_, double sz0_,
-           const PlumeParams& p, double removal_, double decay_, double emis_) {
+           const PlumeParams& p, double removal_, double decay_, double emis_, double phi_) {
     const std::size_t n = static_cast<std::size_t>(count++);
+    phi[n] = phi_;
     lambda[n] = lambda_;
     ay[n] = ay_;
     by[n] = by_;
