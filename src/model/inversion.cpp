@@ -1,6 +1,8 @@
 #include "model/inversion.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "model/class_index.h"
 #include "model/terrain_path.h"
@@ -54,8 +56,18 @@ double penetrating_plume(const ModelContext& ctx, const HourMet& hour, const Ref
     h_r = h_r - (zi - z_r);
     z_r = zi;
   }
-  const TerrainWeight w =
-      get_theta_val(ctx.terrain, ctx.options.int_err, zi, z_r, source.x, source.y, point.x, point.y, zi);
+  // The path's weight depends on the pair and zi alone (z_r follows from zi).
+  InversionTerrain& kept = f.inversion_terrain;
+  std::uint64_t bits;
+  std::memcpy(&bits, &zi, sizeof bits);
+  const std::size_t slot = static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ull) >> 56);
+  if (kept.stamp[slot] != kept.current || std::memcmp(&kept.zi[slot], &zi, sizeof zi) != 0) {
+    kept.weight[slot] =
+        get_theta_val(ctx.terrain, ctx.options.int_err, zi, z_r, source.x, source.y, point.x, point.y, zi);
+    kept.zi[slot] = zi;
+    kept.stamp[slot] = kept.current;
+  }
+  const TerrainWeight w = kept.weight[slot];
 
   StackExit virt = stack_exit(source);
   if (source.h > zrel) {

@@ -75,6 +75,7 @@ void fill_pair_factors(const ModelContext& ctx, const Source& source, double z_r
   for (int s = 1; s <= 5; ++s) f.rise[s - 1] = rise_factors(ctx.par, source, exit, s, z_ref, x);
   f.spreads.reset(source, sectors);
   f.tower_fluxes.forget();
+  f.inversion_terrain.forget();
 }
 
 }  // namespace kadre

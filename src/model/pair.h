@@ -8,6 +8,7 @@
 #include "core/records.h"
 #include "model/model_context.h"
 #include "model/plume_height.h"
+#include "model/terrain_path.h"
 #include "model/wind_profile.h"
 
 namespace kadre {
@@ -54,6 +55,17 @@ class InitialSpreads {
   std::vector<std::uint64_t> sector_stamp_;
 };
 
+// The terrain weights of the paths from the inversion's level to the point, by the inversion's
+// elevation: the hours of a series share few of them. Direct-mapped; valid while the stamp holds.
+struct InversionTerrain {
+  static constexpr std::size_t kSlots = 256;
+  std::array<double, kSlots> zi{};
+  std::array<TerrainWeight, kSlots> weight{};
+  std::array<std::uint64_t, kSlots> stamp{};
+  std::uint64_t current = 1;
+  void forget() { ++current; }
+};
+
 struct PairFactors {
   double z_ref = 0;  // height of the wind speeds the rise factors take
   std::array<RiseFactors, 5> rise{};
@@ -62,6 +74,7 @@ struct PairFactors {
   // they are first needed.
   mutable TowerFluxes tower_fluxes;
   mutable WindProfileMemo wind_profile;
+  mutable InversionTerrain inversion_terrain;
 };
 
 // Fills f for the source at distance x, for winds measured at z_ref.
