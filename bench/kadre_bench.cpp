@@ -2,12 +2,19 @@
 // kadre::run in the case directory, and reports the wall time and the work done per second;
 // the two large cases report the reading of the inputs and the peak resident memory.
 //
-//   kadre_bench [stat|hourly|scale|terrain|all] [--threads N] [--dir PATH] [--points N]
+//   kadre_bench [stat|hourly|scale|terrain|groups|mpi|all] [--quick] [--threads N] [--dir PATH] [--points N]
+//
+// The statistical and hourly cases also run on one thread with the vector kernels and with
+// the scalar formulas (KADRE_SIMD=scalar), and the statistical case on two threads; the bench
+// ends with the lines stat_evals_per_cpu_s=, stat_simd_over_scalar=, hourly_spph_per_cpu_s=,
+// hourly_simd_over_scalar= and threads2_over_threads1=.
 #include <malloc.h>
 #include <omp.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,14 +24,17 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <mutex>
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench_case.h"
 #include "init/ref_points_reader.h"
 #include "init/terrain_reader.h"
+#include "model/sector_kernel.h"
 #include "run.h"
 #include "work_count.h"
 
@@ -37,9 +47,17 @@ using Clock = std::chrono::steady_clock;
 
 struct Options {
   bool statistical = true, hourly = true, scale = true, terrain = true, groups = true, mpi = true;
+  bool quick = false;  // small statistical and hourly cases only, about a minute in all
   int threads = 0;  // 0: the program's default
   fs::path dir = KADRE_BENCH_OUT_DIR;
   int points = 0;  // 0: the case's own size
+};
+
+// The figures of the kernels, printed at the end; negative where not measured.
+struct KernelFigures {
+  double stat_evals_per_cpu_s = -1, stat_simd_over_scalar = -1;
+  double hourly_spph_per_cpu_s = -1, hourly_simd_over_scalar = -1;
+  double threads2_over_threads1 = -1;
 };
 
 CaseSize statistical_size() {
@@ -72,13 +90,15 @@ void resize(CaseSize& size, int points) {
 }
 
 void usage() {
-  std::cerr << "usage: kadre_bench [stat|hourly|scale|terrain|groups|mpi|all] [--threads N] [--dir PATH] [--points N]\n"
+  std::cerr << "usage: kadre_bench [stat|hourly|scale|terrain|groups|mpi|all] [--quick] [--threads N] [--dir PATH]"
+               " [--points N]\n"
                "  stat     statistical case (wind roses, every indicator on)\n"
                "  hourly   hourly case (8760 hours, inversions)\n"
                "  scale    200000 reference points, 50000 with hourly output, 4000x4000 terrain\n"
                "  terrain  8000x8000 terrain grid, one point and one source\n"
                "  groups   the statistical case (600 points) without and with 5 source groups\n"
                "  mpi      the statistical case (300 points) under mpirun with 1 and 2 processes\n"
+               "  --quick  the statistical and hourly cases only, small (about a minute in all)\n"
                "  --threads N  worker threads (default: the program's default)\n"
                "  --dir PATH   where the cases are written (default " KADRE_BENCH_OUT_DIR ")\n"
                "  --points N   about N reference points instead of the case's own number\n";
@@ -106,6 +126,8 @@ bool parse(int argc, char** argv, Options& o) {
       o.terrain = a == "terrain" || a == "all";
       o.groups = a == "groups" || a == "all";
       o.mpi = a == "mpi" || a == "all";
+    } else if (a == "--quick") {
+      o.quick = true;
     } else if (a == "--threads" && has_value) {
       if (!positive(argv[++i], o.threads)) return false;
     } else if (a == "--points" && has_value) {
@@ -186,7 +208,65 @@ class Console : public std::streambuf {
 
 struct Timing {
   double wall = 0, computation = 0;
+  double cpu = 0;       // CPU time of the process during the run
   double reading = -1;  // from the start to the computation, -1 if it never started
+};
+
+// CPU time of the whole process [s].
+double process_cpu_seconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+// Says every 15 s that a run still goes on, so that a long bench does not look hung.
+class Ticker {
+ public:
+  explicit Ticker(std::string what) : what_(std::move(what)), start_(Clock::now()) {
+    std::printf("  %s ...\n", what_.c_str());
+    std::fflush(stdout);
+    thread_ = std::thread([this] {
+      std::unique_lock<std::mutex> lock(mutex_);
+      while (!cv_.wait_for(lock, std::chrono::seconds(15), [this] { return done_; })) {
+        std::printf("  ... %s: %.0f s so far\n", what_.c_str(), std::chrono::duration<double>(Clock::now() - start_).count());
+        std::fflush(stdout);
+      }
+    });
+  }
+  ~Ticker() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+    }
+    cv_.notify_one();
+    thread_.join();
+  }
+  Ticker(const Ticker&) = delete;
+  Ticker& operator=(const Ticker&) = delete;
+
+ private:
+  std::string what_;
+  Clock::time_point start_;
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool done_ = false;
+  std::thread thread_;
+};
+
+// Selects the scalar formulas (KADRE_SIMD=scalar) for its lifetime when asked to.
+class KernelPathScope {
+ public:
+  explicit KernelPathScope(bool scalar) : scalar_(scalar) {
+    if (scalar_) setenv("KADRE_SIMD", "scalar", 1);
+  }
+  ~KernelPathScope() {
+    if (scalar_) unsetenv("KADRE_SIMD");
+  }
+  KernelPathScope(const KernelPathScope&) = delete;
+  KernelPathScope& operator=(const KernelPathScope&) = delete;
+
+ private:
+  bool scalar_;
 };
 
 double seconds_since(Clock::time_point start, Clock::time_point end = Clock::now()) {
@@ -200,7 +280,9 @@ bool run_case(const fs::path& dir, int threads, Timing& timing) {
   Console buffer;
   std::ostream console(&buffer);
   const Clock::time_point start = Clock::now();
+  const double cpu_start = process_cpu_seconds();
   const int status = kadre::run(args, console, console);
+  timing.cpu = process_cpu_seconds() - cpu_start;
   timing.wall = seconds_since(start);
   if (status != 0) {
     std::cout << buffer.text() << "\nkadre stopped with status " << status << " in " << dir << "\n";
@@ -285,43 +367,62 @@ CaseSize write_statistical(const Options& o, const char* name, int default_point
   return size;
 }
 
-bool statistical_case(const Options& o, int threads) {
-  const CaseSize size = write_statistical(o, "stat", 0);
+// One run of the case in the working directory with a progress ticker; false when it failed.
+bool timed_run(const fs::path& dir, int threads, bool scalar, const char* what, Timing& t) {
+  const std::string label = std::string(what) + (scalar ? ", scalar formulas (KADRE_SIMD=scalar)" : ", vector kernels") +
+                            ", " + std::to_string(threads) + (threads == 1 ? " thread" : " threads");
+  KernelPathScope path(scalar);
+  Ticker ticker(label);
+  return run_case(dir, threads, t);
+}
+
+bool statistical_case(const Options& o, KernelFigures& k) {
+  const CaseSize size = write_statistical(o, "stat", o.quick ? 300 : 0);
   const fs::path dir = o.dir / "stat";
-  std::printf("== statistical case: %d reference points, %d sources, phi_step 1, %d threads ==\n",
-              size.receptors(), size.sources(), threads);
+  std::printf("== statistical case: %d reference points, %d sources, phi_step 1 ==\n", size.receptors(),
+              size.sources());
   std::fflush(stdout);
   WorkingDirectory in_case(dir);
-  Timing t;
-  if (!run_case(dir, o.threads, t)) return false;
-  const kadre::bench::WorkCount work = kadre::bench::count_work(kadre::bench::kRunConfig, threads);
+  const kadre::bench::WorkCount work = kadre::bench::count_work(kadre::bench::kRunConfig, 2);
   const double evaluations = static_cast<double>(work.sector_evaluations);
-  print_timing(t);
   print_line("pairs within the influence distance:", number("%.0f", static_cast<double>(work.pairs)));
   print_line("in-sector situation evaluations:", number("%.0f", evaluations));
-  print_line("evaluations per second (wall):", number("%.4g", evaluations / t.wall));
-  print_line("evaluations per second (computation):", number("%.4g", evaluations / t.computation));
+  Timing one, two, scalar;
+  if (!timed_run(dir, 1, false, "statistical case", one)) return false;
+  print_timing(one);
+  print_line("evaluations per CPU second:", number("%.4g", evaluations / one.cpu));
+  if (!timed_run(dir, 2, false, "statistical case", two)) return false;
+  print_timing(two);
+  print_line("evaluations per second (wall):", number("%.4g", evaluations / two.wall));
+  if (!timed_run(dir, 1, true, "statistical case", scalar)) return false;
+  print_timing(scalar);
+  k.stat_evals_per_cpu_s = evaluations / one.cpu;
+  k.stat_simd_over_scalar = scalar.cpu / one.cpu;
+  k.threads2_over_threads1 = one.wall / two.wall;
   return true;
 }
 
-bool hourly_case(const Options& o, int threads) {
+bool hourly_case(const Options& o, KernelFigures& k) {
   CaseSize size = hourly_size();
-  resize(size, o.points);
+  resize(size, o.points > 0 ? o.points : (o.quick ? 100 : 0));
   const fs::path dir = o.dir / "hourly";
   kadre::bench::write_hourly_case(dir, size, KADRE_PARAM_NML);
-  std::printf("== hourly case: %d reference points, %d sources, %d hours, %d threads ==\n", size.receptors(),
-              size.sources(), size.hours, threads);
+  std::printf("== hourly case: %d reference points, %d sources, %d hours ==\n", size.receptors(), size.sources(),
+              size.hours);
   std::fflush(stdout);
   WorkingDirectory in_case(dir);
-  Timing t;
-  if (!run_case(dir, o.threads, t)) return false;
-  const kadre::bench::WorkCount work = kadre::bench::count_work(kadre::bench::kRunConfig, threads);
+  const kadre::bench::WorkCount work = kadre::bench::count_work(kadre::bench::kRunConfig, 2);
   const double hours = static_cast<double>(work.source_point_hours());
-  print_timing(t);
   print_line("pairs within the influence distance:", number("%.0f", static_cast<double>(work.pairs)));
   print_line("source-point-hours:", number("%.0f", hours));
-  print_line("source-point-hours per second (wall):", number("%.4g", hours / t.wall));
-  print_line("source-point-hours per second (comp.):", number("%.4g", hours / t.computation));
+  Timing vector, scalar;
+  if (!timed_run(dir, 1, false, "hourly case", vector)) return false;
+  print_timing(vector);
+  print_line("source-point-hours per CPU second:", number("%.4g", hours / vector.cpu));
+  if (!timed_run(dir, 1, true, "hourly case", scalar)) return false;
+  print_timing(scalar);
+  k.hourly_spph_per_cpu_s = hours / vector.cpu;
+  k.hourly_simd_over_scalar = scalar.cpu / vector.cpu;
   return true;
 }
 
@@ -439,12 +540,25 @@ int main(int argc, char** argv) {
   const int threads = o.threads > 0 ? o.threads : omp_get_max_threads();
   try {
     o.dir = fs::absolute(o.dir);
-    if (o.statistical && !statistical_case(o, threads)) return 1;
-    if (o.hourly && !hourly_case(o, threads)) return 1;
-    if (o.scale && !scale_case(o, threads)) return 1;
-    if (o.terrain && !terrain_case(o, threads)) return 1;
-    if (o.groups && !groups_case(o, threads)) return 1;
-    if (o.mpi && !mpi_case(o)) return 1;
+    std::printf("vector kernels: %s\n", kadre::vector_kernel_built() ? kadre::vector_kernel_target() : "not built");
+    KernelFigures k;
+    if (o.statistical && !statistical_case(o, k)) return 1;
+    if (o.hourly && !hourly_case(o, k)) return 1;
+    if (!o.quick) {
+      if (o.scale && !scale_case(o, threads)) return 1;
+      if (o.terrain && !terrain_case(o, threads)) return 1;
+      if (o.groups && !groups_case(o, threads)) return 1;
+      if (o.mpi && !mpi_case(o)) return 1;
+    }
+    if (o.statistical) {
+      std::printf("stat_evals_per_cpu_s=%.4g\n", k.stat_evals_per_cpu_s);
+      std::printf("stat_simd_over_scalar=%.3f\n", k.stat_simd_over_scalar);
+    }
+    if (o.hourly) {
+      std::printf("hourly_spph_per_cpu_s=%.4g\n", k.hourly_spph_per_cpu_s);
+      std::printf("hourly_simd_over_scalar=%.3f\n", k.hourly_simd_over_scalar);
+    }
+    if (o.statistical) std::printf("threads2_over_threads1=%.3f\n", k.threads2_over_threads1);
   } catch (const std::exception& e) {
     std::cerr << "kadre_bench: " << e.what() << "\n";
     return 1;
