@@ -249,19 +249,36 @@ void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, con
   SituationSums sums(li, source, sets, w);
   evaluate_conc(li.ctx, cfg, li.wind, point, source, g, w.rose, w.rose_factors, sums);
   sums.finish();
+  const bool daily_sparse = sums.daily_sparse();
   double ave = 0;
   if (cfg.is_average) {
+    // eval_average over the class windows: the other class situations are +0, and a sum
+    // that starts at +0 stays as it is when +0 is added.
     const double* rose = in.wind_roses.slice(source.met_idx, "eval_average");
-    ave = eval_average(w.cls, std::span<const double>(rose, w.cls.size()), source.time_use);
+    double sum = 0;
+    for_each_class_window(w, nphi, [&](std::size_t begin, std::size_t end) {
+      for (std::size_t n = begin; n < end; ++n) sum += w.cls[n] * rose[n];
+    });
+    ave = source.time_use * sum;
   }
-  // The daily value of every class situation, as copied from the daily values of the columns.
+  // The daily value of every class situation, as copied from the daily values of the columns:
+  // only the class windows are read where the daily value of +0 is +0.
   if (cfg.is_daily) {
-    if (li.ctx.options.kernels == KernelPath::vector)
-      daily_scaled(w.cls, source.daily_hours, li.daily_type, w.cls_d);
-    else
-      daily(w.cls, source.daily_hours, li.daily_type, w.cls_d);
+    const auto convert = [&](std::span<const double> c, std::span<double> out) {
+      if (li.ctx.options.kernels == KernelPath::vector)
+        daily_scaled(c, source.daily_hours, li.daily_type, out);
+      else
+        daily(c, source.daily_hours, li.daily_type, out);
+    };
+    if (daily_sparse) {
+      for_each_class_window(w, nphi, [&](std::size_t begin, std::size_t end) {
+        convert(std::span<const double>(w.cls).subspan(begin, end - begin),
+                std::span<double>(w.cls_d).subspan(begin, end - begin));
+      });
+    } else {
+      convert(w.cls, w.cls_d);
+    }
   }
-  const bool daily_sparse = sums.daily_sparse();
   for (const int index : sets) {
     SetSums& set = w.sets[static_cast<std::size_t>(index)];
     // The class situations outside the source's windows are +0, and so are their daily
