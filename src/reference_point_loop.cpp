@@ -57,7 +57,7 @@ struct WorkTables {
     if (cfg.is_time && set_count > 1) c_source_t.assign(hours, 0.0);
     if (cfg.is_time) hourly = HourlyWork(li.hourly_situations->count, li.in.met.ntime);
     if (li.methodology) {
-      rose = RoseWork(cfg.nphi);
+      rose = RoseWork(cfg.nphi, li.wind.nu_max());
       cls.assign(classes, 0.0);
       if (cfg.is_daily) {
         cd_window.assign(static_cast<std::size_t>(cfg.nphi), 0.0);

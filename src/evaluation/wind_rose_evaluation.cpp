@@ -57,6 +57,43 @@ void trim_windows(double phi_step, double axis, double limit, WrittenWindows& w)
   w.count = kept;
 }
 
+// The plumes of class s for each of its wind speeds into work.plumes. In the vector path the
+// winds at the effective heights come from one vector step (the scalar formulas decide
+// values outside its range).
+void class_plumes(const ModelContext& ctx, const WindClasses& wind, const RefPoint& point, const Source& source,
+                  const PairGeometry& g, int s, RoseWork& work, PairFactors& f) {
+  const int speeds = wind.nu[static_cast<std::size_t>(s - 1)];
+  if (ctx.options.kernels != KernelPath::vector) {
+    for (int j = 1; j <= speeds; ++j)
+      work.plumes[static_cast<std::size_t>(j - 1)] =
+          evaluate_par(ctx, source, point, s, wind.u_range[static_cast<std::size_t>(j - 1)], 0.0, g, f);
+    return;
+  }
+  const double exponent = ctx.par.u_p[static_cast<std::size_t>(s - 1)];
+  int pending = 0;
+  for (int j = 1; j <= speeds; ++j) {
+    const double u = wind.u_range[static_cast<std::size_t>(j - 1)];
+    PlumeParams& p = work.plumes[static_cast<std::size_t>(j - 1)];
+    p = evaluate_par_without_wind(ctx, source, point, s, u, 0.0, g, f);
+    const double zc = p.h_ef <= 10.0 ? 10.0 : (p.h_ef >= 200.0 ? 200.0 : p.h_ef);
+    const double base = zc / f.z_ref;
+    if (std::isfinite(u) && std::isfinite(exponent) && base > 0 && std::isfinite(base)) {
+      const std::size_t k = static_cast<std::size_t>(pending++);
+      work.wind_u[k] = u;
+      work.wind_base[k] = base;
+      work.wind_exponent[k] = exponent;
+      work.wind_speed[k] = j - 1;
+    } else {
+      p.u_ef = u * f.wind_profile.of(p.h_ef, f.z_ref, exponent);
+    }
+  }
+  if (pending == 0) return;
+  winds_at_height(work.wind_u.data(), work.wind_base.data(), work.wind_exponent.data(), work.wind_out.data(), pending);
+  for (int k = 0; k < pending; ++k)
+    work.plumes[static_cast<std::size_t>(work.wind_speed[static_cast<std::size_t>(k)])].u_ef =
+        work.wind_out[static_cast<std::size_t>(k)];
+}
+
 // The run of a window: everything but the window itself.
 SectorRun sector_run(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p, int s,
                      double phi_step, double axis, double limit) {
@@ -113,10 +150,16 @@ void vector_directions(const ModelContext& ctx, const Source& source, const Pair
 
 }  // namespace
 
-RoseWork::RoseWork(int nphi)
+RoseWork::RoseWork(int nphi, int nu_max)
     : column(static_cast<std::size_t>(std::max(nphi, 0)) + 16, 0.0),
       undecided(static_cast<std::size_t>(std::max(nphi, 0))),
-      geometry(nphi) {}
+      geometry(nphi),
+      plumes(static_cast<std::size_t>(std::max(nu_max, 0))),
+      wind_u(static_cast<std::size_t>(std::max(nu_max, 0)) + 16, 1.0),
+      wind_base(wind_u.size(), 1.0),
+      wind_exponent(wind_u.size(), 0.0),
+      wind_out(wind_u.size(), 0.0),
+      wind_speed(wind_u.size(), 0) {}
 
 void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClasses& wind,
                    const RefPoint& point, const Source& source, const PairGeometry& g, RoseWork& work,
@@ -127,16 +170,24 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
   fill_pair_factors(ctx, source, kWindRoseHeight, g.x, nphi, f);
   const double limit = sector_half_angle(ctx.par, source.type);
   for (int i = 1; i <= 5; ++i) {
-    // The geometry of the class is kept from speed to speed while the axis stays.
+    class_plumes(ctx, wind, point, source, g, i, work, f);
+    // The geometry of the class is kept from speed to speed while the axis stays, and so are
+    // the windows.
     bool geometry_kept = false;
     double geometry_axis = 0;
+    bool windows_kept = false;
+    double windows_axis = 0;
+    WrittenWindows w;
     for (int j = 1; j <= wind.nu[i - 1]; ++j) {
-      const PlumeParams p = evaluate_par(ctx, source, point, i, wind.u_range[j - 1], 0.0, g, f);
+      const PlumeParams& p = work.plumes[static_cast<std::size_t>(j - 1)];
       const double axis = wind_axis(g.delta, p.h_plume, kWindRoseHeight, ctx.options.wind_rotation);
       const std::size_t index = static_cast<std::size_t>(i - 1) * nu_max + (j - 1);
-      WrittenWindows w;
-      w.count = sector_windows(nphi, cfg.phi_step, axis, limit, w.windows);
-      trim_windows(cfg.phi_step, axis, limit, w);
+      if (!windows_kept || !same_bits(axis, windows_axis)) {
+        w.count = sector_windows(nphi, cfg.phi_step, axis, limit, w.windows);
+        trim_windows(cfg.phi_step, axis, limit, w);
+        windows_kept = true;
+        windows_axis = axis;
+      }
       const bool vector = ctx.options.kernels == KernelPath::vector && vector_takes(ctx, source, g, p, i, axis, limit);
       if (vector) {
         const SectorRun run = sector_run(ctx, source, g, p, i, cfg.phi_step, axis, limit);

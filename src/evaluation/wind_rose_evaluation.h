@@ -39,9 +39,13 @@ struct RoseWork {
   std::vector<double> column;   // nphi (then padding), +0 between uses
   std::vector<int> undecided;   // directions the vector kernel leaves to the scalar formulas
   SectorGeometry geometry;
+  std::vector<PlumeParams> plumes;  // of a class's wind speeds
+  // The winds at the effective heights of a class's speeds, in one vector step.
+  std::vector<double> wind_u, wind_base, wind_exponent, wind_out;
+  std::vector<int> wind_speed;
 
   RoseWork() = default;
-  explicit RoseWork(int nphi);
+  RoseWork(int nphi, int nu_max);
 };
 
 // Computes the situations of the source at the point with its nominal emission, column by

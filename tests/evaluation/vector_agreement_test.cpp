@@ -55,7 +55,7 @@ struct Rose {
     o.kernels = path;
     const ModelContext ctx(o, par, terrain, climate, {source});
     GatheredTable t(cfg.nphi, wind.nu_max());
-    RoseWork work(cfg.nphi);
+    RoseWork work(cfg.nphi, wind.nu_max());
     PairFactors f;
     evaluate_conc(ctx, cfg, wind, point, source, g, work, f, t);
     return t;
