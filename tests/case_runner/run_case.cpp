@@ -1,11 +1,13 @@
-// Runs one folder of tests/cases through the whole program and compares the run with the
-// folder's expected/: exit status, console (the elapsed time masked), the set of result files
-// and every result file field by field.
+// Runs one folder of tests/cases through the whole program, with the vector kernels and then
+// with the scalar formulas, and compares each run with the folder's expected/: exit status,
+// console (the elapsed time masked), the set of result files and every result file field by
+// field.
 //
 //   run_case <case folder> <scratch folder>
 //
-// The case (without expected/) is copied into the scratch folder, which becomes the working
-// directory (param.nml is read from there); the results are expected in its output/.
+// The case (without expected/) is copied into a folder of the scratch folder for each run,
+// which becomes the working directory (param.nml is read from there); the results are
+// expected in its output/.
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -124,14 +126,10 @@ std::set<std::string> files_below(const fs::path& dir) {
   return names;
 }
 
-}  // namespace
 
-int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: run_case <case folder> <scratch folder>\n";
-    return 2;
-  }
-  const fs::path case_dir = fs::absolute(argv[1]), scratch = fs::absolute(argv[2]);
+// Runs the case in scratch with the kernels KADRE_SIMD selects (nullptr: the default) and
+// compares the run with the expected files.
+void check_run(const fs::path& case_dir, const fs::path& scratch, const char* simd) {
   const fs::path expected_dir = case_dir / "expected";
   fs::remove_all(scratch);
   fs::create_directories(scratch / "output");
@@ -143,8 +141,13 @@ int main(int argc, char** argv) {
   std::istringstream arg_text(read_file(case_dir / "args"));
   for (std::string a; arg_text >> a;) args.push_back(a);
   fs::current_path(scratch);
+  if (simd != nullptr)
+    setenv("KADRE_SIMD", simd, 1);
+  else
+    unsetenv("KADRE_SIMD");
   std::ostringstream out, err;
   const int status = kadre::run(args, out, err);
+  unsetenv("KADRE_SIMD");
 
   const int expected_status = std::atoi(read_file(expected_dir / "status").c_str());
   if (status != expected_status)
@@ -164,6 +167,23 @@ int main(int argc, char** argv) {
       compare_result_file(name, read_file(expected_dir / name), read_file(scratch / "output" / name), delim);
   for (const std::string& name : actual_files)
     if (!expected_files.count(name)) fail("result file " + name + " was written but is not expected");
+}
+
+}  // namespace
+
+// Each case runs twice: with the vector kernels and with the scalar formulas they are checked
+// against; both must give the expected files.
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::cerr << "usage: run_case <case folder> <scratch folder>\n";
+    return 2;
+  }
+  const fs::path case_dir = fs::absolute(argv[1]), scratch = fs::absolute(argv[2]);
+  check_run(case_dir, scratch / "vector", nullptr);
+  const int vector_failures = failures;
+  if (vector_failures > 0) std::cout << "(with the vector kernels)\n";
+  check_run(case_dir, scratch / "scalar", "scalar");
+  if (failures > vector_failures) std::cout << "(with KADRE_SIMD=scalar)\n";
 
   if (failures > 30) std::cout << "... " << failures - 30 << " more mismatches\n";
   std::cout << (failures ? "FAILED: " : "passed: ") << case_dir.filename().string() << "\n";

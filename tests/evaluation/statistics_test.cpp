@@ -29,6 +29,31 @@ TEST(DailyMaxima, RelationsAtTheirThresholds) {
   }
 }
 
+// The vector path's daily values: the linear part as one product, within a few units in the
+// last place of daily(), the rest exactly; and which factors keep +0 at +0.
+TEST(DailyMaxima, ScaledValuesAgreeAndZeroIsKeptOnlyByPlainFactors) {
+  using enum DailyType;
+  const std::vector<double> c{0.0, 1e-300, 3.7, 359.9, 360.0, 361.0, 1e4, std::nan(""), -2.0};
+  for (const DailyType type : {pm10, so2})
+    for (const double f : {24.0, 7.5}) {
+      std::vector<double> exact(c.size()), scaled(c.size());
+      daily(c, f, type, exact);
+      daily_scaled(c, f, type, scaled);
+      for (std::size_t i = 0; i < c.size(); ++i) {
+        if (std::isnan(exact[i])) {
+          EXPECT_TRUE(std::isnan(scaled[i])) << i;
+          continue;
+        }
+        EXPECT_NEAR(scaled[i], exact[i], 4e-16 * std::fabs(exact[i])) << c[i];
+      }
+    }
+  EXPECT_TRUE(daily_keeps_zero(16, pm10));
+  EXPECT_TRUE(daily_keeps_zero(0, so2));
+  EXPECT_FALSE(daily_keeps_zero(-8, pm10));  // -0
+  EXPECT_FALSE(daily_keeps_zero(1.0 / 0.0, so2));  // NaN
+  EXPECT_FALSE(daily_keeps_zero(24, invalid));
+}
+
 // One direction: the class sums after successive sources against the limits 10, 20 and 0.
 TEST(Statistics, ExceedanceIsStrictAndSetOnceByTheFirstNonZeroFactor) {
   const std::array<double, 3> limits{10.0, 20.0, 0.0};

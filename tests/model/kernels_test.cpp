@@ -3,12 +3,17 @@
 // worked examples of the rise growth, the cluster factor, fz1 and the terrain along the path.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
 #include <functional>
 
 #include "model/cluster_factor.h"
 #include "model/dispersion_model.h"
 #include "model/plume_rise.h"
+#include "model/sector_kernel.h"
 #include "support/test_support.h"
 #include "support/textbook_plume.h"
 
@@ -203,6 +208,49 @@ TEST(Integrace, RidgesAboveThePointsLevelCountTwiceAgainst) {
     const PathIntegral p = integrace(row_grid({0, c.ridge, 40, 40}), 25, 0, 40, 0, 0, 60, 0, 0);
     EXPECT_DOUBLE_EQ(p.theta_raw, c.theta) << c.ridge;
     EXPECT_EQ(p.zmax, c.zmax) << c.ridge;
+  }
+}
+
+}  // namespace
+}  // namespace kadre
+
+namespace kadre {
+namespace {
+
+// The angle to the axis is taken without fmod below two turns: it must be fmod's, bit for bit.
+TEST(GetLambda, EqualsFmodOfTheDifference) {
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> angle(-1100.0, 1100.0);
+  for (int n = 0; n < 200000; ++n) {
+    const double phi = n % 3 == 0 ? std::round(angle(rng)) : angle(rng), axis = angle(rng);
+    const double expected = std::fmod(std::fabs(phi - axis), 360.0);
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(get_lambda(phi, axis)), std::bit_cast<std::uint64_t>(expected))
+        << phi << " " << axis;
+  }
+  for (const double edge : {0.0, 360.0, 720.0, -360.0, std::nextafter(360.0, 0.0), std::nextafter(720.0, 0.0)})
+    EXPECT_EQ(get_lambda(edge, 0.0), std::fmod(std::fabs(edge), 360.0)) << edge;
+  EXPECT_TRUE(std::isnan(get_lambda(std::nan(""), 1.0)));
+  EXPECT_TRUE(std::isnan(get_lambda(1.0 / 0.0, 1.0)));
+}
+
+// The vector step of the winds at the effective heights against u x pow(base, p).
+TEST(WindsAtHeight, AgreeWithThePowerLaw) {
+  if (!vector_kernel_built()) GTEST_SKIP() << "built without the vector kernel";
+  std::vector<double> u, base, exponent;
+  for (int i = 0; i < 37; ++i) {
+    u.push_back(0.5 + 0.37 * i);
+    base.push_back(i % 5 == 0 ? 1.0 : 1.0 + 0.53 * i);  // 1 gives u itself
+    exponent.push_back(0.1 + 0.01 * i);
+  }
+  for (auto* a : {&u, &base, &exponent}) a->resize(a->size() + 16, 1.0);
+  std::vector<double> out(u.size(), 0.0);
+  winds_at_height(u.data(), base.data(), exponent.data(), out.data(), 37);
+  for (std::size_t i = 0; i < 37; ++i) {
+    const double expected = u[i] * std::pow(base[i], exponent[i]);
+    EXPECT_NEAR(out[i], expected, 1e-14 * expected) << i;
+    if (base[i] == 1.0) {
+      EXPECT_EQ(out[i], u[i]) << i;
+    }
   }
 }
 
