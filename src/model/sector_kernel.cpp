@@ -31,6 +31,22 @@ constexpr double kOutside = 0, kDecided = 1, kUndecided = 2;
 // too: see decided_result.
 constexpr double kSmallest = 1e-280;
 
+// Lists first + lane for every lane of `left` below valid in `to`; returns their number.
+template <class M>
+HWY_INLINE int list_lanes(M left, int first, int valid, int* to) {
+  const D d;
+  if (hn::AllFalse(d, left)) return 0;
+  alignas(64) double flags[HWY_MAX_BYTES / sizeof(double)];
+  hn::Store(hn::VecFromMask(d, left), d, flags);
+  int n = 0;
+  for (int lane = 0; lane < valid; ++lane) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &flags[lane], sizeof bits);
+    if (bits != 0) to[n++] = first + lane;
+  }
+  return n;
+}
+
 // The lanes of a finite result c the vector formulas decide: c at or above kSmallest, or
 // below it where even the largest exponent of the plume's exponentials (largest) with the
 // factor before them (factor: the plume factor's prefactor times the emission) leaves the
@@ -206,14 +222,7 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
         decided_result(c, hn::Mul(prefactor, emission), hn::Add(exponent, vertical), hn::IsFinite(c));
     hn::BlendedStore(c, hn::And(in_sector, finite), d, out + i);
     const auto left = hn::And(lanes_mask, hn::Or(hn::Gt(state, decided_state), hn::AndNot(finite, in_sector)));
-    if (hn::AllFalse(d, left)) continue;
-    alignas(64) double flags[HWY_MAX_BYTES / sizeof(double)];
-    hn::Store(hn::VecFromMask(d, left), d, flags);
-    for (int lane = 0; lane < valid; ++lane) {
-      std::uint64_t bits;
-      std::memcpy(&bits, &flags[lane], sizeof bits);
-      if (bits != 0) undecided[n++] = i + lane;
-    }
+    n += list_lanes(left, i, valid, undecided + n);
   }
   return n;
 }
@@ -318,15 +327,7 @@ int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
                                hn::And(hn::And(hn::Ge(product, tiny), hn::Le(product, huge)),
                                        hn::And(usable, decided)));
     hn::StoreU(c, d, out + at);
-    const auto left = hn::And(hn::FirstN(d, static_cast<std::size_t>(valid)), hn::Not(exact));
-    if (hn::AllFalse(d, left)) continue;
-    alignas(64) double flags[HWY_MAX_BYTES / sizeof(double)];
-    hn::Store(hn::VecFromMask(d, left), d, flags);
-    for (int lane = 0; lane < valid; ++lane) {
-      std::uint64_t bits;
-      std::memcpy(&bits, &flags[lane], sizeof bits);
-      if (bits != 0) undecided[n++] = i + lane;
-    }
+    n += list_lanes(hn::And(hn::FirstN(d, static_cast<std::size_t>(valid)), hn::Not(exact)), i, valid, undecided + n);
   }
   return n;
 }

@@ -11,12 +11,13 @@
 
 #include "evaluation/time_series_evaluation.h"
 #include "model/sector_kernel.h"
+#include "support/test_support.h"
 
 namespace kadre {
 namespace {
 
 struct Year {
-  ModelParams par;
+  ModelParams par = test::distinct_class_params();
   TerrainGrid terrain{.cellsize = 100, .nx = 100, .ny = 100, .z = std::vector<std::int16_t>(100 * 100, 0)};
   ClimateTables climate;
   Settings cfg;
@@ -25,12 +26,6 @@ struct Year {
   RefPoint point{"P", 6000, 5000, 0, 1.5, true};
 
   explicit Year(int hours) {
-    par.ay = {0.80, 0.60, 0.50, 0.40, 0.30};
-    par.by = {0.90, 0.88, 0.86, 0.84, 0.82};
-    par.az = {0.40, 0.30, 0.25, 0.20, 0.15};
-    par.bz = {0.70, 0.75, 0.80, 0.85, 0.90};
-    par.u_p = {0.10, 0.15, 0.20, 0.30, 0.40};
-    par.ks = {1.0, 1.1, 1.2, 1.3, 1.4};
     par.k_p = {5e-5, 1e-4, 2e-4, 3.5e-4, 5e-4};
     par.eps = {0.6, 0.55, 0.5, 0.45, 0.4};
     par.k_u = 8e-5;

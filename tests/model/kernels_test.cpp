@@ -24,7 +24,7 @@ namespace {
 // at (5000, 5000) without rise and a point 1000 m east of it; wind speeds measured at 10 m.
 struct World {
   ModelOptions options{.wind_rotation = false};
-  ModelParams par;
+  ModelParams par = test::distinct_class_params();
   TerrainGrid terrain{.cellsize = 100, .nx = 100, .ny = 100, .z = std::vector<std::int16_t>(100 * 100, 0)};
   ClimateTables climate;
   Source stack{.id = "S", .x = 5000, .y = 5000, .m = 1.0, .h = 50, .qb = 0.5};
@@ -33,12 +33,6 @@ struct World {
   PairFactors f;
 
   World() {
-    par.ay = {0.80, 0.60, 0.50, 0.40, 0.30};
-    par.by = {0.90, 0.88, 0.86, 0.84, 0.82};
-    par.az = {0.40, 0.30, 0.25, 0.20, 0.15};
-    par.bz = {0.70, 0.75, 0.80, 0.85, 0.90};
-    par.u_p = {0.10, 0.15, 0.20, 0.30, 0.40};
-    par.ks = {1.0, 1.1, 1.2, 1.3, 1.4};
     par.uhel_limit_b = 30, par.uhel_limit_pl = 40;
   }
   ModelContext ctx() const { return ModelContext(options, par, terrain, climate, {stack}); }

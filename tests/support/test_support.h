@@ -8,8 +8,22 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/model_params.h"
 
 namespace kadre::test {
+
+// Model parameters with distinct dispersion coefficients, wind-profile exponents and
+// coefficients per stability class (the rest as default).
+inline ModelParams distinct_class_params() {
+  ModelParams par;
+  par.ay = {0.80, 0.60, 0.50, 0.40, 0.30};
+  par.by = {0.90, 0.88, 0.86, 0.84, 0.82};
+  par.az = {0.40, 0.30, 0.25, 0.20, 0.15};
+  par.bz = {0.70, 0.75, 0.80, 0.85, 0.90};
+  par.u_p = {0.10, 0.15, 0.20, 0.30, 0.40};
+  par.ks = {1.0, 1.1, 1.2, 1.3, 1.4};
+  return par;
+}
 
 // A fresh directory under the system's temporary directory, removed at the end of the test.
 class TempDir {
