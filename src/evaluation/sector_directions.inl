@@ -47,8 +47,6 @@ inline int sector_windows(int nphi, double phi_step, double d, double limit, Dir
   return kept;
 }
 
-inline double sector_angle(double phi, double d) { return get_lambda(phi, d); }
-
 template <class Visit>
 void for_each_direction_in_sector(int nphi, double phi_step, double d, double limit, Visit&& visit) {
   DirectionWindows windows;
@@ -56,7 +54,7 @@ void for_each_direction_in_sector(int nphi, double phi_step, double d, double li
   for (int w = 0; w < count; ++w) {
     for (int i = windows[w].first; i <= windows[w].second; ++i) {
       const double phi = static_cast<double>(i) * phi_step;
-      const double lambda = sector_angle(phi, d);
+      const double lambda = get_lambda(phi, d);
       if (in_sector(lambda, limit)) visit(i + 1, phi, lambda);
     }
   }

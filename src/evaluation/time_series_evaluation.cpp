@@ -109,8 +109,7 @@ class PairSituations {
       p = evaluate_par(ctx_, source_, point_, s, u, 0.0, g_, f_);
     } else {
       p = evaluate_par_without_wind(ctx_, source_, point_, s, u, 0.0, g_, f_);
-      const double zc = p.h_ef <= 10.0 ? 10.0 : (p.h_ef >= 200.0 ? 200.0 : p.h_ef);
-      const double base = zc / f_.z_ref, exponent = ctx_.par.u_p[static_cast<std::size_t>(s - 1)];
+      const double base = wind_profile_base(p.h_ef, f_.z_ref), exponent = ctx_.par.u_p[static_cast<std::size_t>(s - 1)];
       if (std::isfinite(u) && std::isfinite(exponent) && base > 0 && std::isfinite(base)) {
         const std::size_t i = static_cast<std::size_t>(pending_++);
         work_.wind_u[i] = u;

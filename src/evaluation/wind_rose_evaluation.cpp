@@ -37,7 +37,7 @@ void scalar_directions(const ModelContext& ctx, const Source& source, const Pair
                        PairFactors& f) {
   for (int i = first; i <= last; ++i) {
     const double phi = static_cast<double>(i) * phi_step;
-    const double lambda = sector_angle(phi, axis);
+    const double lambda = get_lambda(phi, axis);
     if (in_sector(lambda, limit))
       column[i] = evaluate_gauss(ctx, s, source, g.x, g.theta, lambda, p, phi, false, 1.0, f.spreads, i + 1);
   }
@@ -46,7 +46,7 @@ void scalar_directions(const ModelContext& ctx, const Source& source, const Pair
 // Narrows each window to its first and last direction in the sector (the margins of the
 // windows hold none); windows without any are dropped.
 void trim_windows(double phi_step, double axis, double limit, WrittenWindows& w) {
-  const auto inside = [&](int i) { return in_sector(sector_angle(static_cast<double>(i) * phi_step, axis), limit); };
+  const auto inside = [&](int i) { return in_sector(get_lambda(static_cast<double>(i) * phi_step, axis), limit); };
   int kept = 0;
   for (int n = 0; n < w.count; ++n) {
     auto [first, last] = w.windows[n];
@@ -75,8 +75,7 @@ void class_plumes(const ModelContext& ctx, const WindClasses& wind, const RefPoi
     const double u = wind.u_range[static_cast<std::size_t>(j - 1)];
     PlumeParams& p = work.plumes[static_cast<std::size_t>(j - 1)];
     p = evaluate_par_without_wind(ctx, source, point, s, u, 0.0, g, f);
-    const double zc = p.h_ef <= 10.0 ? 10.0 : (p.h_ef >= 200.0 ? 200.0 : p.h_ef);
-    const double base = zc / f.z_ref;
+    const double base = wind_profile_base(p.h_ef, f.z_ref);
     if (std::isfinite(u) && std::isfinite(exponent) && base > 0 && std::isfinite(base)) {
       const std::size_t k = static_cast<std::size_t>(pending++);
       work.wind_u[k] = u;

@@ -59,9 +59,6 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
 // lies within the half-angle limit; returns their number.
 inline int sector_windows(int nphi, double phi_step, double d, double limit, DirectionWindows& windows);
 
-// lambda = |phi - d| mod 360, as fmod gives it.
-inline double sector_angle(double phi, double d);
-
 // Calls visit(k, phi, lambda) for exactly the directions k = 1..nphi whose angle to the
 // axis d, lambda = |phi - d| mod 360, lies within the half-angle limit. Directions far
 // from the axis are passed over without any angle arithmetic.

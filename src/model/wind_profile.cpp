@@ -11,10 +11,7 @@ namespace {
 constexpr int kFzNodes = 26;
 }
 
-double wind_profile_factor(double z, double z_ref, double p) {
-  const double zc = z <= 10.0 ? 10.0 : (z >= 200.0 ? 200.0 : z);
-  return std::pow(zc / z_ref, p);
-}
+double wind_profile_factor(double z, double z_ref, double p) { return std::pow(wind_profile_base(z, z_ref), p); }
 
 double u_h(double z, double u, double z_ref, double p) { return u * wind_profile_factor(z, z_ref, p); }
 

@@ -13,6 +13,12 @@ double u_h(double z, double u, double z_ref, double p);
 // The factor (zc / z_ref)^p of u_h, zc = z clamped to 10..200 m: u_h = u x this factor.
 double wind_profile_factor(double z, double z_ref, double p);
 
+// Its base zc / z_ref.
+inline double wind_profile_base(double z, double z_ref) {
+  const double zc = z <= 10.0 ? 10.0 : (z >= 200.0 ? 200.0 : z);
+  return zc / z_ref;
+}
+
 // wind_profile_factor of the last heights and exponent asked for again: the wind speeds of a
 // source's situations mostly share the plume height.
 struct WindProfileMemo {
