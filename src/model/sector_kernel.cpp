@@ -9,8 +9,10 @@
 #include <hwy/highway.h>
 
 #include <cfloat>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "core/math_constants.h"
 #include "model/sector_kernel.h"
@@ -23,13 +25,20 @@ namespace hn = hwy::HWY_NAMESPACE;
 using D = hn::ScalableTag<double>;
 using V = hn::Vec<D>;
 
-constexpr double kOutside = 0, kDecided = 1, kUndecided = 2;
+// The states of a direction in SectorGeometry::state (0: outside the sector).
+constexpr double kDecided = 1, kUndecided = 2;
 
 // Results below this (zero included) are left to the scalar formulas: near and below the
 // smallest normal number the vector formulas round otherwise, and an exponential that
 // underflows to zero here may leave a tiny value there. Unless it is sure to be zero there
 // too: see decided_result.
 constexpr double kSmallest = 1e-280;
+
+// Highway's exp holds up to an argument of 706; larger ones (and NaN) are left to the scalar
+// formulas, which overflow to infinity where the vector formulas would not.
+constexpr double kLargestExponent = 700;
+
+HWY_INLINE hn::Mask<D> exp_in_range(V x) { return hn::Le(x, hn::Set(D(), kLargestExponent)); }
 
 // Lists first + lane for every lane of `left` below valid in `to`; returns their number.
 template <class M>
@@ -116,10 +125,14 @@ void SectorGeometryOf(const SectorRun& r, SectorGeometry& g) {
       sz0 = hn::Load(d, z0);
     }
     const V log_xs = hn::LoadU(d, g.inv_two_sz2.data() + i);
-    hn::StoreU(hn::Add(hn::Mul(hn::Set(d, r.ay), hn::Exp(d, hn::Mul(hn::Set(d, r.by), log_xs))), sy0), d,
-               g.sy_sz.data() + i);
-    hn::StoreU(hn::Add(hn::Mul(hn::Set(d, r.az), hn::Exp(d, hn::Mul(hn::Set(d, r.bz), log_xs))), sz0), d,
-               g.vert.data() + i);
+    // A power beyond the range of exp gives a spread that is no number: pass 4 leaves it to
+    // the scalar formulas.
+    const V y_arg = hn::Mul(hn::Set(d, r.by), log_xs), z_arg = hn::Mul(hn::Set(d, r.bz), log_xs);
+    const V no_number = hn::Set(d, std::numeric_limits<double>::quiet_NaN());
+    const V sigma_y = hn::Add(hn::Mul(hn::Set(d, r.ay), hn::Exp(d, y_arg)), sy0);
+    const V sigma_z = hn::Add(hn::Mul(hn::Set(d, r.az), hn::Exp(d, z_arg)), sz0);
+    hn::StoreU(hn::IfThenElse(exp_in_range(y_arg), sigma_y, no_number), d, g.sy_sz.data() + i);
+    hn::StoreU(hn::IfThenElse(exp_in_range(z_arg), sigma_z, no_number), d, g.vert.data() + i);
   }
   // Pass 4: one division for the quotients, and the lanes the scalar formulas decide:
   // distances at or below the smallest normal number, spreads that are not positive, and
@@ -209,8 +222,11 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
     const V prefactor = hn::Div(source, spread);
     V c = hn::Mul(prefactor, plume);
     V emission = emission_all;
+    auto in_range = exp_in_range(exponent);
     if (converted) {
-      const V fac = hn::Mul(nine_tenths, hn::Sub(one, hn::Exp(d, hn::Mul(xs, decay_rate))));
+      const V decay_arg = hn::Mul(xs, decay_rate);
+      in_range = hn::And(in_range, exp_in_range(decay_arg));
+      const V fac = hn::Mul(nine_tenths, hn::Sub(one, hn::Exp(d, decay_arg)));
       emission = hn::Add(m, hn::Mul(m_no, fac));
     }
     c = hn::Mul(c, emission);
@@ -218,8 +234,8 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
     const V w = hn::LoadU(d, g.inv_two_sz2.data() + i);
     V vertical = hn::Max(hn::Mul(a1, w), hn::Mul(a2, w));
     if (key.theta != 0) vertical = hn::Max(vertical, hn::Mul(a3, w));
-    const auto finite =
-        decided_result(c, hn::Mul(prefactor, emission), hn::Add(exponent, vertical), hn::IsFinite(c));
+    const auto finite = decided_result(c, hn::Mul(prefactor, emission), hn::Add(exponent, vertical),
+                                       hn::And(in_range, hn::IsFinite(c)));
     hn::BlendedStore(c, hn::And(in_sector, finite), d, out + i);
     const auto left = hn::And(lanes_mask, hn::Or(hn::Gt(state, decided_state), hn::AndNot(finite, in_sector)));
     n += list_lanes(left, i, valid, undecided + n);
@@ -247,10 +263,11 @@ HWY_INLINE void line_spreads(const HourBatch& b, V phi, V az, V bz, V& sy0, V& s
   const V across = hn::Div(w, sin_r), along = hn::Div(l, cos_r);
   const V shorter = hn::IfThenElse(hn::Lt(along, across), along, across);
   const V half_d = hn::Mul(hn::IfThenElse(hn::IsNaN(across), along, shorter), hn::Set(d, 0.5));
-  const V power = hn::Exp(d, hn::Mul(bz, hn::Log(d, half_d)));
+  const V power_arg = hn::Mul(bz, hn::Log(d, half_d));
+  const V power = hn::Exp(d, power_arg);
   sz0 = hn::Div(hn::Add(hn::Mul(hn::Mul(az, hn::Set(d, kSqrtHalfPi)), power), hn::Set(d, b.vert_ext)),
                 hn::Set(d, kSqrtHalfPi));
-  usable = hn::And(hn::Lt(a, turn),
+  usable = hn::And(hn::And(hn::Lt(a, turn), exp_in_range(power_arg)),
                    hn::And(hn::Ge(half_d, hn::Set(d, DBL_MIN)), hn::Le(half_d, hn::Set(d, DBL_MAX))));
 }
 
@@ -282,10 +299,10 @@ int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
       sy0 = hn::LoadU(d, b.sy0.data() + at);
       sz0 = hn::LoadU(d, b.sz0.data() + at);
     }
-    const V sigma_y = hn::Add(hn::Mul(hn::LoadU(d, b.ay.data() + at),
-                                      hn::Exp(d, hn::Mul(hn::LoadU(d, b.by.data() + at), log_xs))),
-                              sy0);
-    const V sigma_z = hn::Add(hn::Mul(az, hn::Exp(d, hn::Mul(bz, log_xs))), sz0);
+    const V y_arg = hn::Mul(hn::LoadU(d, b.by.data() + at), log_xs), z_arg = hn::Mul(bz, log_xs);
+    const V sigma_y = hn::Add(hn::Mul(hn::LoadU(d, b.ay.data() + at), hn::Exp(d, y_arg)), sy0);
+    const V sigma_z = hn::Add(hn::Mul(az, hn::Exp(d, z_arg)), sz0);
+    auto in_range = hn::And(exp_in_range(y_arg), exp_in_range(z_arg));
     const V two_sy2 = hn::Mul(two, hn::Mul(sigma_y, sigma_y));
     const V two_sz2 = hn::Mul(two, hn::Mul(sigma_z, sigma_z));
     const V product = hn::Mul(two_sy2, two_sz2);
@@ -295,6 +312,7 @@ int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
     const V spread = hn::Add(hn::Mul(hn::Mul(hn::Mul(hn::Set(d, 2 * kPi), sigma_y), sigma_z), u_ef), v);
     const V exponent = hn::Add(hn::Mul(hn::Neg(ys2), hn::Mul(two_sz2, inverse)),
                                hn::Mul(hn::LoadU(d, b.removal.data() + at), xs));
+    in_range = hn::And(in_range, exp_in_range(exponent));
     const V h_ef = hn::LoadU(d, b.h_ef.data() + at);
     const V d1 = hn::Sub(hn::LoadU(d, b.z1.data() + at), h_ef);
     const V d2 = hn::Add(hn::LoadU(d, b.z2.data() + at), h_ef);
@@ -309,7 +327,9 @@ int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
     V c = hn::Mul(hn::Mul(prefactor, plume), emis);
     V emission = emission_all;
     if (converted) {
-      const V decay = hn::Exp(d, hn::Mul(xs, hn::LoadU(d, b.decay.data() + at)));
+      const V decay_arg = hn::Mul(xs, hn::LoadU(d, b.decay.data() + at));
+      in_range = hn::And(in_range, exp_in_range(decay_arg));
+      const V decay = hn::Exp(d, decay_arg);
       emission = hn::Add(m, hn::Mul(m_no, hn::Mul(nine_tenths, hn::Sub(one, decay))));
     }
     c = hn::Mul(c, emission);
@@ -319,7 +339,7 @@ int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
       vertical = hn::Max(vertical, hn::Neg(hn::Mul(hn::Mul(d3, d3), w)));
     }
     const auto decided = decided_result(c, hn::Mul(hn::Mul(prefactor, emis), emission), hn::Add(exponent, vertical),
-                                        hn::IsFinite(c));
+                                        hn::And(in_range, hn::IsFinite(c)));
     // As for the rose: what lies outside the range the vector formulas take exactly as the
     // scalar ones do goes back to them.
     const auto exact = hn::And(hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)),
@@ -336,8 +356,13 @@ void WindsAtHeight(const double* u, const double* base, const double* exponent, 
   const D d;
   const int lanes = static_cast<int>(hn::Lanes(d));
   for (int i = 0; i < count; i += lanes) {
-    const V power = hn::Exp(d, hn::Mul(hn::LoadU(d, exponent + i), hn::Log(d, hn::LoadU(d, base + i))));
-    hn::StoreU(hn::Mul(hn::LoadU(d, u + i), power), d, u_ef + i);
+    const V arg = hn::Mul(hn::LoadU(d, exponent + i), hn::Log(d, hn::LoadU(d, base + i)));
+    hn::StoreU(hn::Mul(hn::LoadU(d, u + i), hn::Exp(d, arg)), d, u_ef + i);
+    // Beyond the range of exp, the scalar power.
+    const int valid = count - i < lanes ? count - i : lanes;
+    int beyond[HWY_MAX_BYTES / sizeof(double)];
+    const int n = list_lanes(hn::Not(exp_in_range(arg)), i, valid, beyond);
+    for (int k = 0; k < n; ++k) u_ef[beyond[k]] = u[beyond[k]] * std::pow(base[beyond[k]], exponent[beyond[k]]);
   }
 }
 

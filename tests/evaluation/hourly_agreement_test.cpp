@@ -66,7 +66,11 @@ struct Year {
 
 TEST(HourlyVectorKernel, AgreesWithTheScalarFormulas) {
   if (!vector_kernel_built()) GTEST_SKIP() << "built without the vector kernel";
-  const Year year(3000);
+  Year year(3000);
+  // Class 2 with spreads that overflow beyond the range of the vector exp, class 5 with a
+  // line's initial spread that does.
+  year.par.by[1] = 900;
+  year.par.bz[4] = 400;
   const Source stack{.id = "S", .x = 5000, .y = 5000, .type = SourceType::point, .m = 1.0, .m_no = 0.5, .h = 50,
                      .v = 20, .t = 120, .d = 2, .w = 9, .qb = 0.5};
   const Source line{.id = "L", .x = 5000, .y = 5000, .x1 = 4900, .y1 = 4950, .x2 = 5100, .y2 = 5050,
@@ -79,11 +83,12 @@ TEST(HourlyVectorKernel, AgreesWithTheScalarFormulas) {
       int compared = 0;
       for (std::size_t t = 0; t < scalar.size(); ++t) {
         const double a = scalar[t], b = vector[t];
+        compared += a != 0 && std::isfinite(a);
+        if (a == b) continue;
         if (std::isnan(a) || std::isnan(b)) {
           EXPECT_TRUE(std::isnan(a) && std::isnan(b)) << what << " hour " << t;
           continue;
         }
-        compared += a != 0;
         EXPECT_LE(std::fabs(a - b), std::max(1e-30, 1e-12 * std::fabs(a))) << what << " hour " << t << ": " << a
                                                                            << " vs " << b;
       }
