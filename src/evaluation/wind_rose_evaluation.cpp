@@ -119,7 +119,7 @@ SectorRun sector_run(const ModelContext& ctx, const Source& source, const PairGe
 }
 
 // The geometry of every window of a column for class s and the run's axis.
-void vector_geometry(const ModelContext& ctx, const Source& source, int s, SectorRun run,
+void vector_geometry(const ModelContext& ctx, const Source& source, int s, SectorRun& run,
                      const WrittenWindows& w, RoseWork& work, PairFactors& f) {
   for (int n = 0; n < w.count; ++n) {
     run.first = w.windows[n].first;
@@ -134,7 +134,7 @@ void vector_geometry(const ModelContext& ctx, const Source& source, int s, Secto
 }
 
 void vector_directions(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p,
-                       int s, SectorRun run, const WrittenWindows& w, double* column, RoseWork& work,
+                       int s, SectorRun& run, const WrittenWindows& w, double* column, RoseWork& work,
                        PairFactors& f) {
   for (int n = 0; n < w.count; ++n) {
     run.first = w.windows[n].first;
@@ -189,7 +189,7 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
       }
       const bool vector = ctx.options.kernels == KernelPath::vector && vector_takes(ctx, source, g, p, i, axis, limit);
       if (vector) {
-        const SectorRun run = sector_run(ctx, source, g, p, i, cfg.phi_step, axis, limit);
+        SectorRun run = sector_run(ctx, source, g, p, i, cfg.phi_step, axis, limit);
         if (!geometry_kept || !same_bits(axis, geometry_axis)) {
           vector_geometry(ctx, source, i, run, w, work, f);
           geometry_kept = true;

@@ -40,6 +40,14 @@ constexpr double kLargestExponent = 700;
 
 HWY_INLINE hn::Mask<D> exp_in_range(V x) { return hn::Le(x, hn::Set(D(), kLargestExponent)); }
 
+// The crosswind distance enters as ys^2 = x^2 (1 - cos^2), whose error is some units in the
+// last place of x^2; divided by 2 sy^2 it is an absolute error of the exponent. Where x^2 /
+// (2 sy^2) exceeds 1e4 (a crosswind spread below a hundredth of the distance) that error could
+// pass 1e-11, and the scalar formulas decide. (q = two_sz2 x inverse is 1 / (2 sy^2).)
+HWY_INLINE hn::Mask<D> crosswind_exact(V x2, V two_sz2, V inverse) {
+  return hn::Le(hn::Mul(x2, hn::Mul(two_sz2, inverse)), hn::Set(D(), 1e4));
+}
+
 // Lists first + lane for every lane of `left` below valid in `to`; returns their number.
 template <class M>
 HWY_INLINE int list_lanes(M left, int first, int valid, int* to) {
@@ -67,6 +75,13 @@ HWY_INLINE M decided_result(V& c, V factor, V largest, M finite) {
   const auto tiny = hn::And(finite, hn::Lt(hn::Abs(c), hn::Set(d, kSmallest)));
   if (hn::AllFalse(d, tiny)) return finite;
   const V size = hn::Abs(factor);
+  // Most tiny results come from exponents far below -760: with a factor below 1e30 (e^69)
+  // they need no logarithm.
+  const auto far_below = hn::And(tiny, hn::And(hn::Lt(largest, hn::Set(d, -830.0)), hn::Lt(size, hn::Set(d, 1e30))));
+  if (hn::AllTrue(d, hn::Or(far_below, hn::Not(tiny)))) {
+    c = hn::IfThenElse(far_below, hn::Mul(c, hn::Zero(d)), c);
+    return finite;
+  }
   const auto measurable = hn::Ge(size, hn::Set(d, DBL_MIN));
   const V bound = hn::Add(hn::Log(d, hn::IfThenElse(measurable, size, hn::Set(d, 1.0))), largest);
   const auto zero = hn::And(tiny, hn::Or(hn::Eq(size, hn::Zero(d)), hn::And(measurable, hn::Lt(bound, hn::Set(d, -760.0)))));
@@ -134,6 +149,7 @@ void SectorGeometryOf(const SectorRun& r, SectorGeometry& g) {
     hn::StoreU(hn::IfThenElse(exp_in_range(y_arg), sigma_y, no_number), d, g.sy_sz.data() + i);
     hn::StoreU(hn::IfThenElse(exp_in_range(z_arg), sigma_z, no_number), d, g.vert.data() + i);
   }
+  const V x2 = hn::Set(d, r.x * r.x);
   // Pass 4: one division for the quotients, and the lanes the scalar formulas decide:
   // distances at or below the smallest normal number, spreads that are not positive, and
   // products outside the normal range.
@@ -145,7 +161,7 @@ void SectorGeometryOf(const SectorRun& r, SectorGeometry& g) {
     const V two_sz2 = hn::Mul(two, hn::Mul(sigma_z, sigma_z));
     const V product = hn::Mul(two_sy2, two_sz2);
     const V inverse = hn::Div(one, product);
-    const auto exact = hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)),
+    const auto exact = hn::And(hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)), crosswind_exact(x2, two_sz2, inverse)),
                                hn::And(hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d))),
                                        hn::And(hn::Ge(product, tiny), hn::Le(product, huge))));
     const V state = hn::LoadU(d, g.state.data() + i);
@@ -167,11 +183,13 @@ void vertical_sums(const SectorRun& r, const SectorGeometry::VertKey& key, Secto
   const int lanes = static_cast<int>(hn::Lanes(d));
   const V a1 = hn::Set(d, -(key.d1 * key.d1)), a2 = hn::Set(d, -(key.d2 * key.d2)), a3 = hn::Set(d, -(key.d3 * key.d3));
   const V reflected = hn::Set(d, 1 - key.theta), theta = hn::Set(d, key.theta);
+  const bool third_like_second = key.d3 * key.d3 == key.d2 * key.d2;
   const int end = r.first + r.count;
   for (int i = r.first; i < end; i += lanes) {
     const V w = hn::LoadU(d, g.inv_two_sz2.data() + i);
-    V vert = hn::Add(hn::Exp(d, hn::Mul(a1, w)), hn::Mul(reflected, hn::Exp(d, hn::Mul(a2, w))));
-    if (key.theta != 0) vert = hn::Add(vert, hn::Mul(theta, hn::Exp(d, hn::Mul(a3, w))));
+    const V second = hn::Exp(d, hn::Mul(a2, w));
+    V vert = hn::Add(hn::Exp(d, hn::Mul(a1, w)), hn::Mul(reflected, second));
+    if (key.theta != 0) vert = hn::Add(vert, hn::Mul(theta, third_like_second ? second : hn::Exp(d, hn::Mul(a3, w))));
     hn::StoreU(vert, d, g.vert.data() + i);
   }
   g.vert_key = key;
@@ -192,6 +210,9 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
   g.last_key = key;
   const V a1 = hn::Set(d, -(key.d1 * key.d1)), a2 = hn::Set(d, -(key.d2 * key.d2)), a3 = hn::Set(d, -(key.d3 * key.d3));
   const V reflected = hn::Set(d, 1 - key.theta), theta = hn::Set(d, key.theta);
+  // At or below the source's base the reflection at the terrain has the image of the ground's:
+  // the third exponential equals the second.
+  const bool third_like_second = key.d3 * key.d3 == key.d2 * key.d2;
   const V one = hn::Set(d, 1.0);
   const V u_ef = hn::Set(d, p.u_ef), v = hn::Set(d, r.v);
   const V source = hn::Set(d, 1e6 * p.kh);
@@ -215,9 +236,11 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
       plume = hn::Mul(hn::Exp(d, exponent), hn::LoadU(d, g.vert.data() + i));
     } else {
       const V w = hn::LoadU(d, g.inv_two_sz2.data() + i);
-      plume = hn::Add(hn::Exp(d, hn::Add(exponent, hn::Mul(a1, w))),
-                      hn::Mul(reflected, hn::Exp(d, hn::Add(exponent, hn::Mul(a2, w)))));
-      if (key.theta != 0) plume = hn::Add(plume, hn::Mul(theta, hn::Exp(d, hn::Add(exponent, hn::Mul(a3, w)))));
+      const V second = hn::Exp(d, hn::Add(exponent, hn::Mul(a2, w)));
+      plume = hn::Add(hn::Exp(d, hn::Add(exponent, hn::Mul(a1, w))), hn::Mul(reflected, second));
+      if (key.theta != 0)
+        plume = hn::Add(plume,
+                        hn::Mul(theta, third_like_second ? second : hn::Exp(d, hn::Add(exponent, hn::Mul(a3, w)))));
     }
     const V prefactor = hn::Div(source, spread);
     V c = hn::Mul(prefactor, plume);
@@ -342,7 +365,8 @@ int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
                                         hn::And(in_range, hn::IsFinite(c)));
     // As for the rose: what lies outside the range the vector formulas take exactly as the
     // scalar ones do goes back to them.
-    const auto exact = hn::And(hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)),
+    const auto exact = hn::And(hn::And(hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)),
+                                               crosswind_exact(x2, two_sz2, inverse)),
                                        hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d)))),
                                hn::And(hn::And(hn::Ge(product, tiny), hn::Le(product, huge)),
                                        hn::And(usable, decided)));

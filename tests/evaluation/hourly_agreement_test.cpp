@@ -68,9 +68,10 @@ TEST(HourlyVectorKernel, AgreesWithTheScalarFormulas) {
   if (!vector_kernel_built()) GTEST_SKIP() << "built without the vector kernel";
   Year year(3000);
   // Class 2 with spreads that overflow beyond the range of the vector exp, class 5 with a
-  // line's initial spread that does.
+  // line's initial spread that does, class 3 with a very narrow plume.
   year.par.by[1] = 900;
   year.par.bz[4] = 400;
+  year.par.ay[2] = 1e-6;  // a crosswind spread far below the distance
   const Source stack{.id = "S", .x = 5000, .y = 5000, .type = SourceType::point, .m = 1.0, .m_no = 0.5, .h = 50,
                      .v = 20, .t = 120, .d = 2, .w = 9, .qb = 0.5};
   const Source line{.id = "L", .x = 5000, .y = 5000, .x1 = 4900, .y1 = 4950, .x2 = 5100, .y2 = 5050,
