@@ -140,97 +140,10 @@ class PairSituations {
   std::vector<int>& situation_class_ = work_.situation_class;
 };
 
-}  // namespace
-
-HourlySituations find_hourly_situations(const Settings& cfg, const MetSeries& met) {
-  HourlySituations found;
-  found.of_hour.assign(met.w_sp.size(), -1);
-  found.inversion.assign(met.w_sp.size(), 0);
-  for (int k = 1; k <= met.met_num(); ++k) {
-    // The same class with the same bits of the wind speed is the same situation.
-    std::map<std::pair<int, std::uint64_t>, int> seen;
-    for (int t = 1; t <= met.ntime; ++t) {
-      const std::size_t at = met.index(k, t);
-      found.inversion[at] = inversion_hour(cfg, met, at) ? 1 : 0;
-      std::uint64_t bits;
-      std::memcpy(&bits, &met.w_sp[at], sizeof bits);
-      const auto it = seen.try_emplace({met.stability_class[at], bits}, static_cast<int>(seen.size())).first;
-      found.of_hour[at] = it->second;
-    }
-    if (static_cast<int>(seen.size()) > found.count) found.count = static_cast<int>(seen.size());
-  }
-  return found;
-}
-
-HourlyWork::HourlyWork(int situations, int hours) {
-  const std::size_t n = static_cast<std::size_t>(std::max(situations, 0));
-  const std::size_t padded = n + 16;
-  const std::size_t h = static_cast<std::size_t>(std::max(hours, 0));
-  plume.resize(n);
-  axis.assign(n, 0.0);
-  removal.assign(n, 0.0);
-  decay.assign(n, 0.0);
-  vector_ok.assign(n, 0);
-  wind_pending.assign(n, 0);
-  situation_class.assign(n, 0);
-  stamp.assign(n, 0);
-  computed.reserve(n);
-  wind_u.assign(padded, 1.0);
-  wind_base.assign(padded, 1.0);
-  wind_exponent.assign(padded, 0.0);
-  wind_out.assign(padded, 0.0);
-  wind_situation.assign(padded, 0);
-  sector_hours.reserve(h);
-  batch = HourBatch(hours);
-  batch_out.assign(h + 16, 0.0);
-  batch_hour.assign(h, 0);
-  undecided.assign(h, 0);
-}
-
-void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const EmissionProfiles& profiles,
-                    const HourlySituations& situations, const RefPoint& point, const Source& source,
-                    const PairGeometry& g, PairFactors& f, HourlyWork& work, double* c_t) {
-  if (met.ntime < 1) return;
-  checked_index("time_eval_conc", "time_emis_fact", 1, source.prof_idx, 1, profiles.nprof);
-  checked_index("time_eval_conc", "w_dir", 1, source.met_idx, 1, met.met_num());
-  const bool vector = vector_takes_pair(ctx, source, g);
-  PairSituations plumes(ctx, met, point, source, g, f, work, vector);
-  const double limit = sector_half_angle(ctx.par, source.type);
-  work.sector_hours.clear();
-  const std::size_t first = met.index(source.met_idx, 1);
-  const int* situation_of = situations.of_hour.data() + first;
-  const unsigned char* inversion = situations.inversion.data() + first;
-  const double* w_dir = met.w_dir.data() + first;
-  for (int t = 0; t < met.ntime; ++t) {
-    const std::size_t at = first + static_cast<std::size_t>(t);
-    const std::size_t n = static_cast<std::size_t>(situation_of[t]);
-    if (inversion[t] != 0) {
-      const double emis_fact = profiles.at(source.prof_idx, t + 1);
-      const HourMet hour = hour_met(met, at);
-      // Classes out of range stop in eval_inv with its own message, before any plume.
-      const bool keep = valid_class(hour.s) && valid_class(hour.s_i);
-      if (keep) plumes.need(at, n, true);
-      c_t[t] += eval_inv(ctx, hour, point, source, g, f, emis_fact, keep ? &work.plume[n] : nullptr);
-      continue;
-    }
-    const double phi = w_dir[t];
-    if (!vector) {
-      plumes.need(at, n, true);
-      c_t[t] += evaluate_gauss(ctx, met.stability_class[at], source, g.x, g.theta, get_lambda(phi, work.axis[n]),
-                               work.plume[n], phi, false, profiles.at(source.prof_idx, t + 1), f.spreads, 0);
-      continue;
-    }
-    plumes.need_plume(at, n);
-    const double lambda = get_lambda(phi, work.axis[n]);
-    // Outside the sector the scalar formulas give +0 before anything else.
-    if (!in_sector(lambda, limit)) {
-      c_t[t] += 0.0;
-      continue;
-    }
-    work.sector_hours.push_back({t, static_cast<int>(n), lambda, phi, profiles.at(source.prof_idx, t + 1)});
-  }
-  if (!vector) return;
-  plumes.finish();
+// The pair's in-sector hours, gathered in work.sector_hours, through the vector kernel (hours
+// it cannot take through the scalar formulas), each added to its hour of c_t.
+void add_sector_hours(const ModelContext& ctx, const Source& source, const PairGeometry& g, PairFactors& f,
+                      const PairSituations& plumes, HourlyWork& work, double* c_t) {
   HourBatch& batch = work.batch;
   batch.count = 0;
   batch.line = source.type == SourceType::line;
@@ -279,6 +192,168 @@ void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const Emissio
     const std::size_t lane = static_cast<std::size_t>(i);
     c_t[work.sector_hours[static_cast<std::size_t>(work.batch_hour[lane])].hour] += work.batch_out[lane];
   }
+}
+
+// The hours of an orderly series in the vector path: the plumes of all its situations first
+// (their winds wait for the vector step), then every hour's angle and kind without a branch,
+// the inversion hours through the scalar formulas, the hours outside the sector +0, the
+// in-sector ones into work.sector_hours.
+void in_sector_hours(const ModelContext& ctx, const MetSeries& met, const EmissionProfiles& profiles,
+                     const HourlySituations& situations, const RefPoint& point, const Source& source,
+                     const PairGeometry& g, PairFactors& f, PairSituations& plumes, HourlyWork& work, double* c_t) {
+  const std::size_t series = static_cast<std::size_t>(source.met_idx - 1);
+  const std::vector<std::size_t>& first_hour = situations.first_hour[series];
+  for (std::size_t n = 0; n < first_hour.size(); ++n) plumes.need_plume(first_hour[n], n);
+  const std::size_t first = met.index(source.met_idx, 1);
+  const int* situation_of = situations.series_situation[series].data();
+  const double* w_dir = situations.series_phi[series].data();
+  const double* lambda = work.lambda.data();
+  const double* kind = work.hour_kind.data();
+  const std::size_t hours = static_cast<std::size_t>(met.ntime);
+  classify_hours(w_dir, situation_of, situations.series_inversion[series].data(), work.axis.data(),
+                 sector_half_angle(ctx.par, source.type), met.ntime, work.lambda.data(), work.hour_kind.data(), c_t);
+  int inversions = 0;
+  for (std::size_t t = 0; t < hours; ++t) {
+    work.inversion_hours[static_cast<std::size_t>(inversions)] = static_cast<int>(t);
+    inversions += kind[t] == 2;
+  }
+  for (int i = 0; i < inversions; ++i) {
+    const std::size_t t = static_cast<std::size_t>(work.inversion_hours[static_cast<std::size_t>(i)]);
+    const std::size_t at = first + t;
+    const std::size_t n = static_cast<std::size_t>(situation_of[t]);
+    plumes.need(at, n, true);
+    c_t[t] += eval_inv(ctx, hour_met(met, at), point, source, g, f, profiles.at(source.prof_idx, static_cast<int>(t) + 1),
+                       &work.plume[n]);
+  }
+  for (std::size_t t = 0; t < hours; ++t)
+    if (kind[t] == 1)
+      work.sector_hours.push_back({static_cast<int>(t), situation_of[t], lambda[t], w_dir[t],
+                                   profiles.at(source.prof_idx, static_cast<int>(t) + 1)});
+}
+
+}  // namespace
+
+HourlySituations find_hourly_situations(const Settings& cfg, const MetSeries& met) {
+  HourlySituations found;
+  found.of_hour.assign(met.w_sp.size(), -1);
+  found.inversion.assign(met.w_sp.size(), 0);
+  for (int k = 1; k <= met.met_num(); ++k) {
+    // The same class with the same bits of the wind speed is the same situation.
+    std::map<std::pair<int, std::uint64_t>, int> seen;
+    std::vector<std::size_t> first;
+    bool orderly = true;
+    for (int t = 1; t <= met.ntime; ++t) {
+      const std::size_t at = met.index(k, t);
+      found.inversion[at] = inversion_hour(cfg, met, at) ? 1 : 0;
+      std::uint64_t bits;
+      std::memcpy(&bits, &met.w_sp[at], sizeof bits);
+      const auto [it, added] = seen.try_emplace({met.stability_class[at], bits}, static_cast<int>(seen.size()));
+      if (added) first.push_back(at);
+      found.of_hour[at] = it->second;
+      orderly = orderly && valid_class(met.stability_class[at]) && met.w_sp[at] >= 0;
+      if (found.inversion[at] != 0)
+        orderly = orderly && valid_class(met.stability_class_i[at]) && met.w_sp_i[at] >= 0;
+    }
+    if (static_cast<int>(seen.size()) > found.count) found.count = static_cast<int>(seen.size());
+    found.first_hour.push_back(std::move(first));
+    found.orderly.push_back(orderly ? 1 : 0);
+    const std::size_t begin = met.index(k, 1), end = begin + static_cast<std::size_t>(met.ntime), padding = 16;
+    std::vector<int> situation(found.of_hour.begin() + static_cast<std::ptrdiff_t>(begin),
+                               found.of_hour.begin() + static_cast<std::ptrdiff_t>(end));
+    std::vector<double> phi(met.w_dir.begin() + static_cast<std::ptrdiff_t>(begin),
+                            met.w_dir.begin() + static_cast<std::ptrdiff_t>(end));
+    std::vector<double> inversion;
+    for (std::size_t at = begin; at < end; ++at) inversion.push_back(found.inversion[at]);
+    situation.resize(situation.size() + padding, 0);
+    phi.resize(phi.size() + padding, 0.0);
+    inversion.resize(inversion.size() + padding, 0.0);
+    found.series_situation.push_back(std::move(situation));
+    found.series_phi.push_back(std::move(phi));
+    found.series_inversion.push_back(std::move(inversion));
+  }
+  return found;
+}
+
+HourlyWork::HourlyWork(int situations, int hours) {
+  const std::size_t n = static_cast<std::size_t>(std::max(situations, 0));
+  const std::size_t padded = n + 16;
+  const std::size_t h = static_cast<std::size_t>(std::max(hours, 0));
+  plume.resize(n);
+  axis.assign(n, 0.0);
+  removal.assign(n, 0.0);
+  decay.assign(n, 0.0);
+  vector_ok.assign(n, 0);
+  wind_pending.assign(n, 0);
+  situation_class.assign(n, 0);
+  stamp.assign(n, 0);
+  computed.reserve(n);
+  wind_u.assign(padded, 1.0);
+  wind_base.assign(padded, 1.0);
+  wind_exponent.assign(padded, 0.0);
+  wind_out.assign(padded, 0.0);
+  wind_situation.assign(padded, 0);
+  sector_hours.reserve(h);
+  lambda.assign(h + 16, 0.0);
+  hour_kind.assign(h + 16, 0.0);
+  inversion_hours.assign(h, 0);
+  batch = HourBatch(hours);
+  batch_out.assign(h + 16, 0.0);
+  batch_hour.assign(h, 0);
+  undecided.assign(h, 0);
+}
+
+void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const EmissionProfiles& profiles,
+                    const HourlySituations& situations, const RefPoint& point, const Source& source,
+                    const PairGeometry& g, PairFactors& f, HourlyWork& work, double* c_t) {
+  if (met.ntime < 1) return;
+  checked_index("time_eval_conc", "time_emis_fact", 1, source.prof_idx, 1, profiles.nprof);
+  checked_index("time_eval_conc", "w_dir", 1, source.met_idx, 1, met.met_num());
+  const bool vector = vector_takes_pair(ctx, source, g);
+  PairSituations plumes(ctx, met, point, source, g, f, work, vector);
+  const double limit = sector_half_angle(ctx.par, source.type);
+  work.sector_hours.clear();
+  const std::size_t series = static_cast<std::size_t>(source.met_idx - 1);
+  if (vector && situations.orderly[series] != 0) {
+    in_sector_hours(ctx, met, profiles, situations, point, source, g, f, plumes, work, c_t);
+    plumes.finish();
+    add_sector_hours(ctx, source, g, f, plumes, work, c_t);
+    return;
+  }
+  const std::size_t first = met.index(source.met_idx, 1);
+  const int* situation_of = situations.of_hour.data() + first;
+  const unsigned char* inversion = situations.inversion.data() + first;
+  const double* w_dir = met.w_dir.data() + first;
+  for (int t = 0; t < met.ntime; ++t) {
+    const std::size_t at = first + static_cast<std::size_t>(t);
+    const std::size_t n = static_cast<std::size_t>(situation_of[t]);
+    if (inversion[t] != 0) {
+      const double emis_fact = profiles.at(source.prof_idx, t + 1);
+      const HourMet hour = hour_met(met, at);
+      // Classes out of range stop in eval_inv with its own message, before any plume.
+      const bool keep = valid_class(hour.s) && valid_class(hour.s_i);
+      if (keep) plumes.need(at, n, true);
+      c_t[t] += eval_inv(ctx, hour, point, source, g, f, emis_fact, keep ? &work.plume[n] : nullptr);
+      continue;
+    }
+    const double phi = w_dir[t];
+    if (!vector) {
+      plumes.need(at, n, true);
+      c_t[t] += evaluate_gauss(ctx, met.stability_class[at], source, g.x, g.theta, get_lambda(phi, work.axis[n]),
+                               work.plume[n], phi, false, profiles.at(source.prof_idx, t + 1), f.spreads, 0);
+      continue;
+    }
+    plumes.need_plume(at, n);
+    const double lambda = get_lambda(phi, work.axis[n]);
+    // Outside the sector the scalar formulas give +0 before anything else.
+    if (!in_sector(lambda, limit)) {
+      c_t[t] += 0.0;
+      continue;
+    }
+    work.sector_hours.push_back({t, static_cast<int>(n), lambda, phi, profiles.at(source.prof_idx, t + 1)});
+  }
+  if (!vector) return;
+  plumes.finish();
+  add_sector_hours(ctx, source, g, f, plumes, work, c_t);
 }
 
 }  // namespace kadre

@@ -17,6 +17,16 @@ struct HourlySituations {
   std::vector<int> of_hour;           // per series and hour (MetSeries::index)
   std::vector<unsigned char> inversion;  // the same, 1 for an hour with an inversion
   int count = 0;                      // situations of the series with the most
+  // Per series (from 0): the first hour (MetSeries::index) of each situation, and whether
+  // every class of the series lies in 1..5 and no wind speed is negative, so that the plumes
+  // of all its situations can be computed before its hours without a stop coming earlier
+  // than it would hour by hour.
+  std::vector<std::vector<std::size_t>> first_hour;
+  std::vector<unsigned char> orderly;
+  // Per series, hour by hour and padded by a vector for the vector kernels: the situation,
+  // the wind direction and 1 for an inversion hour (else 0).
+  std::vector<std::vector<int>> series_situation;
+  std::vector<std::vector<double>> series_phi, series_inversion;
 };
 HourlySituations find_hourly_situations(const Settings& cfg, const MetSeries& met);
 
@@ -34,6 +44,9 @@ struct HourlyWork {
   // The vector step of the winds at the effective height: per situation computed.
   std::vector<double> wind_u, wind_base, wind_exponent, wind_out;
   std::vector<int> wind_situation;
+  std::vector<double> lambda;     // per hour of the series, the angle to the axis
+  std::vector<double> hour_kind;  // per hour: 0 outside the sector, 1 in it, 2 an inversion
+  std::vector<int> inversion_hours;
   // The pair's in-sector hours: hour (from 0), situation, angle and emission factor.
   struct SectorHour {
     int hour, situation;

@@ -390,6 +390,44 @@ void WindsAtHeight(const double* u, const double* base, const double* exponent, 
   }
 }
 
+void ClassifyHours(const double* phi, const int* situation, const double* inversion, const double* axis,
+                   double limit, int count, double* lambda, double* kind, double* c_t) {
+  const D d;
+  const hn::Rebind<std::int64_t, D> di64;
+  const hn::Rebind<std::int32_t, D> di32;
+  const int lanes = static_cast<int>(hn::Lanes(d));
+  const V turn = hn::Set(d, 360.0), two_turns = hn::Set(d, 720.0);
+  const V low = hn::Set(d, limit), high = hn::Set(d, 360.0 - limit);
+  for (int i = 0; i < count; i += lanes) {
+    const V axis_of = hn::GatherIndex(d, axis, hn::PromoteTo(di64, hn::LoadU(di32, situation + i)));
+    const V t = hn::Abs(hn::Sub(hn::LoadU(d, phi + i), axis_of));
+    // fmod below two turns; beyond, the lane takes fmod itself.
+    V angle = hn::IfThenElse(hn::Lt(t, turn), t, hn::Sub(t, turn));
+    hn::StoreU(angle, d, lambda + i);
+    if (!hn::AllTrue(d, hn::Lt(t, two_turns))) {
+      const int valid = count - i < lanes ? count - i : lanes;
+      for (int lane = 0; lane < valid; ++lane)
+        if (!(std::fabs(phi[i + lane] - axis[situation[i + lane]]) < 720.0))
+          lambda[i + lane] = std::fmod(std::fabs(phi[i + lane] - axis[situation[i + lane]]), 360.0);
+      angle = hn::LoadU(d, lambda + i);
+    }
+    const auto in_sector = hn::Or(hn::Le(angle, low), hn::Ge(angle, high));
+    const auto inverted = hn::Gt(hn::LoadU(d, inversion + i), hn::Zero(d));
+    const V k = hn::IfThenElse(inverted, hn::Set(d, 2.0), hn::IfThenElseZero(in_sector, hn::Set(d, 1.0)));
+    hn::StoreU(k, d, kind + i);
+    const int valid = count - i < lanes ? count - i : lanes;
+    const auto outside = hn::And(hn::FirstN(d, static_cast<std::size_t>(valid)), hn::Eq(k, hn::Zero(d)));
+    // c_t is not padded: a masked store of the hours outside the sector.
+    if (valid == lanes) {
+      const V c = hn::LoadU(d, c_t + i);
+      hn::BlendedStore(hn::Add(c, hn::Zero(d)), outside, d, c_t + i);
+    } else {
+      for (int lane = 0; lane < valid; ++lane)
+        if (kind[i + lane] == 0) c_t[i + lane] = c_t[i + lane] + 0.0;
+    }
+  }
+}
+
 const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
 
 }  // namespace HWY_NAMESPACE
@@ -403,6 +441,7 @@ HWY_EXPORT(SectorGeometryOf);
 HWY_EXPORT(SectorConcentrations);
 HWY_EXPORT(HourConcentrations);
 HWY_EXPORT(WindsAtHeight);
+HWY_EXPORT(ClassifyHours);
 HWY_EXPORT(TargetName);
 
 namespace {
@@ -434,6 +473,11 @@ int hour_concentrations(const HourBatch& batch, double* out, int* undecided) {
 
 void winds_at_height(const double* u, const double* base, const double* exponent, double* u_ef, int count) {
   HWY_DYNAMIC_DISPATCH(WindsAtHeight)(u, base, exponent, u_ef, count);
+}
+
+void classify_hours(const double* phi, const int* situation, const double* inversion, const double* axis,
+                    double limit, int count, double* lambda, double* kind, double* c_t) {
+  HWY_DYNAMIC_DISPATCH(ClassifyHours)(phi, situation, inversion, axis, limit, count, lambda, kind, c_t);
 }
 
 bool vector_kernel_built() { return true; }

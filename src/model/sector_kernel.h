@@ -106,6 +106,14 @@ struct HourBatch {
 // wind at the effective height; arrays padded by a vector.
 void winds_at_height(const double* u, const double* base, const double* exponent, double* u_ef, int count);
 
+// The hours t < count of a pair's series: lambda[t] = |phi[t] - axis[situation[t]]| mod 360
+// (as get_lambda), kind[t] = 2 for an inversion hour (inversion[t] = 1), 1 in the sector of
+// half-angle limit, 0 outside it; c_t[t] + 0.0 for the hours outside (the scalar formulas add
+// their +0). lambda and kind are padded by a vector; phi, situation and inversion are read a
+// vector at a time and padded too.
+void classify_hours(const double* phi, const int* situation, const double* inversion, const double* axis,
+                    double limit, int count, double* lambda, double* kind, double* c_t);
+
 // The concentration of every hour of the batch into out[0 .. count), and the positions of
 // the hours left to the scalar formulas in undecided; returns their number.
 int hour_concentrations(const HourBatch& batch, double* out, int* undecided);
