@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -18,6 +20,7 @@
 
 #include "core/errors.h"
 #include "core/records.h"
+#include "core/settings.h"
 
 namespace kadre::fuzz {
 
@@ -108,6 +111,32 @@ inline std::vector<Settings> source_settings() {
   hourly.is_time = true;
   hourly.tep_vyd_type = "metodika";
   return {statistical, hourly};
+}
+
+// Every file of the case in run_case/ by its path below it.
+inline std::map<std::string, std::string> load_case() {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(case_file(""))) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    files[fs::relative(entry.path(), case_file("")).generic_string()] =
+        std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return files;
+}
+
+// Every path of the configuration relative and without "..": the run neither reads (say
+// /dev/zero) nor writes outside the scratch directory.
+inline bool stays_inside(const Settings& c) {
+  for (const std::string* path :
+       {&c.iputdir, &c.oputdir, &c.vyskopis_file, &c.ref_body_file, &c.zdroje_file, &c.zdroje_popis_file,
+        &c.ruzice_file, &c.time_file, &c.emis_time_file, &c.chl_v_file, &c.output_ref_p, &c.output_stats,
+        &c.output_time, &c.groups_file}) {
+    const std::size_t first = path->find_first_not_of(' ');
+    if (path->find("..") != std::string::npos || (first != std::string::npos && ((*path)[first] == '/' || (*path)[first] == '\\')))
+      return false;
+  }
+  return true;
 }
 
 }  // namespace kadre::fuzz
