@@ -10,8 +10,7 @@
 #include <regex>
 #include <sstream>
 
-#include "fuzz_support.h"
-#include "init/read_config.h"
+#include "fuzz_case.h"
 #include "run.h"
 
 namespace {
@@ -80,20 +79,9 @@ bool same_text(const std::string& a, const std::string& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::map<std::string, std::string> files = fuzz::load_case();
   const fuzz::InScratch in_scratch;
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
-  const std::size_t eol = input.find('\n');
-  if (eol == std::string_view::npos || !files.count(std::string(input.substr(0, eol)))) return -1;
-  const std::string replaced(input.substr(0, eol));
-  fs::create_directories("input");
-  fs::create_directories("output");
-  for (const auto& [name, text] : files) fuzz::write_file(name, name == replaced ? input.substr(eol + 1) : text);
-  try {
-    if (!fuzz::stays_inside(read_config("run.nml", fuzz::discard()))) return -1;
-  } catch (const RunError&) {
-    return 0;
-  }
+  const fuzz::CaseInput prepared = fuzz::write_case({reinterpret_cast<const char*>(data), size});
+  if (prepared != fuzz::CaseInput::ready) return prepared == fuzz::CaseInput::ignored ? -1 : 0;
   const Outcome scalar = run_with("scalar");
   const Outcome vector = run_with(nullptr);
   if (scalar.status != vector.status || scalar.console != vector.console) finding(scalar, vector, "status or console");
