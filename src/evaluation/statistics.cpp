@@ -70,12 +70,18 @@ double eval_average(std::span<const double> cls, std::span<const double> rose, d
 
 void prepare_exceed_range(const double* cls_sum, double* record, const std::array<double, 3>& limits,
                           double factor, int nphi, std::size_t begin, std::size_t end) {
+  static_assert(kLimitCount == 3);
   const std::size_t section = static_cast<std::size_t>(nphi) * kSituationClassCount;
-  for (int l = 0; l < kLimitCount; ++l) {
-    double* rec = record + static_cast<std::size_t>(l) * section;
-    const double limit = limits[static_cast<std::size_t>(l)];
-    // Without a branch, so that the compiler vectorises it.
-    for (std::size_t e = begin; e < end; ++e) rec[e] = rec[e] == 0 && cls_sum[e] > limit ? factor : rec[e];
+  double* r0 = record;
+  double* r1 = record + section;
+  double* r2 = record + 2 * section;
+  const double l0 = limits[0], l1 = limits[1], l2 = limits[2];
+  // The three limits in one pass, without a branch, so that the compiler vectorises it.
+  for (std::size_t e = begin; e < end; ++e) {
+    const double sum = cls_sum[e];
+    r0[e] = r0[e] == 0 && sum > l0 ? factor : r0[e];
+    r1[e] = r1[e] == 0 && sum > l1 ? factor : r1[e];
+    r2[e] = r2[e] == 0 && sum > l2 ? factor : r2[e];
   }
 }
 
