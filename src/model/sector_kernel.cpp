@@ -224,13 +224,10 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
   const V decided_state = hn::Set(d, kDecided);
   int n = 0;
   const int end = r.first + r.count;
+  // Pass 1: the plume's exponentials (kept in g.plume), a loop of its own so that the
+  // constants of both passes need not share the registers.
   for (int i = r.first; i < end; i += lanes) {
-    const int valid = end - i < lanes ? end - i : lanes;
-    const auto lanes_mask = hn::FirstN(d, static_cast<std::size_t>(valid));
-    const V state = hn::LoadU(d, g.state.data() + i);
-    const V xs = hn::LoadU(d, g.xs.data() + i);
-    const V spread = hn::Add(hn::Mul(hn::LoadU(d, g.sy_sz.data() + i), u_ef), v);
-    const V exponent = hn::Add(hn::LoadU(d, g.cross.data() + i), hn::Mul(removal, xs));
+    const V exponent = hn::Add(hn::LoadU(d, g.cross.data() + i), hn::Mul(removal, hn::LoadU(d, g.xs.data() + i)));
     V plume;
     if (kept) {
       plume = hn::Mul(hn::Exp(d, exponent), hn::LoadU(d, g.vert.data() + i));
@@ -242,8 +239,18 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
         plume = hn::Add(plume,
                         hn::Mul(theta, third_like_second ? second : hn::Exp(d, hn::Add(exponent, hn::Mul(a3, w)))));
     }
+    hn::StoreU(plume, d, g.plume.data() + i);
+  }
+  // Pass 2: the factor before them, the emission, and which lanes are decided.
+  for (int i = r.first; i < end; i += lanes) {
+    const int valid = end - i < lanes ? end - i : lanes;
+    const auto lanes_mask = hn::FirstN(d, static_cast<std::size_t>(valid));
+    const V state = hn::LoadU(d, g.state.data() + i);
+    const V xs = hn::LoadU(d, g.xs.data() + i);
+    const V spread = hn::Add(hn::Mul(hn::LoadU(d, g.sy_sz.data() + i), u_ef), v);
+    const V exponent = hn::Add(hn::LoadU(d, g.cross.data() + i), hn::Mul(removal, xs));
     const V prefactor = hn::Div(source, spread);
-    V c = hn::Mul(prefactor, plume);
+    V c = hn::Mul(prefactor, hn::LoadU(d, g.plume.data() + i));
     V emission = emission_all;
     auto in_range = exp_in_range(exponent);
     if (converted) {
@@ -451,7 +458,7 @@ constexpr std::size_t kPadding = 16;
 
 SectorGeometry::SectorGeometry(int nphi) {
   const std::size_t n = static_cast<std::size_t>(nphi > 0 ? nphi : 0) + kPadding;
-  for (auto* a : {&state, &xs, &cross, &inv_two_sz2, &sy_sz, &vert}) a->assign(n, 0.0);
+  for (auto* a : {&state, &xs, &cross, &inv_two_sz2, &sy_sz, &vert, &plume}) a->assign(n, 0.0);
 }
 
 void sector_geometry(const SectorRun& run, SectorGeometry& g) { HWY_DYNAMIC_DISPATCH(SectorGeometryOf)(run, g); }

@@ -41,6 +41,7 @@ struct SectorGeometry {
   std::vector<double> inv_two_sz2;  // 1 / (2 sz^2)
   std::vector<double> sy_sz;        // 2 pi sy sz
   std::vector<double> vert;         // the vertical sum of vert_key's window and heights
+  std::vector<double> plume;        // work space: the plume factor's exponentials of a situation
   struct VertKey {
     int first = -1, count = 0;
     double d1 = 0, d2 = 0, d3 = 0, theta = 0;
