@@ -302,20 +302,17 @@ HWY_INLINE void line_spreads(const HourBatch& b, V phi, V az, V bz, V& sy0, V& s
 }
 
 // The hours of a batch: the formulas of the rose's directions with every parameter per lane.
-int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
+int HourConcentrations(HourBatch& b, double* out, int* undecided) {
   const D d;
   const int lanes = static_cast<int>(hn::Lanes(d));
   const V one = hn::Set(d, 1.0), two = hn::Set(d, 2.0);
   const V huge = hn::Set(d, DBL_MAX), tiny = hn::Set(d, DBL_MIN);
   const V x = hn::Set(d, b.x), x2 = hn::Set(d, b.x * b.x);
-  const V reflected = hn::Set(d, 1 - b.theta), theta = hn::Set(d, b.theta), v = hn::Set(d, b.v);
-  const V m = hn::Set(d, b.m), m_no = hn::Set(d, b.m_no), nine_tenths = hn::Set(d, static_cast<double>(0.9f));
-  const V emission_all = hn::Set(d, b.m + b.m_no * 0.0);
-  const bool converted = b.is_no && b.m_no != 0;
-  int n = 0;
+  const V v = hn::Set(d, b.v);
+  // Pass 1, as the rose's geometry: the downwind distance, the spreads, the quotients, and
+  // whether the vector formulas take the lane (1) or not (0).
   for (int i = 0; i < b.count; i += lanes) {
     const std::size_t at = static_cast<std::size_t>(i);
-    const int valid = b.count - i < lanes ? b.count - i : lanes;
     const V cos_a = hn::Cos(d, hn::Mul(hn::LoadU(d, b.lambda.data() + at), hn::Set(d, kPi / 180)));
     const V xs = hn::Mul(x, cos_a);
     const V ys2 = hn::Mul(x2, hn::Mul(hn::Sub(one, cos_a), hn::Add(one, cos_a)));
@@ -332,27 +329,52 @@ int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
     const V y_arg = hn::Mul(hn::LoadU(d, b.by.data() + at), log_xs), z_arg = hn::Mul(bz, log_xs);
     const V sigma_y = hn::Add(hn::Mul(hn::LoadU(d, b.ay.data() + at), hn::Exp(d, y_arg)), sy0);
     const V sigma_z = hn::Add(hn::Mul(az, hn::Exp(d, z_arg)), sz0);
-    auto in_range = hn::And(exp_in_range(y_arg), exp_in_range(z_arg));
     const V two_sy2 = hn::Mul(two, hn::Mul(sigma_y, sigma_y));
     const V two_sz2 = hn::Mul(two, hn::Mul(sigma_z, sigma_z));
     const V product = hn::Mul(two_sy2, two_sz2);
     const V inverse = hn::Div(one, product);
-    const V w = hn::Mul(two_sy2, inverse);
     const V u_ef = hn::LoadU(d, b.u_ef.data() + at);
-    const V spread = hn::Add(hn::Mul(hn::Mul(hn::Mul(hn::Set(d, 2 * kPi), sigma_y), sigma_z), u_ef), v);
-    const V exponent = hn::Add(hn::Mul(hn::Neg(ys2), hn::Mul(two_sz2, inverse)),
-                               hn::Mul(hn::LoadU(d, b.removal.data() + at), xs));
-    in_range = hn::And(in_range, exp_in_range(exponent));
+    const auto exact =
+        hn::And(hn::And(hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)), crosswind_exact(x2, two_sz2, inverse)),
+                        hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d)))),
+                hn::And(hn::And(hn::Ge(product, tiny), hn::Le(product, huge)),
+                        hn::And(usable, hn::And(exp_in_range(y_arg), exp_in_range(z_arg)))));
+    hn::StoreU(xs, d, b.work_xs.data() + at);
+    hn::StoreU(hn::Add(hn::Mul(hn::Neg(ys2), hn::Mul(two_sz2, inverse)), hn::Mul(hn::LoadU(d, b.removal.data() + at), xs)),
+               d, b.work_exponent.data() + at);
+    hn::StoreU(hn::Mul(two_sy2, inverse), d, b.work_w.data() + at);
+    hn::StoreU(hn::Add(hn::Mul(hn::Mul(hn::Mul(hn::Set(d, 2 * kPi), sigma_y), sigma_z), u_ef), v), d,
+               b.work_spread.data() + at);
+    hn::StoreU(hn::IfThenElseZero(exact, one), d, b.work_exact.data() + at);
+  }
+  // Pass 2: the exponentials of the plume and of the conversion, the emission and which
+  // lanes are decided.
+  const V reflected = hn::Set(d, 1 - b.theta), theta = hn::Set(d, b.theta);
+  const V m = hn::Set(d, b.m), m_no = hn::Set(d, b.m_no), nine_tenths = hn::Set(d, static_cast<double>(0.9f));
+  const V emission_all = hn::Set(d, b.m + b.m_no * 0.0);
+  const bool converted = b.is_no && b.m_no != 0;
+  int n = 0;
+  for (int i = 0; i < b.count; i += lanes) {
+    const std::size_t at = static_cast<std::size_t>(i);
+    const int valid = b.count - i < lanes ? b.count - i : lanes;
+    const V xs = hn::LoadU(d, b.work_xs.data() + at);
+    const V exponent = hn::LoadU(d, b.work_exponent.data() + at);
+    const V w = hn::LoadU(d, b.work_w.data() + at);
+    auto in_range = exp_in_range(exponent);
     const V h_ef = hn::LoadU(d, b.h_ef.data() + at);
     const V d1 = hn::Sub(hn::LoadU(d, b.z1.data() + at), h_ef);
     const V d2 = hn::Add(hn::LoadU(d, b.z2.data() + at), h_ef);
-    V plume = hn::Add(hn::Exp(d, hn::Sub(exponent, hn::Mul(hn::Mul(d1, d1), w))),
-                      hn::Mul(reflected, hn::Exp(d, hn::Sub(exponent, hn::Mul(hn::Mul(d2, d2), w)))));
+    const V v1 = hn::Neg(hn::Mul(hn::Mul(d1, d1), w)), v2 = hn::Neg(hn::Mul(hn::Mul(d2, d2), w));
+    V plume = hn::Add(hn::Exp(d, hn::Add(exponent, v1)), hn::Mul(reflected, hn::Exp(d, hn::Add(exponent, v2))));
+    V vertical = hn::Max(v1, v2);
     if (b.theta != 0) {
       const V d3 = hn::Sub(hn::LoadU(d, b.z3.data() + at), h_ef);
-      plume = hn::Add(plume, hn::Mul(theta, hn::Exp(d, hn::Sub(exponent, hn::Mul(hn::Mul(d3, d3), w)))));
+      const V v3 = hn::Neg(hn::Mul(hn::Mul(d3, d3), w));
+      plume = hn::Add(plume, hn::Mul(theta, hn::Exp(d, hn::Add(exponent, v3))));
+      vertical = hn::Max(vertical, v3);
     }
-    const V prefactor = hn::Div(hn::Mul(hn::Set(d, 1e6), hn::LoadU(d, b.kh.data() + at)), spread);
+    const V prefactor =
+        hn::Div(hn::Mul(hn::Set(d, 1e6), hn::LoadU(d, b.kh.data() + at)), hn::LoadU(d, b.work_spread.data() + at));
     const V emis = hn::LoadU(d, b.emis.data() + at);
     V c = hn::Mul(hn::Mul(prefactor, plume), emis);
     V emission = emission_all;
@@ -363,20 +385,11 @@ int HourConcentrations(const HourBatch& b, double* out, int* undecided) {
       emission = hn::Add(m, hn::Mul(m_no, hn::Mul(nine_tenths, hn::Sub(one, decay))));
     }
     c = hn::Mul(c, emission);
-    V vertical = hn::Max(hn::Neg(hn::Mul(hn::Mul(d1, d1), w)), hn::Neg(hn::Mul(hn::Mul(d2, d2), w)));
-    if (b.theta != 0) {
-      const V d3 = hn::Sub(hn::LoadU(d, b.z3.data() + at), h_ef);
-      vertical = hn::Max(vertical, hn::Neg(hn::Mul(hn::Mul(d3, d3), w)));
-    }
     const auto decided = decided_result(c, hn::Mul(hn::Mul(prefactor, emis), emission), hn::Add(exponent, vertical),
                                         hn::And(in_range, hn::IsFinite(c)));
     // As for the rose: what lies outside the range the vector formulas take exactly as the
     // scalar ones do goes back to them.
-    const auto exact = hn::And(hn::And(hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)),
-                                               crosswind_exact(x2, two_sz2, inverse)),
-                                       hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d)))),
-                               hn::And(hn::And(hn::Ge(product, tiny), hn::Le(product, huge)),
-                                       hn::And(usable, decided)));
+    const auto exact = hn::And(hn::Gt(hn::LoadU(d, b.work_exact.data() + at), hn::Zero(d)), decided);
     hn::StoreU(c, d, out + at);
     n += list_lanes(hn::And(hn::FirstN(d, static_cast<std::size_t>(valid)), hn::Not(exact)), i, valid, undecided + n);
   }
@@ -470,11 +483,11 @@ int sector_concentrations(const SectorRun& run, SectorGeometry& g, double* out, 
 HourBatch::HourBatch(int capacity) {
   const std::size_t n = static_cast<std::size_t>(capacity > 0 ? capacity : 0) + kPadding;
   for (auto* a : {&lambda, &ay, &by, &az, &bz, &sy0, &sz0, &h_ef, &z1, &z2, &z3, &kh, &u_ef, &removal, &decay, &emis,
-                  &phi})
+                  &phi, &work_xs, &work_exponent, &work_w, &work_spread, &work_exact})
     a->assign(n, 0.0);
 }
 
-int hour_concentrations(const HourBatch& batch, double* out, int* undecided) {
+int hour_concentrations(HourBatch& batch, double* out, int* undecided) {
   return HWY_DYNAMIC_DISPATCH(HourConcentrations)(batch, out, undecided);
 }
 

@@ -76,6 +76,8 @@ struct HourBatch {
   // are not read), its azimuth, width, length and vertical extent.
   bool line = false;
   double azimuth = 0, width = 0, length = 0, vert_ext = 0;
+  // Work space of the kernel's passes.
+  std::vector<double> work_xs, work_exponent, work_w, work_spread, work_exact;
 
   explicit HourBatch(int capacity = 0);
   // Appends an hour: lambda, the class's coefficients, the initial spreads, the plume, the
@@ -117,6 +119,6 @@ void classify_hours(const double* phi, const int* situation, const double* inver
 
 // The concentration of every hour of the batch into out[0 .. count), and the positions of
 // the hours left to the scalar formulas in undecided; returns their number.
-int hour_concentrations(const HourBatch& batch, double* out, int* undecided);
+int hour_concentrations(HourBatch& batch, double* out, int* undecided);
 
 }  // namespace kadre

@@ -8,7 +8,7 @@ void sector_geometry(const SectorRun&, SectorGeometry&) {}
 int sector_concentrations(const SectorRun&, SectorGeometry&, double*, int*) { return 0; }
 
 HourBatch::HourBatch(int) {}
-int hour_concentrations(const HourBatch&, double*, int*) { return 0; }
+int hour_concentrations(HourBatch&, double*, int*) { return 0; }
 
 void winds_at_height(const double*, const double*, const double*, double*, int) {}
 
