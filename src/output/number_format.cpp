@@ -24,9 +24,8 @@ std::string format_es11_5(double value) {
   std::string digits = s.substr(e + 2);
   while (digits.size() > 2 && digits[0] == '0') digits.erase(0, 1);
   const std::string out = mantissa + "E" + sign + digits;
-  // A three-digit exponent keeps its letter, so that every reader of numbers takes it: the
-  // field is then one character wider.
-  // A sign and a third exponent digit each widen the field by one, so that no number is lost.
+  // A three-digit exponent keeps its letter, so that every reader of numbers takes it, and a
+  // minus sign is kept too: each widens the field by one character, so that no number is lost.
   const int width = kWidth + (digits.size() > 2 ? 1 : 0) + (mantissa[0] == '-' ? 1 : 0);
   if (static_cast<int>(out.size()) > width) return std::string(width, '*');
   return std::string(width - out.size(), ' ') + out;
