@@ -23,11 +23,16 @@ ResultSet::~ResultSet() {
   for (const auto& [temporary, final] : files_) std::filesystem::remove(temporary, ec);
 }
 
-std::string ResultSet::temporary_for(const std::string& path) {
+std::string temporary_path(const std::string& path) {
   const std::filesystem::path final(path);
   std::string name(".");
-  name.append(final.filename().string()).append(".kadre-").append(std::to_string(::getpid()));
-  files_.emplace_back((final.parent_path() / name).string(), path);
+  name.append(final.stem().string()).append(".kadre-").append(std::to_string(::getpid()));
+  name.append(final.extension().string());
+  return (final.parent_path() / name).string();
+}
+
+std::string ResultSet::temporary_for(const std::string& path) {
+  files_.emplace_back(temporary_path(path), path);
   return files_.back().first;
 }
 

@@ -10,10 +10,15 @@
 
 namespace kadre {
 
-// The result files of a run, written as one set: each to a temporary name in its own
-// directory and renamed into place together by commit() once all are written and closed.
-// Without commit (a failure on the way) the temporaries are removed: no result file of the
-// run exists and the files of an earlier run stay as they were.
+// The name a result file is written under before it is renamed into place: hidden, in the
+// file's own directory (a rename never crosses file systems), marked with the process and
+// keeping the extension for writers that choose their format by it.
+std::string temporary_path(const std::string& path);
+
+// The result files of a run, written as one set: each to its temporary name and renamed into
+// place by commit() once all are written and closed, one after another. Without commit (a
+// failure on the way) the temporaries are removed: no result file of the run exists and the
+// files of an earlier run stay as they were.
 class ResultSet {
  public:
   ResultSet() = default;

@@ -39,12 +39,12 @@ void check_result_path(const std::string& path) {
   if (dir.empty()) dir = ".";
   bool ok = !fs::is_directory(file, ec) && fs::is_directory(dir, ec);
   if (ok) {
-    const bool existed = fs::exists(file, ec);
-    // Appending nothing leaves an existing file as it was.
-    std::FILE* f = std::fopen(path.c_str(), existed ? "a" : "w");
+    // The file is written under its temporary name and renamed: that is what must succeed.
+    const std::string probe = temporary_path(path);
+    std::FILE* f = std::fopen(probe.c_str(), "w");
     ok = f != nullptr;
     if (f != nullptr) std::fclose(f);
-    if (ok && !existed) fs::remove(file, ec);
+    fs::remove(probe, ec);
   }
   if (!ok) stop_with_lines({write_error_message(path)});
 }
