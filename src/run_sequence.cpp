@@ -72,16 +72,19 @@ std::vector<std::string> every_result_path(const InputData& in) {
   return paths;
 }
 
-// Stops when a result file of a group would take the name of another result file.
-void check_group_result_names(const InputData& in) {
-  std::vector<std::string> files = result_paths(in.cfg);
+// Stops when a result file would take the name of another result file of the run: two of
+// them renamed to one path would leave a set that is no run's.
+void check_result_names(const InputData& in) {
+  std::vector<std::string> files;
+  const auto take = [&](const std::string& file, const std::string& owner) {
+    if (std::find(files.begin(), files.end(), file) != files.end())
+      raise_error("Vysledny soubor " + file + owner + " by prepsal jiny vysledny soubor.");
+    files.push_back(file);
+  };
+  for (const std::string& file : result_paths(in.cfg)) take(file, "");
   for (const SourceGroup& group : in.groups)
-    for (const std::string& file : result_paths(group_settings(in.cfg, group.name))) {
-      if (std::find(files.begin(), files.end(), file) != files.end())
-        raise_error("Vysledny soubor " + file + " skupiny zdroju " + group.name +
-                    " by prepsal jiny vysledny soubor.");
-      files.push_back(file);
-    }
+    for (const std::string& file : result_paths(group_settings(in.cfg, group.name)))
+      take(file, " skupiny zdroju " + group.name);
 }
 
 void write_results(const InputData& in, const Settings& cfg, ResultTables& tables, bool methodology,
@@ -208,7 +211,7 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
       derive_stability_classes(par, in.met, false);
       if (in.cfg.inverze) derive_stability_classes(par, in.met, true);
     }
-    check_group_result_names(in);
+    check_result_names(in);
     blocks = processes.size() == 1 ? std::vector<PointBlock>{whole_run(in.ref_points)}
                                    : point_blocks(in, processes.size());
     // The first process's block comes first: its tables are those of the whole run, which
