@@ -38,6 +38,7 @@ const std::string kGrid = "ncols 4\nnrows 4\nx 0\ny 0\nsize 25\nnodata -9999\n";
 const std::string kDescription = " 1 0 50 10 80 2 5 1 24 0 0\n";                    // after the id
 const std::string kReadError = "Chyba cten\xC3\xAD dat ze souboru data.txt.\n";
 const std::string kMissingData = kReadError + "Zkontrolujte zda v nekterych radcich nechybi data.";
+const std::string kBadHeader = "Hlavicka souboru @ s terenem je neplatna: ", kNegative = "V souboru @ na radku ";
 std::string on_line(int n) { return kReadError + "Chyba na radku " + std::to_string(n) + "."; }
 
 // Reads the file as the reader's input; the other inputs are good: the grid above, the point
@@ -101,6 +102,10 @@ TEST(ReaderMessages, EveryMessageOnce) {
       // Header errors name line 0, rows count from the first data line.
       {Reader::terrain, "ncols 4.5\nnrows 3\nx 0\ny 0\nc 10\nn 0\n", on_line(0)},
       {Reader::terrain, "ncols 4\nnrows 3\n", kMissingData},
+      // A header that parses but describes no grid.
+      {Reader::terrain, "ncols 0\nnrows 3\nx 0\ny 0\nc 10\nn 0\n", kBadHeader + "ncols a nrows musi byt kladne."},
+      {Reader::terrain, "ncols 4\nnrows 3\nx 0\ny 0\nc 0\nn 0\n", kBadHeader + "cellsize musi byt kladna."},
+      {Reader::terrain, "ncols 2000000000\nnrows 2000000000\nx 0\ny 0\nc 1\nn 0\n", kBadHeader + "mrizka je prilis velka."},
       {Reader::window, kGrid + "1 2 3 4\n5 6 40000 8\n", on_line(2)},
       {Reader::window, kGrid, kMissingData},  // the rows above the window are missing
       {Reader::points, "! c\n! c\nP1 5 5 0 0\nP2 5 x 0 0\n", on_line(2)},
@@ -116,6 +121,7 @@ TEST(ReaderMessages, EveryMessageOnce) {
       {Reader::descriptions, "! c\nS1" + kDescription + "s2" + kDescription,
        "V radku          2 v souboru @ ocekavan zdroj id S2 nalezen popis zdroje s2."},
       {Reader::descriptions, "S1" + kDescription + "S2 1 0 5 10 x 2 5 1 24 0 0\n", on_line(2)},
+      {Reader::descriptions, "S1" + kDescription + "S2 1 0 5 10 80 2 5 -1 24 0 0\n", kNegative + "2 je zaporna hodnota time_use."},
       {Reader::heat_formula, "S1" + kDescription + "S2" + kDescription,
        "Hodnota parametru tep_vyd_type = Metodika je neplatna."},
       {Reader::rose, "! c\n1\n1 0\n1 0\n1 x\n", on_line(3)},  // the class record
@@ -125,6 +131,7 @@ TEST(ReaderMessages, EveryMessageOnce) {
       {Reader::met, "2015 1 1 0 0 2 1\n10000 1 1 1 0 2 1\n", "Datum v radku 2 souboru @ nelze zapsat do 13 znaku."},
       {Reader::met, "! comments only\n", "Soubor @ s meteorologickou casovou radou neobsahuje zadny zaznam."},
       {Reader::emission, "2015 1 1 0 1\n2015 1 1 1.5 1\n", on_line(2)},
+      {Reader::emission, "2015 1 1 0 1\n2015 1 1 1 -1\n", kNegative + "2 je zaporna hodnota emisniho faktoru."},
       {Reader::climate, "title\nlabel\n70*1\nlabel\n69*1\nlabel\n", on_line(2)},  // the matrix
       {Reader::climate, "title\n", kMissingData},
       {Reader::config, "is_time = T\n/\n",
