@@ -367,13 +367,16 @@ CaseSize write_statistical(const Options& o, const char* name, int default_point
   return size;
 }
 
-// One run of the case in the working directory with a progress ticker; false when it failed.
+// One run of the case in the working directory with a progress ticker, then its timing;
+// false when it failed.
 bool timed_run(const fs::path& dir, int threads, bool scalar, const char* what, Timing& t) {
   const std::string label = std::string(what) + (scalar ? ", scalar formulas (KADRE_SIMD=scalar)" : ", vector kernels") +
                             ", " + std::to_string(threads) + (threads == 1 ? " thread" : " threads");
   KernelPathScope path(scalar);
   Ticker ticker(label);
-  return run_case(dir, threads, t);
+  if (!run_case(dir, threads, t)) return false;
+  print_timing(t);
+  return true;
 }
 
 bool statistical_case(const Options& o, KernelFigures& k) {
@@ -389,13 +392,10 @@ bool statistical_case(const Options& o, KernelFigures& k) {
   print_line("in-sector situation evaluations:", number("%.0f", evaluations));
   Timing one, two, scalar;
   if (!timed_run(dir, 1, false, "statistical case", one)) return false;
-  print_timing(one);
   print_line("evaluations per CPU second:", number("%.4g", evaluations / one.cpu));
   if (!timed_run(dir, 2, false, "statistical case", two)) return false;
-  print_timing(two);
   print_line("evaluations per second (wall):", number("%.4g", evaluations / two.wall));
   if (!timed_run(dir, 1, true, "statistical case", scalar)) return false;
-  print_timing(scalar);
   k.stat_evals_per_cpu_s = evaluations / one.cpu;
   k.stat_simd_over_scalar = scalar.cpu / one.cpu;
   k.threads2_over_threads1 = one.wall / two.wall;
@@ -417,10 +417,8 @@ bool hourly_case(const Options& o, KernelFigures& k) {
   print_line("source-point-hours:", number("%.0f", hours));
   Timing vector, scalar;
   if (!timed_run(dir, 1, false, "hourly case", vector)) return false;
-  print_timing(vector);
   print_line("source-point-hours per CPU second:", number("%.4g", hours / vector.cpu));
   if (!timed_run(dir, 1, true, "hourly case", scalar)) return false;
-  print_timing(scalar);
   k.hourly_spph_per_cpu_s = hours / vector.cpu;
   k.hourly_simd_over_scalar = scalar.cpu / vector.cpu;
   return true;

@@ -4,18 +4,12 @@
 // for each input. A stop with a message is an answer; an internal error (an exception
 // other than the run's own stops) is a finding.
 #include <cstdio>
-#include <map>
 #include <sstream>
 
 #include "fuzz_case.h"
 #include "run.h"
 
-namespace {
-
 using namespace kadre;
-namespace fs = std::filesystem;
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::InScratch in_scratch;
