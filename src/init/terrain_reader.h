@@ -15,11 +15,12 @@ bool inside_terrain(const TerrainGrid& grid, double x, double y);
 
 // Reads the header only and sets the full extent (the upper edges included). Runs before
 // the reference points and sources are read, so that their positions can be checked.
-// Stops with the missing-file message ("terenem") or a read error at line 0.
+// Stops with the missing-file message ("terenem"), a read error at line 0, or when the
+// header describes no grid (no columns or rows, a cell size not positive, too large).
+void read_terrain_definition(const std::string& path, TerrainGrid& grid);
+
 // Stops when int_err is so small that a path across the grid needs more than 10^8 steps.
 void check_path_steps(const TerrainGrid& grid, double int_err);
-
-void read_terrain_definition(const std::string& path, TerrainGrid& grid);
 
 // Reads the header again and loads the window of the grid that covers every reference
 // point and every source (a line source by its midpoint), then moves the origin and the

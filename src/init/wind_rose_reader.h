@@ -12,7 +12,8 @@ namespace kadre {
 
 // Reads the rose of every series (the path with "_" + series name, see path_with_name),
 // spreads the calm and resamples it to cfg.nphi sectors of cfg.phi_step degrees as
-// fractions of the year. Stops on a missing or unreadable file.
+// fractions of the year. Stops on a missing or unreadable file and on a negative frequency;
+// warns on out when a file's frequencies with calms are more than 1 % away from 100 %.
 WindRoses read_wind_roses(const std::string& path, const Settings& cfg,
                           const std::vector<std::string>& met_name, std::ostream& out);
 
