@@ -40,6 +40,10 @@ void convert_each(std::span<const double> c, std::span<double> out, double thres
     if (!(in[e] <= threshold)) to[e] = relation(in[e]);
 }
 
+// The daily values above the threshold, the same for the exact and the scaled conversion.
+double pm10_above(double v, double f) { return kPm10Coef * std::pow(std::log(v), kPm10Power) * f / kHoursPerDay; }
+double so2_above(double v, double f) { return (v * kSo2Slope + kSo2Offset) * f / kHoursPerDay; }
+
 }  // namespace
 
 DailyType parse_daily_type(const std::string& daily_type) {
@@ -59,11 +63,11 @@ void daily(std::span<const double> c, double f, DailyType type, std::span<double
   if (type == DailyType::pm10) {
     convert_each(
         c, out, kPm10Threshold, [f](double v) { return v * kPm10Linear * f / kHoursPerDay; },
-        [f](double v) { return kPm10Coef * std::pow(std::log(v), kPm10Power) * f / kHoursPerDay; });
+        [f](double v) { return pm10_above(v, f); });
   } else {
     convert_each(
         c, out, kSo2Threshold, [f](double v) { return v * kSo2Linear * f / kHoursPerDay; },
-        [f](double v) { return (v * kSo2Slope + kSo2Offset) * f / kHoursPerDay; });
+        [f](double v) { return so2_above(v, f); });
   }
 }
 
@@ -81,11 +85,11 @@ void daily_scaled(std::span<const double> c, double f, DailyType type, std::span
   if (type == DailyType::pm10) {
     convert_each(
         c, out, kPm10Threshold, [scale](double v) { return v * scale; },
-        [f](double v) { return kPm10Coef * std::pow(std::log(v), kPm10Power) * f / kHoursPerDay; });
+        [f](double v) { return pm10_above(v, f); });
   } else {
     convert_each(
         c, out, kSo2Threshold, [scale](double v) { return v * scale; },
-        [f](double v) { return (v * kSo2Slope + kSo2Offset) * f / kHoursPerDay; });
+        [f](double v) { return so2_above(v, f); });
   }
 }
 
