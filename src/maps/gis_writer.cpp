@@ -1,4 +1,5 @@
 #include "maps/gis_writer.h"
+#include "maps/lattice.h"
 
 #include <array>
 #include <cmath>

@@ -1,5 +1,5 @@
 #pragma once
-// The regular lattice of the reference points.
+// The regular lattice of the reference points, the values over it and their contour levels.
 #include <optional>
 #include <vector>
 
@@ -12,5 +12,14 @@ namespace kadre {
 // point; the others and the points off the lattice have no cell. None when the points are
 // scattered.
 std::optional<Lattice> find_lattice(const std::vector<RefPoint>& points);
+
+// The indicator's values over the lattice, rows from north to south as a raster stores
+// them (row 0 is iy = ny - 1); cells without a point on them are NaN.
+std::vector<double> lattice_raster(const Lattice& lattice, const Indicator& indicator);
+
+// Contour levels for values between lo and hi (both positive or not): 1-2-5 steps of the
+// decades the range spans, every level strictly inside [lo, hi]; at least one level when
+// lo < hi.
+std::vector<double> contour_levels(double lo, double hi);
 
 }  // namespace kadre

@@ -41,13 +41,4 @@ struct MapData {
 // configuration, or a chosen indicator is no column (RunError).
 MapData load_map_data(const std::string& config, const std::vector<std::string>& chosen);
 
-// The indicator's values over the lattice, rows from north to south as a raster stores
-// them (row 0 is iy = ny - 1); cells without a point on them are NaN.
-std::vector<double> lattice_raster(const Lattice& lattice, const Indicator& indicator);
-
-// Contour levels for values between lo and hi (both positive or not): 1-2-5 steps of the
-// decades the range spans, every level strictly inside [lo, hi]; at least one level when
-// lo < hi.
-std::vector<double> contour_levels(double lo, double hi);
-
 }  // namespace kadre

@@ -12,6 +12,7 @@
 #include <numbers>
 
 #include "core/errors.h"
+#include "maps/lattice.h"
 
 namespace kadre {
 

@@ -9,6 +9,7 @@
 
 #include "core/errors.h"
 #include "maps/gis_writer.h"
+#include "maps/lattice.h"
 #include "maps/map_data.h"
 #include "maps/map_picture.h"
 
