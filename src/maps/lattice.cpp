@@ -101,6 +101,21 @@ std::vector<double> lattice_raster(const Lattice& lattice, const Indicator& indi
   return raster;
 }
 
+double RoundStep::times(double k) const {
+  // Powers of ten up to 1e22 are exact doubles: one rounding, in the product or the quotient.
+  const double power = std::pow(10.0, std::abs(exponent));
+  return exponent >= 0 ? k * units * power : k * units / power;
+}
+
+RoundStep nice_step(double raw) {
+  const int exponent = static_cast<int>(std::floor(std::log10(raw)));
+  const double decade = std::pow(10.0, exponent);
+  if (raw <= decade) return {1, exponent};
+  if (raw <= 2 * decade) return {2, exponent};
+  if (raw <= 5 * decade) return {5, exponent};
+  return {1, exponent + 1};
+}
+
 std::vector<double> contour_levels(double lo, double hi) {
   std::vector<double> levels;
   if (!(lo < hi) || !std::isfinite(lo) || !std::isfinite(hi)) return levels;
@@ -110,14 +125,20 @@ std::vector<double> contour_levels(double lo, double hi) {
     const int first = static_cast<int>(std::floor(std::log10(lo))), last = static_cast<int>(std::ceil(std::log10(hi)));
     const bool decades_only = last - first > 5;
     for (int k = first; k <= last; ++k)
-      for (double m : {1.0, 2.0, 5.0})
-        if (!(decades_only && m != 1.0) && inside(m * std::pow(10.0, k))) levels.push_back(m * std::pow(10.0, k));
+      for (double m : {1.0, 2.0, 5.0}) {
+        const double v = RoundStep{m, k}.times(1);
+        if (!(decades_only && m != 1.0) && inside(v)) levels.push_back(v);
+      }
   } else {
     // A 1-2-5 step giving about eight levels over the range.
-    const double raw = (hi - lo) / 8, decade = std::pow(10.0, std::floor(std::log10(raw)));
-    const double step = raw <= decade ? decade : raw <= 2 * decade ? 2 * decade : raw <= 5 * decade ? 5 * decade : 10 * decade;
-    for (double v = std::floor(lo / step) * step; v < hi; v += step)
-      if (inside(v)) levels.push_back(v);
+    // Counted from the first multiple: at most ten of them reach hi, and a first k so large
+    // that k + 1 == k (a range of a few ulps) would never get there.
+    const RoundStep step = nice_step((hi - lo) / 8);
+    const double first = std::floor(lo / step.times(1));
+    for (int i = 0; i <= 10; ++i) {
+      const double v = step.times(first + i);
+      if (inside(v) && (levels.empty() || v > levels.back())) levels.push_back(v);
+    }
   }
   if (levels.empty()) levels.push_back((lo + hi) / 2);
   return levels;

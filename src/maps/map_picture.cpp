@@ -158,10 +158,14 @@ std::vector<double> bar_ticks(const ColourScale& s) {
     for (int k = first; k <= last; k += stride) ticks.push_back(std::pow(10.0, k));
     return ticks;
   }
-  const double raw = (s.hi - s.lo) / 5, decade = std::pow(10.0, std::floor(std::log10(raw)));
-  const double step = decade * (raw > 5 * decade ? 10 : raw > 2 * decade ? 5 : raw > decade ? 2 : 1);
-  for (double k = std::ceil(s.lo / step - 1e-9); k * step <= s.hi * (1 + 1e-12) + 1e-12 * step; ++k)
-    ticks.push_back(std::abs(k) < 0.5 ? 0.0 : k * step);
+  const RoundStep step = nice_step((s.hi - s.lo) / 5);
+  const double size = step.times(1), first = std::ceil(s.lo / size - 1e-9);
+  // At most six multiples fit; counted, as k + 1 == k for a range of a few ulps.
+  for (int i = 0; i <= 6; ++i) {
+    const double k = first + i, v = std::abs(k) < 0.5 ? 0.0 : step.times(k);
+    if (k * size > s.hi * (1 + 1e-12) + 1e-12 * size) break;
+    if (ticks.empty() || v > ticks.back()) ticks.push_back(v);
+  }
   return ticks;
 }
 

@@ -13,6 +13,7 @@
 #include <map>
 #include <sstream>
 
+#include "maps/lattice.h"
 #include "maps/map_data.h"
 #include "maps/map_picture.h"
 #include "maps/run_map.h"
@@ -152,6 +153,13 @@ TEST(KadreMap, BadInputStopsWithItsMessageAndWritesNothing) {
   EXPECT_EQ(c.map({"run.nml"}, out), 1);
   EXPECT_NE(out.find(" Vysledny soubor output/stats.csv nepatri k teto konfiguraci: "), std::string::npos) << out;
   EXPECT_TRUE(c.map_files().empty());
+}
+
+// The levels land in the GeoPackage and on labels: each must be the double of its decimal.
+TEST(KadreMap, ContourLevelsAreTheirDecimals) {
+  EXPECT_EQ(contour_levels(0, 0.8), (std::vector<double>{0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7}));
+  EXPECT_EQ(contour_levels(0.004, 0.3), (std::vector<double>{0.005, 0.01, 0.02, 0.05, 0.1, 0.2}));
+  EXPECT_EQ(contour_levels(1, std::nextafter(1.0, 2.0)).size(), 1u);  // a range of one ulp ends
 }
 
 }  // namespace
