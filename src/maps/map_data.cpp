@@ -12,13 +12,12 @@
 #include "core/text.h"
 #include "init/read_input_data.h"
 #include "maps/lattice.h"
+#include "output/point_fields.h"
+#include "output/result_paths.h"
 
 namespace kadre {
 
 namespace {
-
-// The identification columns every per-point result file starts with.
-constexpr std::size_t kPointColumns = 5;
 
 std::vector<std::string> split(const std::string& line, const std::string& d) {
   std::vector<std::string> fields;
@@ -66,21 +65,24 @@ void read_result_file(const std::string& path, const std::string& d, const std::
     raise_error("Vysledny soubor " + path + " chybi. Spustte nejprve kadre se stejnym konfiguracnim souborem.");
   std::string line;
   std::getline(in, line);
-  const std::vector<std::string> header = split(line, d);
-  if (header.size() <= kPointColumns || header[0] != "ID") not_of_this_run(path, "chybi hlavicka");
+  // The identification columns every per-point result file starts with, then the indicators.
+  const std::string point_columns = point_header(d) + d;
+  if (!line.starts_with(point_columns)) not_of_this_run(path, "chybi hlavicka");
+  const std::size_t skip = split(point_header(d), d).size();
+  const std::vector<std::string> names = split(line.substr(point_columns.size()), d);
   const std::size_t first = indicators.size();
-  for (std::size_t k = kPointColumns; k < header.size(); ++k) {
-    const std::string name = rename.empty() ? header[k] : rename;
+  for (const std::string& column : names) {
+    const std::string name = rename.empty() ? column : rename;
     indicators.push_back(Indicator{name, unit_of(name), {}});
   }
   std::size_t row = 0;
   while (std::getline(in, line)) {
     const std::vector<std::string> fields = split(line, d);
     if (row >= points.size()) not_of_this_run(path, "vice radku nez referencnich bodu");
-    if (fields.size() != header.size() || rtrim(fields[0]) != points[row].id)
+    if (fields.size() != skip + names.size() || rtrim(fields[0]) != points[row].id)
       not_of_this_run(path, "na radku " + std::to_string(row + 2) + " ocekavan bod " + points[row].id);
-    for (std::size_t k = kPointColumns; k < fields.size(); ++k)
-      indicators[first + k - kPointColumns].values.push_back(result_number(fields[k]));
+    for (std::size_t k = skip; k < fields.size(); ++k)
+      indicators[first + k - skip].values.push_back(result_number(fields[k]));
     ++row;
   }
   if (row != points.size()) not_of_this_run(path, "mene radku nez referencnich bodu");
@@ -95,12 +97,12 @@ MapData load_map_data(const std::string& config, const std::vector<std::string>&
   MapData map;
   map.title = std::filesystem::path(config).stem().string();
   map.output_dir = rtrim(cfg.oputdir);
-  const std::string d = rtrim(cfg.delim_out), dir = rtrim(cfg.oputdir);
+  const std::string d = result_delimiter(cfg.delim_out);
   std::vector<Indicator> all;
-  if (cfg.methodology()) read_result_file(dir + rtrim(cfg.output_stats), d, in.ref_points, "", all);
+  if (cfg.methodology()) read_result_file(stats_path(cfg), d, in.ref_points, "", all);
   if (cfg.is_time) {
-    read_result_file(dir + "avg_" + rtrim(cfg.output_time), d, in.ref_points, "avg", all);
-    read_result_file(dir + "max_" + rtrim(cfg.output_time), d, in.ref_points, "max", all);
+    read_result_file(hourly_path(cfg, "avg_"), d, in.ref_points, "avg", all);
+    read_result_file(hourly_path(cfg, "max_"), d, in.ref_points, "max", all);
   }
   if (all.empty()) raise_error("Konfigurace " + config + " nezapina zadny vypocet, neni co zobrazit.");
   // Equal limits give equal columns: the later ones are told apart by their position.
