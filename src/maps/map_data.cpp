@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -10,6 +9,7 @@
 
 #include "core/errors.h"
 #include "core/text.h"
+#include "init/free_format_reader.h"
 #include "init/read_input_data.h"
 #include "maps/lattice.h"
 #include "output/point_fields.h"
@@ -26,22 +26,14 @@ std::vector<std::string> split(const std::string& line, const std::string& d) {
   return fields;
 }
 
-// A number of a result file: the scientific form, also with a three-digit exponent written
-// without its letter; asterisks (a value too wide for its field) are no number.
-double result_number(std::string text) {
+// A number of a result file, in the forms the data files use (a three-digit exponent may
+// lack its letter); asterisks (a value too wide for its field) are no number.
+double result_number(const std::string& text) {
   const std::size_t start = text.find_first_not_of(' ');
-  text = start == std::string::npos ? std::string() : rtrim(std::string_view(text).substr(start));
-  if (text.empty() || text.find('*') != std::string::npos) return std::numeric_limits<double>::quiet_NaN();
-  const std::size_t sign = text.find_last_of("+-");
-  if (sign != std::string::npos && sign > 0 && text[sign - 1] != 'E' && text[sign - 1] != 'e') {
-    std::string with_letter(text, 0, sign);
-    with_letter.push_back('E');
-    with_letter.append(text, sign, std::string::npos);
-    text.swap(with_letter);
-  }
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  return *end == '\0' ? v : std::numeric_limits<double>::quiet_NaN();
+  double v = 0;
+  return start != std::string::npos && parse_real(rtrim(std::string_view(text).substr(start)), v)
+             ? v
+             : std::numeric_limits<double>::quiet_NaN();
 }
 
 std::string unit_of(const std::string& column) {

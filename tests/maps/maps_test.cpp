@@ -45,6 +45,14 @@ struct MapCase {
     out = o.str();
     return status;
   }
+  // Writes text as the value of the point in a result file of one value column.
+  void set_value(const std::string& file, const std::string& id, const std::string& text) const {
+    std::istringstream in(test::read_file((run.path() / "output" / file).string()));
+    std::string all, line;
+    while (std::getline(in, line))
+      all += (line.starts_with(id + " ") ? line.substr(0, line.rfind(';') + 1) + text : line) + "\n";
+    run.write("output/" + file, all);
+  }
   std::vector<std::string> map_files() const {
     std::vector<std::string> names;
     for (const auto& f : fs::directory_iterator(run.path() / "output"))
@@ -56,6 +64,8 @@ struct MapCase {
 TEST(KadreMap, RastersLayersContoursAndPictureHoldTheResults) {
   MapCase c;
   ASSERT_EQ(c.run.run().status, 0);
+  c.set_value("max_hourly.csv", "P00", " 1.00000-100");  // a three-digit exponent without its letter
+  c.set_value("max_hourly.csv", "P10", "***********");   // too wide for its field
   std::string out;
   ASSERT_EQ(c.map({"run.nml", "--indicator", "ave", "--indicator", "max", "--crs", "EPSG:32633"}, out), 0) << out;
   const MapData map = load_map_data("run.nml", {"ave"});
@@ -76,6 +86,13 @@ TEST(KadreMap, RastersLayersContoursAndPictureHoldTheResults) {
     const int ix = static_cast<int>(p.x - 1000) / 100, iy = static_cast<int>(p.y - 1000) / 100;
     EXPECT_EQ(pixels[static_cast<std::size_t>((4 - iy) * 6 + ix)], ave.values[i]) << p.id;
   }
+
+  GDALDatasetUniquePtr max_tif(GDALDataset::Open("output/run_max.tif", GDAL_OF_RASTER));
+  ASSERT_TRUE(max_tif);
+  std::array<double, 2> p00_p10{};  // the cells (0, 0) and (1, 0): the start of the last row
+  ASSERT_EQ(max_tif->GetRasterBand(1)->RasterIO(GF_Read, 0, 4, 2, 1, p00_p10.data(), 2, 1, GDT_Float64, 0, 0),
+            CE_None);
+  EXPECT_EQ(p00_p10, (std::array<double, 2>{1e-100, max_tif->GetRasterBand(1)->GetNoDataValue()}));
 
   GDALDatasetUniquePtr gpkg(GDALDataset::Open("output/run.gpkg", GDAL_OF_VECTOR));
   ASSERT_TRUE(gpkg);
