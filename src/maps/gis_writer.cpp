@@ -266,7 +266,7 @@ std::string crs_wkt(const std::string& text) {
 std::vector<ContourLine> contour_lines(const Lattice& lattice, const Indicator& indicator,
                                        const std::vector<double>& levels) {
   std::vector<ContourLine> lines;
-  if (levels.empty() || lattice.nx < 1 || lattice.ny < 1) return lines;
+  if (levels.empty()) return lines;
   GdalSession session;
   std::vector<double> raster = raster_with_nodata(lattice, indicator);
   GDALDriver* mem = driver("MEM");
@@ -303,8 +303,7 @@ std::vector<ContourLine> contour_lines(const Lattice& lattice, const Indicator& 
 
 void write_geotiff(const MapData& map, const Indicator& indicator, const std::string& path) {
   GdalSession session;
-  if (!map.lattice || map.lattice->nx < 1 || map.lattice->ny < 1) write_failed(path);
-  const Lattice& lat = *map.lattice;
+  const Lattice& lat = map.lattice.value();
   std::vector<double> raster = raster_with_nodata(lat, indicator);
   OGRSpatialReference srs_store;
   const OGRSpatialReference* srs = map_srs(map.crs, srs_store);

@@ -36,7 +36,8 @@ void write_geotiff(const MapData& map, const Indicator& indicator, const std::st
 //   sources: point sources and cooling towers as points, line sources as lines from their
 //     first to their second end, area sources as squares of their side length around their
 //     position; fields id, type (1 point, 2 area, 3 line, 4 cooling tower), h, m;
-//   contours_<indicator> for every indicator with levels: its contour lines, field level.
+//   contours_<indicator>: its contour lines, field level; for every indicator when
+//     map.lattice is set (empty where it has none), else only for those given lines.
 // Layers carry map.crs when set. A failure stops with a message naming the path (RunError).
 void write_geopackage(const MapData& map, const std::vector<std::vector<ContourLine>>& contours,
                       const std::string& path);

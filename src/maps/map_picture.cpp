@@ -55,11 +55,11 @@ struct Extent {
 // The lattice's cells, or else every point and source, with a margin around them.
 Layout layout_of(const MapData& map) {
   Extent e;
-  const Lattice* lat = map.lattice ? &*map.lattice : nullptr;
-  const bool on_lattice = lat && lat->nx > 0 && lat->ny > 0;
+  const bool on_lattice = map.lattice.has_value();
   if (on_lattice) {
-    e.add(lat->x0 - 0.5 * lat->dx, lat->y0 - 0.5 * lat->dy);
-    e.add(lat->x0 + (lat->nx - 0.5) * lat->dx, lat->y0 + (lat->ny - 0.5) * lat->dy);
+    const Lattice& lat = *map.lattice;
+    e.add(lat.x0 - 0.5 * lat.dx, lat.y0 - 0.5 * lat.dy);
+    e.add(lat.x0 + (lat.nx - 0.5) * lat.dx, lat.y0 + (lat.ny - 0.5) * lat.dy);
   } else {
     for (const RefPoint& p : map.points) e.add(p.x, p.y);
     for (const Source& s : map.sources) {
@@ -188,7 +188,6 @@ void show_text(cairo_t* cr, const std::string& text, double x, double y, double 
 // when cairo cannot hold the cells.
 bool draw_lattice(cairo_t* cr, const Layout& l, const Lattice& lat, const std::vector<double>& raster,
                   const ColourScale& scale) {
-  if (raster.size() != static_cast<std::size_t>(lat.nx) * lat.ny) return true;
   Surface cells(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, lat.nx, lat.ny), cairo_surface_destroy);
   if (cairo_surface_status(cells.get()) != CAIRO_STATUS_SUCCESS) return false;
   cairo_surface_flush(cells.get());
@@ -453,15 +452,13 @@ std::pair<int, int> picture_pixel(const MapData& map, double x, double y) {
 void write_map_picture(const MapData& map, const Indicator& indicator, const std::vector<ContourLine>& contours,
                        const std::string& path) {
   const Layout l = layout_of(map);
-  const bool on_lattice = map.lattice && map.lattice->nx > 0 && map.lattice->ny > 0;
+  const bool on_lattice = map.lattice.has_value();
   const std::vector<double> raster = on_lattice ? lattice_raster(*map.lattice, indicator) : std::vector<double>{};
   // Points off the lattice are drawn as circles over it; the scale covers what is drawn.
-  const std::vector<int>* cells =
-      on_lattice && map.lattice->cell_of_point.size() >= map.points.size() ? &map.lattice->cell_of_point : nullptr;
+  const std::vector<int>* cells = on_lattice ? &map.lattice->cell_of_point : nullptr;
   std::vector<double> shown = raster;
-  if (!on_lattice || cells)
-    for (std::size_t i = 0; i < indicator.values.size() && i < map.points.size(); ++i)
-      if (!cells || (*cells)[i] < 0) shown.push_back(indicator.values[i]);
+  for (std::size_t i = 0; i < indicator.values.size() && i < map.points.size(); ++i)
+    if (!cells || (*cells)[i] < 0) shown.push_back(indicator.values[i]);
   const ColourScale scale(shown);
 
   Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, l.picture_width, l.picture_height),
@@ -477,7 +474,7 @@ void write_map_picture(const MapData& map, const Indicator& indicator, const std
   cairo_rectangle(c, l.left, l.top, l.width, l.height);
   cairo_clip(c);
   if (on_lattice && !draw_lattice(c, l, *map.lattice, raster, scale)) write_failed(path);
-  if (!on_lattice || cells) draw_points(c, l, map.points, indicator.values, cells, scale);
+  draw_points(c, l, map.points, indicator.values, cells, scale);
   draw_contours(c, l, contours);
   draw_sources(c, l, map.sources);
   cairo_restore(c);
