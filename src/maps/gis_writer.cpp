@@ -16,6 +16,7 @@
 #include <ogrsf_frmts.h>
 
 #include "core/errors.h"
+#include "output/result_file.h"
 
 namespace kadre {
 namespace {
@@ -36,9 +37,7 @@ class GdalSession {
   GdalSession& operator=(const GdalSession&) = delete;
 };
 
-[[noreturn]] void write_failed(const std::string& path) {
-  raise_error("Chyba pri zapisu do souboru " + path + ".");
-}
+[[noreturn]] void write_failed(const std::string& path) { stop_with_lines({write_error_message(path)}); }
 
 [[noreturn]] void contours_failed() { raise_error("Chyba pri vypoctu izolinii."); }
 
@@ -51,28 +50,29 @@ void close_checked(GDALDatasetUniquePtr& ds, const std::string& path) {
   if (CPLGetLastErrorType() == CE_Failure || CPLGetLastErrorType() == CE_Fatal) write_failed(path);
 }
 
-// Creates a new file at path (a file there before goes first, with the side files of its kind),
-// lets fill write the dataset and closes it. On a failure the partial file is removed.
+// Creates a new file at temporary, the name the file of path is written under (a file there
+// before goes first, with the side files of its kind), lets fill write the dataset and closes
+// it. On a failure the partial file is removed. Messages name path.
 template <class Fill>
-void write_dataset(const char* driver_name, const std::string& path, int nx, int ny, int bands,
-                   GDALDataType type, CSLConstList options, Fill fill) {
+void write_dataset(const char* driver_name, const std::string& path, const std::string& temporary, int nx, int ny,
+                   int bands, GDALDataType type, CSLConstList options, Fill fill) {
   GDALDriver* drv = driver(driver_name);
   if (drv == nullptr) write_failed(path);
   VSIStatBufL stat;
-  if (VSIStatL(path.c_str(), &stat) == 0) {
+  if (VSIStatL(temporary.c_str(), &stat) == 0) {
     if (!VSI_ISREG(stat.st_mode)) write_failed(path);
     const char* const same_kind[] = {driver_name, nullptr};
-    GDALDriver::QuietDelete(path.c_str(), same_kind);
-    if (VSIStatL(path.c_str(), &stat) == 0 && VSIUnlink(path.c_str()) != 0) write_failed(path);
+    GDALDriver::QuietDelete(temporary.c_str(), same_kind);
+    if (VSIStatL(temporary.c_str(), &stat) == 0 && VSIUnlink(temporary.c_str()) != 0) write_failed(path);
   }
-  GDALDatasetUniquePtr ds(drv->Create(path.c_str(), nx, ny, bands, type, options));
+  GDALDatasetUniquePtr ds(drv->Create(temporary.c_str(), nx, ny, bands, type, options));
   if (!ds) write_failed(path);
   try {
     fill(*ds);
     close_checked(ds, path);
   } catch (...) {
     ds.reset();
-    VSIUnlink(path.c_str());
+    VSIUnlink(temporary.c_str());
     throw;
   }
 }
@@ -301,7 +301,8 @@ std::vector<ContourLine> contour_lines(const Lattice& lattice, const Indicator& 
   return lines;
 }
 
-void write_geotiff(const MapData& map, const Indicator& indicator, const std::string& path) {
+void write_geotiff(const MapData& map, const Indicator& indicator, const std::string& path,
+                   const std::string& temporary) {
   GdalSession session;
   const Lattice& lat = map.lattice.value();
   std::vector<double> raster = raster_with_nodata(lat, indicator);
@@ -322,16 +323,16 @@ void write_geotiff(const MapData& map, const Indicator& indicator, const std::st
         write_failed(path);
     if (srs != nullptr && ds.SetSpatialRef(srs) != CE_None) write_failed(path);
   };
-  write_dataset("GTiff", path, lat.nx, lat.ny, 1, GDT_Float64, options.List(), fill);
+  write_dataset("GTiff", path, temporary, lat.nx, lat.ny, 1, GDT_Float64, options.List(), fill);
 }
 
 void write_geopackage(const MapData& map, const std::vector<std::vector<ContourLine>>& contours,
-                      const std::string& path) {
+                      const std::string& path, const std::string& temporary) {
   GdalSession session;
   OGRSpatialReference srs_store;
   const OGRSpatialReference* srs = map_srs(map.crs, srs_store);
 
-  write_dataset("GPKG", path, 0, 0, 0, GDT_Unknown, nullptr,
+  write_dataset("GPKG", path, temporary, 0, 0, 0, GDT_Unknown, nullptr,
                 [&](GDALDataset& ds) { fill_geopackage(ds, map, contours, srs, path); });
 }
 

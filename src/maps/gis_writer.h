@@ -24,13 +24,15 @@ std::vector<ContourLine> contour_lines(const Lattice& lattice, const Indicator& 
 // unknown one stops with a message (RunError).
 std::string crs_wkt(const std::string& text);
 
-// A GeoTIFF of the indicator over map.lattice (which must be set) at path: Float64, no-data
+// The GeoTIFF of path, written at temporary (the name it has until it is renamed into place):
+// the indicator over map.lattice (which must be set) in Float64, no-data
 // for cells without a point, north up, georeferenced so that each cell's centre is its
 // point, with map.crs when set, the indicator's name and unit in the metadata, DEFLATE and
-// tiled. A failure stops with a message naming the path (RunError).
-void write_geotiff(const MapData& map, const Indicator& indicator, const std::string& path);
+// tiled. A failure stops with a message naming path (RunError).
+void write_geotiff(const MapData& map, const Indicator& indicator, const std::string& path,
+                   const std::string& temporary);
 
-// A GeoPackage at path with the layers
+// The GeoPackage of path, written at temporary, with the layers
 //   receptors: a point per reference point; fields id, l (height above terrain), z (terrain
 //     elevation) and every indicator of map.indicators by its name;
 //   sources: point sources and cooling towers as points, line sources as lines from their
@@ -38,8 +40,8 @@ void write_geotiff(const MapData& map, const Indicator& indicator, const std::st
 //     position; fields id, type (1 point, 2 area, 3 line, 4 cooling tower), h, m;
 //   contours_<indicator>: its contour lines, field level; for every indicator when
 //     map.lattice is set (empty where it has none), else only for those given lines.
-// Layers carry map.crs when set. A failure stops with a message naming the path (RunError).
+// Layers carry map.crs when set. A failure stops with a message naming path (RunError).
 void write_geopackage(const MapData& map, const std::vector<std::vector<ContourLine>>& contours,
-                      const std::string& path);
+                      const std::string& path, const std::string& temporary);
 
 }  // namespace kadre

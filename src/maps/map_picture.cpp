@@ -13,6 +13,7 @@
 
 #include "core/errors.h"
 #include "maps/lattice.h"
+#include "output/result_file.h"
 
 namespace kadre {
 
@@ -22,9 +23,7 @@ using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy
 using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 using Pattern = std::unique_ptr<cairo_pattern_t, decltype(&cairo_pattern_destroy)>;
 
-[[noreturn]] void write_failed(const std::string& path) {
-  raise_error("Chyba pri zapisu do souboru " + path + ".");
-}
+[[noreturn]] void write_failed(const std::string& path) { stop_with_lines({write_error_message(path)}); }
 
 // Margins around the map box and its greatest and least height.
 constexpr double kLeft = 40, kRight = 260, kTop = 70, kBottom = 90;
@@ -450,7 +449,7 @@ std::pair<int, int> picture_pixel(const MapData& map, double x, double y) {
 }
 
 void write_map_picture(const MapData& map, const Indicator& indicator, const std::vector<ContourLine>& contours,
-                       const std::string& path) {
+                       const std::string& path, const std::string& temporary) {
   const Layout l = layout_of(map);
   const bool on_lattice = map.lattice.has_value();
   const std::vector<double> raster = on_lattice ? lattice_raster(*map.lattice, indicator) : std::vector<double>{};
@@ -493,7 +492,7 @@ void write_map_picture(const MapData& map, const Indicator& indicator, const std
 
   if (cairo_status(c) != CAIRO_STATUS_SUCCESS) write_failed(path);
   cairo_surface_flush(surface.get());
-  if (cairo_surface_write_to_png(surface.get(), path.c_str()) != CAIRO_STATUS_SUCCESS) write_failed(path);
+  if (cairo_surface_write_to_png(surface.get(), temporary.c_str()) != CAIRO_STATUS_SUCCESS) write_failed(path);
 }
 
 }  // namespace kadre

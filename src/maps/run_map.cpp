@@ -6,12 +6,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "core/errors.h"
 #include "maps/gis_writer.h"
 #include "maps/lattice.h"
 #include "maps/map_data.h"
 #include "maps/map_picture.h"
+#include "output/result_file.h"
 
 namespace kadre {
 
@@ -61,37 +64,6 @@ void check_writable(const fs::path& dir) {
   raise_error("Do adresare " + dir.string() + " nelze zapisovat.");
 }
 
-// The files of the map, written under temporary names and renamed together at the end, so
-// that a failure leaves none of them (and the files of an earlier map as they were).
-class FileSet {
- public:
-  explicit FileSet(fs::path dir) : dir_(std::move(dir)) {}
-  ~FileSet() {
-    std::error_code ec;
-    for (const auto& [temporary, final] : files_) fs::remove(temporary, ec);
-  }
-  // The temporary path to write the file `name` to.
-  std::string add(const std::string& name) {
-    files_.emplace_back(dir_ / (".tmp-" + std::to_string(::getpid()) + "-" + name), dir_ / name);
-    return files_.back().first.string();
-  }
-  std::vector<std::string> commit() {
-    std::vector<std::string> paths;
-    for (const auto& [temporary, final] : files_) {
-      std::error_code ec;
-      fs::rename(temporary, final, ec);
-      if (ec) raise_error("Chyba pri zapisu do souboru " + final.string() + ".");
-      paths.push_back(final.string());
-    }
-    files_.clear();
-    return paths;
-  }
-
- private:
-  fs::path dir_;
-  std::vector<std::pair<fs::path, fs::path>> files_;
-};
-
 std::vector<double> indicator_levels(const MapData& map, const Indicator& indicator) {
   double lo = std::numeric_limits<double>::infinity(), hi = -lo;
   for (double v : indicator.values)
@@ -114,18 +86,23 @@ void make_maps(const Options& o, std::ostream& out) {
   if (!map.lattice)
     out << free_form_line("Referencni body nelezi v pravidelne siti: rastry GeoTIFF se nevytvori, mapy ukazi body.");
 
-  FileSet files(dir);
+  // Written under temporary names and renamed into place at the end, so that a failure leaves
+  // none of them (and the files of an earlier map as they were).
+  ResultSet files;
   std::vector<std::vector<ContourLine>> contours;
   for (const Indicator& indicator : map.indicators) {
     const std::vector<double> levels = indicator_levels(map, indicator);
     contours.push_back(map.lattice ? contour_lines(*map.lattice, indicator, levels) : std::vector<ContourLine>{});
-    const std::string stem = map.title + "_" + indicator.name;
-    if (map.lattice) write_geotiff(map, indicator, files.add(stem + ".tif"));
-    write_map_picture(map, indicator, contours.back(), files.add(stem + ".png"));
+    const std::string stem = (dir / (map.title + "_" + indicator.name)).string();
+    if (map.lattice) write_geotiff(map, indicator, stem + ".tif", files.temporary_for(stem + ".tif"));
+    write_map_picture(map, indicator, contours.back(), stem + ".png", files.temporary_for(stem + ".png"));
   }
-  write_geopackage(map, contours, files.add(map.title + ".gpkg"));
+  const std::string gpkg = (dir / (map.title + ".gpkg")).string();
+  write_geopackage(map, contours, gpkg, files.temporary_for(gpkg));
+  const std::vector<std::string> paths = files.paths();
+  files.commit();
   out << free_form_line("Mapy a vrstvy GIS:");
-  for (const std::string& path : files.commit()) out << free_form_line("  " + path);
+  for (const std::string& path : paths) out << free_form_line("  " + path);
 }
 
 }  // namespace

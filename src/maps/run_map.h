@@ -7,7 +7,8 @@
 namespace kadre {
 
 // kadre-map <run configuration file> [--out DIR] [--crs CRS] [--indicator NAME]...
-// Returns the exit status; every file appears at once at the end or none does.
+// Returns the exit status. The files are renamed into place one after another at the end, or
+// none is when something fails.
 int run_map(const std::vector<std::string>& args, std::ostream& out);
 
 }  // namespace kadre

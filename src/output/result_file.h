@@ -30,6 +30,12 @@ class ResultSet {
   std::string temporary_for(const std::string& path);
   // Renames every file into place; a failure stops with the write-error message of its path.
   void commit();
+  // The final paths, in the order they were added (none after commit).
+  std::vector<std::string> paths() const {
+    std::vector<std::string> finals;
+    for (const auto& file : files_) finals.push_back(file.second);
+    return finals;
+  }
 
  private:
   std::vector<std::pair<std::string, std::string>> files_;  // temporary, final

@@ -1,10 +1,11 @@
 // kadre-map on a run whose points form a 6 x 5 lattice with a hole and two points off it:
 // the rasters hold the results cell by cell, the GeoPackage every point, source and contour,
-// the picture the largest value in the top colour; bad inputs write nothing.
+// the picture the largest value in the top colour; bad inputs and a failed write leave nothing.
 #include <cairo.h>
 #include <gdal_priv.h>
 #include <gtest/gtest.h>
 #include <ogrsf_frmts.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -68,6 +69,7 @@ TEST(KadreMap, RastersLayersContoursAndPictureHoldTheResults) {
   c.set_value("max_hourly.csv", "P10", "***********");   // too wide for its field
   std::string out;
   ASSERT_EQ(c.map({"run.nml", "--indicator", "ave", "--indicator", "max", "--crs", "EPSG:32633"}, out), 0) << out;
+  EXPECT_TRUE(out.ends_with("   output/run_max.tif\n   output/run_max.png\n   output/run.gpkg\n")) << out;
   const MapData map = load_map_data("run.nml", {"ave"});
   const Indicator& ave = map.indicators[0];
   GDALAllRegister();
@@ -166,6 +168,14 @@ TEST(KadreMap, BadInputStopsWithItsMessageAndWritesNothing) {
     EXPECT_EQ(c.map(args, out), 1);
     EXPECT_NE(out.find(message), std::string::npos) << out;
   }
+  // The GeoPackage, written last, cannot be: the pictures and rasters written before go too.
+  const fs::path blocker = c.run.path() / "output" / (".run.kadre-" + std::to_string(::getpid()) + ".gpkg");
+  fs::create_directory(blocker);
+  EXPECT_EQ(c.map({"run.nml", "--indicator", "ave"}, out), 1);
+  EXPECT_TRUE(out.ends_with(" Chyba pri zapisu do souboru output/run.gpkg.\n")) << out;
+  std::error_code ec;
+  fs::remove(blocker, ec);
+  EXPECT_TRUE(c.map_files().empty());
   c.run.write("input/receptors.txt", "P00 1000 1000 0 1.5\n");  // another configuration's points
   EXPECT_EQ(c.map({"run.nml"}, out), 1);
   EXPECT_NE(out.find(" Vysledny soubor output/stats.csv nepatri k teto konfiguraci: "), std::string::npos) << out;
