@@ -248,11 +248,14 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
     const V state = hn::LoadU(d, g.state.data() + i);
     const V xs = hn::LoadU(d, g.xs.data() + i);
     const V spread = hn::Add(hn::Mul(hn::LoadU(d, g.sy_sz.data() + i), u_ef), v);
-    const V exponent = hn::Add(hn::LoadU(d, g.cross.data() + i), hn::Mul(removal, xs));
+    const V removal_arg = hn::Mul(removal, xs);
+    const V exponent = hn::Add(hn::LoadU(d, g.cross.data() + i), removal_arg);
     const V prefactor = hn::Div(source, spread);
     V c = hn::Mul(prefactor, hn::LoadU(d, g.plume.data() + i));
     V emission = emission_all;
-    auto in_range = exp_in_range(exponent);
+    // The scalar formulas take the removal's exponential on its own: beyond the range it is
+    // infinite there even where the crosswind term brings the sum back into it.
+    auto in_range = hn::And(exp_in_range(exponent), exp_in_range(removal_arg));
     if (converted) {
       const V decay_arg = hn::Mul(xs, decay_rate);
       in_range = hn::And(in_range, exp_in_range(decay_arg));
@@ -334,14 +337,16 @@ int HourConcentrations(HourBatch& b, double* out, int* undecided) {
     const V product = hn::Mul(two_sy2, two_sz2);
     const V inverse = hn::Div(one, product);
     const V u_ef = hn::LoadU(d, b.u_ef.data() + at);
+    // As for the rose, the removal's exponential beyond the range on its own goes back to the
+    // scalar formulas.
+    const V removal_arg = hn::Mul(hn::LoadU(d, b.removal.data() + at), xs);
     const auto exact =
         hn::And(hn::And(hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)), crosswind_exact(x2, two_sz2, inverse)),
                         hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d)))),
-                hn::And(hn::And(hn::Ge(product, tiny), hn::Le(product, huge)),
+                hn::And(hn::And(hn::And(hn::Ge(product, tiny), hn::Le(product, huge)), exp_in_range(removal_arg)),
                         hn::And(usable, hn::And(exp_in_range(y_arg), exp_in_range(z_arg)))));
     hn::StoreU(xs, d, b.work_xs.data() + at);
-    hn::StoreU(hn::Add(hn::Mul(hn::Neg(ys2), hn::Mul(two_sz2, inverse)), hn::Mul(hn::LoadU(d, b.removal.data() + at), xs)),
-               d, b.work_exponent.data() + at);
+    hn::StoreU(hn::Add(hn::Mul(hn::Neg(ys2), hn::Mul(two_sz2, inverse)), removal_arg), d, b.work_exponent.data() + at);
     hn::StoreU(hn::Mul(two_sy2, inverse), d, b.work_w.data() + at);
     hn::StoreU(hn::Add(hn::Mul(hn::Mul(hn::Mul(hn::Set(d, 2 * kPi), sigma_y), sigma_z), u_ef), v), d,
                b.work_spread.data() + at);

@@ -129,6 +129,12 @@ TEST(VectorKernel, EdgesOfTheFormulasAreDecidedAsByTheScalarOnes) {
   extreme.expect_agreement(stack(), PairGeometry{1000, 90, 0.3, 0}, "overflowing spreads");
   extreme.par.k_u = -3.0;
   extreme.expect_agreement(stack(), PairGeometry{1000, 90, 0.3, 0}, "growing removal");
+  // The same removal beyond the range alone, in sums a narrow plume's crosswind term brings
+  // back into it (inf x 0 for the scalar formulas).
+  Rose growing;
+  growing.par.k_u = -3.0;
+  growing.par.ay = {0.07, 0.07, 0.07, 0.07, 0.07};
+  growing.expect_agreement(stack(), PairGeometry{1000, 90, 0.3, 0}, "growing removal, narrow plume");
   // A crosswind spread far below the distance, where the crosswind distance from the cosine
   // would not be exact enough.
   // The axis on a direction, where the crosswind distance is 0.
