@@ -256,11 +256,12 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
     // The scalar formulas take the removal's exponential on its own: beyond the range it is
     // infinite there even where the crosswind term brings the sum back into it.
     auto in_range = hn::And(exp_in_range(exponent), exp_in_range(removal_arg));
-    if (converted) {
+    // Without the second emission too: the scalar formulas give 0 x inf beyond the range.
+    if (r.is_no) {
       const V decay_arg = hn::Mul(xs, decay_rate);
       in_range = hn::And(in_range, exp_in_range(decay_arg));
-      const V fac = hn::Mul(nine_tenths, hn::Sub(one, hn::Exp(d, decay_arg)));
-      emission = hn::Add(m, hn::Mul(m_no, fac));
+      if (converted)
+        emission = hn::Add(m, hn::Mul(m_no, hn::Mul(nine_tenths, hn::Sub(one, hn::Exp(d, decay_arg)))));
     }
     c = hn::Mul(c, emission);
     const auto in_sector = hn::And(lanes_mask, hn::Eq(state, decided_state));
@@ -383,11 +384,12 @@ int HourConcentrations(HourBatch& b, double* out, int* undecided) {
     const V emis = hn::LoadU(d, b.emis.data() + at);
     V c = hn::Mul(hn::Mul(prefactor, plume), emis);
     V emission = emission_all;
-    if (converted) {
+    // The decay's range with m_no = 0 too, as for the rose.
+    if (b.is_no) {
       const V decay_arg = hn::Mul(xs, hn::LoadU(d, b.decay.data() + at));
       in_range = hn::And(in_range, exp_in_range(decay_arg));
-      const V decay = hn::Exp(d, decay_arg);
-      emission = hn::Add(m, hn::Mul(m_no, hn::Mul(nine_tenths, hn::Sub(one, decay))));
+      if (converted)
+        emission = hn::Add(m, hn::Mul(m_no, hn::Mul(nine_tenths, hn::Sub(one, hn::Exp(d, decay_arg)))));
     }
     c = hn::Mul(c, emission);
     const auto decided = decided_result(c, hn::Mul(hn::Mul(prefactor, emis), emission), hn::Add(exponent, vertical),

@@ -92,8 +92,8 @@ TEST(HourlyVectorKernel, AgreesWithTheScalarFormulas) {
   year.par.by[1] = 900;
   year.par.bz[4] = 400;
   year.par.ay[2] = 1e-6;  // a crosswind spread far below the distance
-  const Source stack{.id = "S", .x = 5000, .y = 5000, .type = SourceType::point, .m = 1.0, .m_no = 0.5, .h = 50,
-                     .v = 20, .t = 120, .d = 2, .w = 9, .qb = 0.5};
+  Source stack{.id = "S", .x = 5000, .y = 5000, .type = SourceType::point, .m = 1.0, .m_no = 0.5, .h = 50,
+               .v = 20, .t = 120, .d = 2, .w = 9, .qb = 0.5};
   const Source line{.id = "L", .x = 5000, .y = 5000, .x1 = 4900, .y1 = 4950, .x2 = 5100, .y2 = 5050,
                     .type = SourceType::line, .m = 0.3, .length = 223.6, .width = 12};
   // Without the turning wind the axis lies on the hours' whole-degree directions.
@@ -105,10 +105,14 @@ TEST(HourlyVectorKernel, AgreesWithTheScalarFormulas) {
             << what;  // the hour whose emission factor is no number
   }
   // A removal beyond the range of exp alone, in sums a narrow plume's crosswind term brings
-  // back into it.
+  // back into it; a growing decay without the second emission.
   year.par.k_u = -3.0;
   year.par.ay = {0.05, 0.05, 0.05, 0.05, 0.05};
   agree(stack, PairGeometry{1000, 270, 0.3, 0}, "growing removal, narrow plume", 0);
+  year.par.k_u = 8e-5;
+  year.par.k_p = {-3, -3, -3, -3, -3};
+  stack.m_no = 0;
+  agree(stack, PairGeometry{1000, 270, 0.3, 0}, "growing decay", 0);
 }
 
 TEST(HourlySituations, EqualClassAndWindShareASituation) {

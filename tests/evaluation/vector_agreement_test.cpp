@@ -130,11 +130,15 @@ TEST(VectorKernel, EdgesOfTheFormulasAreDecidedAsByTheScalarOnes) {
   extreme.par.k_u = -3.0;
   extreme.expect_agreement(stack(), PairGeometry{1000, 90, 0.3, 0}, "growing removal");
   // The same removal beyond the range alone, in sums a narrow plume's crosswind term brings
-  // back into it (inf x 0 for the scalar formulas).
+  // back into it (inf x 0 for the scalar formulas); a growing decay without the second
+  // emission (0 x inf).
   Rose growing;
   growing.par.k_u = -3.0;
   growing.par.ay = {0.07, 0.07, 0.07, 0.07, 0.07};
   growing.expect_agreement(stack(), PairGeometry{1000, 90, 0.3, 0}, "growing removal, narrow plume");
+  growing.par.k_u = 8e-5;
+  growing.par.k_p = {-3, -3, -3, -3, -3};
+  growing.expect_agreement(at_point, PairGeometry{1000, 90, 0.3, 0}, "growing decay", false);
   // A crosswind spread far below the distance, where the crosswind distance from the cosine
   // would not be exact enough.
   // The axis on a direction, where the crosswind distance is 0.
