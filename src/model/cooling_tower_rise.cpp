@@ -2,9 +2,7 @@
 
 #include <cmath>
 
-#include "core/errors.h"
 #include "model/moist_air.h"
-#include "core/text.h"
 
 namespace kadre {
 
@@ -48,18 +46,6 @@ double cooling_tower_rise_of_flux(const ModelParams& par, const TowerPowers& pow
   const double x_f = static_cast<double>(2.16f) * powers.flux_04 * powers.h_06;
   if (x < x_f) return static_cast<double>(1.6f) * powers.flux_third * powers.three_x_two_thirds / u;
   return static_cast<double>(5.56f) * powers.flux_06 * powers.h_04 / u;
-}
-
-double prevyseni_chlad_vez(const ModelParams& par, double t_a, double rh, double t, double h,
-                           double d, double v_act, double f, double vol2, double t2, int s,
-                           double u, double x) {
-  if (s < 1 || s > 5)
-    stop_with_lines({"Chyba ve funkci prevyseni_chlad_vez. Trida stability " + free_form_int(s) +
-                     " " + " neodpovida ocekavanym hodnotam."});
-  TowerPowers powers;
-  set_flux_powers(cooling_tower_flux(t_a, rh, t, d, v_act, f, vol2, t2), powers);
-  set_height_distance_powers(h, x, powers);
-  return cooling_tower_rise_of_flux(par, powers, t_a, s, u, x);
 }
 
 }  // namespace kadre

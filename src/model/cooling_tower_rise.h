@@ -4,17 +4,11 @@
 
 namespace kadre {
 
-// Rise [m] for outside air t_a [deg C] at relative humidity rh [%], flue gas at t [deg C]
-// with actual flow v_act, tower height h and mouth diameter d, climate class value f,
-// tower air stream vol2 at t2 [deg C], stability class s, wind u at the top, distance x.
-// A class with negative buoyancy has no rise.
-double prevyseni_chlad_vez(const ModelParams& par, double t_a, double rh, double t, double h,
-                           double d, double v_act, double f, double vol2, double t2, int s,
-                           double u, double x);
-
-// The two steps of prevyseni_chlad_vez: the buoyancy flux of the plume (outside air t_a and
-// rh, flue gas t, v_act, d, climate class value f, tower air stream vol2 at t2), which no wind
-// or distance changes, and the rise it gives.
+// The rise in two steps: the buoyancy flux of the plume (outside air t_a [deg C] at relative
+// humidity rh [%], flue gas at t [deg C] with actual flow v_act, mouth diameter d, climate class
+// value f, tower air stream vol2 at t2 [deg C]), which no wind or distance changes, and the
+// rise [m] it gives for stability class s, wind u at the top and distance x. A class with
+// negative buoyancy has no rise.
 double cooling_tower_flux(double t_a, double rh, double t, double d, double v_act, double f, double vol2,
                           double t2);
 // The powers of the flux, the tower height h and the distance x the rise takes.
