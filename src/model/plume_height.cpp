@@ -36,12 +36,10 @@ double cooling_tower_rise(const ModelContext& ctx, const Source& source, const S
       // A class that never occurs must not bring its rise (possibly not a number) in.
       if (weight == 0) continue;
       const double t_a = ClimateTables::t_t[j - 1];
-      const std::size_t cell = (static_cast<std::size_t>(c - 1) * 10 + static_cast<std::size_t>(j - 1)) * 7 +
-                               static_cast<std::size_t>(i - 1);
+      const std::size_t cell = ClimateTables::index(i, j, c);
       if (fluxes->stamp[cell] != fluxes->current) {
         set_flux_powers(cooling_tower_flux(t_a, ClimateTables::r_t[i - 1], exit.t, source.d, v_act,
-                                           cl.frt[ClimateTables::index(i, j)], cl.vch1[ClimateTables::index(i, j, c)],
-                                           cl.tch1[ClimateTables::index(i, j, c)]),
+                                           cl.frt[ClimateTables::index(i, j)], cl.vch1[cell], cl.tch1[cell]),
                         fluxes->powers[cell]);
         fluxes->stamp[cell] = fluxes->current;
       }
