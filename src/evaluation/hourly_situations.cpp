@@ -6,6 +6,8 @@
 #include <map>
 #include <utility>
 
+#include "model/sector_kernel.h"
+
 namespace kadre {
 
 namespace {
@@ -44,16 +46,16 @@ HourlySituations find_hourly_situations(const Settings& cfg, const MetSeries& me
     if (static_cast<int>(seen.size()) > found.count) found.count = static_cast<int>(seen.size());
     found.first_hour.push_back(std::move(first));
     found.orderly.push_back(orderly ? 1 : 0);
-    const std::size_t begin = met.index(k, 1), end = begin + static_cast<std::size_t>(met.ntime), padding = 16;
+    const std::size_t begin = met.index(k, 1), end = begin + static_cast<std::size_t>(met.ntime);
     std::vector<int> situation(found.of_hour.begin() + static_cast<std::ptrdiff_t>(begin),
                                found.of_hour.begin() + static_cast<std::ptrdiff_t>(end));
     std::vector<double> phi(met.w_dir.begin() + static_cast<std::ptrdiff_t>(begin),
                             met.w_dir.begin() + static_cast<std::ptrdiff_t>(end));
     std::vector<double> inversion;
     for (std::size_t at = begin; at < end; ++at) inversion.push_back(found.inversion[at]);
-    situation.resize(situation.size() + padding, 0);
-    phi.resize(phi.size() + padding, 0.0);
-    inversion.resize(inversion.size() + padding, 0.0);
+    situation.resize(situation.size() + kKernelPadding, 0);
+    phi.resize(phi.size() + kKernelPadding, 0.0);
+    inversion.resize(inversion.size() + kKernelPadding, 0.0);
     found.series_situation.push_back(std::move(situation));
     found.series_phi.push_back(std::move(phi));
     found.series_inversion.push_back(std::move(inversion));

@@ -228,7 +228,7 @@ void in_sector_hours(const ModelContext& ctx, const MetSeries& met, const Emissi
 
 HourlyWork::HourlyWork(int situations, int hours) {
   const std::size_t n = static_cast<std::size_t>(std::max(situations, 0));
-  const std::size_t padded = n + 16;
+  const std::size_t padded = n + kKernelPadding;
   const std::size_t h = static_cast<std::size_t>(std::max(hours, 0));
   plume.resize(n);
   axis.assign(n, 0.0);
@@ -245,11 +245,11 @@ HourlyWork::HourlyWork(int situations, int hours) {
   wind_out.assign(padded, 0.0);
   wind_situation.assign(padded, 0);
   sector_hours.reserve(h);
-  lambda.assign(h + 16, 0.0);
-  hour_kind.assign(h + 16, 0.0);
+  lambda.assign(h + kKernelPadding, 0.0);
+  hour_kind.assign(h + kKernelPadding, 0.0);
   inversion_hours.assign(h, 0);
   batch = HourBatch(hours);
-  batch_out.assign(h + 16, 0.0);
+  batch_out.assign(h + kKernelPadding, 0.0);
   batch_hour.assign(h, 0);
   undecided.assign(h, 0);
 }

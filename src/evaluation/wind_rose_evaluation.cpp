@@ -150,11 +150,11 @@ void vector_directions(const ModelContext& ctx, const Source& source, const Pair
 }  // namespace
 
 RoseWork::RoseWork(int nphi, int nu_max)
-    : column(static_cast<std::size_t>(std::max(nphi, 0)) + 16, 0.0),
+    : column(static_cast<std::size_t>(std::max(nphi, 0)) + kKernelPadding, 0.0),
       undecided(static_cast<std::size_t>(std::max(nphi, 0))),
       geometry(nphi),
       plumes(static_cast<std::size_t>(std::max(nu_max, 0))),
-      wind_u(static_cast<std::size_t>(std::max(nu_max, 0)) + 16, 1.0),
+      wind_u(static_cast<std::size_t>(std::max(nu_max, 0)) + kKernelPadding, 1.0),
       wind_base(wind_u.size(), 1.0),
       wind_exponent(wind_u.size(), 0.0),
       wind_out(wind_u.size(), 0.0),

@@ -24,6 +24,7 @@ namespace hn = hwy::HWY_NAMESPACE;
 
 using D = hn::ScalableTag<double>;
 using V = hn::Vec<D>;
+static_assert(hn::MaxLanes(D()) <= kKernelPadding, "the arrays' padding must hold a whole vector");
 
 // The states of a direction in SectorGeometry::state (0: outside the sector).
 constexpr double kDecided = 1, kUndecided = 2;
@@ -471,13 +472,8 @@ HWY_EXPORT(WindsAtHeight);
 HWY_EXPORT(ClassifyHours);
 HWY_EXPORT(TargetName);
 
-namespace {
-// A vector of padding past the last direction: the loops load whole vectors.
-constexpr std::size_t kPadding = 16;
-}  // namespace
-
 SectorGeometry::SectorGeometry(int nphi) {
-  const std::size_t n = static_cast<std::size_t>(nphi > 0 ? nphi : 0) + kPadding;
+  const std::size_t n = static_cast<std::size_t>(nphi > 0 ? nphi : 0) + kKernelPadding;
   for (auto* a : {&state, &xs, &cross, &inv_two_sz2, &sy_sz, &vert, &plume}) a->assign(n, 0.0);
 }
 
@@ -488,7 +484,7 @@ int sector_concentrations(const SectorRun& run, SectorGeometry& g, double* out, 
 }
 
 HourBatch::HourBatch(int capacity) {
-  const std::size_t n = static_cast<std::size_t>(capacity > 0 ? capacity : 0) + kPadding;
+  const std::size_t n = static_cast<std::size_t>(capacity > 0 ? capacity : 0) + kKernelPadding;
   for (auto* a : {&lambda, &ay, &by, &az, &bz, &sy0, &sz0, &h_ef, &z1, &z2, &z3, &kh, &u_ef, &removal, &decay, &emis,
                   &phi, &work_xs, &work_exponent, &work_w, &work_spread, &work_exact})
     a->assign(n, 0.0);

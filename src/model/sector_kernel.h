@@ -3,11 +3,16 @@
 // wind speed) for windows of neighbouring wind directions at once, in the vector units of
 // the processor. Lanes the vector formulas cannot answer as the scalar ones do (numbers at
 // the edges of their range, non-finite values) are handed back to the caller.
+#include <cstddef>
 #include <vector>
 
 #include "model/concentration_kernels.h"
 
 namespace kadre {
+
+// The elements past the last that the arrays the kernels read or write a whole vector at a
+// time carry: the lanes of the widest vector of doubles of any instruction set chosen.
+inline constexpr std::size_t kKernelPadding = 16;
 
 // Whether this build has the vector kernel, and the instruction set it chose here.
 bool vector_kernel_built();

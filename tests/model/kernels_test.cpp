@@ -236,7 +236,7 @@ TEST(WindsAtHeight, AgreeWithThePowerLaw) {
     base.push_back(i % 5 == 0 ? 1.0 : 1.0 + 0.53 * i);  // 1 gives u itself
     exponent.push_back(0.1 + 0.01 * i);
   }
-  for (auto* a : {&u, &base, &exponent}) a->resize(a->size() + 16, 1.0);
+  for (auto* a : {&u, &base, &exponent}) a->resize(a->size() + kKernelPadding, 1.0);
   std::vector<double> out(u.size(), 0.0);
   winds_at_height(u.data(), base.data(), exponent.data(), out.data(), 37);
   for (std::size_t i = 0; i < 37; ++i) {
