@@ -10,9 +10,6 @@
 namespace kadre {
 
 namespace {
-constexpr double kSqrtTwoPi = 2.5066282746310002;
-constexpr double kSqrtHalfPi = 1.2533141373155001;
-
 // Angle between wind and line folded into 0..90 degrees; any angle first comes into [0, 360).
 double fold_to_quadrant(double a) {
   if (a >= 360) a = std::fmod(a, 360.0);

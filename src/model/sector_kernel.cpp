@@ -292,7 +292,6 @@ HWY_INLINE void line_spreads(const HourBatch& b, V phi, V az, V bz, V& sy0, V& s
   const V a_r = hn::Mul(folded, hn::Set(d, kPi / 180));
   const V cos_r = hn::Cos(d, a_r), sin_r = hn::Sin(d, a_r);
   const V w = hn::Set(d, b.width), l = hn::Set(d, b.length);
-  constexpr double kSqrtTwoPi = 2.5066282746310002, kSqrtHalfPi = 1.2533141373155001;
   sy0 = hn::Div(hn::Add(hn::Mul(w, cos_r), hn::Mul(l, sin_r)), hn::Set(d, kSqrtTwoPi));
   // With the wind along a line of no width, W / sin is 0/0: the line's length counts.
   const V across = hn::Div(w, sin_r), along = hn::Div(l, cos_r);
