@@ -6,6 +6,7 @@
 #include <map>
 #include <utility>
 
+#include "model/class_index.h"
 #include "model/sector_kernel.h"
 
 namespace kadre {
@@ -13,8 +14,6 @@ namespace kadre {
 namespace {
 
 constexpr double kNoInversion = -9999.0;
-
-bool valid_class(int s) { return s >= 1 && s <= 5; }
 
 bool inversion_hour(const Settings& cfg, const MetSeries& met, std::size_t at) {
   return cfg.inverze && std::trunc(met.zi[at]) != kNoInversion;

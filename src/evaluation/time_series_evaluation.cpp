@@ -7,14 +7,13 @@
 #include <utility>
 
 #include "core/errors.h"
+#include "model/class_index.h"
 #include "model/dispersion_coefficients.h"
 #include "model/plume_sector.h"
 
 namespace kadre {
 
 namespace {
-
-bool valid_class(int s) { return s >= 1 && s <= 5; }
 
 HourMet hour_met(const MetSeries& met, std::size_t at) {
   return HourMet{met.stability_class[at], met.w_sp[at],  met.w_dir[at],  met.zi[at],
