@@ -252,8 +252,8 @@ void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, con
   const bool daily_sparse = sums.daily_sparse();
   double ave = 0;
   if (cfg.is_average) {
-    // eval_average over the class windows: the other class situations are +0, and a sum
-    // that starts at +0 stays as it is when +0 is added.
+    // The class sums weighted with the wind rose, over the class windows only: the other
+    // class situations are +0, and a sum that starts at +0 stays as it is when +0 is added.
     const double* rose = in.wind_roses.slice(source.met_idx, "eval_average");
     double sum = 0;
     for_each_class_window(w, nphi, [&](std::size_t begin, std::size_t end) {

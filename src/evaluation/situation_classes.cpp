@@ -44,16 +44,4 @@ ClassSpeedIndex make_class_speed_index(const WindClasses& wind, const ModelParam
   return index;
 }
 
-void c_class(const double* c, int nphi, int nu_max, const ClassSpeedIndex& index, double* out) {
-  const auto phi_count = static_cast<std::size_t>(nphi);
-  for (int m = 0; m < kSituationClassCount; ++m) {
-    const SituationClass& sc = kSituationClasses[static_cast<std::size_t>(m)];
-    const int j = index.speed_class[static_cast<std::size_t>(m)];
-    checked_index("c_class", "c", 2, j, 1, nu_max);
-    const double* column =
-        c + (static_cast<std::size_t>(sc.stability - 1) * nu_max + (j - 1)) * phi_count;
-    std::copy(column, column + phi_count, out + static_cast<std::size_t>(m) * phi_count);
-  }
-}
-
 }  // namespace kadre

@@ -32,8 +32,4 @@ struct ClassSpeedIndex {
 // among the wind-speed classes of its stability class.
 ClassSpeedIndex make_class_speed_index(const WindClasses& wind, const ModelParams& par);
 
-// Copies the eleven situation columns of c (direction fastest, then wind-speed class, then
-// stability class; nphi x nu_max x 5) into out (nphi x 11, direction fastest).
-void c_class(const double* c, int nphi, int nu_max, const ClassSpeedIndex& index, double* out);
-
 }  // namespace kadre

@@ -60,14 +60,6 @@ void write_exceed_block(const double* record, const WindRoses& wind_roses, int n
 
 }  // namespace
 
-double eval_average(std::span<const double> cls, std::span<const double> rose, double factor) {
-  if (cls.size() != rose.size())
-    stop_with_lines({"error subroutine eval_average: rozdilne dimense vstupnich poli"});
-  double sum = 0;
-  for (std::size_t i = 0; i < cls.size(); ++i) sum += cls[i] * rose[i];
-  return factor * sum;
-}
-
 void prepare_exceed_range(const double* cls_sum, double* record, const std::array<double, 3>& limits,
                           double factor, int nphi, std::size_t begin, std::size_t end) {
   static_assert(kLimitCount == 3);

@@ -2,7 +2,6 @@
 // The statistical indicators of one reference point: the long-term average, absolute
 // maxima with their situation, class maxima and hours of exceedance.
 #include <array>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -12,9 +11,6 @@
 #include "model/dispersion_model.h"
 
 namespace kadre {
-
-// factor x sum of cls(k, m) x rose(k, m); both nphi x 11, direction fastest.
-double eval_average(std::span<const double> cls, std::span<const double> rose, double factor);
 
 // Records in record (nphi x 11 x 3, direction fastest, then class, then limit) the factor
 // of the source at which the running class sum first rose strictly above each limit.
