@@ -23,7 +23,7 @@ struct LoopInputs {
   const ClassSpeedIndex* class_index;  // set when the methodology evaluation is on
   DailyType daily_type;
   bool methodology;
-  const HourlySituations* hourly_situations;  // set when the hourly evaluation is on
+  const HourlySituations* hourly_situations;  // always set; empty without the hourly evaluation
 };
 
 // The reference points one process evaluates, [first, end) counted from 0, and the number

@@ -11,8 +11,9 @@
 
 namespace kadre {
 
-// How the direction loops are computed: the vector kernel (the default) or the scalar
-// formulas, the reference the vector results are checked against.
+// How the direction loops are computed: the vector kernel or the scalar formulas, the
+// reference the vector results are checked against. The run chooses (kernel_path_from);
+// options left as they are take the scalar formulas.
 enum class KernelPath { vector, scalar };
 
 // The path named by the setting KADRE_SIMD: "scalar" selects the scalar formulas; any other

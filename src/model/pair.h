@@ -70,7 +70,7 @@ struct PairFactors {
   double z_ref = 0;  // height of the wind speeds the rise factors take
   std::array<RiseFactors, 5> rise{};
   InitialSpreads spreads;
-  // Caches of values that only the source (and the situation's heights) decide, filled as
+  // Caches of values that only the pair (and the situation's heights) decide, filled as
   // they are first needed.
   mutable TowerFluxes tower_fluxes;
   mutable WindProfileMemo wind_profile;

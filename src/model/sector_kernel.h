@@ -57,8 +57,8 @@ struct SectorGeometry {
   explicit SectorGeometry(int nphi = 0);
 };
 
-// Fills the geometry of the run's window (every other field of the run but the situation's
-// plume parameters, m, m_no, k_p and v is read); forgets the kept vertical sums.
+// Fills the geometry of the run's window (of the run only the window, the sector, x, the
+// class's coefficients and the initial spreads are read); forgets the kept vertical sums.
 void sector_geometry(const SectorRun& run, SectorGeometry& g);
 
 // Writes the concentration of every in-sector direction of the window that the vector
