@@ -41,9 +41,14 @@ struct World {
     return evaluate_par(ctx(), stack, point, s, u, 0, g, f);
   }
   // An hour with an inversion at zi: below class 4, 4 m/s; above class 2, 7 m/s; both from 270.
+  // The plume below kept by the caller gives the same bits.
   double inversion(double zi) {
-    plume(4, 4);
-    return eval_inv(ctx(), HourMet{4, 4, 270, zi, 2, 7, 270}, point, stack, g, f, 1);
+    const PlumeParams lower = plume(4, 4);
+    const HourMet hour{4, 4, 270, zi, 2, 7, 270};
+    const double c = eval_inv(ctx(), hour, point, stack, g, f, 1);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(eval_inv(ctx(), hour, point, stack, g, f, 1, &lower)),
+              std::bit_cast<std::uint64_t>(c)) << zi;
+    return c;
   }
   double textbook(int s, double u, double H, double zr, double zl = -1, double lambda = 0) const {
     return test::textbook_plume(1, 1000, lambda, par.ay[s - 1], par.by[s - 1], par.az[s - 1], par.bz[s - 1], u, H,
