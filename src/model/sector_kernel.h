@@ -11,8 +11,9 @@
 namespace kadre {
 
 // The elements past the last that the arrays the kernels read or write a whole vector at a
-// time carry: the lanes of the widest vector of doubles of any instruction set chosen.
-inline constexpr std::size_t kKernelPadding = 16;
+// time carry: the lanes of the widest vector of doubles any instruction set may have (2048
+// bits, on processors of scalable vectors), so that every target builds.
+inline constexpr std::size_t kKernelPadding = 32;
 
 // Whether this build has the vector kernel, and the instruction set it chose here.
 bool vector_kernel_built();
