@@ -259,12 +259,13 @@ void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const Emissio
   if (met.ntime < 1) return;
   checked_index("time_eval_conc", "time_emis_fact", 1, source.prof_idx, 1, profiles.nprof);
   checked_index("time_eval_conc", "w_dir", 1, source.met_idx, 1, met.met_num());
-  const bool vector = vector_takes_pair(ctx, source, g);
-  PairSituations plumes(ctx, met, point, source, g, f, work, vector);
-  const double limit = sector_half_angle(ctx.par, source.type);
-  work.sector_hours.clear();
+  // A series with a class outside 1..5 stops at its first such hour; hour by hour, the scalar
+  // formulas find it where the run would.
   const std::size_t series = static_cast<std::size_t>(source.met_idx - 1);
-  if (vector && situations.orderly[series] != 0) {
+  const bool vector = vector_takes_pair(ctx, source, g) && situations.orderly[series] != 0;
+  PairSituations plumes(ctx, met, point, source, g, f, work, vector);
+  if (vector) {
+    work.sector_hours.clear();
     in_sector_hours(ctx, met, profiles, situations, point, source, g, f, plumes, work, c_t);
     plumes.finish();
     add_sector_hours(ctx, source, g, f, plumes, work, c_t);
@@ -287,24 +288,10 @@ void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const Emissio
       continue;
     }
     const double phi = w_dir[t];
-    if (!vector) {
-      plumes.need(at, n, true);
-      c_t[t] += evaluate_gauss(ctx, met.stability_class[at], source, g.x, g.theta, get_lambda(phi, work.axis[n]),
-                               work.plume[n], phi, false, profiles.at(source.prof_idx, t + 1), f.spreads, 0);
-      continue;
-    }
-    plumes.need_plume(at, n);
-    const double lambda = get_lambda(phi, work.axis[n]);
-    // Outside the sector the scalar formulas give +0 before anything else.
-    if (!in_sector(lambda, limit)) {
-      c_t[t] += 0.0;
-      continue;
-    }
-    work.sector_hours.push_back({t, static_cast<int>(n), lambda, phi, profiles.at(source.prof_idx, t + 1)});
+    plumes.need(at, n, true);
+    c_t[t] += evaluate_gauss(ctx, met.stability_class[at], source, g.x, g.theta, get_lambda(phi, work.axis[n]),
+                             work.plume[n], phi, false, profiles.at(source.prof_idx, t + 1), f.spreads, 0);
   }
-  if (!vector) return;
-  plumes.finish();
-  add_sector_hours(ctx, source, g, f, plumes, work, c_t);
 }
 
 }  // namespace kadre
