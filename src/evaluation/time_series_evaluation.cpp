@@ -20,13 +20,11 @@ HourMet hour_met(const MetSeries& met, std::size_t at) {
                  met.stability_class_i[at], met.w_sp_i[at], met.w_dir_i[at]};
 }
 
-// Whether the vector kernel takes the pair's hours: every number it broadcasts finite and a
-// source type whose initial spreads are known (an unknown one stops where the scalar
-// formulas first meet it).
+// Whether the vector kernel takes the pair's hours: a source type it knows and every number
+// it broadcasts finite.
 bool vector_takes_pair(const ModelContext& ctx, const Source& source, const PairGeometry& g) {
   if (ctx.options.kernels != KernelPath::vector) return false;
-  if (source.type != SourceType::point && source.type != SourceType::area && source.type != SourceType::line)
-    return false;
+  if (!vector_kernels_know(source.type)) return false;
   for (const double v : {g.x, g.theta, source.v, source.m, source.m_no, sector_half_angle(ctx.par, source.type)})
     if (!std::isfinite(v)) return false;
   return true;
@@ -102,7 +100,7 @@ class PairSituations {
     } else {
       p = evaluate_par_without_wind(ctx_, source_, point_, s, u, 0.0, g_, f_);
       const double base = wind_profile_base(p.h_ef, f_.z_ref), exponent = ctx_.par.u_p[static_cast<std::size_t>(s - 1)];
-      if (std::isfinite(u) && std::isfinite(exponent) && base > 0 && std::isfinite(base)) {
+      if (winds_at_height_take(u, base, exponent)) {
         const std::size_t i = static_cast<std::size_t>(pending_++);
         work_.wind_u[i] = u;
         work_.wind_base[i] = base;

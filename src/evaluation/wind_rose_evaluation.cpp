@@ -17,15 +17,13 @@ bool finite(double v) { return std::isfinite(v); }
 
 bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// Whether the vector kernel takes this situation: every number it broadcasts finite, the
-// wind positive, and a source type whose initial spreads are known (an unknown one stops
-// where the scalar formulas first meet it).
+// Whether the vector kernel takes this situation: a source type it knows, every number it
+// broadcasts finite and the wind positive.
 bool vector_takes(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p,
                   int s, double axis, double limit) {
   const ModelParams& par = ctx.par;
   const std::size_t c = static_cast<std::size_t>(s - 1);
-  if (source.type != SourceType::point && source.type != SourceType::area && source.type != SourceType::line)
-    return false;
+  if (!vector_kernels_know(source.type)) return false;
   for (const double v : {g.x, g.theta, par.k_u, source.v, source.m, source.m_no, par.k_p[c], par.ay[c], par.by[c],
                          par.az[c], par.bz[c], p.h_ef, p.z1, p.z2, p.z3, p.kh, p.u_ef, axis, limit})
     if (!finite(v)) return false;
@@ -76,7 +74,7 @@ void class_plumes(const ModelContext& ctx, const WindClasses& wind, const RefPoi
     PlumeParams& p = work.plumes[static_cast<std::size_t>(j - 1)];
     p = evaluate_par_without_wind(ctx, source, point, s, u, 0.0, g, f);
     const double base = wind_profile_base(p.h_ef, f.z_ref);
-    if (std::isfinite(u) && std::isfinite(exponent) && base > 0 && std::isfinite(base)) {
+    if (winds_at_height_take(u, base, exponent)) {
       const std::size_t k = static_cast<std::size_t>(pending++);
       work.wind_u[k] = u;
       work.wind_base[k] = base;

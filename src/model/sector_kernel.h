@@ -3,6 +3,7 @@
 // wind speed) for windows of neighbouring wind directions at once, in the vector units of
 // the processor. Lanes the vector formulas cannot answer as the scalar ones do (numbers at
 // the edges of their range, non-finite values) are handed back to the caller.
+#include <cmath>
 #include <cstddef>
 #include <vector>
 
@@ -114,6 +115,16 @@ struct HourBatch {
 // u_ef[i] = u[i] x base[i]^exponent[i] for i < count (base positive, every value finite), the
 // wind at the effective height; arrays padded by a vector.
 void winds_at_height(const double* u, const double* base, const double* exponent, double* u_ef, int count);
+// Whether the vector kernels know the initial spreads of the source type (an unknown type
+// stops where the scalar formulas first meet it).
+inline bool vector_kernels_know(SourceType type) {
+  return type == SourceType::point || type == SourceType::area || type == SourceType::line;
+}
+
+// Whether winds_at_height takes these values; others go through the scalar power law.
+inline bool winds_at_height_take(double u, double base, double exponent) {
+  return std::isfinite(u) && std::isfinite(exponent) && base > 0 && std::isfinite(base);
+}
 
 // The hours t < count of a pair's series: lambda[t] = |phi[t] - axis[situation[t]]| mod 360
 // (as get_lambda), kind[t] = 2 for an inversion hour (inversion[t] = 1), 1 in the sector of
