@@ -17,14 +17,16 @@ namespace {
 // The climate-weighted rise of a cooling tower for the 10 m wind u10 and u_s at the top.
 double cooling_tower_rise(const ModelContext& ctx, const Source& source, const StackExit& exit, int s,
                           double u10, double u_s, double x, TowerFluxes* fluxes) {
+  if (fluxes == nullptr) {
+    // Without a cache of the caller's, one for this call only (a large table: built only here).
+    TowerFluxes own;
+    return cooling_tower_rise(ctx, source, exit, s, u10, u_s, x, &own);
+  }
   const ModelParams& par = ctx.par;
   const ClimateTables& cl = ctx.climate;
   const double v_act = v_prep(source.v, 0.0, 101325.0, exit.t, 101325.0);
   const int c = u2class_ui(u10, par);
   const bool clustered = ctx.options.is_shluky && source.cluster != 0;
-  // Without a cache of the caller's, one for this call.
-  TowerFluxes own;
-  if (fluxes == nullptr) fluxes = &own;
   if (fluxes->height_distance_stamp != fluxes->current) {
     set_height_distance_powers(exit.h, x, fluxes->height_distance);
     fluxes->height_distance_stamp = fluxes->current;
