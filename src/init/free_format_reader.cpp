@@ -235,7 +235,7 @@ bool FreeFormatReader::next_token(Token& tok, bool& statement_ended) {
 }
 
 template <class Sink>
-ReadStatus FreeFormatReader::read_statement(std::size_t n, Sink&& sink) {
+ReadStatus FreeFormatReader::read_statement(std::size_t n, Sink&& sink, std::size_t stored) {
   comma_means_null_ = true;
   keep_from_ = record_start_;
   std::size_t k = 0;
@@ -248,8 +248,16 @@ ReadStatus FreeFormatReader::read_statement(std::size_t n, Sink&& sink) {
       return ReadStatus::end_of_file;
     }
     if (ended) break;
-    for (long r = 0; r < tok.repeat && k < n; ++r, ++k) {
-      if (tok.null) continue;
+    const std::size_t count = std::min(static_cast<std::size_t>(tok.repeat), n - k);
+    if (tok.null) {
+      k += count;
+      continue;
+    }
+    for (std::size_t r = 0; r < count; ++r, ++k) {
+      if (r > 0 && k >= stored) {  // the same item again, checked already and not kept
+        k += count - r;
+        break;
+      }
       if (!sink(k, tok)) {
         finish_statement();
         return ReadStatus::bad_value;
@@ -303,14 +311,15 @@ ReadStatus FreeFormatReader::read(const std::vector<Item>& items) {
   });
 }
 
-ReadStatus FreeFormatReader::read_int16_row(std::vector<std::int16_t>& values, std::size_t n) {
+ReadStatus FreeFormatReader::read_int16_row(std::vector<std::int16_t>& values, std::size_t n, std::size_t keep) {
   return read_statement(n, [&](std::size_t k, const Token& t) {
     long long v = 0;
     if (t.quoted || !parse_integer(t.value, -32768, 32767, v)) return false;
+    if (k >= keep) return true;
     if (values.size() <= k) values.resize(k + 1, 0);
     values[k] = static_cast<std::int16_t>(v);
     return true;
-  });
+  }, keep);
 }
 
 ReadStatus FreeFormatReader::read_reals(double* values, std::size_t n) {

@@ -50,9 +50,10 @@ class FreeFormatReader {
   // One read statement with the given items.
   ReadStatus read(std::initializer_list<Item> items);
   ReadStatus read(const std::vector<Item>& items);
-  // One read statement of n integers into values[0..n); values grows with the items the file
-  // holds (a null item keeps the value there, 0 where there was none).
-  ReadStatus read_int16_row(std::vector<std::int16_t>& values, std::size_t n);
+  // One read statement of n integers, the first `keep` of them into values; values grows with
+  // the items the file holds (a null item keeps the value there, 0 where there was none). The
+  // items after the first `keep` are checked, not kept: a row's length is no allocation.
+  ReadStatus read_int16_row(std::vector<std::int16_t>& values, std::size_t n, std::size_t keep);
   ReadStatus read_reals(double* values, std::size_t n);
 
   // Every item of the next record that holds anything, as texts (null items left out, a
@@ -76,8 +77,10 @@ class FreeFormatReader {
 
  private:
   struct Token;
+  // Reads n items, each through sink(k, token). Items from `stored` on are only checked: a
+  // repeated one goes to the sink once, so that a repeat count costs no time per item.
   template <class Sink>
-  ReadStatus read_statement(std::size_t n, Sink&& sink);
+  ReadStatus read_statement(std::size_t n, Sink&& sink, std::size_t stored = static_cast<std::size_t>(-1));
   bool next_token(Token& tok, bool& statement_ended);
   void finish_statement();
   // Appends the next whole records of the file to data_ after dropping those before

@@ -124,10 +124,12 @@ void read_terrain(const std::string& path, TerrainGrid& grid, const std::vector<
   for (int k = 1; k < w.r1; ++k)
     if (!reader.skip_record()) raise_error(error_reading(path, k, ReadStatus::end_of_file));
 
-  // The row grows with the values the file holds, not with what the header claims.
+  // The row keeps the window's columns and grows with the values the file holds, not with
+  // what the header claims; the columns east of the window are checked, not kept.
   std::vector<std::int16_t> row;
   for (int r = w.r1; r <= w.r2; ++r) {
-    const ReadStatus status = reader.read_int16_row(row, static_cast<std::size_t>(grid.ncols));
+    const ReadStatus status =
+        reader.read_int16_row(row, static_cast<std::size_t>(grid.ncols), static_cast<std::size_t>(w.c2));
     if (status != ReadStatus::ok) raise_error(error_reading(path, r, status));
     if (row.size() < static_cast<std::size_t>(w.c2)) row.resize(static_cast<std::size_t>(w.c2), 0);  // "/" ended it early
     // The first row read is the northernmost of the window, so it goes to the top.

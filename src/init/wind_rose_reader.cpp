@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kClasses = kSituationClassCount;
 const char* const kDescription = "ruzici";
+constexpr int kMaxDirections = 36000;
 
 // Reads n_dir and the eleven class records of one rose file into rose_in.
 int read_rose_file(const std::string& path, std::vector<double>& rose_in, std::ostream& out) {
@@ -26,6 +27,10 @@ int read_rose_file(const std::string& path, std::vector<double>& rose_in, std::o
   const ReadStatus st = reader.read({FreeFormatReader::integer(n_dir)});
   if (st != ReadStatus::ok) raise_error(error_reading(path, 0, st));
   if (n_dir <= 0) raise_error("Pocet smeru v souboru " + rtrim(path) + " musi byt kladny.");
+  // The tables are sized by the count before the data shows it: a count no rose can mean
+  // (finer than a hundredth of a degree) must not take the memory.
+  if (n_dir > kMaxDirections)
+    raise_error("Pocet smeru v souboru " + rtrim(path) + " musi byt nejvyse " + std::to_string(kMaxDirections) + ".");
   const std::size_t per_class = static_cast<std::size_t>(n_dir) + 1;
   rose_in.assign(per_class * kClasses, 0.0);
   for (int j = 1; j <= kClasses; ++j) {

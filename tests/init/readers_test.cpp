@@ -127,6 +127,7 @@ TEST(ReaderMessages, EveryMessageOnce) {
       {Reader::rose, "! c\n1\n1 0\n1 0\n1 x\n", on_line(3)},  // the class record
       {Reader::rose, "4.5\n", on_line(0)},
       {Reader::rose, "! c\n0\n", "Pocet smeru v souboru @ musi byt kladny."},
+      {Reader::rose, "444441002\n1\n", "Pocet smeru v souboru @ musi byt nejvyse 36000."},
       {Reader::met, "2015 1 2 0 10 3 1\n2015 1 2 1 10 3 nan\n", on_line(2)},  // no stability class
       {Reader::met, "2015 1 1 0 0 2 1\n10000 1 1 1 0 2 1\n", "Datum v radku 2 souboru @ nelze zapsat do 13 znaku."},
       {Reader::met, "! comments only\n", "Soubor @ s meteorologickou casovou radou neobsahuje zadny zaznam."},
@@ -179,6 +180,23 @@ TEST(TerrainReader, ReadsOnlyTheWindowRowsAndCellEdgesBelongEastAndNorth) {
   EXPECT_EQ(grid.z, (std::vector<std::int16_t>{-9999, 33, 22, 23}));  // the southern row first
   read_terrain(path, grid, {}, {});  // nothing to cover: no window, the full extent stays
   EXPECT_EQ(std::tuple(grid.nx, grid.ny, grid.xllcorner, grid.yllcorner_upper), std::tuple(0, 0, 1000.0, 2030.0));
+}
+
+// A row is kept only as far as the window reaches: two billion columns written as one
+// repeated item take neither memory nor time, and a bad value beyond the window still stops.
+TEST(TerrainReader, ColumnsEastOfTheWindowAreCheckedNotKept) {
+  TempDir dir;
+  const std::string header = "ncols 2000000000\nnrows 1\nx 0\ny 0\nc 1\nn -9999\n";
+  TerrainGrid grid;
+  const std::vector<RefPoint> corner{{"P", 0.5, 0.5, 0, 0, true}};
+  std::vector<Source> sources;
+  const std::string path = dir.write("data.txt", header + "2000000000*7\n");
+  read_terrain_definition(path, grid);
+  read_terrain(path, grid, corner, sources);
+  EXPECT_EQ(grid.z, std::vector<std::int16_t>{7});
+  dir.write("data.txt", header + "5 1999999998*7 x\n");
+  read_terrain_definition(path, grid);
+  EXPECT_INPUT_ERROR(read_terrain(path, grid, corner, sources), on_line(1));
 }
 
 TEST(OutputRefPointsReader, FlagsTheFirstPointOfEveryListedIdentifier) {
