@@ -35,7 +35,7 @@
 #include "init/ref_points_reader.h"
 #include "init/terrain_reader.h"
 #include "model/sector_kernel.h"
-#include "run.h"
+#include "driver/run.h"
 #include "work_count.h"
 
 namespace fs = std::filesystem;

@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "fuzz_case.h"
-#include "run.h"
+#include "driver/run.h"
 
 namespace {
 

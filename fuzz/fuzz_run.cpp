@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "fuzz_case.h"
-#include "run.h"
+#include "driver/run.h"
 
 using namespace kadre;
 

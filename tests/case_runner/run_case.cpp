@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "run.h"
+#include "driver/run.h"
 
 namespace fs = std::filesystem;
 

@@ -1,7 +1,7 @@
 // Whole runs in a scratch directory.
 #include <sstream>
 
-#include "run.h"
+#include "driver/run.h"
 #include "support/test_support.h"
 
 namespace kadre::test {

@@ -1,4 +1,4 @@
-#include "mpi_processes.h"
+#include "driver/mpi_processes.h"
 
 #include <mpi.h>
 
@@ -9,7 +9,7 @@
 #include <numeric>
 
 #include "core/errors.h"
-#include "run.h"
+#include "driver/run.h"
 
 namespace kadre {
 

@@ -1,4 +1,4 @@
-#include "point_blocks.h"
+#include "driver/point_blocks.h"
 
 #include <algorithm>
 

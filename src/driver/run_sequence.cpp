@@ -1,4 +1,4 @@
-#include "run_sequence.h"
+#include "driver/run_sequence.h"
 
 #include <omp.h>
 
@@ -20,8 +20,10 @@
 #include "output/result_paths.h"
 #include "output/statistical_output.h"
 #include "output/time_series_output.h"
-#include "point_blocks.h"
-#include "reference_point_loop.h"
+#include "driver/command_line.h"
+#include "driver/point_blocks.h"
+#include "driver/table_gathering.h"
+#include "driver/reference_point_loop.h"
 
 namespace kadre {
 
@@ -119,21 +121,6 @@ std::vector<double> create_results_t(std::size_t hours, std::size_t outputs) {
   }
 }
 
-int thread_count(const std::vector<std::string>& args, int default_threads) {
-  if (args.size() < 2) return default_threads;
-  const std::string arg = args[1].substr(0, 3);
-  const std::size_t i = arg.find_first_not_of(' ');
-  if (i == std::string::npos) return default_threads;
-  // A free-form integer: optional sign and digits, ending at a blank, comma or slash.
-  const std::size_t end = arg.find_first_of(" ,/", i);
-  const std::string number = arg.substr(i, end == std::string::npos ? std::string::npos : end - i);
-  long long value = 0;
-  const bool ok = parse_integer(number, std::numeric_limits<long long>::min(),
-                                std::numeric_limits<long long>::max(), value);
-  if (!ok || value < 1) stop_with_lines({"Neplatna hodnota poctu vlaken."});
-  return static_cast<int>(value);
-}
-
 namespace {
 
 // One step of the run on every process: a failure in any of them stops all of them with the
@@ -147,34 +134,6 @@ void on_every_process(Processes& processes, Step&& step) {
     failure = std::current_exception();
   }
   processes.agree(failure);
-}
-
-// The first element of every block's part of a table with `per_point` values per point (or
-// per point with hourly output), and the end.
-std::vector<std::size_t> part_starts(const std::vector<PointBlock>& blocks, std::size_t per_point, bool outputs,
-                                     std::size_t total) {
-  std::vector<std::size_t> starts;
-  for (const PointBlock& b : blocks)
-    starts.push_back(static_cast<std::size_t>(outputs ? b.outputs_before : b.first) * per_point);
-  starts.push_back(total);
-  return starts;
-}
-
-// The other processes' parts of the tables into the first process's tables of the whole run.
-void gather_tables(const InputData& in, bool methodology, const std::vector<PointBlock>& blocks,
-                   std::vector<ResultTables>& tables, Processes& processes) {
-  if (processes.size() == 1) return;  // its tables are those of the whole run
-  const std::size_t points = in.ref_points.size(), hours = static_cast<std::size_t>(in.met.ntime);
-  const auto outputs = static_cast<std::size_t>(
-      std::count_if(in.ref_points.begin(), in.ref_points.end(), [](const RefPoint& p) { return p.is_out; }));
-  for (ResultTables& t : tables) {
-    if (in.cfg.is_time) {
-      processes.gather(t.results_t, part_starts(blocks, hours, true, hours * outputs));
-      processes.gather(t.c_r, part_starts(blocks, 1, false, points));
-      processes.gather(t.c_m, part_starts(blocks, 1, false, points));
-    }
-    if (methodology) processes.gather(t.results, part_starts(blocks, kStatCount, false, kStatCount * points));
-  }
 }
 
 }  // namespace

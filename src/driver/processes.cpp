@@ -1,4 +1,4 @@
-#include "processes.h"
+#include "driver/processes.h"
 
 #include <cstdio>
 

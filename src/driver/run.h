@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/errors.h"
-#include "processes.h"
+#include "driver/processes.h"
 
 namespace kadre {
 

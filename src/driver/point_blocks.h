@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "core/records.h"
-#include "reference_point_loop.h"
+#include "driver/reference_point_loop.h"
 
 namespace kadre {
 

@@ -5,14 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "processes.h"
+#include "driver/processes.h"
 
 namespace kadre {
-
-// Number of worker threads from the optional second argument (first 3 characters; blank
-// counts as absent, then default_threads). Stops with "Neplatna hodnota poctu vlaken."
-// when it is not a positive integer.
-int thread_count(const std::vector<std::string>& args, int default_threads);
 
 // Whether a results_t of hours x outputs values can exist at all. There is no other limit:
 // the table is created whenever memory allows.

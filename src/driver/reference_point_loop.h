@@ -5,33 +5,12 @@
 #include <ostream>
 #include <vector>
 
-#include "evaluation/daily_maxima.h"
-#include "evaluation/time_series_evaluation.h"
-#include "evaluation/situation_classes.h"
 #include "core/records.h"
 #include "core/result_tables.h"
-#include "model/dispersion_model.h"
-#include "processes.h"
+#include "evaluation/point_evaluation.h"
+#include "driver/processes.h"
 
 namespace kadre {
-
-// What the computation reads; everything is read-only during the loop.
-struct LoopInputs {
-  const InputData& in;
-  const ModelContext& ctx;
-  const WindClasses& wind;
-  const ClassSpeedIndex* class_index;  // set when the methodology evaluation is on
-  DailyType daily_type;
-  bool methodology;
-  const HourlySituations* hourly_situations;  // always set; empty without the hourly evaluation
-};
-
-// The reference points one process evaluates, [first, end) counted from 0, and the number
-// of points with hourly output before them; its result tables hold these points only.
-struct PointBlock {
-  int first = 0, end = 0;
-  int outputs_before = 0;
-};
 
 // The block of every point of the run.
 PointBlock whole_run(const std::vector<RefPoint>& ref_points);

@@ -1,9 +1,9 @@
-#include "run.h"
+#include "driver/run.h"
 
 #include <new>
 
 #include "core/errors.h"
-#include "run_sequence.h"
+#include "driver/run_sequence.h"
 
 namespace kadre {
 

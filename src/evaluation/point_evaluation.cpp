@@ -1,81 +1,57 @@
-#include "reference_point_loop.h"
-
-#include <omp.h>
+#include "evaluation/point_evaluation.h"
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
 #include <limits>
-#include <memory>
 #include <span>
 
-#include "evaluation/daily_maxima.h"
 #include "evaluation/statistics.h"
-#include "evaluation/time_series_evaluation.h"
-#include "evaluation/wind_rose_evaluation.h"
 
 namespace kadre {
 
+WorkTables::WorkTables(const LoopInputs& li, std::size_t set_count) : sets(set_count) {
+  const Settings& cfg = li.in.cfg;
+  const std::size_t hours = static_cast<std::size_t>(li.in.met.ntime);
+  const std::size_t situations = static_cast<std::size_t>(cfg.nphi) * li.wind.nu_max() * 5;
+  const std::size_t classes = static_cast<std::size_t>(cfg.nphi) * kSituationClassCount;
+  if (cfg.is_time && set_count > 1) c_source_t.assign(hours, 0.0);
+  if (cfg.is_time) hourly = HourlyWork(li.hourly_situations->count, li.in.met.ntime);
+  if (li.methodology) {
+    rose = RoseWork(cfg.nphi, li.wind.nu_max());
+    cls.assign(classes, 0.0);
+    if (cfg.is_daily) {
+      cd_window.assign(static_cast<std::size_t>(cfg.nphi), 0.0);
+      cls_d.assign(classes, 0.0);
+    }
+  }
+  for (SetSums& set : sets) {
+    if (cfg.is_time) set.c_t.assign(hours, 0.0);
+    if (!li.methodology) continue;
+    set.c.assign(situations, 0.0);
+    if (cfg.is_daily) set.c_d.assign(situations, 0.0);
+    set.c_max.assign(classes, 0.0);
+    set.cd_max.assign(classes, 0.0);
+    set.th_exceed.assign(classes * kLimitCount, 0.0);
+    set.td_exceed.assign(classes * kLimitCount, 0.0);
+  }
+}
+
+std::vector<int> output_columns(const std::vector<RefPoint>& ref_points) {
+  std::vector<int> column(ref_points.size(), 0);
+  int next = 0;
+  for (std::size_t i = 0; i < ref_points.size(); ++i)
+    if (ref_points[i].is_out) column[i] = ++next;
+  return column;
+}
+
+std::vector<std::vector<int>> sets_of_sources(const InputData& in) {
+  std::vector<std::vector<int>> sets(in.sources.size(), std::vector<int>{0});
+  for (std::size_t g = 0; g < in.groups.size(); ++g)
+    for (const int k : in.groups[g].members) sets[static_cast<std::size_t>(k)].push_back(static_cast<int>(g) + 1);
+  return sets;
+}
+
 namespace {
-
-// The running sums of one set of sources (all of them, or one group) at the current point.
-struct SetSums {
-  std::vector<double> c_t;                   // ntime
-  std::vector<double> c, c_d;                // nphi x nu_max x 5
-  std::vector<double> c_max, cd_max;         // nphi x 11
-  std::vector<double> th_exceed, td_exceed;  // nphi x 11 x 3
-  double ave = 0;
-  // A source of factor 0 leaves exceeded entries unset for a later source, whether or not
-  // it writes there: from then on the exceedance records are checked everywhere.
-  bool zero_factor_seen = false;
-
-  void reset() {
-    for (auto* v : {&c_t, &c, &c_d, &c_max, &cd_max, &th_exceed, &td_exceed}) std::fill(v->begin(), v->end(), 0.0);
-    ave = 0;
-    zero_factor_seen = false;
-  }
-};
-
-// Work tables of one worker thread, created once and reset per point. What a source gives
-// at the point is computed once and added to the sums of every set it belongs to.
-struct WorkTables {
-  std::vector<double> c_source_t;     // ntime (only with groups)
-  RoseWork rose;                      // the columns of a source's situations, one at a time
-  std::vector<double> cd_window;      // nphi: the daily values of one window
-  std::vector<double> c_all, cd_all;  // nphi x nu_max x 5, where the daily value of +0 is not +0
-  std::vector<double> cls, cls_d;     // nphi x 11
-  std::array<WrittenWindows, kSituationClassCount> class_windows;  // of the columns cls copies
-  std::vector<SetSums> sets;          // all sources, then each group
-  PairFactors hourly_factors, rose_factors;  // of the current pair, per evaluation
-  HourlyWork hourly;                         // the plumes of the pair's hourly situations
-
-  WorkTables(const LoopInputs& li, std::size_t set_count) : sets(set_count) {
-    const Settings& cfg = li.in.cfg;
-    const std::size_t hours = static_cast<std::size_t>(li.in.met.ntime);
-    const std::size_t situations = static_cast<std::size_t>(cfg.nphi) * li.wind.nu_max() * 5;
-    const std::size_t classes = static_cast<std::size_t>(cfg.nphi) * kSituationClassCount;
-    if (cfg.is_time && set_count > 1) c_source_t.assign(hours, 0.0);
-    if (cfg.is_time) hourly = HourlyWork(li.hourly_situations->count, li.in.met.ntime);
-    if (li.methodology) {
-      rose = RoseWork(cfg.nphi, li.wind.nu_max());
-      cls.assign(classes, 0.0);
-      if (cfg.is_daily) {
-        cd_window.assign(static_cast<std::size_t>(cfg.nphi), 0.0);
-        cls_d.assign(classes, 0.0);
-      }
-    }
-    for (SetSums& set : sets) {
-      if (cfg.is_time) set.c_t.assign(hours, 0.0);
-      if (!li.methodology) continue;
-      set.c.assign(situations, 0.0);
-      if (cfg.is_daily) set.c_d.assign(situations, 0.0);
-      set.c_max.assign(classes, 0.0);
-      set.cd_max.assign(classes, 0.0);
-      set.th_exceed.assign(classes * kLimitCount, 0.0);
-      set.td_exceed.assign(classes * kLimitCount, 0.0);
-    }
-  }
-};
 
 void add_into(std::vector<double>& sum, const std::vector<double>& part) {
   for (std::size_t n = 0; n < sum.size(); ++n) sum[n] += part[n];
@@ -206,23 +182,6 @@ void record_exceedances(const Source& source, int nphi, const std::vector<double
   });
 }
 
-// Column of results_t of every point with hourly output: its position among those points.
-std::vector<int> output_columns(const std::vector<RefPoint>& ref_points) {
-  std::vector<int> column(ref_points.size(), 0);
-  int next = 0;
-  for (std::size_t i = 0; i < ref_points.size(); ++i)
-    if (ref_points[i].is_out) column[i] = ++next;
-  return column;
-}
-
-// The sets (0: all sources, 1 + g: group g) of every source.
-std::vector<std::vector<int>> sets_of_sources(const InputData& in) {
-  std::vector<std::vector<int>> sets(in.sources.size(), std::vector<int>{0});
-  for (std::size_t g = 0; g < in.groups.size(); ++g)
-    for (const int k : in.groups[g].members) sets[static_cast<std::size_t>(k)].push_back(static_cast<int>(g) + 1);
-  return sets;
-}
-
 // Adds the source's hourly concentrations at the point to the series of its sets.
 void add_hourly_contribution(const LoopInputs& li, const RefPoint& point, const Source& source,
                              const std::vector<int>& sets, WorkTables& w, const PairGeometry& g) {
@@ -320,6 +279,8 @@ void store_hourly_results(const LoopInputs& li, int ip, const PointBlock& block,
   tables.c_m[at] = largest;
 }
 
+}  // namespace
+
 void evaluate_point(const LoopInputs& li, int ip, const PointBlock& block,
                     const std::vector<std::vector<int>>& sets_of_source, WorkTables& w,
                     const std::vector<int>& out_column, std::vector<ResultTables>& tables) {
@@ -348,51 +309,5 @@ void evaluate_point(const LoopInputs& li, int ip, const PointBlock& block,
   }
 }
 
-}  // namespace
-
-PointBlock whole_run(const std::vector<RefPoint>& ref_points) {
-  return PointBlock{0, static_cast<int>(ref_points.size()), 0};
-}
-
-void compute_reference_points(const LoopInputs& li, const PointBlock& block, std::vector<ResultTables>& tables,
-                              int threads, Processes& processes, int& finished_here, std::ostream& out) {
-  const int total = static_cast<int>(li.in.ref_points.size());
-  finished_here = 0;
-  if (total == 0) return;
-  const int chunk = std::max(1, ((block.end - block.first) / threads) / 4);
-  const std::vector<int> out_column = output_columns(li.in.ref_points);
-  const std::vector<std::vector<int>> sets_of_source = sets_of_sources(li.in);
-  std::exception_ptr failure;
-  std::atomic<bool> failed{false};
-  int finished = 0;
-
-#pragma omp parallel num_threads(threads)
-  {
-    std::unique_ptr<WorkTables> work;
-    try {
-      work = std::make_unique<WorkTables>(li, tables.size());
-    } catch (...) {
-#pragma omp critical(kadre_failure)
-      if (!failure) failure = std::current_exception();
-      failed = true;
-    }
-#pragma omp for schedule(dynamic, chunk)
-    for (int ip = block.first + 1; ip <= block.end; ++ip) {
-      if (failed.load(std::memory_order_relaxed) || !work) continue;
-      try {
-        evaluate_point(li, ip, block, sets_of_source, *work, out_column, tables);
-      } catch (...) {
-#pragma omp critical(kadre_failure)
-        if (!failure) failure = std::current_exception();
-        failed = true;
-        continue;
-      }
-#pragma omp critical(kadre_progress)
-      processes.report_progress(++finished, total, out);
-    }
-  }
-  finished_here = finished;
-  if (failure) std::rethrow_exception(failure);
-}
 
 }  // namespace kadre

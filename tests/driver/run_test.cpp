@@ -14,8 +14,9 @@
 
 #include <sys/resource.h>
 
-#include "run.h"
-#include "run_sequence.h"
+#include "driver/run.h"
+#include "driver/command_line.h"
+#include "driver/run_sequence.h"
 #include "support/test_support.h"
 #include "support/textbook_plume.h"
 

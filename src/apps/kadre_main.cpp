@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "run.h"
+#include "driver/run.h"
 #ifdef KADRE_MPI
-#include "mpi_processes.h"
+#include "driver/mpi_processes.h"
 #endif
 
 int main(int argc, char** argv) {

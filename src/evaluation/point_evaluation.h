@@ -1,0 +1,84 @@
+#pragma once
+// The evaluation of one reference point against every source: the running sums of each set
+// of sources (all of them, or one group), the class sums, the long-term average and the
+// exceedance records, turned at the end of the point into its slots of the result tables.
+#include <array>
+#include <vector>
+
+#include "core/records.h"
+#include "core/result_tables.h"
+#include "evaluation/daily_maxima.h"
+#include "evaluation/situation_classes.h"
+#include "evaluation/time_series_evaluation.h"
+#include "evaluation/wind_rose_evaluation.h"
+#include "model/dispersion_model.h"
+
+namespace kadre {
+
+// What the computation reads; everything is read-only during the loop.
+struct LoopInputs {
+  const InputData& in;
+  const ModelContext& ctx;
+  const WindClasses& wind;
+  const ClassSpeedIndex* class_index;  // set when the methodology evaluation is on
+  DailyType daily_type;
+  bool methodology;
+  const HourlySituations* hourly_situations;  // always set; empty without the hourly evaluation
+};
+
+// The reference points one process evaluates, [first, end) counted from 0, and the number
+// of points with hourly output before them; its result tables hold these points only.
+struct PointBlock {
+  int first = 0, end = 0;
+  int outputs_before = 0;
+};
+
+// The running sums of one set of sources (all of them, or one group) at the current point.
+struct SetSums {
+  std::vector<double> c_t;                   // ntime
+  std::vector<double> c, c_d;                // nphi x nu_max x 5
+  std::vector<double> c_max, cd_max;         // nphi x 11
+  std::vector<double> th_exceed, td_exceed;  // nphi x 11 x 3
+  double ave = 0;
+  // A source of factor 0 leaves exceeded entries unset for a later source, whether or not
+  // it writes there: from then on the exceedance records are checked everywhere.
+  bool zero_factor_seen = false;
+
+  void reset() {
+    for (auto* v : {&c_t, &c, &c_d, &c_max, &cd_max, &th_exceed, &td_exceed}) std::fill(v->begin(), v->end(), 0.0);
+    ave = 0;
+    zero_factor_seen = false;
+  }
+};
+
+// Work tables of one worker thread, created once and reset per point. What a source gives
+// at the point is computed once and added to the sums of every set it belongs to.
+struct WorkTables {
+  std::vector<double> c_source_t;     // ntime (only with groups)
+  RoseWork rose;                      // the columns of a source's situations, one at a time
+  std::vector<double> cd_window;      // nphi: the daily values of one window
+  std::vector<double> c_all, cd_all;  // nphi x nu_max x 5, where the daily value of +0 is not +0
+  std::vector<double> cls, cls_d;     // nphi x 11
+  std::array<WrittenWindows, kSituationClassCount> class_windows;  // of the columns cls copies
+  std::vector<SetSums> sets;          // all sources, then each group
+  PairFactors hourly_factors, rose_factors;  // of the current pair, per evaluation
+  HourlyWork hourly;                         // the plumes of the pair's hourly situations
+
+  WorkTables(const LoopInputs& li, std::size_t set_count);
+
+};
+
+
+// Column of results_t of every point with hourly output: its position among those points.
+std::vector<int> output_columns(const std::vector<RefPoint>& ref_points);
+
+// The sets (0: all sources, 1 + g: group g) of every source.
+std::vector<std::vector<int>> sets_of_sources(const InputData& in);
+
+// Evaluates point ip (from 1) of the block against every source with the worker's tables w
+// and stores its results into its slots of tables (all sources, then each group).
+void evaluate_point(const LoopInputs& li, int ip, const PointBlock& block,
+                    const std::vector<std::vector<int>>& sets_of_source, WorkTables& w,
+                    const std::vector<int>& out_column, std::vector<ResultTables>& tables);
+
+}  // namespace kadre
