@@ -6,8 +6,11 @@
 
 namespace kadre {
 
+// Stability classes I (1) to V (5).
+inline constexpr int kStabilityClasses = 5;
+
 struct ModelParams {
-  using PerClass = std::array<double, 5>;
+  using PerClass = std::array<double, kStabilityClasses>;
   PerClass ay_1h{}, by_1h{}, az_1h{}, bz_1h{};
   PerClass ay_8h{}, by_8h{}, az_8h{}, bz_8h{};
   PerClass ay_30m{}, by_30m{}, az_30m{}, bz_30m{};

@@ -24,10 +24,13 @@ struct Source {
   double z = 0;  // base elevation, from the terrain grid after loading
   SourceType type = SourceType::point;
   int cluster = 0;  // cluster number, 0 for none
-  int aux = 0;
   double m = 0;  // emission rate [g/s]
   double m_no = 0;  // second emission rate [g/s]
-  double h = 0, v = 0, t = 0, d = 0, w = 0;
+  double stack_height_m = 0;        // height of the mouth above the base
+  double flue_gas_flow_m3_s = 0;    // at 273.15 K and 101325 Pa; 0 for area and line sources
+  double flue_gas_temp_c = 0;       // 0 for line sources
+  double diameter_m = 0;            // of the mouth; 0 for line sources
+  double exit_velocity_m_s = 0;     // 0 for line sources
   double time_use = 0;
   double daily_hours = 0;
   double beta = 0, qa = 0, qb = 0, heat_output = 0;
@@ -42,8 +45,8 @@ struct RefPoint {
   std::string id;  // at most 20 characters, trailing blanks removed
   double x = 0, y = 0;
   double z = 0;  // terrain elevation, from the grid after loading
-  double h = 0;  // height above the terrain
-  bool is_out = true;
+  double height_above_ground_m = 0;
+  bool has_hourly_output = true;  // listed for the hourly table
 };
 
 // The terrain grid: header of the full grid, then the loaded window.

@@ -25,7 +25,7 @@ struct Settings {
   bool is_exceed = false;
   std::array<double, 3> ch_exceed{0.0, 0.0, 0.0};
   std::array<double, 3> cd_exceed{0.0, 0.0, 0.0};
-  bool is_no = false;
+  bool convert_no = false;
   double u_height = 10.0;
   std::string daily_type;  // at most 4 characters
   double phi_step = 1.0;

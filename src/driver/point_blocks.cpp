@@ -26,7 +26,7 @@ std::vector<PointBlock> point_blocks(const InputData& in, int processes) {
     int end = static_cast<int>(std::lower_bound(work_before.begin(), work_before.end(), share) - work_before.begin());
     end = r + 1 == processes ? static_cast<int>(points.size()) : std::max(end, first);
     blocks[static_cast<std::size_t>(r)] = PointBlock{first, end, outputs};
-    for (int i = first; i < end; ++i) outputs += points[static_cast<std::size_t>(i)].is_out ? 1 : 0;
+    for (int i = first; i < end; ++i) outputs += points[static_cast<std::size_t>(i)].has_hourly_output ? 1 : 0;
     first = end;
   }
   return blocks;

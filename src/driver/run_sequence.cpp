@@ -57,10 +57,10 @@ ResultTables create_result_tables(const InputData& in, bool methodology, const P
   const std::size_t points = static_cast<std::size_t>(block.end - block.first);
   if (in.cfg.is_time) {
     const std::size_t outputs =
-        static_cast<std::size_t>(std::count_if(first, end, [](const RefPoint& p) { return p.is_out; }));
-    tables.results_t = create_results_t(static_cast<std::size_t>(in.met.ntime), outputs);
-    tables.c_r.assign(points, 0.0);
-    tables.c_m.assign(points, 0.0);
+        static_cast<std::size_t>(std::count_if(first, end, [](const RefPoint& p) { return p.has_hourly_output; }));
+    tables.hourly_results = create_hourly_results(static_cast<std::size_t>(in.met.ntime), outputs);
+    tables.hourly_sum.assign(points, 0.0);
+    tables.hourly_max.assign(points, 0.0);
   }
   if (methodology) tables.results.assign(static_cast<std::size_t>(kStatCount) * points, 0.0);
   return tables;
@@ -89,31 +89,32 @@ void check_result_names(const InputData& in) {
       take(file, " skupiny zdroju " + group.name);
 }
 
-void write_results(const InputData& in, const Settings& cfg, ResultTables& tables, bool methodology,
+void write_results(const InputData& in, const Settings& cfg, const ResultTables& tables, bool methodology,
                    ResultSet& set) {
   if (cfg.is_time) {
     std::vector<std::string> ref_ids;
     for (const RefPoint& p : in.ref_points)
-      if (p.is_out) ref_ids.push_back(p.id);
-    write_output_time(cfg, ref_ids, in.met.date, tables.results_t, in.met.ntime, &set);
-    // Without hours (no source, so no series) the sums stay 0 instead of 0 / 0.
+      if (p.has_hourly_output) ref_ids.push_back(p.id);
+    write_output_time(cfg, ref_ids, in.met.date, tables.hourly_results, in.met.ntime, &set);
+    // Without hours (no source, so no series) the means stay 0 instead of 0 / 0.
+    std::vector<double> hourly_mean = tables.hourly_sum;
     if (in.met.ntime > 0)
-      for (double& v : tables.c_r) v /= static_cast<double>(in.met.ntime);
-    write_time_average(cfg, in.ref_points, tables.c_r, &set);
-    write_time_maximum(cfg, in.ref_points, tables.c_m, &set);
+      for (double& v : hourly_mean) v /= static_cast<double>(in.met.ntime);
+    write_time_average(cfg, in.ref_points, hourly_mean, &set);
+    write_time_maximum(cfg, in.ref_points, tables.hourly_max, &set);
   }
   if (methodology) write_output_stat(cfg, in.ref_points, tables.results, &set);
 }
 
 }  // namespace
 
-bool results_t_fits(std::size_t hours, std::size_t outputs) {
+bool hourly_results_fit(std::size_t hours, std::size_t outputs) {
   return outputs == 0 || hours <= std::vector<double>().max_size() / outputs;
 }
 
-std::vector<double> create_results_t(std::size_t hours, std::size_t outputs) {
+std::vector<double> create_hourly_results(std::size_t hours, std::size_t outputs) {
   const char* const message = "STOP *** Not enough memory to allocate results_t ***\n";
-  if (!results_t_fits(hours, outputs)) throw RunError(message, true);
+  if (!hourly_results_fit(hours, outputs)) throw RunError(message, true);
   try {
     return std::vector<double>(hours * outputs, 0.0);
   } catch (const std::bad_alloc&) {

@@ -9,13 +9,13 @@
 
 namespace kadre {
 
-// Whether a results_t of hours x outputs values can exist at all. There is no other limit:
+// Whether a hourly_results of hours x outputs values can exist at all. There is no other limit:
 // the table is created whenever memory allows.
-bool results_t_fits(std::size_t hours, std::size_t outputs);
+bool hourly_results_fit(std::size_t hours, std::size_t outputs);
 
-// The zeroed hourly table; stops with the results_t message on standard error when it cannot
+// The zeroed hourly table; stops with the hourly_results message on standard error when it cannot
 // exist or memory cannot be obtained.
-std::vector<double> create_results_t(std::size_t hours, std::size_t outputs);
+std::vector<double> create_hourly_results(std::size_t hours, std::size_t outputs);
 
 // The whole run of the program called as `program` on these processes; stops by throwing
 // RunError.

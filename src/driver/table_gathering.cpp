@@ -25,12 +25,12 @@ void gather_tables(const InputData& in, bool methodology, const std::vector<Poin
   if (processes.size() == 1) return;  // its tables are those of the whole run
   const std::size_t points = in.ref_points.size(), hours = static_cast<std::size_t>(in.met.ntime);
   const auto outputs = static_cast<std::size_t>(
-      std::count_if(in.ref_points.begin(), in.ref_points.end(), [](const RefPoint& p) { return p.is_out; }));
+      std::count_if(in.ref_points.begin(), in.ref_points.end(), [](const RefPoint& p) { return p.has_hourly_output; }));
   for (ResultTables& t : tables) {
     if (in.cfg.is_time) {
-      processes.gather(t.results_t, part_starts(blocks, hours, true, hours * outputs));
-      processes.gather(t.c_r, part_starts(blocks, 1, false, points));
-      processes.gather(t.c_m, part_starts(blocks, 1, false, points));
+      processes.gather(t.hourly_results, part_starts(blocks, hours, true, hours * outputs));
+      processes.gather(t.hourly_sum, part_starts(blocks, 1, false, points));
+      processes.gather(t.hourly_max, part_starts(blocks, 1, false, points));
     }
     if (methodology) processes.gather(t.results, part_starts(blocks, kStatCount, false, kStatCount * points));
   }

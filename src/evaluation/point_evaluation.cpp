@@ -12,7 +12,7 @@ namespace kadre {
 WorkTables::WorkTables(const LoopInputs& li, std::size_t set_count) : sets(set_count) {
   const Settings& cfg = li.in.cfg;
   const std::size_t hours = static_cast<std::size_t>(li.in.met.ntime);
-  const std::size_t situations = static_cast<std::size_t>(cfg.nphi) * li.wind.nu_max() * 5;
+  const std::size_t situations = static_cast<std::size_t>(cfg.nphi) * li.wind.nu_max() * kStabilityClasses;
   const std::size_t classes = static_cast<std::size_t>(cfg.nphi) * kSituationClassCount;
   if (cfg.is_time && set_count > 1) c_source_t.assign(hours, 0.0);
   if (cfg.is_time) hourly = HourlyWork(li.hourly_situations->count, li.in.met.ntime);
@@ -40,7 +40,7 @@ std::vector<int> output_columns(const std::vector<RefPoint>& ref_points) {
   std::vector<int> column(ref_points.size(), 0);
   int next = 0;
   for (std::size_t i = 0; i < ref_points.size(); ++i)
-    if (ref_points[i].is_out) column[i] = ++next;
+    if (ref_points[i].has_hourly_output) column[i] = ++next;
   return column;
 }
 
@@ -258,14 +258,14 @@ void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, con
   }
 }
 
-// The hourly series of point ip into results_t (when it has hourly output), c_r and c_m.
+// The hourly series of point ip into hourly_results (when it has hourly output), hourly_sum and hourly_max.
 void store_hourly_results(const LoopInputs& li, int ip, const PointBlock& block, const SetSums& set,
                           const std::vector<int>& out_column, ResultTables& tables) {
   const int ntime = li.in.met.ntime;
   const std::size_t at = static_cast<std::size_t>(ip - 1 - block.first);
-  if (li.in.ref_points[ip - 1].is_out) {
+  if (li.in.ref_points[ip - 1].has_hourly_output) {
     const std::size_t first = static_cast<std::size_t>(out_column[ip - 1] - 1 - block.outputs_before) * ntime;
-    std::copy(set.c_t.begin(), set.c_t.end(), tables.results_t.begin() + first);
+    std::copy(set.c_t.begin(), set.c_t.end(), tables.hourly_results.begin() + first);
   }
   // A run without any source has no series and so no hours: its maximum stays 0.
   double sum = 0;
@@ -275,8 +275,8 @@ void store_hourly_results(const LoopInputs& li, int ip, const PointBlock& block,
     // An hour that is no number makes the maximum none, instead of being passed over.
     largest = std::isnan(v) || std::isnan(largest) ? std::numeric_limits<double>::quiet_NaN() : std::max(largest, v);
   }
-  tables.c_r[at] += sum;
-  tables.c_m[at] = largest;
+  tables.hourly_sum[at] += sum;
+  tables.hourly_max[at] = largest;
 }
 
 }  // namespace

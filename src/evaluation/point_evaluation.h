@@ -69,7 +69,7 @@ struct WorkTables {
 };
 
 
-// Column of results_t of every point with hourly output: its position among those points.
+// Column of hourly_results of every point with hourly output: its position among those points.
 std::vector<int> output_columns(const std::vector<RefPoint>& ref_points);
 
 // The sets (0: all sources, 1 + g: group g) of every source.

@@ -16,7 +16,7 @@ namespace {
 constexpr double kSpeedTolerance = static_cast<double>(1e-5f);
 
 const char* roman_class(int stability) {
-  static constexpr std::array<const char*, 5> names{"I", "II", "III", "IV", "V"};
+  static constexpr std::array<const char*, kStabilityClasses> names{"I", "II", "III", "IV", "V"};
   return names[static_cast<std::size_t>(stability - 1)];
 }
 

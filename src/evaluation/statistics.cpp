@@ -98,7 +98,7 @@ double eval_t_exceed(const double* t_exceed, const WindRoses& wind_roses, int np
 
 MaxSituation find_max(const double* c, int nphi, int nu_max, const std::vector<double>& u_range,
                       double phi_step) {
-  const std::size_t n = static_cast<std::size_t>(nphi) * nu_max * 5;
+  const std::size_t n = static_cast<std::size_t>(nphi) * nu_max * kStabilityClasses;
   const Extreme e = max_first(c, n);
   MaxSituation result;
   result.cmax = e.value;

@@ -25,7 +25,7 @@ HourMet hour_met(const MetSeries& met, std::size_t at) {
 bool vector_takes_pair(const ModelContext& ctx, const Source& source, const PairGeometry& g) {
   if (ctx.options.kernels != KernelPath::vector) return false;
   if (!vector_kernels_know(source.type)) return false;
-  for (const double v : {g.x, g.theta, source.v, source.m, source.m_no, sector_half_angle(ctx.par, source.type)})
+  for (const double v : {g.x, g.theta, source.flue_gas_flow_m3_s, source.m, source.m_no, sector_half_angle(ctx.par, source.type)})
     if (!std::isfinite(v)) return false;
   return true;
 }
@@ -138,8 +138,8 @@ void add_sector_hours(const ModelContext& ctx, const Source& source, const PairG
   batch.count = 0;
   batch.line = source.type == SourceType::line;
   // The initial spreads of the other source types depend on the class only.
-  std::array<double, 5> class_sy0{}, class_sz0{};
-  std::array<bool, 5> class_spreads{};
+  std::array<double, kStabilityClasses> class_sy0{}, class_sz0{};
+  std::array<bool, kStabilityClasses> class_spreads{};
   for (const HourlyWork::SectorHour& h : work.sector_hours) {
     const std::size_t n = static_cast<std::size_t>(h.situation);
     const int s = plumes.situation_class(n);
@@ -160,10 +160,10 @@ void add_sector_hours(const ModelContext& ctx, const Source& source, const PairG
   if (batch.count == 0) return;
   batch.x = g.x;
   batch.theta = g.theta;
-  batch.v = source.v;
+  batch.v = source.flue_gas_flow_m3_s;
   batch.m = source.m;
   batch.m_no = source.m_no;
-  batch.is_no = ctx.options.is_no;
+  batch.convert_no = ctx.options.convert_no;
   if (batch.line) {
     batch.azimuth = line_azimuth(source);
     batch.width = source.width;

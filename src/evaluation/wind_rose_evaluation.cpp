@@ -24,7 +24,7 @@ bool vector_takes(const ModelContext& ctx, const Source& source, const PairGeome
   const ModelParams& par = ctx.par;
   const std::size_t c = static_cast<std::size_t>(s - 1);
   if (!vector_kernels_know(source.type)) return false;
-  for (const double v : {g.x, g.theta, par.k_u, source.v, source.m, source.m_no, par.k_p[c], par.ay[c], par.by[c],
+  for (const double v : {g.x, g.theta, par.k_u, source.flue_gas_flow_m3_s, source.m, source.m_no, par.k_p[c], par.ay[c], par.by[c],
                          par.az[c], par.bz[c], p.h_ef, p.z1, p.z2, p.z3, p.kh, p.u_ef, axis, limit})
     if (!finite(v)) return false;
   return p.u_ef > 0;
@@ -103,11 +103,11 @@ SectorRun sector_run(const ModelContext& ctx, const Source& source, const PairGe
   run.x = g.x;
   run.theta = g.theta;
   run.k_u = par.k_u;
-  run.v = source.v;
+  run.v = source.flue_gas_flow_m3_s;
   run.m = source.m;
   run.m_no = source.m_no;
   run.k_p = par.k_p[c];
-  run.is_no = ctx.options.is_no;
+  run.convert_no = ctx.options.convert_no;
   run.ay = par.ay[c];
   run.by = par.by[c];
   run.az = par.az[c];
@@ -166,7 +166,7 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
   double* column = work.column.data();
   fill_pair_factors(ctx, source, kWindRoseHeight, g.x, nphi, f);
   const double limit = sector_half_angle(ctx.par, source.type);
-  for (int i = 1; i <= 5; ++i) {
+  for (int i = 1; i <= kStabilityClasses; ++i) {
     class_plumes(ctx, wind, point, source, g, i, work, f);
     // The geometry of the class is kept from speed to speed while the axis stays, and so are
     // the windows.

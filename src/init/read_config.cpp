@@ -38,7 +38,7 @@ void register_keys(Namelist& group, Settings& s) {
   group.add_bool("is_exceed", s.is_exceed);
   group.add_doubles("ch_exceed", s.ch_exceed);
   group.add_doubles("cd_exceed", s.cd_exceed);
-  group.add_bool("is_no", s.is_no);
+  group.add_bool("is_no", s.convert_no);
   group.add_double("u_height", s.u_height);
   group.add_text("daily_type", s.daily_type, kDailyTypeLength);
   group.add_double("phi_step", s.phi_step);

@@ -36,15 +36,15 @@ std::vector<RefPoint> read_ref_points(const std::string& path, const TerrainGrid
     p.x = x;
     p.y = y;
     p.z = z;
-    p.h = h;
-    p.is_out = true;
+    p.height_above_ground_m = h;
+    p.has_hourly_output = true;
   }
   return ref_points;
 }
 
 void read_output_ref_p(const std::string& path, std::vector<RefPoint>& ref_points) {
   R reader = open_data_file(path, "vystupnimi referencnimi body");
-  for (RefPoint& p : ref_points) p.is_out = false;
+  for (RefPoint& p : ref_points) p.has_hourly_output = false;
 
   NameIndex ids;
   for (std::size_t i = 0; i < ref_points.size(); ++i) ids.add(ref_points[i].id, static_cast<int>(i) + 1);
@@ -55,7 +55,7 @@ void read_output_ref_p(const std::string& path, std::vector<RefPoint>& ref_point
     if (k < 0)
       raise_error("Referencni bod " + rtrim(id) + " nachazejici se v souboru " + rtrim(path) +
                   " nebyl definovan.");
-    ref_points[static_cast<std::size_t>(k - 1)].is_out = true;
+    ref_points[static_cast<std::size_t>(k - 1)].has_hourly_output = true;
   }
 }
 

@@ -57,7 +57,7 @@ void read_definitions(const std::string& path, const Settings& cfg, std::vector<
   // Declared once: an item left out by "/" or a null keeps the previous line's value.
   std::string id, met, prof;
   double x = 0, y = 0, z = 0;
-  int typ = 0, cluster = 0, aux = 0;
+  int typ = 0, cluster = 0, aux = 0;  // aux: an integer of the user's, checked and not kept
   std::vector<R::Item> items{R::text(id, kIdLength), R::real(x),         R::real(y),
                              R::real(z),             R::integer(typ),   R::integer(cluster),
                              R::integer(aux),        R::text(met, kNameLength)};
@@ -78,7 +78,6 @@ void read_definitions(const std::string& path, const Settings& cfg, std::vector<
     s.type = static_cast<SourceType>(typ);
     s.z = z;
     s.cluster = cluster;
-    s.aux = aux;
     s.met_idx = register_name(met_name, met_index, met,
                               "Prilis mnoho ruznych nazvu meteorologickych rad (nejvice 1000).");
     if (cfg.is_time)
@@ -115,11 +114,11 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
     }
     s.m = m;
     s.m_no = m_no;
-    s.h = h;
-    s.v = item5;
-    s.t = item6;
-    s.d = item7;
-    s.w = item8;
+    s.stack_height_m = h;
+    s.flue_gas_flow_m3_s = item5;
+    s.flue_gas_temp_c = item6;
+    s.diameter_m = item7;
+    s.exit_velocity_m_s = item8;
     if (time_use < 0) negative_value(path, i, "time_use");
     if (s.type == SourceType::area && length < 0) negative_value(path, i, "delky strany plosneho zdroje");
     s.time_use = time_use;
@@ -127,9 +126,9 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
     s.length = length;
     if (s.type == SourceType::line) {
       // v keeps item 5 (x2) until the heat output is formed; with t = 0 that is 0.
-      s.t = 0;
-      s.d = 0;
-      s.w = 0;
+      s.flue_gas_temp_c = 0;
+      s.diameter_m = 0;
+      s.exit_velocity_m_s = 0;
       s.x2 = item5;
       s.y2 = item6;
       s.width = item7;
@@ -138,13 +137,13 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
       s.y = (s.y1 + s.y2) * 0.5;
       s.length = std::sqrt((s.x2 - s.x1) * (s.x2 - s.x1) + (s.y2 - s.y1) * (s.y2 - s.y1));
     }
-    s.beta = get_beta(s.t);
+    s.beta = get_beta(s.flue_gas_temp_c);
     if (heat_type != "metodika" && heat_type != "vyzk-zpr")
       raise_error("Hodnota parametru tep_vyd_type = " + heat_type + " je neplatna.");
-    s.heat_output = compute_heat_output(s.v, s.t, 0.0, heat_type);
+    s.heat_output = compute_heat_output(s.flue_gas_flow_m3_s, s.flue_gas_temp_c, 0.0, heat_type);
     qab(s.heat_output, s.qa, s.qb);
     s.cooling_tower = cooling_tower == 1;
-    if (s.type == SourceType::area || s.type == SourceType::line) s.v = 0;
+    if (s.type == SourceType::area || s.type == SourceType::line) s.flue_gas_flow_m3_s = 0;
     if (!inside_terrain(grid, s.x, s.y))
       raise_error("Zdroj " + s.id + " lezi mimo oblast vyskopisu.");
   }

@@ -185,7 +185,7 @@ void fill_geopackage(GDALDataset& ds, const MapData& map,
       const RefPoint& rp = map.points[p];
       add(OGRPoint(rp.x, rp.y), [&](OGRFeature& f) {
         f.SetField(0, rp.id.c_str());
-        f.SetField(1, rp.h);
+        f.SetField(1, rp.height_above_ground_m);
         f.SetField(2, rp.z);
         for (std::size_t i = 0; i < map.indicators.size(); ++i) {
           const std::vector<double>& v = map.indicators[i].values;
@@ -204,7 +204,7 @@ void fill_geopackage(GDALDataset& ds, const MapData& map,
       auto set = [&](OGRFeature& f) {
         f.SetField(0, s.id.c_str());
         f.SetField(1, s.cooling_tower ? 4 : static_cast<int>(s.type));
-        f.SetField(2, s.h);
+        f.SetField(2, s.stack_height_m);
         f.SetField(3, s.m);
       };
       if (s.type == SourceType::line) {

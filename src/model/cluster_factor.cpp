@@ -22,7 +22,7 @@ ClusterTable::ClusterTable(const std::vector<Source>& sources) {
     double sum_hq = 0, sum_q = 0;
     for (std::size_t m = first; m < last; ++m) {
       const Source& a = sources[order[m]];
-      sum_hq += a.h * a.heat_output;
+      sum_hq += a.stack_height_m * a.heat_output;
       sum_q += a.heat_output;
       for (std::size_t k = m + 1; k < last; ++k) {
         const Source& b = sources[order[k]];

@@ -53,7 +53,7 @@ PlumeParams evaluate_par_without_wind(const ModelContext& ctx, const Source& sou
 
 void set_vertical_coordinates(const ModelContext& ctx, const Source& source, const RefPoint& point, double z_lid,
                               PlumeParams& p) {
-  const VertCoord v = get_vert_coord(point.z, source.z, point.h, p.h_ef, z_lid, ctx.options.free_atmo);
+  const VertCoord v = get_vert_coord(point.z, source.z, point.height_above_ground_m, p.h_ef, z_lid, ctx.options.free_atmo);
   p.z1 = v.z1;
   p.z2 = v.z2;
   p.z3 = v.z3;
@@ -95,9 +95,9 @@ double evaluate_gauss(const ModelContext& ctx, int s, const Source& source, doub
   const double ys = x * std::sin(a);
   double sigma_y, sigma_z;
   get_sgm(xs, par.ay[s - 1], par.by[s - 1], par.az[s - 1], par.bz[s - 1], sy0, sz0, sigma_y, sigma_z);
-  double c = gauss_plume_factor(sigma_y, sigma_z, xs, ys, par.k_u, source.v, theta, p, lid);
+  double c = gauss_plume_factor(sigma_y, sigma_z, xs, ys, par.k_u, source.flue_gas_flow_m3_s, theta, p, lid);
   c = c * emis_fact;
-  c = c * (source.m + converted_emission(ctx.options.is_no, source.m_no, xs, par.k_p[s - 1], p.u_ef));
+  c = c * (source.m + converted_emission(ctx.options.convert_no, source.m_no, xs, par.k_p[s - 1], p.u_ef));
   return c;
 }
 

@@ -18,7 +18,7 @@ void hold_below_lid(const ModelContext& ctx, const RefPoint& point, const Source
                     double u, double h_ef, double z_lid, PlumeParams& p) {
   p.h_ef = h_ef;
   p.u_ef = u_h(h_ef, u, ctx.options.u_height, ctx.par.u_p[s - 1]);
-  const VertCoord v = get_vert_coord(point.z, source.z, point.h, h_ef, z_lid, ctx.options.free_atmo);
+  const VertCoord v = get_vert_coord(point.z, source.z, point.height_above_ground_m, h_ef, z_lid, ctx.options.free_atmo);
   p.z1 = v.z1;
   p.z2 = v.z2;
   p.z3 = v.z3;
@@ -28,7 +28,7 @@ void hold_below_lid(const ModelContext& ctx, const RefPoint& point, const Source
 double trapped_plume(const ModelContext& ctx, const HourMet& hour, const RefPoint& point,
                      const Source& source, double zrel, const PairGeometry& g, PairFactors& f,
                      double emis_fact, PlumeParams p) {
-  const double z_p = point.z - source.z + point.h;
+  const double z_p = point.z - source.z + point.height_above_ground_m;
   if (z_p > zrel) return 0.0;     // the point lies above the lid
   if (g.zmax > zrel) return 0.0;  // the terrain cuts through the lid
   if (p.h_plume > zrel) {
@@ -49,9 +49,9 @@ double penetrating_plume(const ModelContext& ctx, const HourMet& hour, const Ref
                          const Source& source, double zrel, double h_ef_lower, const PairGeometry& g,
                          PairFactors& f, double emis_fact) {
   const double zi = hour.zi;
-  const double z_p = point.z - source.z + point.h;
+  const double z_p = point.z - source.z + point.height_above_ground_m;
   if (zrel > z_p) return 0.0;  // the point lies below the inversion
-  double z_r = point.z, h_r = point.h;
+  double z_r = point.z, h_r = point.height_above_ground_m;
   if (zi > z_r) {
     h_r = h_r - (zi - z_r);
     z_r = zi;
@@ -70,8 +70,8 @@ double penetrating_plume(const ModelContext& ctx, const HourMet& hour, const Ref
   const TerrainWeight w = kept.weight[slot];
 
   StackExit virt = stack_exit(source);
-  if (source.h > zrel) {
-    virt.h = source.h - zrel;  // the stack itself reaches into the upper layer
+  if (source.stack_height_m > zrel) {
+    virt.h = source.stack_height_m - zrel;  // the stack itself reaches into the upper layer
   } else {
     virt.h = h_ef_lower - zrel;
     virt.t = 0;
@@ -114,7 +114,7 @@ double eval_inv(const ModelContext& ctx, const HourMet& hour, const RefPoint& po
   }
   p.kh = 1;  // no terrain factor under an inversion
   const double h = p.h_plume;
-  const double h2 = source.h + 0.5 * source.qa * f.rise[0].q_pow_b;
+  const double h2 = source.stack_height_m + 0.5 * source.qa * f.rise[0].q_pow_b;
   const bool trapped = zrel > h || (h > zrel && zrel >= h2);
   if (trapped) return trapped_plume(ctx, hour, point, source, zrel, g, f, emis_fact, p);
   return penetrating_plume(ctx, hour, point, source, zrel, p.h_ef, g, f, emis_fact);

@@ -15,7 +15,7 @@ KernelPath kernel_path_from(const char* simd_setting) {
 ModelOptions model_options(const Settings& cfg) {
   ModelOptions o;
   o.free_atmo = cfg.free_atmo;
-  o.is_no = cfg.is_no;
+  o.convert_no = cfg.convert_no;
   o.is_shluky = cfg.is_shluky;
   o.wind_rotation = cfg.wind_rotation;
   o.u_height = cfg.u_height;

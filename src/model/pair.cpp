@@ -19,7 +19,7 @@ void InitialSpreads::reset(const Source& source, int sectors) {
   ++stamp_;
   azimuth_ = source.type == SourceType::line ? line_azimuth(source) : 0.0;
   sectors_ = sectors;
-  const std::size_t needed = static_cast<std::size_t>(sectors) * 5;
+  const std::size_t needed = static_cast<std::size_t>(sectors) * kStabilityClasses;
   if (sector_stamp_.size() < needed) {
     sector_sy0_.resize(needed);
     sector_sz0_.resize(needed);
@@ -72,7 +72,7 @@ void fill_pair_factors(const ModelContext& ctx, const Source& source, double z_r
                        PairFactors& f) {
   f.z_ref = z_ref;
   const StackExit exit = stack_exit(source);
-  for (int s = 1; s <= 5; ++s) f.rise[s - 1] = rise_factors(ctx.par, source, exit, s, z_ref, x);
+  for (int s = 1; s <= kStabilityClasses; ++s) f.rise[s - 1] = rise_factors(ctx.par, source, exit, s, z_ref, x);
   f.spreads.reset(source, sectors);
   f.tower_fluxes.forget();
   f.inversion_terrain.forget();

@@ -49,7 +49,7 @@ class InitialSpreads {
   double azimuth_ = 0;  // of a line source
   int sectors_ = 0;
   std::uint64_t stamp_ = 0;
-  std::array<Entry, 5> by_class_{};
+  std::array<Entry, kStabilityClasses> by_class_{};
   // By class and sector (sector fastest), kept apart so that runs of sectors lie together.
   std::vector<double> sector_sy0_, sector_sz0_;
   std::vector<std::uint64_t> sector_stamp_;
@@ -68,7 +68,7 @@ struct InversionTerrain {
 
 struct PairFactors {
   double z_ref = 0;  // height of the wind speeds the rise factors take
-  std::array<RiseFactors, 5> rise{};
+  std::array<RiseFactors, kStabilityClasses> rise{};
   InitialSpreads spreads;
   // Caches of values that only the pair (and the situation's heights) decide, filled as
   // they are first needed.

@@ -24,7 +24,7 @@ double cooling_tower_rise(const ModelContext& ctx, const Source& source, const S
   }
   const ModelParams& par = ctx.par;
   const ClimateTables& cl = ctx.climate;
-  const double v_act = v_prep(source.v, 0.0, 101325.0, exit.t, 101325.0);
+  const double v_act = v_prep(source.flue_gas_flow_m3_s, 0.0, 101325.0, exit.t, 101325.0);
   const int c = u2class_ui(u10, par);
   const bool clustered = ctx.options.is_shluky && source.cluster != 0;
   if (fluxes->height_distance_stamp != fluxes->current) {
@@ -40,7 +40,7 @@ double cooling_tower_rise(const ModelContext& ctx, const Source& source, const S
       const double t_a = ClimateTables::t_t[j - 1];
       const std::size_t cell = ClimateTables::index(i, j, c);
       if (fluxes->stamp[cell] != fluxes->current) {
-        set_flux_powers(cooling_tower_flux(t_a, ClimateTables::r_t[i - 1], exit.t, source.d, v_act,
+        set_flux_powers(cooling_tower_flux(t_a, ClimateTables::r_t[i - 1], exit.t, source.diameter_m, v_act,
                                            cl.frt[ClimateTables::index(i, j)], cl.vch1[cell], cl.tch1[cell]),
                         fluxes->powers[cell]);
         fluxes->stamp[cell] = fluxes->current;
@@ -81,12 +81,12 @@ PlumeHeight hef(const ModelContext& ctx, const Source& source, const StackExit& 
   if (exit.cooling_tower) {
     dh = cooling_tower_rise(ctx, source, exit, s, u * f.ten_metre, u_s, x, fluxes);
   } else {
-    dh = plume_rise(exit.w, source.d, exit.beta, f.q_pow_b, par.ks[s - 1], source.qa, u_s, f.growth);
+    dh = plume_rise(exit.w, source.diameter_m, exit.beta, f.q_pow_b, par.ks[s - 1], source.qa, u_s, f.growth);
     if (ctx.options.is_shluky && source.cluster != 0)
       dh = dh * cluster_factor(ctx.clusters, source.cluster, exit.h, dh);
   }
   // An area source without exit data carries its rise in the temperature field.
-  if (source.type == SourceType::area && exit.w == 0 && source.d == 0) dh = exit.t;
+  if (source.type == SourceType::area && exit.w == 0 && source.diameter_m == 0) dh = exit.t;
   PlumeHeight r;
   r.h_plume = exit.h + dh;
   r.h_ef = hef_terr(r.h_plume, zmax, par.eps[s - 1]);

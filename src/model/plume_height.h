@@ -19,7 +19,7 @@ struct StackExit {
 };
 
 inline StackExit stack_exit(const Source& source) {
-  return {source.h, source.t, source.w, source.beta, source.cooling_tower};
+  return {source.stack_height_m, source.flue_gas_temp_c, source.exit_velocity_m_s, source.beta, source.cooling_tower};
 }
 
 // The factors of the plume height of a source in one class that do not depend on the wind

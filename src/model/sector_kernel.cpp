@@ -218,7 +218,7 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
   const V u_ef = hn::Set(d, p.u_ef), v = hn::Set(d, r.v);
   const V source = hn::Set(d, 1e6 * p.kh);
   const V removal = hn::Set(d, -r.k_u / p.u_ef);
-  const bool converted = r.is_no && r.m_no != 0;
+  const bool converted = r.convert_no && r.m_no != 0;
   const V decay_rate = hn::Set(d, -r.k_p / p.u_ef);
   const V m = hn::Set(d, r.m), m_no = hn::Set(d, r.m_no), nine_tenths = hn::Set(d, static_cast<double>(0.9f));
   const V emission_all = hn::Set(d, r.m + r.m_no * 0.0);
@@ -258,7 +258,7 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
     // infinite there even where the crosswind term brings the sum back into it.
     auto in_range = hn::And(exp_in_range(exponent), exp_in_range(removal_arg));
     // Without the second emission too: the scalar formulas give 0 x inf beyond the range.
-    if (r.is_no) {
+    if (r.convert_no) {
       const V decay_arg = hn::Mul(xs, decay_rate);
       in_range = hn::And(in_range, exp_in_range(decay_arg));
       if (converted)
@@ -358,7 +358,7 @@ int HourConcentrations(HourBatch& b, double* out, int* undecided) {
   const V reflected = hn::Set(d, 1 - b.theta), theta = hn::Set(d, b.theta);
   const V m = hn::Set(d, b.m), m_no = hn::Set(d, b.m_no), nine_tenths = hn::Set(d, static_cast<double>(0.9f));
   const V emission_all = hn::Set(d, b.m + b.m_no * 0.0);
-  const bool converted = b.is_no && b.m_no != 0;
+  const bool converted = b.convert_no && b.m_no != 0;
   int n = 0;
   for (int i = 0; i < b.count; i += lanes) {
     const std::size_t at = static_cast<std::size_t>(i);
@@ -385,7 +385,7 @@ int HourConcentrations(HourBatch& b, double* out, int* undecided) {
     V c = hn::Mul(hn::Mul(prefactor, plume), emis);
     V emission = emission_all;
     // The decay's range with m_no = 0 too, as for the rose.
-    if (b.is_no) {
+    if (b.convert_no) {
       const V decay_arg = hn::Mul(xs, hn::LoadU(d, b.decay.data() + at));
       in_range = hn::And(in_range, exp_in_range(decay_arg));
       if (converted)

@@ -28,7 +28,7 @@ struct SectorRun {
   double phi_step = 1, axis = 0, limit = 0;
   // Every value is finite and u_ef positive.
   double x = 0, theta = 0, k_u = 0, v = 0, m = 0, m_no = 0, k_p = 0;
-  bool is_no = false;
+  bool convert_no = false;
   double ay = 0, by = 0, az = 0, bz = 0;
   // Initial spreads by direction (index as above), or the same for every direction when null.
   const double* sy0 = nullptr;
@@ -78,7 +78,7 @@ struct HourBatch {
   std::vector<double> h_ef, z1, z2, z3, kh, u_ef, removal, decay, emis, phi;
   int count = 0;
   double x = 0, theta = 0, v = 0, m = 0, m_no = 0;
-  bool is_no = false;
+  bool convert_no = false;
   // A line source: its initial spreads come from the hour's wind direction phi (sy0 and sz0
   // are not read), its azimuth, width, length and vertical extent.
   bool line = false;

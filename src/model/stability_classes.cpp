@@ -65,7 +65,7 @@ WindClasses u_range_gen(bool is_max_abs, const ModelParams& par) {
     w.u_range = fine_wind_grid();
   else
     w.u_range.assign(par.class_w_sp.begin(), par.class_w_sp.end());
-  for (int s = 0; s < 5; ++s) w.nu[s] = last_class_within(w.u_range, kClassLimit[s]);
+  for (int s = 0; s < kStabilityClasses; ++s) w.nu[s] = last_class_within(w.u_range, kClassLimit[s]);
   return w;
 }
 

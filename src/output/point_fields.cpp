@@ -13,7 +13,7 @@ std::string point_header(const std::string& d) {
 void append_point_fields(std::string& line, const RefPoint& point, const std::string& d) {
   line += fixed_text(point.id, 20);
   line += d;
-  for (const double v : {point.x, point.y, point.z, point.h}) {
+  for (const double v : {point.x, point.y, point.z, point.height_above_ground_m}) {
     line += format_f0(v, 2);
     line += d;
   }

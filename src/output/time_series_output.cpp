@@ -39,12 +39,12 @@ void write_point_values(const Settings& cfg, const std::vector<RefPoint>& ref_po
 }  // namespace
 
 void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_ids,
-                       const std::vector<std::string>& date, const std::vector<double>& results_t,
+                       const std::vector<std::string>& date, const std::vector<double>& hourly_results,
                        int ntime, ResultSet* set) {
   const std::size_t hours = ntime > 0 ? static_cast<std::size_t>(ntime) : 0;
-  if (date.size() < hours || results_t.size() < hours * ref_ids.size())
+  if (date.size() < hours || hourly_results.size() < hours * ref_ids.size())
     stop_with_lines({"write_output_time: " + std::to_string(date.size()) + " datumu a " +
-                     std::to_string(results_t.size()) + " hodnot pro " + std::to_string(hours) +
+                     std::to_string(hourly_results.size()) + " hodnot pro " + std::to_string(hours) +
                      " hodin a " + std::to_string(ref_ids.size()) + " bodu"});
   const std::string d = result_delimiter(cfg.delim_out);
   ResultFile file(hourly_path(cfg), set);
@@ -59,7 +59,7 @@ void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_
     line += fixed_text(date[t], kDateLength);
     for (std::size_t s = 0; s < ref_ids.size(); ++s) {
       line += d;
-      line += format_es11_5(results_t[s * hours + t]);
+      line += format_es11_5(hourly_results[s * hours + t]);
     }
     line += '\n';
     file.append(line);
@@ -68,13 +68,13 @@ void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_
 }
 
 void write_time_average(const Settings& cfg, const std::vector<RefPoint>& ref_points,
-                        const std::vector<double>& c_r, ResultSet* set) {
-  write_point_values(cfg, ref_points, c_r, "avg_", "ave", set);
+                        const std::vector<double>& hourly_sum, ResultSet* set) {
+  write_point_values(cfg, ref_points, hourly_sum, "avg_", "ave", set);
 }
 
 void write_time_maximum(const Settings& cfg, const std::vector<RefPoint>& ref_points,
-                        const std::vector<double>& c_m, ResultSet* set) {
-  write_point_values(cfg, ref_points, c_m, "max_", "max", set);
+                        const std::vector<double>& hourly_max, ResultSet* set) {
+  write_point_values(cfg, ref_points, hourly_max, "max_", "max", set);
 }
 
 }  // namespace kadre

@@ -10,18 +10,18 @@
 
 namespace kadre {
 
-// Writes oputdir + output_time. results_t holds ntime hours per output point, hour fastest:
-// results_t[(s-1)*ntime + (t-1)]; ref_ids are the output points' ids in the same order.
+// Writes oputdir + output_time. hourly_results holds ntime hours per output point, hour fastest:
+// hourly_results[(s-1)*ntime + (t-1)]; ref_ids are the output points' ids in the same order.
 void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_ids,
-                       const std::vector<std::string>& date, const std::vector<double>& results_t,
+                       const std::vector<std::string>& date, const std::vector<double>& hourly_results,
                        int ntime, ResultSet* set = nullptr);
 
-// Writes oputdir + "avg_" + output_time with c_r, one value per reference point.
+// Writes oputdir + "avg_" + output_time with hourly_sum, one value per reference point.
 void write_time_average(const Settings& cfg, const std::vector<RefPoint>& ref_points,
-                        const std::vector<double>& c_r, ResultSet* set = nullptr);
+                        const std::vector<double>& hourly_sum, ResultSet* set = nullptr);
 
-// Writes oputdir + "max_" + output_time with c_m, one value per reference point.
+// Writes oputdir + "max_" + output_time with hourly_max, one value per reference point.
 void write_time_maximum(const Settings& cfg, const std::vector<RefPoint>& ref_points,
-                        const std::vector<double>& c_m, ResultSet* set = nullptr);
+                        const std::vector<double>& hourly_max, ResultSet* set = nullptr);
 
 }  // namespace kadre

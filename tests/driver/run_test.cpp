@@ -55,10 +55,10 @@ TEST(CommandLine, UsageHelpVersionThreadCountAndALongPath) {
 }
 
 TEST(ResultsT, LimitedOnlyByWhatCanExistInMemory) {
-  EXPECT_TRUE(results_t_fits(87840, 4000));  // 2.8 GB
-  EXPECT_FALSE(results_t_fits(SIZE_MAX / 4, 3));
+  EXPECT_TRUE(hourly_results_fit(87840, 4000));  // 2.8 GB
+  EXPECT_FALSE(hourly_results_fit(SIZE_MAX / 4, 3));
   try {
-    create_results_t(SIZE_MAX / 4, 3);
+    create_hourly_results(SIZE_MAX / 4, 3);
     ADD_FAILURE() << "expected a RunError";
   } catch (const RunError& e) {
     EXPECT_EQ(e.console_text(), "STOP *** Not enough memory to allocate results_t ***\n");

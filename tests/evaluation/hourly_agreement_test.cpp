@@ -52,7 +52,7 @@ struct Year {
 
   std::vector<double> series(KernelPath path, Source source, const PairGeometry& g) const {
     source.met_idx = source.prof_idx = 1;
-    ModelOptions o{.is_no = true, .wind_rotation = rotation};
+    ModelOptions o{.convert_no = true, .wind_rotation = rotation};
     o.kernels = path;
     const ModelContext ctx(o, par, terrain, climate, {source});
     const HourlySituations situations = find_hourly_situations(cfg, met);
@@ -92,8 +92,8 @@ TEST(HourlyVectorKernel, AgreesWithTheScalarFormulas) {
   year.par.by[1] = 900;
   year.par.bz[4] = 400;
   year.par.ay[2] = 1e-6;  // a crosswind spread far below the distance
-  Source stack{.id = "S", .x = 5000, .y = 5000, .type = SourceType::point, .m = 1.0, .m_no = 0.5, .h = 50,
-               .v = 20, .t = 120, .d = 2, .w = 9, .qb = 0.5};
+  Source stack{.id = "S", .x = 5000, .y = 5000, .type = SourceType::point, .m = 1.0, .m_no = 0.5, .stack_height_m = 50,
+               .flue_gas_flow_m3_s = 20, .flue_gas_temp_c = 120, .diameter_m = 2, .exit_velocity_m_s = 9, .qb = 0.5};
   const Source line{.id = "L", .x = 5000, .y = 5000, .x1 = 4900, .y1 = 4950, .x2 = 5100, .y2 = 5050,
                     .type = SourceType::line, .m = 0.3, .length = 223.6, .width = 12};
   // Without the turning wind the axis lies on the hours' whole-degree directions.

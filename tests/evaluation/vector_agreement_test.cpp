@@ -29,7 +29,7 @@ struct GatheredTable final : RoseColumnSink {
 };
 
 struct Rose {
-  ModelOptions options{.is_no = true};
+  ModelOptions options{.convert_no = true};
   ModelParams par = test::distinct_class_params();
   TerrainGrid terrain{.cellsize = 100, .nx = 100, .ny = 100, .z = std::vector<std::int16_t>(100 * 100, 0)};
   ClimateTables climate;
@@ -86,13 +86,13 @@ struct Rose {
 };
 
 Source stack() {
-  return Source{.id = "S", .x = 5000, .y = 5000, .type = SourceType::point, .m = 1.0, .m_no = 0.5, .h = 50, .qb = 0.5};
+  return Source{.id = "S", .x = 5000, .y = 5000, .type = SourceType::point, .m = 1.0, .m_no = 0.5, .stack_height_m = 50, .qb = 0.5};
 }
 
 TEST(VectorKernel, AgreesWithTheScalarFormulas) {
   if (!vector_kernel_built()) GTEST_SKIP() << "built without the vector kernel";
   Rose rose;
-  Source area{.id = "A", .x = 5000, .y = 5000, .type = SourceType::area, .m = 2.0, .h = 5, .length = 80};
+  Source area{.id = "A", .x = 5000, .y = 5000, .type = SourceType::area, .m = 2.0, .stack_height_m = 5, .length = 80};
   Source line{.id = "L", .x = 5000, .y = 5000, .x1 = 4900, .y1 = 4950, .x2 = 5100, .y2 = 5050,
               .type = SourceType::line, .m = 0.3, .length = 223.6, .width = 12};
   for (const double theta : {0.0, 0.4})
@@ -105,7 +105,7 @@ TEST(VectorKernel, AgreesWithTheScalarFormulas) {
     }
   // Axes on a direction (ties between the directions either side stay ties), and without
   // the second emission.
-  rose.options.is_no = false;
+  rose.options.convert_no = false;
   rose.expect_agreement(area, PairGeometry{800, 0.7 * 100, 0, 0}, "area on a direction");
   rose.expect_agreement(line, PairGeometry{800, 180, 0.2, 0}, "line on a direction");
 }

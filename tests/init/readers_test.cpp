@@ -207,7 +207,7 @@ TEST(OutputRefPointsReader, FlagsTheFirstPointOfEveryListedIdentifier) {
   // identifier changes nothing, and "!" starts no comment here.
   read_output_ref_p(dir.write("out.txt", "\nA rest of line\n\n  'C  '\nA\n!\n"), points);
   std::string flags;
-  for (const auto& p : points) flags += p.is_out ? 'x' : '-';
+  for (const auto& p : points) flags += p.has_hourly_output ? 'x' : '-';
   EXPECT_EQ(flags, "x--xx");
 }
 
@@ -237,12 +237,12 @@ TEST(SourcesReader, SortedByDescendingTimeUseEqualKeysKeepingTheirOrder) {
   std::vector<Source> sources(60);  // enough equal keys for an unstable sort to show
   for (int k = 0; k < 60; ++k) {
     sources[k].time_use = k % 3;
-    sources[k].aux = k;  // the position before the sort
+    sources[k].id = std::to_string(100 + k);  // the position before the sort
   }
   sort_sources(sources);
   for (int k = 1; k < 60; ++k) {
     const Source &a = sources[k - 1], &b = sources[k];
-    EXPECT_TRUE(a.time_use > b.time_use || (a.time_use == b.time_use && a.aux < b.aux)) << k;
+    EXPECT_TRUE(a.time_use > b.time_use || (a.time_use == b.time_use && a.id < b.id)) << k;
   }
 }
 

@@ -27,7 +27,7 @@ struct World {
   ModelParams par = test::distinct_class_params();
   TerrainGrid terrain{.cellsize = 100, .nx = 100, .ny = 100, .z = std::vector<std::int16_t>(100 * 100, 0)};
   ClimateTables climate;
-  Source stack{.id = "S", .x = 5000, .y = 5000, .m = 1.0, .h = 50, .qb = 0.5};
+  Source stack{.id = "S", .x = 5000, .y = 5000, .m = 1.0, .stack_height_m = 50, .qb = 0.5};
   RefPoint point{"P", 6000, 5000, 0, 1.5, true};
   PairGeometry g{1000, 270, 0, 0};
   PairFactors f;
@@ -128,7 +128,7 @@ TEST(EvalInv, TrappedAndPenetratingBoundaries) {
   for (const auto& c : cases) {
     World w;
     if (c.hot) w.stack.beta = 1, w.stack.qa = 10, w.stack.heat_output = 4, w.par.ks[3] = 20;
-    w.point.h = c.h;
+    w.point.height_above_ground_m = c.h;
     const double expected = c.H < 0 ? 0.0 : w.textbook(4, 4 * std::pow(c.H / 10, 0.3), c.H, c.zr, c.zi);
     EXPECT_NEAR(w.inversion(c.zi), expected, 1e-12 * expected) << c.hot << " " << c.zi << " " << c.h;
   }
@@ -142,12 +142,12 @@ TEST(EvalInv, VirtualSourceOnTheInversionHasNoFurtherRise) {
     w.stack.qa = 200;  // test height 250
     w.stack.heat_output = 4;
     w.stack.beta = tower ? 0 : 1;
-    w.stack.cooling_tower = tower, w.stack.t = 50, w.stack.d = 60;
+    w.stack.cooling_tower = tower, w.stack.flue_gas_temp_c = 50, w.stack.diameter_m = 60;
     w.climate.frt.fill(1), w.climate.vch1.fill(8000), w.climate.tch1.fill(25);
     for (int s : {2, 4}) w.climate.grt[ClimateTables::index(4, 4, s)] = 1;
     const double h_ef = w.plume(4, 4).h_ef;
     ASSERT_GT(h_ef, 100) << tower;
-    w.point.h = 300;
+    w.point.height_above_ground_m = 300;
     EXPECT_NEAR(w.inversion(100) / w.textbook(2, 7, h_ef - 100, 200), 1, 1e-12) << tower;
   }
 }
@@ -162,7 +162,7 @@ TEST(PlumeRise, GrowsUpToTheFullRiseDistance) {
 // e = 6 / sqrt(2) x (50 / dh)^1.5 = 1.5 for dh = 100, 0.1875 for 400; factor ((n + e) / (1 + e))^(1/3).
 TEST(ClusterFactor, TwoStacksFiftyMetresApart) {
   for (const int first : {5, 1005}) {  // above 1000 the spacing is D / (n - 1)
-    std::vector<Source> z(3, Source{.id = "S", .x = 1000, .y = 1000, .h = 50, .heat_output = 10});
+    std::vector<Source> z(3, Source{.id = "S", .x = 1000, .y = 1000, .stack_height_m = 50, .heat_output = 10});
     z[1].x = 1050, z[2].x = 9000;
     z[0].cluster = z[1].cluster = first;
     z[2].cluster = first + 1;
