@@ -66,13 +66,14 @@ std::vector<Hill> make_hills(FixedRandom& rng, double side = kCells * kCell) {
 double elevation(const std::vector<Hill>& hills, double x, double y) {
   double z = 240.0 + 0.004 * x + 0.002 * y + 15.0 * std::sin(x / 700.0) * std::cos(y / 900.0);
   for (const Hill& h : hills)
-    z += h.height * std::exp(-((x - h.x) * (x - h.x) + (y - h.y) * (y - h.y)) / (2 * h.radius * h.radius));
+    z += h.height *
+         std::exp(-((x - h.x) * (x - h.x) + (y - h.y) * (y - h.y)) / (2 * h.radius * h.radius));
   return z;
 }
 
 void write_terrain(const fs::path& path, FixedRandom& rng) {
   const std::vector<Hill> hills = make_hills(rng);
-  std::vector<std::string> lines{text("ncols %d", kCells), text("nrows %d", kCells),
+  std::vector<std::string> lines{text("ncols %d", kCells),     text("nrows %d", kCells),
                                  text("xllcorner %.1f", kXll), text("yllcorner %.1f", kYll),
                                  text("cellsize %.1f", kCell), "NODATA_value -9999"};
   for (int row = 0; row < kCells; ++row) {  // northernmost first
@@ -93,8 +94,10 @@ void write_terrain(const fs::path& path, FixedRandom& rng) {
 // that size is kept, since the grid is fixed; it is written under another name and renamed
 // when complete, so an interrupted run leaves no file of the right size behind.
 void write_large_terrain(const fs::path& path, int cells, double cellsize, std::uint64_t seed) {
-  const std::string header = text("ncols %d\nnrows %d\nxllcorner %.1f\nyllcorner %.1f\ncellsize %.1f\n"
-                                  "NODATA_value -9999\n", cells, cells, kXll, kYll, cellsize);
+  const std::string header = text(
+      "ncols %d\nnrows %d\nxllcorner %.1f\nyllcorner %.1f\ncellsize %.1f\n"
+      "NODATA_value -9999\n",
+      cells, cells, kXll, kYll, cellsize);
   const std::size_t n = static_cast<std::size_t>(cells), row_bytes = 4 * n;
   std::error_code missing;
   if (fs::file_size(path, missing) == header.size() + n * row_bytes && !missing) return;
@@ -103,7 +106,9 @@ void write_large_terrain(const fs::path& path, int cells, double cellsize, std::
   const std::vector<Hill> hills = make_hills(rng, cells * cellsize);
   const std::size_t nh = hills.size();
   std::vector<double> col_base(n), col_wave(n), col_hill(nh * n), row_hill(nh * n);
-  const auto row_y = [&](std::size_t row) { return (n - row - 0.5) * cellsize; };  // northernmost first
+  const auto row_y = [&](std::size_t row) {
+    return (n - row - 0.5) * cellsize;
+  };  // northernmost first
   for (std::size_t k = 0; k < nh; ++k) {
     const Hill& h = hills[k];
     const auto bell = [&h](double d) { return std::exp(-d * d / (2 * h.radius * h.radius)); };
@@ -189,13 +194,15 @@ void write_output_points(const fs::path& path, int count, int listed, FixedRando
 // Sources: a cluster of stacks, cooling towers, single stacks, area sources and roads;
 // the plant (cluster and towers) uses S01, the other sources alternate between S01 and S02.
 // `spread` stretches the positions from the 12 km square to a larger one.
-void write_sources(const fs::path& dir, const CaseSize& size, FixedRandom& rng, double spread = 1.0) {
+void write_sources(const fs::path& dir, const CaseSize& size, FixedRandom& rng,
+                   double spread = 1.0) {
   std::vector<std::string> definition{"! id  x  y  z  type  cluster  aux  series  profile"};
   std::vector<std::string> description{
-      "! id  m  m_no  h  v|x2  t|y2  d|width  w|vert_ext  time_use  daily_hours  length  cooling_tower"};
+      "! id  m  m_no  h  v|x2  t|y2  d|width  w|vert_ext  time_use  daily_hours  length  "
+      "cooling_tower"};
   int count = 0;
-  auto add = [&](const std::string& id, double x, double y, int type, int cluster, const char* profile,
-                 const std::string& data, bool plant = false) {
+  auto add = [&](const std::string& id, double x, double y, int type, int cluster,
+                 const char* profile, const std::string& data, bool plant = false) {
     const char* series = (plant || count++ % 2 == 0) ? "S01" : "S02";
     definition.push_back(text("%s %.1f %.1f 0 %d %d 0 %s %s", id.c_str(), kXll + spread * x,
                               kYll + spread * y, type, cluster, series, profile));
@@ -204,24 +211,24 @@ void write_sources(const fs::path& dir, const CaseSize& size, FixedRandom& rng, 
   for (int n = 1; n <= size.cluster_stacks; ++n)
     add(text("EL_K%d", n), 4300 + rng.uniform(-60, 60), 4800 + rng.uniform(-60, 60), 1, 1, "CON",
         text("%.2f %.2f %.0f %.1f %.0f %.2f %.1f 1.0 24 0 0", rng.uniform(6, 14), rng.uniform(1, 3),
-             rng.uniform(110, 130), rng.uniform(70, 95), rng.uniform(125, 140), rng.uniform(4.5, 5.0),
-             rng.uniform(12, 14)),
+             rng.uniform(110, 130), rng.uniform(70, 95), rng.uniform(125, 140),
+             rng.uniform(4.5, 5.0), rng.uniform(12, 14)),
         true);
   for (int n = 1; n <= size.cooling_towers; ++n)
     add(text("CHV_%d", n), 4600 + 300 * (n - 1), 4600, 1, 0, "CON",
         text("4.0 1.0 150 380.0 55 60.0 3.0 0.9 24 0 1"), true);
   for (int n = 1; n <= size.stacks; ++n)
     add(text("KOT_%d", n), rng.uniform(1500, 10500), rng.uniform(1500, 10500), 1, 0, "CON",
-        text("%.2f 0.1 %.0f %.1f %.0f %.2f %.1f %.2f %d 0 0", rng.uniform(0.3, 3), rng.uniform(20, 90),
-             rng.uniform(1, 15), rng.uniform(60, 180), rng.uniform(0.5, 2.5), rng.uniform(5, 15),
-             rng.uniform(0.6, 1.0), n % 2 ? 16 : 24));
+        text("%.2f 0.1 %.0f %.1f %.0f %.2f %.1f %.2f %d 0 0", rng.uniform(0.3, 3),
+             rng.uniform(20, 90), rng.uniform(1, 15), rng.uniform(60, 180), rng.uniform(0.5, 2.5),
+             rng.uniform(5, 15), rng.uniform(0.6, 1.0), n % 2 ? 16 : 24));
   for (int n = 1; n <= size.areas; ++n) {
     // Every other area has no exit data and carries its rise in the temperature field.
     const bool own_rise = n % 2 == 0;
     add(text("PL_%d", n), rng.uniform(1500, 10500), rng.uniform(1500, 10500), 2, 0, "DAY",
-        text("%.2f 0.0 %.0f 0.0 %.1f %.1f %.1f 0.8 12 %.0f 0", rng.uniform(0.2, 0.8), rng.uniform(1, 5),
-             rng.uniform(0, 35), own_rise ? rng.uniform(0.5, 1) : 0.0, own_rise ? rng.uniform(1, 2) : 0.0,
-             rng.uniform(50, 200)));
+        text("%.2f 0.0 %.0f 0.0 %.1f %.1f %.1f 0.8 12 %.0f 0", rng.uniform(0.2, 0.8),
+             rng.uniform(1, 5), rng.uniform(0, 35), own_rise ? rng.uniform(0.5, 1) : 0.0,
+             own_rise ? rng.uniform(1, 2) : 0.0, rng.uniform(50, 200)));
   }
   for (int n = 1; n <= size.lines; ++n) {
     const double x1 = rng.uniform(1500, 10500), y1 = rng.uniform(1500, 10500);
@@ -229,8 +236,8 @@ void write_sources(const fs::path& dir, const CaseSize& size, FixedRandom& rng, 
     const double x2 = std::clamp(x1 + length * std::sin(heading), 1200.0, 10800.0);
     const double y2 = std::clamp(y1 + length * std::cos(heading), 1200.0, 10800.0);
     add(text("SILNICE_%d", n), x1, y1, 3, 0, "DAY",
-        text("%.3f 0.02 0.5 %.1f %.1f 12.0 2.0 1.0 18 0 0", rng.uniform(0.05, 0.2), kXll + spread * x2,
-             kYll + spread * y2));
+        text("%.3f 0.02 0.5 %.1f %.1f 12.0 2.0 1.0 18 0 0", rng.uniform(0.05, 0.2),
+             kXll + spread * x2, kYll + spread * y2));
   }
   write_file(dir / "sources.txt", definition);
   write_file(dir / "sources_desc.txt", description);
@@ -284,22 +291,27 @@ void write_met_series(const fs::path& path, const std::vector<Hour>& hours, doub
   for (std::size_t t = 0; t < hours.size(); ++t) {
     const Hour& h = hours[t];
     const bool night = h.hour < 6 || h.hour > 19;
-    const double dir = std::fmod(prevailing + 60 * std::sin(t / 17.0) + rng.uniform(-25, 25) + 720.0, 360.0);
+    const double dir =
+        std::fmod(prevailing + 60 * std::sin(t / 17.0) + rng.uniform(-25, 25) + 720.0, 360.0);
     const double speed = std::max(0.5, 3.5 + 2.5 * std::sin(t / 29.0) + rng.uniform(-1.5, 1.5));
     const double gradient = (night ? 0.8 : -1.2) + rng.uniform(-1.0, 1.0);
     const long zi = (night && rng.uniform(0, 1) < 0.3) ? std::lround(rng.uniform(420, 670)) : -9999;
-    lines.push_back(text("2026 %d %d %d %.1f %.2f %.2f %ld %.1f %.2f %.2f", h.month, h.day, h.hour, dir, speed,
-                         gradient, zi, std::fmod(dir + 20, 360.0), speed * 1.4, gradient + 0.5));
+    lines.push_back(text("2026 %d %d %d %.1f %.2f %.2f %ld %.1f %.2f %.2f", h.month, h.day, h.hour,
+                         dir, speed, gradient, zi, std::fmod(dir + 20, 360.0), speed * 1.4,
+                         gradient + 0.5));
   }
   write_file(path, lines);
 }
 
 void write_profiles(const fs::path& dir, const std::vector<Hour>& hours) {
-  std::vector<std::string> day{"! year month day hour factor"}, steady{"! year month day hour factor"};
+  std::vector<std::string> day{"! year month day hour factor"},
+      steady{"! year month day hour factor"};
   for (std::size_t t = 0; t < hours.size(); ++t) {
     const Hour& h = hours[t];
-    day.push_back(text("2026 %d %d %d %.2f", h.month, h.day, h.hour, h.hour >= 6 && h.hour <= 21 ? 1.0 : 0.2));
-    steady.push_back(text("2026 %d %d %d %.3f", h.month, h.day, h.hour, 0.9 + 0.1 * std::sin(t / 12.0)));
+    day.push_back(text("2026 %d %d %d %.2f", h.month, h.day, h.hour,
+                       h.hour >= 6 && h.hour <= 21 ? 1.0 : 0.2));
+    steady.push_back(
+        text("2026 %d %d %d %.3f", h.month, h.day, h.hour, 0.9 + 0.1 * std::sin(t / 12.0)));
   }
   write_file(dir / "emis_DAY.txt", day);
   write_file(dir / "emis_CON.txt", steady);
@@ -317,10 +329,13 @@ void write_climate(const fs::path& path) {
   };
   constexpr std::array<double, 7> kHumid{0.08, 0.12, 0.18, 0.2, 0.17, 0.15, 0.1};
   constexpr std::array<double, 10> kTemp{0.02, 0.05, 0.1, 0.13, 0.15, 0.16, 0.16, 0.13, 0.07, 0.03};
-  for (int s = 1; s <= 5; ++s) matrix(text("grt_%d", s), [&](int i, int j) { return kHumid[i] * kTemp[j]; });
+  for (int s = 1; s <= 5; ++s)
+    matrix(text("grt_%d", s), [&](int i, int j) { return kHumid[i] * kTemp[j]; });
   matrix("frt", [](int i, int j) { return 0.6 + 0.03 * i - 0.01 * j; });
-  for (int c = 0; c < 3; ++c) matrix(text("vch1_%d", c + 1), [c](int, int j) { return 9000.0 + 800 * c - 120 * j; });
-  for (int c = 0; c < 3; ++c) matrix(text("tch1_%d", c + 1), [](int i, int j) { return 18 + 1.6 * j + 0.3 * i; });
+  for (int c = 0; c < 3; ++c)
+    matrix(text("vch1_%d", c + 1), [c](int, int j) { return 9000.0 + 800 * c - 120 * j; });
+  for (int c = 0; c < 3; ++c)
+    matrix(text("tch1_%d", c + 1), [](int i, int j) { return 18 + 1.6 * j + 0.3 * i; });
   write_file(path, lines);
 }
 
@@ -350,7 +365,8 @@ void write_statistical_case(const fs::path& dir, const CaseSize& size, const fs:
   write_climate(input / "climate.txt");
   std::vector<std::string> config = kConfigHead;
   config.insert(config.end(),
-                {"  ruzice_file = 'rose.txt', chl_v_file = 'climate.txt'", "  shortterm_avg = 60, phi_step = 1.0",
+                {"  ruzice_file = 'rose.txt', chl_v_file = 'climate.txt'",
+                 "  shortterm_avg = 60, phi_step = 1.0",
                  "  is_average = .true., is_max_abs = .true., is_max_11 = .true.",
                  "  is_exceed = .true., ch_exceed = 5.0, 10.0, 25.0",
                  "  is_daily = .true., daily_type = 'PM10', cd_exceed = 2.0, 5.0, 10.0",
@@ -413,15 +429,15 @@ fs::path write_terrain_case(const fs::path& dir, int cells, const fs::path& para
   // read and converted, so the time measures the reading of the whole file.
   const double middle = cells * kCellSize / 2, top = cells * kCellSize - kCellSize / 2;
   write_file(input / "receptors.txt", {"! id  x  y  z  height above terrain [m]",
-                                      text("SEVER %.1f %.1f 0 1.5", kXll + middle, kYll + top)});
+                                       text("SEVER %.1f %.1f 0 1.5", kXll + middle, kYll + top)});
   write_file(input / "sources.txt",
              {text("KOMIN %.1f %.1f 0 1 0 0 S01 CON", kXll + middle, kYll + kCellSize / 2)});
   write_file(input / "sources_desc.txt", {"KOMIN 5.0 1.0 80 20.0 150 2.0 10.0 1.0 24 0 0"});
   FixedRandom rng(20260606);
   write_rose(input / "rose_S01.txt", 250.0, rng, 4);
   std::vector<std::string> config = kConfigHead;
-  config.insert(config.end(),
-                {"  ruzice_file = 'rose.txt', is_average = .true.", "  output_stats = 'stats.csv'", "/"});
+  config.insert(config.end(), {"  ruzice_file = 'rose.txt', is_average = .true.",
+                               "  output_stats = 'stats.csv'", "/"});
   write_file(dir / kRunConfig, config);
   return grid;
 }

@@ -33,8 +33,8 @@ void write_hourly_case(const std::filesystem::path& dir, const CaseSize& size,
 // Scale case: `points` reference points scattered over a `cells` x `cells` terrain grid,
 // `listed` of them (drawn at random, in the order drawn) with hourly output; the sources and
 // hours of `size`, spread over the grid, and only sources within 3 km counted.
-void write_scale_case(const std::filesystem::path& dir, const CaseSize& size, int points, int listed,
-                      int cells, const std::filesystem::path& param_nml);
+void write_scale_case(const std::filesystem::path& dir, const CaseSize& size, int points,
+                      int listed, int cells, const std::filesystem::path& param_nml);
 
 // Terrain case: a `cells` x `cells` grid with one reference point and one stack near its
 // middle, a four-direction wind rose and only the long-term average. Returns the grid file.

@@ -2,7 +2,8 @@
 // kadre::run in the case directory, and reports the wall time and the work done per second;
 // the two large cases report the reading of the inputs and the peak resident memory.
 //
-//   kadre_bench [stat|hourly|scale|terrain|groups|mpi|all] [--quick] [--threads N] [--dir PATH] [--points N]
+//   kadre_bench [stat|hourly|scale|terrain|groups|mpi|all] [--quick] [--threads N] [--dir PATH]
+//   [--points N]
 //
 // The statistical and hourly cases also run on one thread with the vector kernels and with
 // the scalar formulas (KADRE_SIMD=scalar), and the statistical case on two threads; the bench
@@ -14,8 +15,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,10 +33,10 @@
 #include <vector>
 
 #include "bench_case.h"
+#include "driver/run.h"
 #include "init/ref_points_reader.h"
 #include "init/terrain_reader.h"
 #include "model/sector_kernel.h"
-#include "driver/run.h"
 #include "work_count.h"
 
 namespace fs = std::filesystem;
@@ -48,7 +49,7 @@ using Clock = std::chrono::steady_clock;
 struct Options {
   bool statistical = true, hourly = true, scale = true, terrain = true, groups = true, mpi = true;
   bool quick = false;  // small statistical and hourly cases only, about a minute in all
-  int threads = 0;  // 0: the program's default
+  int threads = 0;     // 0: the program's default
   fs::path dir = KADRE_BENCH_OUT_DIR;
   int points = 0;  // 0: the case's own size
 };
@@ -86,11 +87,13 @@ CaseSize hourly_size() {
 // A square grid of about `points` reference points instead of the case's own.
 void resize(CaseSize& size, int points) {
   if (points <= 0) return;
-  size.receptors_x = size.receptors_y = std::max(1, static_cast<int>(std::lround(std::sqrt(points))));
+  size.receptors_x = size.receptors_y =
+      std::max(1, static_cast<int>(std::lround(std::sqrt(points))));
 }
 
 void usage() {
-  std::cerr << "usage: kadre_bench [stat|hourly|scale|terrain|groups|mpi|all] [--quick] [--threads N] [--dir PATH]"
+  std::cerr << "usage: kadre_bench [stat|hourly|scale|terrain|groups|mpi|all] [--quick] [--threads "
+               "N] [--dir PATH]"
                " [--points N]\n"
                "  stat     statistical case (wind roses, every indicator on)\n"
                "  hourly   hourly case (8760 hours, inversions)\n"
@@ -100,7 +103,8 @@ void usage() {
                "  mpi      the statistical case (300 points) under mpirun with 1 and 2 processes\n"
                "  --quick  the statistical and hourly cases only, small (about a minute in all)\n"
                "  --threads N  worker threads (default: the program's default)\n"
-               "  --dir PATH   where the cases are written (default " KADRE_BENCH_OUT_DIR ")\n"
+               "  --dir PATH   where the cases are written (default " KADRE_BENCH_OUT_DIR
+               ")\n"
                "  --points N   about N reference points instead of the case's own number\n";
 }
 
@@ -118,8 +122,8 @@ bool parse(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const bool has_value = i + 1 < argc;
-    if (a == "stat" || a == "hourly" || a == "scale" || a == "terrain" || a == "groups" || a == "mpi" ||
-        a == "all") {
+    if (a == "stat" || a == "hourly" || a == "scale" || a == "terrain" || a == "groups" ||
+        a == "mpi" || a == "all") {
       o.statistical = a == "stat" || a == "all";
       o.hourly = a == "hourly" || a == "all";
       o.scale = a == "scale" || a == "all";
@@ -144,7 +148,9 @@ bool parse(int argc, char** argv, Options& o) {
 // Returns to the previous working directory at the end of the scope.
 class WorkingDirectory {
  public:
-  explicit WorkingDirectory(const fs::path& dir) : previous_(fs::current_path()) { fs::current_path(dir); }
+  explicit WorkingDirectory(const fs::path& dir) : previous_(fs::current_path()) {
+    fs::current_path(dir);
+  }
   ~WorkingDirectory() { fs::current_path(previous_); }
   WorkingDirectory(const WorkingDirectory&) = delete;
   WorkingDirectory& operator=(const WorkingDirectory&) = delete;
@@ -161,7 +167,8 @@ double reported_seconds(const std::string& console) {
   while (std::getline(lines, line)) {
     double value = 0;
     char unit[4] = {};
-    if (std::sscanf(line.c_str(), " %lf %3s", &value, unit) == 2 && std::string(unit) == "s") seconds = value;
+    if (std::sscanf(line.c_str(), " %lf %3s", &value, unit) == 2 && std::string(unit) == "s")
+      seconds = value;
   }
   return seconds;
 }
@@ -228,7 +235,8 @@ class Ticker {
     thread_ = std::thread([this] {
       std::unique_lock<std::mutex> lock(mutex_);
       while (!cv_.wait_for(lock, std::chrono::seconds(15), [this] { return done_; })) {
-        std::printf("  ... %s: %.0f s so far\n", what_.c_str(), std::chrono::duration<double>(Clock::now() - start_).count());
+        std::printf("  ... %s: %.0f s so far\n", what_.c_str(),
+                    std::chrono::duration<double>(Clock::now() - start_).count());
         std::fflush(stdout);
       }
     });
@@ -329,7 +337,9 @@ bool run_measured(const fs::path& dir, int threads, MeasuredRun& m) {
   return true;
 }
 
-void print_line(const char* label, const std::string& value) { std::printf("  %-36s %s\n", label, value.c_str()); }
+void print_line(const char* label, const std::string& value) {
+  std::printf("  %-36s %s\n", label, value.c_str());
+}
 
 std::string number(const char* format, double v) {
   char buffer[64];
@@ -370,8 +380,9 @@ CaseSize write_statistical(const Options& o, const char* name, int default_point
 // One run of the case in the working directory with a progress ticker, then its timing;
 // false when it failed.
 bool timed_run(const fs::path& dir, int threads, bool scalar, const char* what, Timing& t) {
-  const std::string label = std::string(what) + (scalar ? ", scalar formulas (KADRE_SIMD=scalar)" : ", vector kernels") +
-                            ", " + std::to_string(threads) + (threads == 1 ? " thread" : " threads");
+  const std::string label =
+      std::string(what) + (scalar ? ", scalar formulas (KADRE_SIMD=scalar)" : ", vector kernels") +
+      ", " + std::to_string(threads) + (threads == 1 ? " thread" : " threads");
   KernelPathScope path(scalar);
   Ticker ticker(label);
   if (!run_case(dir, threads, t)) return false;
@@ -382,13 +393,14 @@ bool timed_run(const fs::path& dir, int threads, bool scalar, const char* what, 
 bool statistical_case(const Options& o, KernelFigures& k) {
   const CaseSize size = write_statistical(o, "stat", o.quick ? 300 : 0);
   const fs::path dir = o.dir / "stat";
-  std::printf("== statistical case: %d reference points, %d sources, phi_step 1 ==\n", size.receptors(),
-              size.sources());
+  std::printf("== statistical case: %d reference points, %d sources, phi_step 1 ==\n",
+              size.receptors(), size.sources());
   std::fflush(stdout);
   WorkingDirectory in_case(dir);
   const kadre::bench::WorkCount work = kadre::bench::count_work(kadre::bench::kRunConfig, 2);
   const double evaluations = static_cast<double>(work.sector_evaluations);
-  print_line("pairs within the influence distance:", number("%.0f", static_cast<double>(work.pairs)));
+  print_line("pairs within the influence distance:",
+             number("%.0f", static_cast<double>(work.pairs)));
   print_line("in-sector situation evaluations:", number("%.0f", evaluations));
   Timing one, two, scalar;
   if (!timed_run(dir, 1, false, "statistical case", one)) return false;
@@ -407,13 +419,14 @@ bool hourly_case(const Options& o, KernelFigures& k) {
   resize(size, o.points > 0 ? o.points : (o.quick ? 100 : 0));
   const fs::path dir = o.dir / "hourly";
   kadre::bench::write_hourly_case(dir, size, KADRE_PARAM_NML);
-  std::printf("== hourly case: %d reference points, %d sources, %d hours ==\n", size.receptors(), size.sources(),
-              size.hours);
+  std::printf("== hourly case: %d reference points, %d sources, %d hours ==\n", size.receptors(),
+              size.sources(), size.hours);
   std::fflush(stdout);
   WorkingDirectory in_case(dir);
   const kadre::bench::WorkCount work = kadre::bench::count_work(kadre::bench::kRunConfig, 2);
   const double hours = static_cast<double>(work.source_point_hours());
-  print_line("pairs within the influence distance:", number("%.0f", static_cast<double>(work.pairs)));
+  print_line("pairs within the influence distance:",
+             number("%.0f", static_cast<double>(work.pairs)));
   print_line("source-point-hours:", number("%.0f", hours));
   Timing vector, scalar;
   if (!timed_run(dir, 1, false, "hourly case", vector)) return false;
@@ -430,12 +443,14 @@ bool scale_case(const Options& o, int threads) {
   size.areas = 20;
   size.lines = 20;
   size.hours = 48;
-  const int points = o.points > 0 ? o.points : 200000, listed = std::max(1, points / 4), cells = 4000;
+  const int points = o.points > 0 ? o.points : 200000, listed = std::max(1, points / 4),
+            cells = 4000;
   const fs::path dir = o.dir / "scale";
   kadre::bench::write_scale_case(dir, size, points, listed, cells, KADRE_PARAM_NML);
-  std::printf("== scale case: %d reference points (%d listed for the hourly table), %d sources, %d hours, "
-              "%dx%d terrain, %d threads ==\n",
-              points, listed, size.sources(), size.hours, cells, cells, threads);
+  std::printf(
+      "== scale case: %d reference points (%d listed for the hourly table), %d sources, %d hours, "
+      "%dx%d terrain, %d threads ==\n",
+      points, listed, size.sources(), size.hours, cells, cells, threads);
   std::fflush(stdout);
   WorkingDirectory in_case(dir);
   MeasuredRun m;
@@ -453,8 +468,9 @@ bool scale_case(const Options& o, int threads) {
 bool groups_case(const Options& o, int threads) {
   const CaseSize size = write_statistical(o, "groups", 600);
   const fs::path dir = o.dir / "groups";
-  std::printf("== groups case: the statistical case with %d reference points, %d sources, %d threads ==\n",
-              size.receptors(), size.sources(), threads);
+  std::printf(
+      "== groups case: the statistical case with %d reference points, %d sources, %d threads ==\n",
+      size.receptors(), size.sources(), threads);
   std::fflush(stdout);
   WorkingDirectory in_case(dir);
   Timing none, five;
@@ -470,7 +486,8 @@ bool groups_case(const Options& o, int threads) {
     ++k;
   }
   std::ofstream groups("input/groups.txt");
-  for (int g = 0; g < 5; ++g) groups << "G" << g + 1 << members[static_cast<std::size_t>(g)] << "\n";
+  for (int g = 0; g < 5; ++g)
+    groups << "G" << g + 1 << members[static_cast<std::size_t>(g)] << "\n";
   groups.close();
   std::ifstream config_in(kadre::bench::kRunConfig);
   std::string config((std::istreambuf_iterator<char>(config_in)), std::istreambuf_iterator<char>());
@@ -488,17 +505,21 @@ bool groups_case(const Options& o, int threads) {
 bool mpi_case(const Options& o) {
   const CaseSize size = write_statistical(o, "mpi", 300);
   const fs::path dir = o.dir / "mpi";
-  std::printf("== mpi case: the statistical case with %d reference points, %d sources, 1 thread per process ==\n",
-              size.receptors(), size.sources());
+  std::printf(
+      "== mpi case: the statistical case with %d reference points, %d sources, 1 thread per "
+      "process ==\n",
+      size.receptors(), size.sources());
   std::fflush(stdout);
   double wall[2] = {0, 0};
   for (int np = 1; np <= 2; ++np) {
-    const std::string command = "cd '" + dir.string() + "' && mpirun --allow-run-as-root --oversubscribe -np " +
-                                std::to_string(np) + " '" KADRE_PROGRAM "' " + kadre::bench::kRunConfig +
-                                " 1 > console.txt 2>&1";
+    const std::string command = "cd '" + dir.string() +
+                                "' && mpirun --allow-run-as-root --oversubscribe -np " +
+                                std::to_string(np) + " '" KADRE_PROGRAM "' " +
+                                kadre::bench::kRunConfig + " 1 > console.txt 2>&1";
     const Clock::time_point start = Clock::now();
     if (std::system(command.c_str()) != 0) {
-      std::printf("  mpirun did not run the case (is kadre built with MPI?): see %s/console.txt\n", dir.c_str());
+      std::printf("  mpirun did not run the case (is kadre built with MPI?): see %s/console.txt\n",
+                  dir.c_str());
       return true;
     }
     wall[np - 1] = seconds_since(start);
@@ -514,8 +535,10 @@ bool terrain_case(const Options& o, int threads) {
   const fs::path dir = o.dir / "terrain";
   const fs::path grid = kadre::bench::write_terrain_case(dir, cells, KADRE_PARAM_NML);
   const double megabytes = static_cast<double>(fs::file_size(grid)) / 1e6;
-  std::printf("== terrain case: %dx%d grid (%.0f MB), 1 reference point, 1 source, average only, "
-              "%d threads ==\n", cells, cells, megabytes, threads);
+  std::printf(
+      "== terrain case: %dx%d grid (%.0f MB), 1 reference point, 1 source, average only, "
+      "%d threads ==\n",
+      cells, cells, megabytes, threads);
   std::fflush(stdout);
   WorkingDirectory in_case(dir);
   MeasuredRun m;
@@ -538,7 +561,8 @@ int main(int argc, char** argv) {
   const int threads = o.threads > 0 ? o.threads : omp_get_max_threads();
   try {
     o.dir = fs::absolute(o.dir);
-    std::printf("vector kernels: %s\n", kadre::vector_kernel_built() ? kadre::vector_kernel_target() : "not built");
+    std::printf("vector kernels: %s\n",
+                kadre::vector_kernel_built() ? kadre::vector_kernel_target() : "not built");
     KernelFigures k;
     if (o.statistical && !statistical_case(o, k)) return 1;
     if (o.hourly && !hourly_case(o, k)) return 1;

@@ -6,9 +6,9 @@
 namespace kadre::bench {
 
 struct WorkCount {
-  long long pairs = 0;                // pairs within the influence distance
-  long long sector_evaluations = 0;   // in-sector (class, speed, direction) situations
-  long long hours = 0;                // hours of the series (hourly evaluation)
+  long long pairs = 0;               // pairs within the influence distance
+  long long sector_evaluations = 0;  // in-sector (class, speed, direction) situations
+  long long hours = 0;               // hours of the series (hourly evaluation)
   long long source_point_hours() const { return pairs * hours; }
 };
 

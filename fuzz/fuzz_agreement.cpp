@@ -10,8 +10,8 @@
 #include <regex>
 #include <sstream>
 
-#include "fuzz_case.h"
 #include "driver/run.h"
+#include "fuzz_case.h"
 
 namespace {
 
@@ -38,7 +38,9 @@ Outcome run_with(const char* simd) {
   static const std::regex timing(R"(\n *[0-9.]+ s\n)");
   o.console = std::regex_replace(out.str(), timing, "\n<time>\n");
   for (const auto& entry : fs::recursive_directory_iterator(".")) {
-    if (!entry.is_regular_file() || entry.path().generic_string().find("/input/") != std::string::npos) continue;
+    if (!entry.is_regular_file() ||
+        entry.path().generic_string().find("/input/") != std::string::npos)
+      continue;
     const std::string name = entry.path().generic_string();
     if (name == "./run.nml" || name == "./param.nml") continue;
     std::ifstream in(entry.path(), std::ios::binary);
@@ -63,16 +65,19 @@ bool same_number(const std::string& a, const std::string& b) {
 bool same_text(const std::string& a, const std::string& b) {
   static const std::regex separator(R"([;,\s]+)");
   const std::sregex_token_iterator end;
-  std::sregex_token_iterator x(a.begin(), a.end(), separator, -1), y(b.begin(), b.end(), separator, -1);
+  std::sregex_token_iterator x(a.begin(), a.end(), separator, -1),
+      y(b.begin(), b.end(), separator, -1);
   for (; x != end && y != end; ++x, ++y)
     if (!same_number(*x, *y)) return false;
   return x == end && y == end;
 }
 
 [[noreturn]] void finding(const Outcome& scalar, const Outcome& vector, const std::string& what) {
-  std::fprintf(stderr, "The vector kernels disagree with the scalar formulas: %s\n--- scalar (status %d)\n%s\n"
-                       "--- vector (status %d)\n%s\n", what.c_str(), scalar.status, scalar.console.c_str(),
-               vector.status, vector.console.c_str());
+  std::fprintf(
+      stderr,
+      "The vector kernels disagree with the scalar formulas: %s\n--- scalar (status %d)\n%s\n"
+      "--- vector (status %d)\n%s\n",
+      what.c_str(), scalar.status, scalar.console.c_str(), vector.status, vector.console.c_str());
   std::abort();
 }
 
@@ -84,11 +89,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (prepared != fuzz::CaseInput::ready) return prepared == fuzz::CaseInput::ignored ? -1 : 0;
   const Outcome scalar = run_with("scalar");
   const Outcome vector = run_with(nullptr);
-  if (scalar.status != vector.status || scalar.console != vector.console) finding(scalar, vector, "status or console");
-  if (scalar.files.size() != vector.files.size()) finding(scalar, vector, "the result files written");
+  if (scalar.status != vector.status || scalar.console != vector.console)
+    finding(scalar, vector, "status or console");
+  if (scalar.files.size() != vector.files.size())
+    finding(scalar, vector, "the result files written");
   for (const auto& [name, text] : scalar.files) {
     const auto other = vector.files.find(name);
-    if (other == vector.files.end() || !same_text(text, other->second)) finding(scalar, vector, name);
+    if (other == vector.files.end() || !same_text(text, other->second))
+      finding(scalar, vector, name);
   }
   return 0;
 }

@@ -19,11 +19,13 @@ enum class CaseInput { ignored, stopped, ready };
 inline CaseInput write_case(std::string_view input) {
   static const std::map<std::string, std::string> files = load_case();
   const std::size_t eol = input.find('\n');
-  if (eol == std::string_view::npos || !files.count(std::string(input.substr(0, eol)))) return CaseInput::ignored;
+  if (eol == std::string_view::npos || !files.count(std::string(input.substr(0, eol))))
+    return CaseInput::ignored;
   const std::string replaced(input.substr(0, eol));
   fs::create_directories("input");
   fs::create_directories("output");
-  for (const auto& [name, text] : files) write_file(name, name == replaced ? input.substr(eol + 1) : text);
+  for (const auto& [name, text] : files)
+    write_file(name, name == replaced ? input.substr(eol + 1) : text);
   try {
     if (!stays_inside(read_config("run.nml", discard()))) return CaseInput::ignored;
   } catch (const RunError&) {

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <sstream>
 
-#include "fuzz_case.h"
 #include "driver/run.h"
+#include "fuzz_case.h"
 
 using namespace kadre;
 
@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const fuzz::CaseInput prepared = fuzz::write_case({reinterpret_cast<const char*>(data), size});
   if (prepared != fuzz::CaseInput::ready) return prepared == fuzz::CaseInput::ignored ? -1 : 0;
   std::ostringstream out;
-  if (run({"run.nml", "1"}, out, fuzz::discard()) != 0 && out.str().find("Vnitrni chyba programu") != std::string::npos) {
+  if (run({"run.nml", "1"}, out, fuzz::discard()) != 0 &&
+      out.str().find("Vnitrni chyba programu") != std::string::npos) {
     std::fputs(out.str().c_str(), stderr);
     std::abort();
   }

@@ -60,7 +60,8 @@ class InScratch {
 };
 
 inline std::string write_file(const fs::path& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return path.string();
 }
 
@@ -101,7 +102,9 @@ inline TerrainGrid grid_4km() {
 }
 
 // A file of the case in run_case/.
-inline std::string case_file(const std::string& name) { return std::string(KADRE_FUZZ_CASE) + "/" + name; }
+inline std::string case_file(const std::string& name) {
+  return std::string(KADRE_FUZZ_CASE) + "/" + name;
+}
 
 // The settings the source readers see in the two passes every source target makes: the
 // statistical evaluation with the ordering by time use, and the hourly one with profiles.
@@ -129,11 +132,12 @@ inline std::map<std::string, std::string> load_case() {
 // /dev/zero) nor writes outside the scratch directory.
 inline bool stays_inside(const Settings& c) {
   for (const std::string* path :
-       {&c.iputdir, &c.oputdir, &c.vyskopis_file, &c.ref_body_file, &c.zdroje_file, &c.zdroje_popis_file,
-        &c.ruzice_file, &c.time_file, &c.emis_time_file, &c.chl_v_file, &c.output_ref_p, &c.output_stats,
-        &c.output_time, &c.groups_file}) {
+       {&c.iputdir, &c.oputdir, &c.vyskopis_file, &c.ref_body_file, &c.zdroje_file,
+        &c.zdroje_popis_file, &c.ruzice_file, &c.time_file, &c.emis_time_file, &c.chl_v_file,
+        &c.output_ref_p, &c.output_stats, &c.output_time, &c.groups_file}) {
     const std::size_t first = path->find_first_not_of(' ');
-    if (path->find("..") != std::string::npos || (first != std::string::npos && ((*path)[first] == '/' || (*path)[first] == '\\')))
+    if (path->find("..") != std::string::npos ||
+        (first != std::string::npos && ((*path)[first] == '/' || (*path)[first] == '\\')))
       return false;
   }
   return true;

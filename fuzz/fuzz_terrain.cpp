@@ -20,7 +20,8 @@ void read_window(const std::string& path, double point, double point2, double so
   using namespace kadre;
   TerrainGrid grid;
   read_terrain_definition(path, grid);
-  const double x0 = grid.xllcorner, x1 = grid.xllcorner_upper, y0 = grid.yllcorner, y1 = grid.yllcorner_upper;
+  const double x0 = grid.xllcorner, x1 = grid.xllcorner_upper, y0 = grid.yllcorner,
+               y1 = grid.yllcorner_upper;
   std::vector<RefPoint> points(2);
   points[0].x = at(x0, x1, point), points[0].y = at(y0, y1, point);
   points[1].x = at(x0, x1, point2), points[1].y = at(y0, y1, point2);

@@ -30,4 +30,20 @@ for layer in core init model evaluation output maps; do
   done < <(grep -rn --include='*.h' --include='*.cpp' --include='*.inl' '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$layer" || true)
 done
 [[ $status -eq 0 ]] && echo "Layers: every include follows the arrows."
+
+# Formatting: every C++ file as .clang-format has it.
+cd ..
+if command -v clang-format >/dev/null 2>&1; then
+  if ! find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' -o -name '*.inl' \) -print0 |
+      xargs -0 clang-format --dry-run --Werror 2>/tmp/kadre-format.$$; then
+    grep -E '^[^ ].*: (error|warning):' /tmp/kadre-format.$$ | cut -d: -f1 | sort -u |
+      sed 's/$/: not formatted (clang-format -i)/'
+    status=1
+  else
+    echo "Format: every C++ file as .clang-format has it."
+  fi
+  rm -f /tmp/kadre-format.$$
+else
+  echo "Format: clang-format missing, not checked."
+fi
 exit $status

@@ -31,8 +31,8 @@ std::string free_form_line(const std::string& text);
 
 // Stops because an index taken from input data lies outside its table.
 // operation: where it happened; array: table name; dimension counts from 1.
-[[noreturn]] void index_error(const std::string& operation, const std::string& array,
-                              int dimension, long index, long lower, long upper);
+[[noreturn]] void index_error(const std::string& operation, const std::string& array, int dimension,
+                              long index, long lower, long upper);
 
 // Returns index unchanged when lower <= index <= upper, else stops with index_error.
 inline long checked_index(const char* operation, const char* array, int dimension, long index,

@@ -26,7 +26,7 @@ struct ModelParams {
   std::array<double, 3> gamma{};
 
   // Chosen by the run configuration.
-  double k_u = 0;  // k_u_all(trida_lat)
+  double k_u = 0;                   // k_u_all(trida_lat)
   PerClass ay{}, by{}, az{}, bz{};  // the set of shortterm_avg
 
   double fz_height(int node) const { return fz[2 * (node - 1)]; }  // node from 1

@@ -18,24 +18,24 @@ enum class SourceType : int { point = 1, area = 2, line = 3 };
 
 // One emission source.
 struct Source {
-  std::string id;  // at most 20 characters, trailing blanks removed
-  double x = 0, y = 0;  // position; a line source's midpoint
+  std::string id;                         // at most 20 characters, trailing blanks removed
+  double x = 0, y = 0;                    // position; a line source's midpoint
   double x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // line-source end points
-  double z = 0;  // base elevation, from the terrain grid after loading
+  double z = 0;                           // base elevation, from the terrain grid after loading
   SourceType type = SourceType::point;
-  int cluster = 0;  // cluster number, 0 for none
-  double m = 0;  // emission rate [g/s]
-  double m_no = 0;  // second emission rate [g/s]
-  double stack_height_m = 0;        // height of the mouth above the base
-  double flue_gas_flow_m3_s = 0;    // at 273.15 K and 101325 Pa; 0 for area and line sources
-  double flue_gas_temp_c = 0;       // 0 for line sources
-  double diameter_m = 0;            // of the mouth; 0 for line sources
-  double exit_velocity_m_s = 0;     // 0 for line sources
+  int cluster = 0;                // cluster number, 0 for none
+  double m = 0;                   // emission rate [g/s]
+  double m_no = 0;                // second emission rate [g/s]
+  double stack_height_m = 0;      // height of the mouth above the base
+  double flue_gas_flow_m3_s = 0;  // at 273.15 K and 101325 Pa; 0 for area and line sources
+  double flue_gas_temp_c = 0;     // 0 for line sources
+  double diameter_m = 0;          // of the mouth; 0 for line sources
+  double exit_velocity_m_s = 0;   // 0 for line sources
   double time_use = 0;
   double daily_hours = 0;
   double beta = 0, qa = 0, qb = 0, heat_output = 0;
   double length = 0, width = 0, vert_ext = 0;
-  int met_idx = 0;  // from 1, into met_name
+  int met_idx = 0;   // from 1, into met_name
   int prof_idx = 0;  // from 1, into time_prof_name (only with is_time)
   bool cooling_tower = false;
 };
@@ -51,12 +51,12 @@ struct RefPoint {
 
 // The terrain grid: header of the full grid, then the loaded window.
 struct TerrainGrid {
-  int ncols = 0, nrows = 0;  // full grid of the file
+  int ncols = 0, nrows = 0;             // full grid of the file
   double xllcorner = 0, yllcorner = 0;  // full grid, then the window
   double cellsize = 0;
   double nodata_value = 0;
   double xllcorner_upper = 0, yllcorner_upper = 0;  // full grid, then the window
-  int nx = 0, ny = 0;  // window columns (west to east) and rows (south to north)
+  int nx = 0, ny = 0;           // window columns (west to east) and rows (south to north)
   std::vector<std::int16_t> z;  // window elevations, column fastest: z[(iy-1)*nx + (ix-1)]
 
   // Elevation of window cell (ix, iy), both from 1; an index outside the window stops the
@@ -87,7 +87,7 @@ struct MetSeries {
   int ntime = 0;
   std::vector<double> w_dir, w_sp, gradient;
   std::vector<int> stability_class;
-  std::vector<std::string> date;  // 13 characters each, per hour
+  std::vector<std::string> date;                        // 13 characters each, per hour
   std::vector<double> zi, w_dir_i, w_sp_i, gradient_i;  // only with inverze
   std::vector<int> stability_class_i;
   std::size_t index(int k, int t) const {
@@ -132,7 +132,7 @@ struct InputData {
   TerrainGrid terrain;
   std::vector<RefPoint> ref_points;
   std::vector<Source> sources;
-  std::vector<std::string> met_name;  // 3-character series names, in order of first use
+  std::vector<std::string> met_name;        // 3-character series names, in order of first use
   std::vector<std::string> time_prof_name;  // 3-character profile names (only with is_time)
   WindRoses wind_roses;
   MetSeries met;

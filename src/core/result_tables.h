@@ -23,10 +23,10 @@ const StatRows& stat_rows();
 
 // Each element belongs to one reference point.
 struct ResultTables {
-  std::vector<double> results;    // kStatCount x points, indicator fastest
+  std::vector<double> results;         // kStatCount x points, indicator fastest
   std::vector<double> hourly_results;  // hours x points with hourly output, hour fastest
-  std::vector<double> hourly_sum;        // sum (later mean) of the hourly concentrations per point
-  std::vector<double> hourly_max;        // largest hourly concentration per point
+  std::vector<double> hourly_sum;      // sum (later mean) of the hourly concentrations per point
+  std::vector<double> hourly_max;      // largest hourly concentration per point
 };
 
 }  // namespace kadre

@@ -65,7 +65,9 @@ int NameIndex::find(std::string_view name) const {
   return it == positions_.end() ? -1 : it->second;
 }
 
-void NameIndex::add(std::string_view name, int position) { positions_.emplace(rtrim(name), position); }
+void NameIndex::add(std::string_view name, int position) {
+  positions_.emplace(rtrim(name), position);
+}
 
 std::string file_own_name(const std::string& path) {
   const auto slash = path.rfind('/');
@@ -89,8 +91,7 @@ std::string path_with_name(const std::string& path, const std::string& name) {
   // No file name to extend (file key left blank): the existence check then reports it.
   if (name_start == trimmed_path.size()) return trimmed_path;
   const auto dot = trimmed_path.rfind('.');
-  if (dot == std::string::npos || dot < name_start)
-    return trimmed_path + "_" + trimmed_name;
+  if (dot == std::string::npos || dot < name_start) return trimmed_path + "_" + trimmed_name;
   return trimmed_path.substr(0, dot) + "_" + trimmed_name + trimmed_path.substr(dot);
 }
 

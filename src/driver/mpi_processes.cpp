@@ -53,7 +53,8 @@ class MpiProcesses : public Processes {
       } else {
         MPI_Recv(header, 2, MPI_INT, first_failing, kMessageTag, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
         text.resize(static_cast<std::size_t>(header[0]));
-        MPI_Recv(text.data(), header[0], MPI_CHAR, first_failing, kMessageTag, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
+        MPI_Recv(text.data(), header[0], MPI_CHAR, first_failing, kMessageTag, MPI_COMM_WORLD,
+                 MPI_STATUS_IGNORE);
         stop = RunError(text, header[1] != 0);
       }
     }
@@ -97,23 +98,25 @@ class MpiProcesses : public Processes {
   void gather(std::vector<double>& table, const std::vector<std::size_t>& starts) override {
     if (rank_ != 0) {
       for (std::size_t at = 0; at < table.size(); at += kPartChunk)
-        MPI_Send(table.data() + at, static_cast<int>(std::min(kPartChunk, table.size() - at)), MPI_DOUBLE, 0,
-                 kPartTag, MPI_COMM_WORLD);
+        MPI_Send(table.data() + at, static_cast<int>(std::min(kPartChunk, table.size() - at)),
+                 MPI_DOUBLE, 0, kPartTag, MPI_COMM_WORLD);
       return;
     }
     // Block by block: the first process holds nothing but the table a single process holds.
     std::vector<double>& full = table;
     for (int r = 1; r < size_; ++r) {
-      const std::size_t first = starts[static_cast<std::size_t>(r)], end = starts[static_cast<std::size_t>(r) + 1];
+      const std::size_t first = starts[static_cast<std::size_t>(r)],
+                        end = starts[static_cast<std::size_t>(r) + 1];
       for (std::size_t at = first; at < end; at += kPartChunk)
-        MPI_Recv(full.data() + at, static_cast<int>(std::min(kPartChunk, end - at)), MPI_DOUBLE, r, kPartTag,
-                 MPI_COMM_WORLD, MPI_STATUS_IGNORE);
+        MPI_Recv(full.data() + at, static_cast<int>(std::min(kPartChunk, end - at)), MPI_DOUBLE, r,
+                 kPartTag, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
     }
   }
 
  private:
   void receive_count(int source, int tag) {
-    MPI_Recv(&counts_[static_cast<std::size_t>(source)], 1, MPI_INT, source, tag, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
+    MPI_Recv(&counts_[static_cast<std::size_t>(source)], 1, MPI_INT, source, tag, MPI_COMM_WORLD,
+             MPI_STATUS_IGNORE);
   }
   int sum() const { return std::accumulate(counts_.begin(), counts_.end(), 0); }
 
@@ -130,7 +133,8 @@ bool started_by_mpirun() {
   return false;
 }
 
-int run_with_mpi(const std::vector<std::string>& args, const std::string& program, int& argc, char**& argv) {
+int run_with_mpi(const std::vector<std::string>& args, const std::string& program, int& argc,
+                 char**& argv) {
   int provided = 0;
   MPI_Init_thread(&argc, &argv, MPI_THREAD_SERIALIZED, &provided);
   int status = 1;

@@ -10,6 +10,7 @@ bool started_by_mpirun();
 
 // The whole program on the processes of MPI_COMM_WORLD: every process computes its block,
 // the first prints and writes. Returns the exit status.
-int run_with_mpi(const std::vector<std::string>& args, const std::string& program, int& argc, char**& argv);
+int run_with_mpi(const std::vector<std::string>& args, const std::string& program, int& argc,
+                 char**& argv);
 
 }  // namespace kadre

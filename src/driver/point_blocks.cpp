@@ -23,10 +23,12 @@ std::vector<PointBlock> point_blocks(const InputData& in, int processes) {
   for (int r = 0; r < processes; ++r) {
     // The block ends where the work done reaches the process's share of the whole.
     const long long share = work_before.back() * (r + 1) / processes;
-    int end = static_cast<int>(std::lower_bound(work_before.begin(), work_before.end(), share) - work_before.begin());
+    int end = static_cast<int>(std::lower_bound(work_before.begin(), work_before.end(), share) -
+                               work_before.begin());
     end = r + 1 == processes ? static_cast<int>(points.size()) : std::max(end, first);
     blocks[static_cast<std::size_t>(r)] = PointBlock{first, end, outputs};
-    for (int i = first; i < end; ++i) outputs += points[static_cast<std::size_t>(i)].has_hourly_output ? 1 : 0;
+    for (int i = first; i < end; ++i)
+      outputs += points[static_cast<std::size_t>(i)].has_hourly_output ? 1 : 0;
     first = end;
   }
   return blocks;

@@ -27,7 +27,9 @@ class Processes {
   virtual void report_progress(int finished_here, int total, std::ostream& out);
   // After the points of this process: the points finished in all processes (the first
   // process waits for the others' count).
-  virtual int finish_progress(int finished_here, int /*total*/, std::ostream& /*out*/) { return finished_here; }
+  virtual int finish_progress(int finished_here, int /*total*/, std::ostream& /*out*/) {
+    return finished_here;
+  }
 
   // Collective: the parts of a table into the first process's table, which holds the whole
   // table with its own part (the first) in place; the others' tables hold their part. starts

@@ -14,8 +14,9 @@ PointBlock whole_run(const std::vector<RefPoint>& ref_points) {
   return PointBlock{0, static_cast<int>(ref_points.size()), 0};
 }
 
-void compute_reference_points(const LoopInputs& li, const PointBlock& block, std::vector<ResultTables>& tables,
-                              int threads, Processes& processes, int& finished_here, std::ostream& out) {
+void compute_reference_points(const LoopInputs& li, const PointBlock& block,
+                              std::vector<ResultTables>& tables, int threads, Processes& processes,
+                              int& finished_here, std::ostream& out) {
   const int total = static_cast<int>(li.in.ref_points.size());
   finished_here = 0;
   if (total == 0) return;

@@ -7,8 +7,8 @@
 
 #include "core/records.h"
 #include "core/result_tables.h"
-#include "evaluation/point_evaluation.h"
 #include "driver/processes.h"
+#include "evaluation/point_evaluation.h"
 
 namespace kadre {
 
@@ -19,7 +19,8 @@ PointBlock whole_run(const std::vector<RefPoint>& ref_points);
 // of the whole run to out. tables holds the block's tables of all sources, then those of each
 // group of in.groups. finished_here gets the points this process finished. An error on any
 // worker stops the computation and is rethrown here after the block.
-void compute_reference_points(const LoopInputs& inputs, const PointBlock& block, std::vector<ResultTables>& tables,
-                              int threads, Processes& processes, int& finished_here, std::ostream& out);
+void compute_reference_points(const LoopInputs& inputs, const PointBlock& block,
+                              std::vector<ResultTables>& tables, int threads, Processes& processes,
+                              int& finished_here, std::ostream& out);
 
 }  // namespace kadre

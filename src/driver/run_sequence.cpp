@@ -10,6 +10,10 @@
 
 #include "core/errors.h"
 #include "core/text.h"
+#include "driver/command_line.h"
+#include "driver/point_blocks.h"
+#include "driver/reference_point_loop.h"
+#include "driver/table_gathering.h"
 #include "evaluation/daily_maxima.h"
 #include "evaluation/situation_classes.h"
 #include "evaluation/time_series_evaluation.h"
@@ -20,10 +24,6 @@
 #include "output/result_paths.h"
 #include "output/statistical_output.h"
 #include "output/time_series_output.h"
-#include "driver/command_line.h"
-#include "driver/point_blocks.h"
-#include "driver/table_gathering.h"
-#include "driver/reference_point_loop.h"
 
 namespace kadre {
 
@@ -56,8 +56,8 @@ ResultTables create_result_tables(const InputData& in, bool methodology, const P
   const auto first = in.ref_points.begin() + block.first, end = in.ref_points.begin() + block.end;
   const std::size_t points = static_cast<std::size_t>(block.end - block.first);
   if (in.cfg.is_time) {
-    const std::size_t outputs =
-        static_cast<std::size_t>(std::count_if(first, end, [](const RefPoint& p) { return p.has_hourly_output; }));
+    const std::size_t outputs = static_cast<std::size_t>(
+        std::count_if(first, end, [](const RefPoint& p) { return p.has_hourly_output; }));
     tables.hourly_results = create_hourly_results(static_cast<std::size_t>(in.met.ntime), outputs);
     tables.hourly_sum.assign(points, 0.0);
     tables.hourly_max.assign(points, 0.0);
@@ -70,7 +70,8 @@ ResultTables create_result_tables(const InputData& in, bool methodology, const P
 std::vector<std::string> every_result_path(const InputData& in) {
   std::vector<std::string> paths = result_paths(in.cfg);
   for (const SourceGroup& group : in.groups)
-    for (const std::string& path : result_paths(group_settings(in.cfg, group.name))) paths.push_back(path);
+    for (const std::string& path : result_paths(group_settings(in.cfg, group.name)))
+      paths.push_back(path);
   return paths;
 }
 
@@ -89,8 +90,8 @@ void check_result_names(const InputData& in) {
       take(file, " skupiny zdroju " + group.name);
 }
 
-void write_results(const InputData& in, const Settings& cfg, const ResultTables& tables, bool methodology,
-                   ResultSet& set) {
+void write_results(const InputData& in, const Settings& cfg, const ResultTables& tables,
+                   bool methodology, ResultSet& set) {
   if (cfg.is_time) {
     std::vector<std::string> ref_ids;
     for (const RefPoint& p : in.ref_points)
@@ -146,7 +147,8 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     out << free_form_line(usage)
         << "  <soubor se vstupnimi parametry>  konfigurace vypoctu, skupina &init ... /\n"
-        << "  <pocet vlaken>                   pocet vypocetnich vlaken (vychozi: pocet logickych procesoru)\n";
+        << "  <pocet vlaken>                   pocet vypocetnich vlaken (vychozi: pocet logickych "
+           "procesoru)\n";
     return;
   }
   if (args.size() == 1 && args[0] == "--version") {
@@ -176,8 +178,9 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
                                    : point_blocks(in, processes.size());
     // The first process's block comes first: its tables are those of the whole run, which
     // the others' parts fill after the computation.
-    const PointBlock tables_block =
-        processes.first() ? whole_run(in.ref_points) : blocks[static_cast<std::size_t>(processes.rank())];
+    const PointBlock tables_block = processes.first()
+                                        ? whole_run(in.ref_points)
+                                        : blocks[static_cast<std::size_t>(processes.rank())];
     for (std::size_t set = 0; set <= in.groups.size(); ++set)
       tables.push_back(create_result_tables(in, in.cfg.methodology(), tables_block));
     if (in.cfg.methodology()) wind = u_range_gen(in.cfg.is_max_abs, par);
@@ -187,9 +190,12 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
 
   if (!methodology && !cfg.is_time) {
     out << "\n"
-        << free_form_line("Nebyl zapnut zadny vypocet. Zkontrolujte prislusne promenne v konfiguracnim souboru.")
-        << free_form_line("Vypoct casove rady se zapina pomoci is_time, vypocet dle metodiky pak promennymi "
-                          "is_average, is_max_abs, is_max_11, is_daily nebo is_exceed = .TRUE.")
+        << free_form_line(
+               "Nebyl zapnut zadny vypocet. Zkontrolujte prislusne promenne v konfiguracnim "
+               "souboru.")
+        << free_form_line(
+               "Vypoct casove rady se zapina pomoci is_time, vypocet dle metodiky pak promennymi "
+               "is_average, is_max_abs, is_max_11, is_daily nebo is_exceed = .TRUE.")
         << free_form_line("Konec programu.");
     return;
   }
@@ -212,14 +218,20 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
     if (methodology) class_index = make_class_speed_index(wind, par);
     HourlySituations hourly;
     if (cfg.is_time) hourly = find_hourly_situations(cfg, in.met);
-    const LoopInputs inputs{in, ctx, wind, methodology ? &class_index : nullptr,
-                            parse_daily_type(cfg.daily_type), methodology, &hourly};
-    compute_reference_points(inputs, blocks[static_cast<std::size_t>(processes.rank())], tables, threads, processes,
-                             finished_here, out);
+    const LoopInputs inputs{in,
+                            ctx,
+                            wind,
+                            methodology ? &class_index : nullptr,
+                            parse_daily_type(cfg.daily_type),
+                            methodology,
+                            &hourly};
+    compute_reference_points(inputs, blocks[static_cast<std::size_t>(processes.rank())], tables,
+                             threads, processes, finished_here, out);
   } catch (...) {
     failure = std::current_exception();
   }
-  const int finished = processes.finish_progress(finished_here, static_cast<int>(in.ref_points.size()), out);
+  const int finished =
+      processes.finish_progress(finished_here, static_cast<int>(in.ref_points.size()), out);
   // The message of a stop starts on a line of its own, not behind the progress.
   if (!processes.any(failure != nullptr) || finished > 0) out << "\n";
   processes.agree(failure);
@@ -236,7 +248,8 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
       write_results(in, group_settings(cfg, in.groups[g].name), tables[g + 1], methodology, set);
     set.commit();
   });
-  for (const std::string& path : every_result_path(in)) out << free_form_line("  zapsan soubor " + path);
+  for (const std::string& path : every_result_path(in))
+    out << free_form_line("  zapsan soubor " + path);
 }
 
 }  // namespace kadre

@@ -41,7 +41,9 @@ void convert_each(std::span<const double> c, std::span<double> out, double thres
 }
 
 // The daily values above the threshold, the same for the exact and the scaled conversion.
-double pm10_above(double v, double f) { return kPm10Coef * std::pow(std::log(v), kPm10Power) * f / kHoursPerDay; }
+double pm10_above(double v, double f) {
+  return kPm10Coef * std::pow(std::log(v), kPm10Power) * f / kHoursPerDay;
+}
 double so2_above(double v, double f) { return (v * kSo2Slope + kSo2Offset) * f / kHoursPerDay; }
 
 }  // namespace
@@ -55,8 +57,9 @@ DailyType parse_daily_type(const std::string& daily_type) {
 
 void daily(std::span<const double> c, double f, DailyType type, std::span<double> out) {
   if (type == DailyType::invalid)
-    stop_with_lines({"Chyba ve funkci daily. Zadany typ pro vypocet dennich maximalnich "
-                     "koncentraci, neodpovida ocekavanym hodnotam."});
+    stop_with_lines(
+        {"Chyba ve funkci daily. Zadany typ pro vypocet dennich maximalnich "
+         "koncentraci, neodpovida ocekavanym hodnotam."});
   if (out.size() != c.size())
     stop_with_lines({"daily: vysledne pole ma " + std::to_string(out.size()) + " prvku misto " +
                      std::to_string(c.size())});

@@ -35,7 +35,8 @@ HourlySituations find_hourly_situations(const Settings& cfg, const MetSeries& me
       found.inversion[at] = inversion_hour(cfg, met, at) ? 1 : 0;
       std::uint64_t bits;
       std::memcpy(&bits, &met.w_sp[at], sizeof bits);
-      const auto [it, added] = seen.try_emplace({met.stability_class[at], bits}, static_cast<int>(seen.size()));
+      const auto [it, added] =
+          seen.try_emplace({met.stability_class[at], bits}, static_cast<int>(seen.size()));
       if (added) first.push_back(at);
       found.of_hour[at] = it->second;
       orderly = orderly && valid_class(met.stability_class[at]) && met.w_sp[at] >= 0;

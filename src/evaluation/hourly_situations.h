@@ -12,9 +12,9 @@ namespace kadre {
 // The distinct situations (stability class and wind speed) among the hours of each series,
 // found once per run: a pair's plume is computed once per situation, not once per hour.
 struct HourlySituations {
-  std::vector<int> of_hour;           // per series and hour (MetSeries::index)
+  std::vector<int> of_hour;              // per series and hour (MetSeries::index)
   std::vector<unsigned char> inversion;  // the same, 1 for an hour with an inversion
-  int count = 0;                      // situations of the series with the most
+  int count = 0;                         // situations of the series with the most
   // Per series (from 0): the first hour (MetSeries::index) of each situation, and whether
   // every class of the series lies in 1..5 and no wind speed is negative, so that the plumes
   // of all its situations can be computed before its hours without a stop coming earlier

@@ -12,7 +12,8 @@ namespace kadre {
 WorkTables::WorkTables(const LoopInputs& li, std::size_t set_count) : sets(set_count) {
   const Settings& cfg = li.in.cfg;
   const std::size_t hours = static_cast<std::size_t>(li.in.met.ntime);
-  const std::size_t situations = static_cast<std::size_t>(cfg.nphi) * li.wind.nu_max() * kStabilityClasses;
+  const std::size_t situations =
+      static_cast<std::size_t>(cfg.nphi) * li.wind.nu_max() * kStabilityClasses;
   const std::size_t classes = static_cast<std::size_t>(cfg.nphi) * kSituationClassCount;
   if (cfg.is_time && set_count > 1) c_source_t.assign(hours, 0.0);
   if (cfg.is_time) hourly = HourlyWork(li.hourly_situations->count, li.in.met.ntime);
@@ -47,7 +48,8 @@ std::vector<int> output_columns(const std::vector<RefPoint>& ref_points) {
 std::vector<std::vector<int>> sets_of_sources(const InputData& in) {
   std::vector<std::vector<int>> sets(in.sources.size(), std::vector<int>{0});
   for (std::size_t g = 0; g < in.groups.size(); ++g)
-    for (const int k : in.groups[g].members) sets[static_cast<std::size_t>(k)].push_back(static_cast<int>(g) + 1);
+    for (const int k : in.groups[g].members)
+      sets[static_cast<std::size_t>(k)].push_back(static_cast<int>(g) + 1);
   return sets;
 }
 
@@ -63,8 +65,13 @@ void add_into(std::vector<double>& sum, const std::vector<double>& part) {
 // gathered into one table whose daily values are added everywhere afterwards.
 class SituationSums final : public RoseColumnSink {
  public:
-  SituationSums(const LoopInputs& li, const Source& source, const std::vector<int>& sets, WorkTables& w)
-      : li_(li), source_(source), sets_(sets), w_(w), nphi_(static_cast<std::size_t>(li.in.cfg.nphi)),
+  SituationSums(const LoopInputs& li, const Source& source, const std::vector<int>& sets,
+                WorkTables& w)
+      : li_(li),
+        source_(source),
+        sets_(sets),
+        w_(w),
+        nphi_(static_cast<std::size_t>(li.in.cfg.nphi)),
         is_daily_(li.in.cfg.is_daily),
         daily_sparse_(is_daily_ && daily_keeps_zero(source.daily_hours, li.daily_type)) {
     if (daily_sparse_) linear_ = daily_linear(source.daily_hours, li.daily_type);
@@ -94,13 +101,17 @@ class SituationSums final : public RoseColumnSink {
         for (std::size_t k = 0; k < window.size(); ++k) sum[k] += window[k];
       }
     }
-    if (is_daily_ && !daily_sparse_) std::copy(values, values + nphi_, w_.c_all.begin() + static_cast<std::ptrdiff_t>(base));
+    if (is_daily_ && !daily_sparse_)
+      std::copy(values, values + nphi_, w_.c_all.begin() + static_cast<std::ptrdiff_t>(base));
     const int nu_max = li_.wind.nu_max();
     for (int m = 0; m < kSituationClassCount; ++m) {
       const SituationClass& sc = kSituationClasses[static_cast<std::size_t>(m)];
       const int j = li_.class_index->speed_class[static_cast<std::size_t>(m)];
-      if (static_cast<std::size_t>(sc.stability - 1) * nu_max + static_cast<std::size_t>(j - 1) != column) continue;
-      std::copy(values, values + nphi_, w_.cls.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(m) * nphi_));
+      if (static_cast<std::size_t>(sc.stability - 1) * nu_max + static_cast<std::size_t>(j - 1) !=
+          column)
+        continue;
+      std::copy(values, values + nphi_,
+                w_.cls.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(m) * nphi_));
       w_.class_windows[static_cast<std::size_t>(m)] = written;
     }
   }
@@ -111,12 +122,14 @@ class SituationSums final : public RoseColumnSink {
     if (is_daily_ && !daily_sparse_) {
       w_.cd_all.resize(w_.c_all.size());
       daily(w_.c_all, source_.daily_hours, li_.daily_type, w_.cd_all);
-      for (const int index : sets_) add_into(w_.sets[static_cast<std::size_t>(index)].c_d, w_.cd_all);
+      for (const int index : sets_)
+        add_into(w_.sets[static_cast<std::size_t>(index)].c_d, w_.cd_all);
     }
     for (int m = 0; m < kSituationClassCount; ++m) {
       WrittenWindows& windows = w_.class_windows[static_cast<std::size_t>(m)];
       if (windows.count >= 0) continue;
-      std::fill_n(w_.cls.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(m) * nphi_), nphi_, 0.0);
+      std::fill_n(w_.cls.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(m) * nphi_),
+                  nphi_, 0.0);
       windows.count = 0;
     }
   }
@@ -170,8 +183,8 @@ void for_each_class_window(const WorkTables& w, int nphi, F&& f) {
 // every other entry's sum is as at the previous check (the first check sees sums of +0,
 // above no limit that is not negative); everywhere otherwise.
 void record_exceedances(const Source& source, int nphi, const std::vector<double>& cls_sum,
-                        std::vector<double>& record, const std::array<double, 3>& limits, bool zero_factor_seen,
-                        const WorkTables& w) {
+                        std::vector<double>& record, const std::array<double, 3>& limits,
+                        bool zero_factor_seen, const WorkTables& w) {
   const bool negative_limit = limits[0] < 0 || limits[1] < 0 || limits[2] < 0;
   if (zero_factor_seen || negative_limit) {
     prepare_exceed(cls_sum.data(), record.data(), limits, source.time_use, nphi);
@@ -188,20 +201,21 @@ void add_hourly_contribution(const LoopInputs& li, const RefPoint& point, const 
   const InputData& in = li.in;
   fill_pair_factors(li.ctx, source, in.cfg.u_height, g.x, 0, w.hourly_factors);
   if (w.sets.size() == 1) {
-    time_eval_conc(li.ctx, in.met, in.profiles, *li.hourly_situations, point, source, g, w.hourly_factors,
-                   w.hourly, w.sets[0].c_t.data());
+    time_eval_conc(li.ctx, in.met, in.profiles, *li.hourly_situations, point, source, g,
+                   w.hourly_factors, w.hourly, w.sets[0].c_t.data());
     return;
   }
   std::fill(w.c_source_t.begin(), w.c_source_t.end(), 0.0);
-  time_eval_conc(li.ctx, in.met, in.profiles, *li.hourly_situations, point, source, g, w.hourly_factors,
-                 w.hourly, w.c_source_t.data());
+  time_eval_conc(li.ctx, in.met, in.profiles, *li.hourly_situations, point, source, g,
+                 w.hourly_factors, w.hourly, w.c_source_t.data());
   for (const int set : sets) add_into(w.sets[static_cast<std::size_t>(set)].c_t, w.c_source_t);
 }
 
 // Adds the source's wind-rose situations at the point to the totals, class sums, long-term
 // average and exceedance records of its sets (the records after the sums include it).
 void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, const Source& source,
-                                const std::vector<int>& sets, WorkTables& w, const PairGeometry& g) {
+                                const std::vector<int>& sets, WorkTables& w,
+                                const PairGeometry& g) {
   const InputData& in = li.in;
   const Settings& cfg = in.cfg;
   const int nphi = cfg.nphi;
@@ -250,21 +264,25 @@ void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, con
     if (cfg.is_average) set.ave += ave;
     if (cfg.is_daily && !daily_sparse) add_into(set.cd_max, w.cls_d);
     if (cfg.is_exceed) {
-      record_exceedances(source, nphi, set.c_max, set.th_exceed, cfg.ch_exceed, set.zero_factor_seen, w);
+      record_exceedances(source, nphi, set.c_max, set.th_exceed, cfg.ch_exceed,
+                         set.zero_factor_seen, w);
       if (cfg.is_daily)
-        record_exceedances(source, nphi, set.cd_max, set.td_exceed, cfg.cd_exceed, set.zero_factor_seen, w);
+        record_exceedances(source, nphi, set.cd_max, set.td_exceed, cfg.cd_exceed,
+                           set.zero_factor_seen, w);
     }
     if (source.time_use == 0) set.zero_factor_seen = true;
   }
 }
 
-// The hourly series of point ip into hourly_results (when it has hourly output), hourly_sum and hourly_max.
+// The hourly series of point ip into hourly_results (when it has hourly output), hourly_sum and
+// hourly_max.
 void store_hourly_results(const LoopInputs& li, int ip, const PointBlock& block, const SetSums& set,
                           const std::vector<int>& out_column, ResultTables& tables) {
   const int ntime = li.in.met.ntime;
   const std::size_t at = static_cast<std::size_t>(ip - 1 - block.first);
   if (li.in.ref_points[ip - 1].has_hourly_output) {
-    const std::size_t first = static_cast<std::size_t>(out_column[ip - 1] - 1 - block.outputs_before) * ntime;
+    const std::size_t first =
+        static_cast<std::size_t>(out_column[ip - 1] - 1 - block.outputs_before) * ntime;
     std::copy(set.c_t.begin(), set.c_t.end(), tables.hourly_results.begin() + first);
   }
   // A run without any source has no series and so no hours: its maximum stays 0.
@@ -273,7 +291,8 @@ void store_hourly_results(const LoopInputs& li, int ip, const PointBlock& block,
   for (double v : set.c_t) {
     sum += v;
     // An hour that is no number makes the maximum none, instead of being passed over.
-    largest = std::isnan(v) || std::isnan(largest) ? std::numeric_limits<double>::quiet_NaN() : std::max(largest, v);
+    largest = std::isnan(v) || std::isnan(largest) ? std::numeric_limits<double>::quiet_NaN()
+                                                   : std::max(largest, v);
   }
   tables.hourly_sum[at] += sum;
   tables.hourly_max[at] = largest;
@@ -302,12 +321,13 @@ void evaluate_point(const LoopInputs& li, int ip, const PointBlock& block,
     if (cfg.is_time) store_hourly_results(li, ip, block, set, out_column, tables[s]);
     if (!li.methodology) continue;
     const StatContext stat_context{cfg, li.wind, in.wind_roses, li.wind.nu_max()};
-    const PointTotals totals{set.c.data(), set.c_d.data(), set.c_max.data(), set.cd_max.data(),
-                             set.ave,      set.th_exceed.data(), set.td_exceed.data()};
-    eval_stat(stat_context, totals,
-              tables[s].results.data() + static_cast<std::size_t>(ip - 1 - block.first) * kStatCount);
+    const PointTotals totals{set.c.data(),        set.c_d.data(), set.c_max.data(),
+                             set.cd_max.data(),   set.ave,        set.th_exceed.data(),
+                             set.td_exceed.data()};
+    eval_stat(
+        stat_context, totals,
+        tables[s].results.data() + static_cast<std::size_t>(ip - 1 - block.first) * kStatCount);
   }
 }
-
 
 }  // namespace kadre

@@ -45,7 +45,8 @@ struct SetSums {
   bool zero_factor_seen = false;
 
   void reset() {
-    for (auto* v : {&c_t, &c, &c_d, &c_max, &cd_max, &th_exceed, &td_exceed}) std::fill(v->begin(), v->end(), 0.0);
+    for (auto* v : {&c_t, &c, &c_d, &c_max, &cd_max, &th_exceed, &td_exceed})
+      std::fill(v->begin(), v->end(), 0.0);
     ave = 0;
     zero_factor_seen = false;
   }
@@ -60,14 +61,12 @@ struct WorkTables {
   std::vector<double> c_all, cd_all;  // nphi x nu_max x 5, where the daily value of +0 is not +0
   std::vector<double> cls, cls_d;     // nphi x 11
   std::array<WrittenWindows, kSituationClassCount> class_windows;  // of the columns cls copies
-  std::vector<SetSums> sets;          // all sources, then each group
+  std::vector<SetSums> sets;                                       // all sources, then each group
   PairFactors hourly_factors, rose_factors;  // of the current pair, per evaluation
   HourlyWork hourly;                         // the plumes of the pair's hourly situations
 
   WorkTables(const LoopInputs& li, std::size_t set_count);
-
 };
-
 
 // Column of hourly_results of every point with hourly output: its position among those points.
 std::vector<int> output_columns(const std::vector<RefPoint>& ref_points);

@@ -10,7 +10,8 @@
 
 namespace kadre {
 
-inline int sector_windows(int nphi, double phi_step, double d, double limit, DirectionWindows& windows) {
+inline int sector_windows(int nphi, double phi_step, double d, double limit,
+                          DirectionWindows& windows) {
   int count = 0;
   if (nphi <= 0) return 0;
   // No usable window when the limit is not a number or negative, or when the axis lies so
@@ -48,7 +49,8 @@ inline int sector_windows(int nphi, double phi_step, double d, double limit, Dir
 }
 
 template <class Visit>
-void for_each_direction_in_sector(int nphi, double phi_step, double d, double limit, Visit&& visit) {
+void for_each_direction_in_sector(int nphi, double phi_step, double d, double limit,
+                                  Visit&& visit) {
   DirectionWindows windows;
   const int count = sector_windows(nphi, phi_step, d, limit, windows);
   for (int w = 0; w < count; ++w) {

@@ -34,8 +34,8 @@ ClassSpeedIndex make_class_speed_index(const WindClasses& wind, const ModelParam
   for (int m = 0; m < kSituationClassCount; ++m) {
     const SituationClass& sc = kSituationClasses[static_cast<std::size_t>(m)];
     const double speed = par.class_w_sp[static_cast<std::size_t>(sc.speed - 1)];
-    const int j = find_speed_class(wind.u_range, wind.nu[static_cast<std::size_t>(sc.stability - 1)],
-                                   speed);
+    const int j =
+        find_speed_class(wind.u_range, wind.nu[static_cast<std::size_t>(sc.stability - 1)], speed);
     if (j < 0)
       raise_error("Rychlost vetru " + format_f0(speed, 2) + " m/s tridy stability " +
                   roman_class(sc.stability) + " neni mezi rychlostmi vetru vypoctu.");

@@ -4,9 +4,9 @@
 #include <array>
 #include <vector>
 
-#include "model/dispersion_model.h"
 #include "core/model_params.h"
 #include "core/result_tables.h"
+#include "model/dispersion_model.h"
 
 namespace kadre {
 
@@ -16,8 +16,8 @@ struct SituationClass {
 };
 
 // Column order of the class tables and of the wind rose.
-inline constexpr std::array<SituationClass, kSituationClassCount> kSituationClasses{{
-    {1, 1}, {2, 1}, {2, 2}, {3, 1}, {3, 2}, {3, 3}, {4, 1}, {4, 2}, {4, 3}, {5, 1}, {5, 2}}};
+inline constexpr std::array<SituationClass, kSituationClassCount> kSituationClasses{
+    {{1, 1}, {2, 1}, {2, 2}, {3, 1}, {3, 2}, {3, 3}, {4, 1}, {4, 2}, {4, 3}, {5, 1}, {5, 2}}};
 
 // Position (from 1) of the first of the first n entries of u_range within the
 // single-precision tolerance 1e-5 of u; -1 when there is none.

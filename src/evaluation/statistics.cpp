@@ -5,8 +5,8 @@
 #include <limits>
 
 #include "core/errors.h"
-#include "evaluation/situation_classes.h"
 #include "core/text.h"
+#include "evaluation/situation_classes.h"
 
 namespace kadre {
 
@@ -55,13 +55,15 @@ void write_exceed_block(const double* record, const WindRoses& wind_roses, int n
                         int first) {
   const std::size_t section = static_cast<std::size_t>(nphi) * kSituationClassCount;
   for (int l = 0; l < kLimitCount; ++l)
-    row[first + l] = eval_t_exceed(record + static_cast<std::size_t>(l) * section, wind_roses, nphi);
+    row[first + l] =
+        eval_t_exceed(record + static_cast<std::size_t>(l) * section, wind_roses, nphi);
 }
 
 }  // namespace
 
-void prepare_exceed_range(const double* cls_sum, double* record, const std::array<double, 3>& limits,
-                          double factor, int nphi, std::size_t begin, std::size_t end) {
+void prepare_exceed_range(const double* cls_sum, double* record,
+                          const std::array<double, 3>& limits, double factor, int nphi,
+                          std::size_t begin, std::size_t end) {
   static_assert(kLimitCount == 3);
   const std::size_t section = static_cast<std::size_t>(nphi) * kSituationClassCount;
   double* r0 = record;

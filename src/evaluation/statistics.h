@@ -18,8 +18,9 @@ namespace kadre {
 void prepare_exceed(const double* cls_sum, double* record, const std::array<double, 3>& limits,
                     double factor, int nphi);
 // The same for the elements begin .. end - 1 of each limit's section only (nphi x 11).
-void prepare_exceed_range(const double* cls_sum, double* record, const std::array<double, 3>& limits,
-                          double factor, int nphi, std::size_t begin, std::size_t end);
+void prepare_exceed_range(const double* cls_sum, double* record,
+                          const std::array<double, 3>& limits, double factor, int nphi,
+                          std::size_t begin, std::size_t end);
 
 // Hours per year of one limit's record section (nphi x 11), weighted with wind rose 1;
 // 0 when there is no wind rose.
@@ -45,10 +46,10 @@ struct StatContext {
 
 // The accumulators of one reference point, summed over its sources.
 struct PointTotals {
-  const double* c = nullptr;         // hourly situation array, nphi x nu_max x 5
-  const double* c_d = nullptr;       // daily situation array (used with is_daily)
-  const double* c_max = nullptr;     // hourly class sum, nphi x 11
-  const double* cd_max = nullptr;    // daily class sum (used with is_daily)
+  const double* c = nullptr;       // hourly situation array, nphi x nu_max x 5
+  const double* c_d = nullptr;     // daily situation array (used with is_daily)
+  const double* c_max = nullptr;   // hourly class sum, nphi x 11
+  const double* cd_max = nullptr;  // daily class sum (used with is_daily)
   double ave = 0;
   const double* th_exceed = nullptr;  // nphi x 11 x 3
   const double* td_exceed = nullptr;  // (used with is_daily)

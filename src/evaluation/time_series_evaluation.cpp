@@ -16,7 +16,7 @@ namespace kadre {
 namespace {
 
 HourMet hour_met(const MetSeries& met, std::size_t at) {
-  return HourMet{met.stability_class[at], met.w_sp[at],  met.w_dir[at],  met.zi[at],
+  return HourMet{met.stability_class[at],   met.w_sp[at],   met.w_dir[at],  met.zi[at],
                  met.stability_class_i[at], met.w_sp_i[at], met.w_dir_i[at]};
 }
 
@@ -25,7 +25,8 @@ HourMet hour_met(const MetSeries& met, std::size_t at) {
 bool vector_takes_pair(const ModelContext& ctx, const Source& source, const PairGeometry& g) {
   if (ctx.options.kernels != KernelPath::vector) return false;
   if (!vector_kernels_know(source.type)) return false;
-  for (const double v : {g.x, g.theta, source.flue_gas_flow_m3_s, source.m, source.m_no, sector_half_angle(ctx.par, source.type)})
+  for (const double v : {g.x, g.theta, source.flue_gas_flow_m3_s, source.m, source.m_no,
+                         sector_half_angle(ctx.par, source.type)})
     if (!std::isfinite(v)) return false;
   return true;
 }
@@ -35,9 +36,17 @@ bool vector_takes_pair(const ModelContext& ctx, const Source& source, const Pair
 // pair's situations, unless an inversion hour needs it first.
 class PairSituations {
  public:
-  PairSituations(const ModelContext& ctx, const MetSeries& met, const RefPoint& point, const Source& source,
-                 const PairGeometry& g, PairFactors& f, HourlyWork& work, bool deferred)
-      : ctx_(ctx), met_(met), point_(point), source_(source), g_(g), f_(f), work_(work), deferred_(deferred) {
+  PairSituations(const ModelContext& ctx, const MetSeries& met, const RefPoint& point,
+                 const Source& source, const PairGeometry& g, PairFactors& f, HourlyWork& work,
+                 bool deferred)
+      : ctx_(ctx),
+        met_(met),
+        point_(point),
+        source_(source),
+        g_(g),
+        f_(f),
+        work_(work),
+        deferred_(deferred) {
     ++work_.current;
     work_.computed.clear();
   }
@@ -56,18 +65,20 @@ class PairSituations {
   void settle_wind(std::size_t at, std::size_t n) {
     const int s = met_.stability_class[at];
     PlumeParams& p = work_.plume[n];
-    p.u_ef = met_.w_sp[at] * f_.wind_profile.of(p.h_ef, f_.z_ref, ctx_.par.u_p[static_cast<std::size_t>(s - 1)]);
+    p.u_ef = met_.w_sp[at] *
+             f_.wind_profile.of(p.h_ef, f_.z_ref, ctx_.par.u_p[static_cast<std::size_t>(s - 1)]);
     work_.wind_pending[n] = 0;
   }
 
   // The winds still pending, in one vector step, then what the vector kernel needs of each.
   void finish() {
     if (pending_ > 0) {
-      winds_at_height(work_.wind_u.data(), work_.wind_base.data(), work_.wind_exponent.data(), work_.wind_out.data(),
-                      pending_);
+      winds_at_height(work_.wind_u.data(), work_.wind_base.data(), work_.wind_exponent.data(),
+                      work_.wind_out.data(), pending_);
       // A slot whose situation an inversion hour has settled since is passed over.
       for (int i = 0; i < pending_; ++i) {
-        const std::size_t k = static_cast<std::size_t>(work_.wind_situation[static_cast<std::size_t>(i)]);
+        const std::size_t k =
+            static_cast<std::size_t>(work_.wind_situation[static_cast<std::size_t>(i)]);
         if (work_.wind_pending[k] == 0) continue;
         work_.plume[k].u_ef = work_.wind_out[static_cast<std::size_t>(i)];
         work_.wind_pending[k] = 0;
@@ -81,8 +92,9 @@ class PairSituations {
       work_.removal[k] = -par.k_u / p.u_ef;
       work_.decay[k] = -par.k_p[c] / p.u_ef;
       bool ok = p.u_ef > 0;
-      for (const double v : {p.h_ef, p.z1, p.z2, p.z3, p.kh, p.u_ef, work_.axis[k], work_.removal[k], work_.decay[k],
-                             par.ay[c], par.by[c], par.az[c], par.bz[c]})
+      for (const double v :
+           {p.h_ef, p.z1, p.z2, p.z3, p.kh, p.u_ef, work_.axis[k], work_.removal[k], work_.decay[k],
+            par.ay[c], par.by[c], par.az[c], par.bz[c]})
         ok = ok && std::isfinite(v);
       work_.vector_ok[k] = ok ? 1 : 0;
     }
@@ -99,7 +111,8 @@ class PairSituations {
       p = evaluate_par(ctx_, source_, point_, s, u, 0.0, g_, f_);
     } else {
       p = evaluate_par_without_wind(ctx_, source_, point_, s, u, 0.0, g_, f_);
-      const double base = wind_profile_base(p.h_ef, f_.z_ref), exponent = ctx_.par.u_p[static_cast<std::size_t>(s - 1)];
+      const double base = wind_profile_base(p.h_ef, f_.z_ref),
+                   exponent = ctx_.par.u_p[static_cast<std::size_t>(s - 1)];
       if (winds_at_height_take(u, base, exponent)) {
         const std::size_t i = static_cast<std::size_t>(pending_++);
         work_.wind_u[i] = u;
@@ -112,7 +125,8 @@ class PairSituations {
         work_.wind_pending[n] = 0;
       }
     }
-    work_.axis[n] = wind_axis(g_.delta, p.h_plume, ctx_.options.u_height, ctx_.options.wind_rotation);
+    work_.axis[n] =
+        wind_axis(g_.delta, p.h_plume, ctx_.options.u_height, ctx_.options.wind_rotation);
     situation_class_[n] = s;
     work_.stamp[n] = work_.current;
     work_.computed.push_back(static_cast<int>(n));
@@ -132,8 +146,8 @@ class PairSituations {
 
 // The pair's in-sector hours, gathered in work.sector_hours, through the vector kernel (hours
 // it cannot take through the scalar formulas), each added to its hour of c_t.
-void add_sector_hours(const ModelContext& ctx, const Source& source, const PairGeometry& g, PairFactors& f,
-                      const PairSituations& plumes, HourlyWork& work, double* c_t) {
+void add_sector_hours(const ModelContext& ctx, const Source& source, const PairGeometry& g,
+                      PairFactors& f, const PairSituations& plumes, HourlyWork& work, double* c_t) {
   HourBatch& batch = work.batch;
   batch.count = 0;
   batch.line = source.type == SourceType::line;
@@ -144,8 +158,8 @@ void add_sector_hours(const ModelContext& ctx, const Source& source, const PairG
     const std::size_t n = static_cast<std::size_t>(h.situation);
     const int s = plumes.situation_class(n);
     if (work.vector_ok[n] == 0 || !std::isfinite(h.emis)) {
-      c_t[h.hour] += evaluate_gauss(ctx, s, source, g.x, g.theta, h.lambda, work.plume[n], h.phi, false, h.emis,
-                                    f.spreads, 0);
+      c_t[h.hour] += evaluate_gauss(ctx, s, source, g.x, g.theta, h.lambda, work.plume[n], h.phi,
+                                    false, h.emis, f.spreads, 0);
       continue;
     }
     const std::size_t c = static_cast<std::size_t>(s - 1);
@@ -153,9 +167,10 @@ void add_sector_hours(const ModelContext& ctx, const Source& source, const PairG
       f.spreads.get(source, ctx.par, s, h.phi, 0, class_sy0[c], class_sz0[c]);
       class_spreads[c] = true;
     }
-    batch.add(h.lambda, ctx.par.ay[c], ctx.par.by[c], ctx.par.az[c], ctx.par.bz[c], class_sy0[c], class_sz0[c],
-              work.plume[n], work.removal[n], work.decay[n], h.emis, h.phi);
-    work.batch_hour[static_cast<std::size_t>(batch.count - 1)] = static_cast<int>(&h - work.sector_hours.data());
+    batch.add(h.lambda, ctx.par.ay[c], ctx.par.by[c], ctx.par.az[c], ctx.par.bz[c], class_sy0[c],
+              class_sz0[c], work.plume[n], work.removal[n], work.decay[n], h.emis, h.phi);
+    work.batch_hour[static_cast<std::size_t>(batch.count - 1)] =
+        static_cast<int>(&h - work.sector_hours.data());
   }
   if (batch.count == 0) return;
   batch.x = g.x;
@@ -173,14 +188,17 @@ void add_sector_hours(const ModelContext& ctx, const Source& source, const PairG
   const int left = hour_concentrations(batch, work.batch_out.data(), work.undecided.data());
   for (int u = 0; u < left; ++u) {
     const std::size_t lane = static_cast<std::size_t>(work.undecided[static_cast<std::size_t>(u)]);
-    const HourlyWork::SectorHour& h = work.sector_hours[static_cast<std::size_t>(work.batch_hour[lane])];
+    const HourlyWork::SectorHour& h =
+        work.sector_hours[static_cast<std::size_t>(work.batch_hour[lane])];
     const std::size_t n = static_cast<std::size_t>(h.situation);
-    work.batch_out[lane] = evaluate_gauss(ctx, plumes.situation_class(n), source, g.x, g.theta, h.lambda,
-                                          work.plume[n], h.phi, false, h.emis, f.spreads, 0);
+    work.batch_out[lane] =
+        evaluate_gauss(ctx, plumes.situation_class(n), source, g.x, g.theta, h.lambda,
+                       work.plume[n], h.phi, false, h.emis, f.spreads, 0);
   }
   for (int i = 0; i < batch.count; ++i) {
     const std::size_t lane = static_cast<std::size_t>(i);
-    c_t[work.sector_hours[static_cast<std::size_t>(work.batch_hour[lane])].hour] += work.batch_out[lane];
+    c_t[work.sector_hours[static_cast<std::size_t>(work.batch_hour[lane])].hour] +=
+        work.batch_out[lane];
   }
 }
 
@@ -188,9 +206,10 @@ void add_sector_hours(const ModelContext& ctx, const Source& source, const PairG
 // (their winds wait for the vector step), then every hour's angle and kind without a branch,
 // the inversion hours through the scalar formulas, the hours outside the sector +0, the
 // in-sector ones into work.sector_hours.
-void in_sector_hours(const ModelContext& ctx, const MetSeries& met, const EmissionProfiles& profiles,
-                     const HourlySituations& situations, const RefPoint& point, const Source& source,
-                     const PairGeometry& g, PairFactors& f, PairSituations& plumes, HourlyWork& work, double* c_t) {
+void in_sector_hours(const ModelContext& ctx, const MetSeries& met,
+                     const EmissionProfiles& profiles, const HourlySituations& situations,
+                     const RefPoint& point, const Source& source, const PairGeometry& g,
+                     PairFactors& f, PairSituations& plumes, HourlyWork& work, double* c_t) {
   const std::size_t series = static_cast<std::size_t>(source.met_idx - 1);
   const std::vector<std::size_t>& first_hour = situations.first_hour[series];
   for (std::size_t n = 0; n < first_hour.size(); ++n) plumes.need_plume(first_hour[n], n);
@@ -201,19 +220,21 @@ void in_sector_hours(const ModelContext& ctx, const MetSeries& met, const Emissi
   const double* kind = work.hour_kind.data();
   const std::size_t hours = static_cast<std::size_t>(met.ntime);
   classify_hours(w_dir, situation_of, situations.series_inversion[series].data(), work.axis.data(),
-                 sector_half_angle(ctx.par, source.type), met.ntime, work.lambda.data(), work.hour_kind.data(), c_t);
+                 sector_half_angle(ctx.par, source.type), met.ntime, work.lambda.data(),
+                 work.hour_kind.data(), c_t);
   int inversions = 0;
   for (std::size_t t = 0; t < hours; ++t) {
     work.inversion_hours[static_cast<std::size_t>(inversions)] = static_cast<int>(t);
     inversions += kind[t] == 2;
   }
   for (int i = 0; i < inversions; ++i) {
-    const std::size_t t = static_cast<std::size_t>(work.inversion_hours[static_cast<std::size_t>(i)]);
+    const std::size_t t =
+        static_cast<std::size_t>(work.inversion_hours[static_cast<std::size_t>(i)]);
     const std::size_t at = first + t;
     const std::size_t n = static_cast<std::size_t>(situation_of[t]);
     plumes.need(at, n, true);
-    c_t[t] += eval_inv(ctx, hour_met(met, at), point, source, g, f, profiles.at(source.prof_idx, static_cast<int>(t) + 1),
-                       &work.plume[n]);
+    c_t[t] += eval_inv(ctx, hour_met(met, at), point, source, g, f,
+                       profiles.at(source.prof_idx, static_cast<int>(t) + 1), &work.plume[n]);
   }
   for (std::size_t t = 0; t < hours; ++t)
     if (kind[t] == 1)
@@ -282,13 +303,15 @@ void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const Emissio
       // Classes out of range stop in eval_inv with its own message, before any plume.
       const bool keep = valid_class(hour.s) && valid_class(hour.s_i);
       if (keep) plumes.need(at, n, true);
-      c_t[t] += eval_inv(ctx, hour, point, source, g, f, emis_fact, keep ? &work.plume[n] : nullptr);
+      c_t[t] +=
+          eval_inv(ctx, hour, point, source, g, f, emis_fact, keep ? &work.plume[n] : nullptr);
       continue;
     }
     const double phi = w_dir[t];
     plumes.need(at, n, true);
-    c_t[t] += evaluate_gauss(ctx, met.stability_class[at], source, g.x, g.theta, get_lambda(phi, work.axis[n]),
-                             work.plume[n], phi, false, profiles.at(source.prof_idx, t + 1), f.spreads, 0);
+    c_t[t] += evaluate_gauss(ctx, met.stability_class[at], source, g.x, g.theta,
+                             get_lambda(phi, work.axis[n]), work.plume[n], phi, false,
+                             profiles.at(source.prof_idx, t + 1), f.spreads, 0);
   }
 }
 

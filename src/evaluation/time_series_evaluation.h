@@ -6,8 +6,8 @@
 
 #include "core/records.h"
 #include "core/settings.h"
-#include "model/dispersion_model.h"
 #include "evaluation/hourly_situations.h"
+#include "model/dispersion_model.h"
 #include "model/sector_kernel.h"
 
 namespace kadre {
@@ -17,9 +17,9 @@ namespace kadre {
 struct HourlyWork {
   std::vector<PlumeParams> plume;
   std::vector<double> axis, removal, decay;  // removal -k_u / u_ef, decay -k_p / u_ef
-  std::vector<unsigned char> vector_ok;     // the vector kernel takes the situation
-  std::vector<unsigned char> wind_pending;  // u_ef still to come from the vector step
-  std::vector<int> situation_class;         // the stability class of each situation
+  std::vector<unsigned char> vector_ok;      // the vector kernel takes the situation
+  std::vector<unsigned char> wind_pending;   // u_ef still to come from the vector step
+  std::vector<int> situation_class;          // the stability class of each situation
   std::vector<std::uint64_t> stamp;
   std::uint64_t current = 0;
   std::vector<int> computed;  // the situations computed for the pair, in order
@@ -44,8 +44,8 @@ struct HourlyWork {
 // Adds the concentration the source causes at the point in every hour of its series, with
 // the hour's emission factor, to c_t (ntime values). f must have been filled by
 // fill_pair_factors for this source, g.x and z_ref = cfg.u_height.
-void time_eval_conc(const ModelContext& ctx, const MetSeries& met,
-                    const EmissionProfiles& profiles, const HourlySituations& situations, const RefPoint& point,
-                    const Source& source, const PairGeometry& g, PairFactors& f, HourlyWork& work, double* c_t);
+void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const EmissionProfiles& profiles,
+                    const HourlySituations& situations, const RefPoint& point, const Source& source,
+                    const PairGeometry& g, PairFactors& f, HourlyWork& work, double* c_t);
 
 }  // namespace kadre

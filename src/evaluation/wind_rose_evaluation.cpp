@@ -19,32 +19,36 @@ bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; 
 
 // Whether the vector kernel takes this situation: a source type it knows, every number it
 // broadcasts finite and the wind positive.
-bool vector_takes(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p,
-                  int s, double axis, double limit) {
+bool vector_takes(const ModelContext& ctx, const Source& source, const PairGeometry& g,
+                  const PlumeParams& p, int s, double axis, double limit) {
   const ModelParams& par = ctx.par;
   const std::size_t c = static_cast<std::size_t>(s - 1);
   if (!vector_kernels_know(source.type)) return false;
-  for (const double v : {g.x, g.theta, par.k_u, source.flue_gas_flow_m3_s, source.m, source.m_no, par.k_p[c], par.ay[c], par.by[c],
-                         par.az[c], par.bz[c], p.h_ef, p.z1, p.z2, p.z3, p.kh, p.u_ef, axis, limit})
+  for (const double v : {g.x, g.theta, par.k_u, source.flue_gas_flow_m3_s, source.m, source.m_no,
+                         par.k_p[c], par.ay[c], par.by[c], par.az[c], par.bz[c], p.h_ef, p.z1, p.z2,
+                         p.z3, p.kh, p.u_ef, axis, limit})
     if (!finite(v)) return false;
   return p.u_ef > 0;
 }
 
-void scalar_directions(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p,
-                       int s, double phi_step, double axis, double limit, int first, int last, double* column,
-                       PairFactors& f) {
+void scalar_directions(const ModelContext& ctx, const Source& source, const PairGeometry& g,
+                       const PlumeParams& p, int s, double phi_step, double axis, double limit,
+                       int first, int last, double* column, PairFactors& f) {
   for (int i = first; i <= last; ++i) {
     const double phi = static_cast<double>(i) * phi_step;
     const double lambda = get_lambda(phi, axis);
     if (in_sector(lambda, limit))
-      column[i] = evaluate_gauss(ctx, s, source, g.x, g.theta, lambda, p, phi, false, 1.0, f.spreads, i + 1);
+      column[i] = evaluate_gauss(ctx, s, source, g.x, g.theta, lambda, p, phi, false, 1.0,
+                                 f.spreads, i + 1);
   }
 }
 
 // Narrows each window to its first and last direction in the sector (the margins of the
 // windows hold none); windows without any are dropped.
 void trim_windows(double phi_step, double axis, double limit, WrittenWindows& w) {
-  const auto inside = [&](int i) { return in_sector(get_lambda(static_cast<double>(i) * phi_step, axis), limit); };
+  const auto inside = [&](int i) {
+    return in_sector(get_lambda(static_cast<double>(i) * phi_step, axis), limit);
+  };
   int kept = 0;
   for (int n = 0; n < w.count; ++n) {
     auto [first, last] = w.windows[n];
@@ -58,13 +62,14 @@ void trim_windows(double phi_step, double axis, double limit, WrittenWindows& w)
 // The plumes of class s for each of its wind speeds into work.plumes. In the vector path the
 // winds at the effective heights come from one vector step (the scalar formulas decide
 // values outside its range).
-void class_plumes(const ModelContext& ctx, const WindClasses& wind, const RefPoint& point, const Source& source,
-                  const PairGeometry& g, int s, RoseWork& work, PairFactors& f) {
+void class_plumes(const ModelContext& ctx, const WindClasses& wind, const RefPoint& point,
+                  const Source& source, const PairGeometry& g, int s, RoseWork& work,
+                  PairFactors& f) {
   const int speeds = wind.nu[static_cast<std::size_t>(s - 1)];
   if (ctx.options.kernels != KernelPath::vector) {
     for (int j = 1; j <= speeds; ++j)
-      work.plumes[static_cast<std::size_t>(j - 1)] =
-          evaluate_par(ctx, source, point, s, wind.u_range[static_cast<std::size_t>(j - 1)], 0.0, g, f);
+      work.plumes[static_cast<std::size_t>(j - 1)] = evaluate_par(
+          ctx, source, point, s, wind.u_range[static_cast<std::size_t>(j - 1)], 0.0, g, f);
     return;
   }
   const double exponent = ctx.par.u_p[static_cast<std::size_t>(s - 1)];
@@ -85,15 +90,16 @@ void class_plumes(const ModelContext& ctx, const WindClasses& wind, const RefPoi
     }
   }
   if (pending == 0) return;
-  winds_at_height(work.wind_u.data(), work.wind_base.data(), work.wind_exponent.data(), work.wind_out.data(), pending);
+  winds_at_height(work.wind_u.data(), work.wind_base.data(), work.wind_exponent.data(),
+                  work.wind_out.data(), pending);
   for (int k = 0; k < pending; ++k)
     work.plumes[static_cast<std::size_t>(work.wind_speed[static_cast<std::size_t>(k)])].u_ef =
         work.wind_out[static_cast<std::size_t>(k)];
 }
 
 // The run of a window: everything but the window itself.
-SectorRun sector_run(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p, int s,
-                     double phi_step, double axis, double limit) {
+SectorRun sector_run(const ModelContext& ctx, const Source& source, const PairGeometry& g,
+                     const PlumeParams& p, int s, double phi_step, double axis, double limit) {
   const ModelParams& par = ctx.par;
   const std::size_t c = static_cast<std::size_t>(s - 1);
   SectorRun run;
@@ -123,17 +129,17 @@ void vector_geometry(const ModelContext& ctx, const Source& source, int s, Secto
     run.first = w.windows[n].first;
     run.count = w.windows[n].second - w.windows[n].first + 1;
     if (source.type == SourceType::line)
-      f.spreads.line_sectors(source, ctx.par, s, w.windows[n].first, w.windows[n].second, run.phi_step, run.sy0,
-                             run.sz0);
+      f.spreads.line_sectors(source, ctx.par, s, w.windows[n].first, w.windows[n].second,
+                             run.phi_step, run.sy0, run.sz0);
     else
       f.spreads.get(source, ctx.par, s, 0.0, 0, run.sy0_all, run.sz0_all);
     sector_geometry(run, work.geometry);
   }
 }
 
-void vector_directions(const ModelContext& ctx, const Source& source, const PairGeometry& g, const PlumeParams& p,
-                       int s, SectorRun& run, const WrittenWindows& w, double* column, RoseWork& work,
-                       PairFactors& f) {
+void vector_directions(const ModelContext& ctx, const Source& source, const PairGeometry& g,
+                       const PlumeParams& p, int s, SectorRun& run, const WrittenWindows& w,
+                       double* column, RoseWork& work, PairFactors& f) {
   for (int n = 0; n < w.count; ++n) {
     run.first = w.windows[n].first;
     run.count = w.windows[n].second - w.windows[n].first + 1;
@@ -159,8 +165,8 @@ RoseWork::RoseWork(int nphi, int nu_max)
       wind_speed(wind_u.size(), 0) {}
 
 void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClasses& wind,
-                   const RefPoint& point, const Source& source, const PairGeometry& g, RoseWork& work,
-                   PairFactors& f, RoseColumnSink& sink) {
+                   const RefPoint& point, const Source& source, const PairGeometry& g,
+                   RoseWork& work, PairFactors& f, RoseColumnSink& sink) {
   const int nphi = cfg.nphi;
   const int nu_max = wind.nu_max();
   double* column = work.column.data();
@@ -185,7 +191,8 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
         windows_kept = true;
         windows_axis = axis;
       }
-      const bool vector = ctx.options.kernels == KernelPath::vector && vector_takes(ctx, source, g, p, i, axis, limit);
+      const bool vector = ctx.options.kernels == KernelPath::vector &&
+                          vector_takes(ctx, source, g, p, i, axis, limit);
       if (vector) {
         SectorRun run = sector_run(ctx, source, g, p, i, cfg.phi_step, axis, limit);
         if (!geometry_kept || !same_bits(axis, geometry_axis)) {

@@ -36,8 +36,8 @@ class RoseColumnSink {
 
 // Work space of one thread for the situations of a source.
 struct RoseWork {
-  std::vector<double> column;   // nphi (then padding), +0 between uses
-  std::vector<int> undecided;   // directions the vector kernel leaves to the scalar formulas
+  std::vector<double> column;  // nphi (then padding), +0 between uses
+  std::vector<int> undecided;  // directions the vector kernel leaves to the scalar formulas
   SectorGeometry geometry;
   std::vector<PlumeParams> plumes;  // of a class's wind speeds
   // The winds at the effective heights of a class's speeds, in one vector step.
@@ -52,12 +52,13 @@ struct RoseWork {
 // column (every stability class, each of its wind-speed classes), and hands each column to
 // the sink; f is work space of the calling thread.
 void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClasses& wind,
-                   const RefPoint& point, const Source& source, const PairGeometry& g, RoseWork& work,
-                   PairFactors& f, RoseColumnSink& sink);
+                   const RefPoint& point, const Source& source, const PairGeometry& g,
+                   RoseWork& work, PairFactors& f, RoseColumnSink& sink);
 
 // The windows (at most 8) that hold every direction k = 0..nphi-1 whose angle to the axis d
 // lies within the half-angle limit; returns their number.
-inline int sector_windows(int nphi, double phi_step, double d, double limit, DirectionWindows& windows);
+inline int sector_windows(int nphi, double phi_step, double d, double limit,
+                          DirectionWindows& windows);
 
 // Calls visit(k, phi, lambda) for exactly the directions k = 1..nphi whose angle to the
 // axis d, lambda = |phi - d| mod 360, lies within the half-angle limit. Directions far

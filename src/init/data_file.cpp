@@ -1,8 +1,8 @@
 #include "init/data_file.h"
 
 #include "core/errors.h"
-#include "init/diagnostics.h"
 #include "core/text.h"
+#include "init/diagnostics.h"
 
 namespace kadre {
 

@@ -13,7 +13,8 @@ namespace kadre {
 void check_file_exist(const std::string& path, const std::string& description,
                       const std::string& note_if_missing) {
   const std::string trimmed = rtrim(path);
-  if (file_own_name(trimmed).empty()) raise_error("Soubor s " + rtrim(description) + " nebyl zadan.");
+  if (file_own_name(trimmed).empty())
+    raise_error("Soubor s " + rtrim(description) + " nebyl zadan.");
   // A directory of that name is no file: reporting it as missing beats a read error.
   std::error_code ec;
   if (std::filesystem::exists(trimmed, ec) && !std::filesystem::is_directory(trimmed, ec)) return;
@@ -47,7 +48,8 @@ std::string error_reading(const std::string& path, long line, ReadStatus status)
 }
 
 void negative_value(const std::string& path, long line, const std::string& what) {
-  raise_error("V souboru " + rtrim(path) + " na radku " + std::to_string(line) + " je zaporna hodnota " + what + ".");
+  raise_error("V souboru " + rtrim(path) + " na radku " + std::to_string(line) +
+              " je zaporna hodnota " + what + ".");
 }
 
 void warn_if_longer(const std::string& path, int records, int used, std::ostream& out) {
@@ -56,10 +58,13 @@ void warn_if_longer(const std::string& path, int records, int used, std::ostream
                         " zaznamu, pouzije se prvnich " + std::to_string(used) + ".");
 }
 
-std::string error_nml_read(const std::string& path, bool end_of_file, const NamelistFailure* failure) {
+std::string error_nml_read(const std::string& path, bool end_of_file,
+                           const NamelistFailure* failure) {
   std::string msg = "Chyba cten\xC3\xAD dat ze souboru " + file_own_name(path) + ".";
   if (end_of_file)
-    msg += "\nNeocekavany konec souboru.\nZkontrolujte zda mate na zacatku souboru retezec &init a na konci znak /.";
+    msg +=
+        "\nNeocekavany konec souboru.\nZkontrolujte zda mate na zacatku souboru retezec &init a na "
+        "konci znak /.";
   else
     msg += "\nZkontrolujte zda jsou nazvy parametru uvedeny spravne.";
   if (failure == nullptr || end_of_file) return msg;

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "core/errors.h"
+#include "core/text.h"
 #include "init/data_file.h"
 #include "init/diagnostics.h"
-#include "core/text.h"
 
 namespace kadre {
 

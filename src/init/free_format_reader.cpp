@@ -136,7 +136,8 @@ bool FreeFormatReader::refill() {
       carry_.append(first, n);
       continue;
     }
-    const std::size_t whole = static_cast<std::size_t>(static_cast<const char*>(last_break) - first) + 1;
+    const std::size_t whole =
+        static_cast<std::size_t>(static_cast<const char*>(last_break) - first) + 1;
     data_ += carry_;
     data_.append(first, whole);
     carry_.assign(first + whole, n - whole);
@@ -311,15 +312,19 @@ ReadStatus FreeFormatReader::read(const std::vector<Item>& items) {
   });
 }
 
-ReadStatus FreeFormatReader::read_int16_row(std::vector<std::int16_t>& values, std::size_t n, std::size_t keep) {
-  return read_statement(n, [&](std::size_t k, const Token& t) {
-    long long v = 0;
-    if (t.quoted || !parse_integer(t.value, -32768, 32767, v)) return false;
-    if (k >= keep) return true;
-    if (values.size() <= k) values.resize(k + 1, 0);
-    values[k] = static_cast<std::int16_t>(v);
-    return true;
-  }, keep);
+ReadStatus FreeFormatReader::read_int16_row(std::vector<std::int16_t>& values, std::size_t n,
+                                            std::size_t keep) {
+  return read_statement(
+      n,
+      [&](std::size_t k, const Token& t) {
+        long long v = 0;
+        if (t.quoted || !parse_integer(t.value, -32768, 32767, v)) return false;
+        if (k >= keep) return true;
+        if (values.size() <= k) values.resize(k + 1, 0);
+        values[k] = static_cast<std::int16_t>(v);
+        return true;
+      },
+      keep);
 }
 
 ReadStatus FreeFormatReader::read_reals(double* values, std::size_t n) {
@@ -370,7 +375,8 @@ void FreeFormatReader::backspace() {
 }
 
 void FreeFormatReader::rewind() {
-  if (open_ && std::fseek(file_.get(), 0, SEEK_SET) != 0) raise_error("Soubor " + path_ + " nelze cist.");
+  if (open_ && std::fseek(file_.get(), 0, SEEK_SET) != 0)
+    raise_error("Soubor " + path_ + " nelze cist.");
   file_ended_ = false;
   carry_.clear();
   data_.clear();

@@ -57,8 +57,8 @@ class FreeFormatReader {
   ReadStatus read_reals(double* values, std::size_t n);
 
   // Every item of the next record that holds anything, as texts (null items left out, a
-  // repeated item once; a slash ends the record early). Counts into line the records passed, that one included.
-  // False at end of file.
+  // repeated item once; a slash ends the record early). Counts into line the records passed, that
+  // one included. False at end of file.
   bool read_record_items(std::vector<std::string>& items, int& line);
 
   // Skips one record whatever it holds (an empty read statement). False at end of file.
@@ -80,7 +80,8 @@ class FreeFormatReader {
   // Reads n items, each through sink(k, token). Items from `stored` on are only checked: a
   // repeated one goes to the sink once, so that a repeat count costs no time per item.
   template <class Sink>
-  ReadStatus read_statement(std::size_t n, Sink&& sink, std::size_t stored = static_cast<std::size_t>(-1));
+  ReadStatus read_statement(std::size_t n, Sink&& sink,
+                            std::size_t stored = static_cast<std::size_t>(-1));
   bool next_token(Token& tok, bool& statement_ended);
   void finish_statement();
   // Appends the next whole records of the file to data_ after dropping those before
@@ -97,7 +98,7 @@ class FreeFormatReader {
   std::string chunk_;  // read buffer
   std::string carry_;  // the start of a record whose end is not read yet
   bool file_ended_ = false;
-  std::string data_;  // whole records of the file (or its unterminated last one)
+  std::string data_;              // whole records of the file (or its unterminated last one)
   std::size_t pos_ = 0;           // next unread character of data_
   std::size_t record_start_ = 0;  // start of the record that holds pos_
   std::size_t keep_from_ = 0;     // first record of the current statement

@@ -27,19 +27,22 @@ bool valid_group_name(const std::string& name) {
 std::vector<SourceGroup> read_groups(const std::string& path, const std::vector<Source>& sources) {
   FreeFormatReader reader = open_data_file(path, "definici skupin zdroju");
   std::unordered_map<std::string, std::vector<int>> by_id;
-  for (std::size_t k = 0; k < sources.size(); ++k) by_id[sources[k].id].push_back(static_cast<int>(k));
+  for (std::size_t k = 0; k < sources.size(); ++k)
+    by_id[sources[k].id].push_back(static_cast<int>(k));
 
   std::vector<SourceGroup> groups;
   std::vector<std::string> items;
   int line = 0;
   while (reader.read_record_items(items, line)) {
-    if (items.empty() || items.front().starts_with('!')) continue;  // a record of only "/" holds none
+    if (items.empty() || items.front().starts_with('!'))
+      continue;  // a record of only "/" holds none
     const std::string name = rtrim(items.front());
     const std::string where = " na radku " + std::to_string(line) + " souboru " + rtrim(path);
     if (!valid_group_name(name))
       raise_error("Nazev skupiny zdroju '" + name + "'" + where +
                   " je neplatny: nejvice 20 znaku, jen pismena, cislice, _ a -.");
-    if (std::any_of(groups.begin(), groups.end(), [&](const SourceGroup& g) { return g.name == name; }))
+    if (std::any_of(groups.begin(), groups.end(),
+                    [&](const SourceGroup& g) { return g.name == name; }))
       raise_error("Skupina zdroju " + name + where + " uz byla definovana.");
     SourceGroup group{name, {}};
     for (std::size_t i = 1; i < items.size(); ++i) {
@@ -49,10 +52,12 @@ std::vector<SourceGroup> read_groups(const std::string& path, const std::vector<
         raise_error("Zdroj " + id + " skupiny " + name + where + " nebyl definovan.");
       group.members.insert(group.members.end(), found->second.begin(), found->second.end());
     }
-    if (group.members.empty()) raise_error("Skupina zdroju " + name + where + " neobsahuje zadny zdroj.");
+    if (group.members.empty())
+      raise_error("Skupina zdroju " + name + where + " neobsahuje zadny zdroj.");
     // A source named twice belongs once; members keep the order of the source table.
     std::sort(group.members.begin(), group.members.end());
-    group.members.erase(std::unique(group.members.begin(), group.members.end()), group.members.end());
+    group.members.erase(std::unique(group.members.begin(), group.members.end()),
+                        group.members.end());
     groups.push_back(std::move(group));
   }
   return groups;

@@ -5,9 +5,9 @@
 #include <limits>
 
 #include "core/errors.h"
+#include "core/text.h"
 #include "init/data_file.h"
 #include "init/diagnostics.h"
-#include "core/text.h"
 
 namespace kadre {
 
@@ -78,7 +78,8 @@ int read_series(const std::string& path, int k, const Settings& cfg, MetSeries& 
       raise_error("Datum v radku " + std::to_string(t) + " souboru " + rtrim(path) +
                   " nelze zapsat do 13 znaku.");
     // The third value of a layer: a temperature gradient, or the stability class.
-    const auto store_third = [&](double value, std::vector<double>& gradients, std::vector<int>& classes) {
+    const auto store_third = [&](double value, std::vector<double>& gradients,
+                                 std::vector<int>& classes) {
       if (cfg.is_tep_gr)
         gradients[i] = value;
       else if (!class_of(value, classes[i]))
@@ -107,7 +108,8 @@ MetSeries read_time(const std::string& path, const Settings& cfg,
   met.ntime = count_hours(first_path);
   // A series without hours would leave every mean as 0 / 0.
   if (met.ntime < 1)
-    raise_error("Soubor " + rtrim(first_path) + " s meteorologickou casovou radou neobsahuje zadny zaznam.");
+    raise_error("Soubor " + rtrim(first_path) +
+                " s meteorologickou casovou radou neobsahuje zadny zaznam.");
   const std::size_t cells = met_name.size() * static_cast<std::size_t>(met.ntime);
   met.w_dir.assign(cells, 0.0);
   met.w_sp.assign(cells, 0.0);

@@ -6,15 +6,14 @@
 #include <limits>
 #include <sstream>
 
-#include "init/free_format_reader.h"
 #include "core/text.h"
+#include "init/free_format_reader.h"
 
 namespace kadre {
 
 namespace {
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -26,7 +25,8 @@ bool ends_bare_value(char c) { return is_space(c) || c == ',' || c == '/' || c =
 
 bool parse_int32(std::string_view s, int& out) {
   long long v = 0;
-  if (!parse_integer(s, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), v)) return false;
+  if (!parse_integer(s, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), v))
+    return false;
   out = static_cast<int>(v);
   return true;
 }
@@ -224,7 +224,8 @@ class Namelist::Parser {
   NamelistStatus fail(NamelistFailure::Kind kind, std::string_view key, std::size_t at) {
     failure_.kind = kind;
     failure_.key.assign(key);
-    failure_.line = 1 + static_cast<int>(std::count(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+    failure_.line = 1 + static_cast<int>(std::count(
+                            text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
     return NamelistStatus::bad;
   }
 
@@ -303,8 +304,8 @@ class Namelist::Parser {
   static bool store(const Entry& e, std::size_t position, const Value& v) {
     switch (e.kind) {
       case Kind::text: {
-        *static_cast<std::string*>(e.target) = rtrim(std::string_view(v.text).substr(
-            0, std::min(e.max_length, v.text.size())));
+        *static_cast<std::string*>(e.target) =
+            rtrim(std::string_view(v.text).substr(0, std::min(e.max_length, v.text.size())));
         return true;
       }
       case Kind::int32:
@@ -326,8 +327,8 @@ class Namelist::Parser {
 
 Namelist::Namelist(std::string group_name) : group_name_(to_lower(group_name)) {}
 
-void Namelist::add(std::string_view key, Kind kind, void* target, std::size_t n1,
-                   std::size_t n2, std::size_t max_length) {
+void Namelist::add(std::string_view key, Kind kind, void* target, std::size_t n1, std::size_t n2,
+                   std::size_t max_length) {
   entries_.push_back(Entry{to_lower(key), kind, target, n1, n2, max_length});
 }
 

@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "core/errors.h"
+#include "core/text.h"
 #include "init/diagnostics.h"
 #include "init/namelist.h"
-#include "core/text.h"
 
 namespace kadre {
 
@@ -71,7 +71,8 @@ std::string as_written(double value) {
 }  // namespace
 
 int sector_count(double phi_step) {
-  const std::string prefix = "Hodnota parametru phi_step = " + as_written(phi_step) + " je neplatna, ";
+  const std::string prefix =
+      "Hodnota parametru phi_step = " + as_written(phi_step) + " je neplatna, ";
   if (!(phi_step > 0.0)) raise_error(prefix + "musi byt kladna.");
   const double sectors = std::trunc(360.0 / phi_step);
   if (sectors < 1.0) raise_error(prefix + "musi byt nejvyse 360.");
@@ -95,12 +96,16 @@ Settings read_config(const std::string& path_file, std::ostream& out) {
   settings.iputdir = add_sep2dir(settings.iputdir);
   settings.oputdir = add_sep2dir(settings.oputdir);
   settings.nphi = sector_count(settings.phi_step);
-  for (const auto& [key, value] : {std::pair{"u_height", settings.u_height}, {"int_err", settings.int_err}})
+  for (const auto& [key, value] :
+       {std::pair{"u_height", settings.u_height}, {"int_err", settings.int_err}})
     if (!(value > 0.0))
-      raise_error(std::string("Hodnota parametru ") + key + " = " + as_written(value) + " je neplatna, musi byt kladna.");
+      raise_error(std::string("Hodnota parametru ") + key + " = " + as_written(value) +
+                  " je neplatna, musi byt kladna.");
   // Blanks are trimmed from the delimiter: one of blanks only would fuse every column.
   if (rtrim(settings.delim_out).empty())
-    raise_error("Hodnota parametru delim_out je neplatna, oddelovac nesmi byt prazdny ani tvoreny jen mezerami.");
+    raise_error(
+        "Hodnota parametru delim_out je neplatna, oddelovac nesmi byt prazdny ani tvoreny jen "
+        "mezerami.");
   return settings;
 }
 

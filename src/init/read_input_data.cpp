@@ -37,15 +37,17 @@ InputData read_input_data(const std::string& path_file, std::ostream& out) {
     in.wind_roses = read_wind_roses(input_path(cfg.ruzice_file), cfg, in.met_name, out);
   if (cfg.is_time) {
     in.met = read_time(input_path(cfg.time_file), cfg, in.met_name, out);
-    in.profiles = read_time_emis(input_path(cfg.emis_time_file), cfg, in.time_prof_name, in.met.ntime, out);
+    in.profiles =
+        read_time_emis(input_path(cfg.emis_time_file), cfg, in.time_prof_name, in.met.ntime, out);
   }
-  const bool any_cooling_tower =
-      std::any_of(in.sources.begin(), in.sources.end(), [](const Source& s) { return s.cooling_tower; });
+  const bool any_cooling_tower = std::any_of(in.sources.begin(), in.sources.end(),
+                                             [](const Source& s) { return s.cooling_tower; });
   if (any_cooling_tower) in.climate = read_climate_tables(input_path(cfg.chl_v_file));
   if (cfg.is_time && !cfg.time_output_all)
     read_output_ref_p(input_path(cfg.output_ref_p), in.ref_points);
 
-  if (!rtrim(cfg.groups_file).empty()) in.groups = read_groups(input_path(cfg.groups_file), in.sources);
+  if (!rtrim(cfg.groups_file).empty())
+    in.groups = read_groups(input_path(cfg.groups_file), in.sources);
 
   check_outputs(cfg);
   return in;

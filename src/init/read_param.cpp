@@ -4,9 +4,9 @@
 #include <system_error>
 
 #include "core/errors.h"
+#include "core/text.h"
 #include "init/diagnostics.h"
 #include "init/namelist.h"
-#include "core/text.h"
 
 namespace kadre {
 
@@ -54,8 +54,8 @@ void check_angle_limit(const char* key, double value) {
 void check_gamma(const ModelParams& p) {
   for (std::size_t s = 0; s < p.gamma.size(); ++s)
     if (!(p.gamma[s] < 0.01))
-      raise_error("Hodnota parametru gamma(" + std::to_string(s + 1) + ") = " +
-                  format_f0(p.gamma[s], 3) + " je neplatna, musi byt mensi nez 0.01.");
+      raise_error("Hodnota parametru gamma(" + std::to_string(s + 1) +
+                  ") = " + format_f0(p.gamma[s], 3) + " je neplatna, musi byt mensi nez 0.01.");
 }
 
 }  // namespace

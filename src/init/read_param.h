@@ -1,7 +1,7 @@
 #pragma once
 // The model parameter file param.nml (group "param") of the working directory.
-#include "core/settings.h"
 #include "core/model_params.h"
+#include "core/settings.h"
 
 namespace kadre {
 

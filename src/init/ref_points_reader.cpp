@@ -1,11 +1,11 @@
 #include "init/ref_points_reader.h"
 
 #include "core/errors.h"
+#include "core/text.h"
 #include "init/data_file.h"
 #include "init/diagnostics.h"
 #include "init/free_format_reader.h"
 #include "init/terrain_reader.h"
-#include "core/text.h"
 
 namespace kadre {
 
@@ -47,7 +47,8 @@ void read_output_ref_p(const std::string& path, std::vector<RefPoint>& ref_point
   for (RefPoint& p : ref_points) p.has_hourly_output = false;
 
   NameIndex ids;
-  for (std::size_t i = 0; i < ref_points.size(); ++i) ids.add(ref_points[i].id, static_cast<int>(i) + 1);
+  for (std::size_t i = 0; i < ref_points.size(); ++i)
+    ids.add(ref_points[i].id, static_cast<int>(i) + 1);
 
   std::string id;
   while (reader.read({R::text(id, kIdLength)}) != ReadStatus::end_of_file) {

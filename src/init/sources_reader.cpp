@@ -6,11 +6,11 @@
 #include <string_view>
 
 #include "core/errors.h"
+#include "core/text.h"
 #include "init/data_file.h"
 #include "init/diagnostics.h"
 #include "init/free_format_reader.h"
 #include "init/terrain_reader.h"
-#include "core/text.h"
 
 namespace kadre {
 
@@ -58,9 +58,9 @@ void read_definitions(const std::string& path, const Settings& cfg, std::vector<
   std::string id, met, prof;
   double x = 0, y = 0, z = 0;
   int typ = 0, cluster = 0, aux = 0;  // aux: an integer of the user's, checked and not kept
-  std::vector<R::Item> items{R::text(id, kIdLength), R::real(x),         R::real(y),
-                             R::real(z),             R::integer(typ),   R::integer(cluster),
-                             R::integer(aux),        R::text(met, kNameLength)};
+  std::vector<R::Item> items{
+      R::text(id, kIdLength), R::real(x),          R::real(y),      R::real(z),
+      R::integer(typ),        R::integer(cluster), R::integer(aux), R::text(met, kNameLength)};
   if (cfg.is_time) items.push_back(R::text(prof, kNameLength));
 
   for (int i = 1; i <= count; ++i) {
@@ -96,10 +96,10 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
   double m = 0, m_no = 0, h = 0, item5 = 0, item6 = 0, item7 = 0, item8 = 0;
   double time_use = 0, daily_hours = 0, length = 0;
   int cooling_tower = 0;
-  const std::vector<R::Item> items{R::text(id, kIdLength), R::real(m),       R::real(m_no),
-                                   R::real(h),             R::real(item5),   R::real(item6),
-                                   R::real(item7),         R::real(item8),   R::real(time_use),
-                                   R::real(daily_hours),   R::real(length),  R::integer(cooling_tower)};
+  const std::vector<R::Item> items{
+      R::text(id, kIdLength), R::real(m),           R::real(m_no),   R::real(h),
+      R::real(item5),         R::real(item6),       R::real(item7),  R::real(item8),
+      R::real(time_use),      R::real(daily_hours), R::real(length), R::integer(cooling_tower)};
 
   for (std::size_t k = 0; k < sources.size(); ++k) {
     const int i = static_cast<int>(k) + 1;
@@ -120,7 +120,8 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
     s.diameter_m = item7;
     s.exit_velocity_m_s = item8;
     if (time_use < 0) negative_value(path, i, "time_use");
-    if (s.type == SourceType::area && length < 0) negative_value(path, i, "delky strany plosneho zdroje");
+    if (s.type == SourceType::area && length < 0)
+      negative_value(path, i, "delky strany plosneho zdroje");
     s.time_use = time_use;
     s.daily_hours = daily_hours;
     s.length = length;
@@ -164,8 +165,7 @@ double compute_heat_output(double v, double t, double t_ref, const std::string& 
   // situation.
   std::string_view type(tep_vyd_type);
   while (!type.empty() && type.back() == ' ') type.remove_suffix(1);
-  if (t <= 80 && type == "vyzk-zpr")
-    return kKilo * v * kFactorLowTemperature * (t - t_ref);
+  if (t <= 80 && type == "vyzk-zpr") return kKilo * v * kFactorLowTemperature * (t - t_ref);
   return kKilo * v * kFactorHighTemperature * (t - t_ref);
 }
 
@@ -187,7 +187,9 @@ void qab(double q, double& qa, double& qb) {
 
 void sort_sources(std::vector<Source>& sources) {
   // A key that is not a number goes last, so that the ordering stays a strict weak one.
-  auto key = [](const Source& s) { return std::isnan(s.time_use) ? -std::numeric_limits<double>::infinity() : s.time_use; };
+  auto key = [](const Source& s) {
+    return std::isnan(s.time_use) ? -std::numeric_limits<double>::infinity() : s.time_use;
+  };
   std::stable_sort(sources.begin(), sources.end(),
                    [&key](const Source& a, const Source& b) { return key(a) > key(b); });
 }

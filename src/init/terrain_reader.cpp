@@ -5,10 +5,10 @@
 #include <cstdint>
 
 #include "core/errors.h"
+#include "core/text.h"
 #include "init/data_file.h"
 #include "init/diagnostics.h"
 #include "init/free_format_reader.h"
-#include "core/text.h"
 
 namespace kadre {
 
@@ -23,9 +23,9 @@ constexpr double kMaxPathSteps = 1e8;
 void read_header(R& reader, const std::string& path, TerrainGrid& grid) {
   if (!reader.is_open()) raise_error(error_reading(path, 0, ReadStatus::bad_value));
   std::string keyword;
-  const R::Item value_items[] = {R::integer(grid.ncols),    R::integer(grid.nrows),
-                                 R::real(grid.xllcorner),   R::real(grid.yllcorner),
-                                 R::real(grid.cellsize),    R::real(grid.nodata_value)};
+  const R::Item value_items[] = {R::integer(grid.ncols),  R::integer(grid.nrows),
+                                 R::real(grid.xllcorner), R::real(grid.yllcorner),
+                                 R::real(grid.cellsize),  R::real(grid.nodata_value)};
   for (const R::Item& value : value_items) {
     const ReadStatus status = reader.read({R::text(keyword, kKeywordLength), value});
     if (status != ReadStatus::ok) raise_error(error_reading(path, 0, status));
@@ -101,8 +101,8 @@ void check_path_steps(const TerrainGrid& grid, double int_err) {
                 std::to_string(static_cast<long>(kMaxPathSteps)) + " kroku.");
 }
 
-void read_terrain(const std::string& path, TerrainGrid& grid, const std::vector<RefPoint>& ref_points,
-                  const std::vector<Source>& sources) {
+void read_terrain(const std::string& path, TerrainGrid& grid,
+                  const std::vector<RefPoint>& ref_points, const std::vector<Source>& sources) {
   R reader(path);
   read_header(reader, path, grid);
   grid.nx = 0;
@@ -128,10 +128,11 @@ void read_terrain(const std::string& path, TerrainGrid& grid, const std::vector<
   // what the header claims; the columns east of the window are checked, not kept.
   std::vector<std::int16_t> row;
   for (int r = w.r1; r <= w.r2; ++r) {
-    const ReadStatus status =
-        reader.read_int16_row(row, static_cast<std::size_t>(grid.ncols), static_cast<std::size_t>(w.c2));
+    const ReadStatus status = reader.read_int16_row(row, static_cast<std::size_t>(grid.ncols),
+                                                    static_cast<std::size_t>(w.c2));
     if (status != ReadStatus::ok) raise_error(error_reading(path, r, status));
-    if (row.size() < static_cast<std::size_t>(w.c2)) row.resize(static_cast<std::size_t>(w.c2), 0);  // "/" ended it early
+    if (row.size() < static_cast<std::size_t>(w.c2))
+      row.resize(static_cast<std::size_t>(w.c2), 0);  // "/" ended it early
     // The first row read is the northernmost of the window, so it goes to the top.
     const std::size_t j = static_cast<std::size_t>(w.r2 - r);
     std::copy(row.begin() + (w.c1 - 1), row.begin() + w.c2,
@@ -146,7 +147,8 @@ void read_terrain(const std::string& path, TerrainGrid& grid, const std::vector<
   grid.yllcorner = yll + (grid.nrows - w.r2) * grid.cellsize;
 }
 
-void dopln_z(const TerrainGrid& grid, std::vector<RefPoint>& ref_points, std::vector<Source>& sources) {
+void dopln_z(const TerrainGrid& grid, std::vector<RefPoint>& ref_points,
+             std::vector<Source>& sources) {
   auto elevation = [&grid](double x, double y) {
     const int ix = terrain_ind(x, grid.xllcorner, grid.cellsize);
     const int iy = terrain_ind(y, grid.yllcorner, grid.cellsize);

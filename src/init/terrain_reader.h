@@ -29,11 +29,12 @@ void check_path_steps(const TerrainGrid& grid, double int_err);
 // sources at all there is nothing to cover: no window is loaded (nx = ny = 0) and the
 // grid keeps the full extent. A bad or missing value in the rows read stops the run with
 // a read error naming the data row (counted from the first data line).
-void read_terrain(const std::string& path, TerrainGrid& grid, const std::vector<RefPoint>& ref_points,
-                  const std::vector<Source>& sources);
+void read_terrain(const std::string& path, TerrainGrid& grid,
+                  const std::vector<RefPoint>& ref_points, const std::vector<Source>& sources);
 
 // Replaces the elevation of every reference point and every source by the elevation of
 // the window cell that holds it.
-void dopln_z(const TerrainGrid& grid, std::vector<RefPoint>& ref_points, std::vector<Source>& sources);
+void dopln_z(const TerrainGrid& grid, std::vector<RefPoint>& ref_points,
+             std::vector<Source>& sources);
 
 }  // namespace kadre

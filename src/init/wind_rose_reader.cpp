@@ -6,9 +6,9 @@
 
 #include "core/errors.h"
 #include "core/result_tables.h"
+#include "core/text.h"
 #include "init/data_file.h"
 #include "init/diagnostics.h"
-#include "core/text.h"
 
 namespace kadre {
 
@@ -30,7 +30,8 @@ int read_rose_file(const std::string& path, std::vector<double>& rose_in, std::o
   // The tables are sized by the count before the data shows it: a count no rose can mean
   // (finer than a hundredth of a degree) must not take the memory.
   if (n_dir > kMaxDirections)
-    raise_error("Pocet smeru v souboru " + rtrim(path) + " musi byt nejvyse " + std::to_string(kMaxDirections) + ".");
+    raise_error("Pocet smeru v souboru " + rtrim(path) + " musi byt nejvyse " +
+                std::to_string(kMaxDirections) + ".");
   const std::size_t per_class = static_cast<std::size_t>(n_dir) + 1;
   rose_in.assign(per_class * kClasses, 0.0);
   for (int j = 1; j <= kClasses; ++j) {
@@ -38,14 +39,15 @@ int read_rose_file(const std::string& path, std::vector<double>& rose_in, std::o
         reader.read_reals(rose_in.data() + static_cast<std::size_t>(j - 1) * per_class, per_class);
     if (rs != ReadStatus::ok) raise_error(error_reading(path, j, rs));
     for (std::size_t i = 0; i < per_class; ++i)
-      if (rose_in[static_cast<std::size_t>(j - 1) * per_class + i] < 0) negative_value(path, j, "cetnosti");
+      if (rose_in[static_cast<std::size_t>(j - 1) * per_class + i] < 0)
+        negative_value(path, j, "cetnosti");
   }
   // The frequencies and calms of a year add up to 100 percent; a rose far from it is told.
   double total = 0;
   for (double f : rose_in) total += f;
   if (std::fabs(total - 100.0) > 1.0)
-    out << free_form_line("Varovani: cetnosti v souboru " + rtrim(path) + " davaji dohromady " + format_f0(total, 2) +
-                          " % misto 100 %.");
+    out << free_form_line("Varovani: cetnosti v souboru " + rtrim(path) + " davaji dohromady " +
+                          format_f0(total, 2) + " % misto 100 %.");
   return n_dir;
 }
 
@@ -76,7 +78,7 @@ void resample(const std::vector<double>& nocalm, int n_dir, double phi_step, int
 }  // namespace
 
 void spread_calm(int nclass, int n_dir, const std::vector<double>& rose_in,
-                   std::vector<double>& rose_without_calm) {
+                 std::vector<double>& rose_without_calm) {
   const std::size_t n = static_cast<std::size_t>(n_dir);
   rose_without_calm.resize(n * nclass);
   for (std::size_t j = 0; j < static_cast<std::size_t>(nclass); ++j) {
@@ -97,7 +99,8 @@ WindRoses read_wind_roses(const std::string& path, const Settings& cfg,
     const std::string series_path = path_with_name(path, met_name[k]);
     const int n_dir = read_rose_file(series_path, rose_in, out);
     spread_calm(kClasses, n_dir, rose_in, rose_without_calm);
-    resample(rose_without_calm, n_dir, cfg.phi_step, roses.nphi, roses.values.data() + k * slice_size);
+    resample(rose_without_calm, n_dir, cfg.phi_step, roses.nphi,
+             roses.values.data() + k * slice_size);
   }
   return roses;
 }

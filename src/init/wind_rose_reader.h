@@ -21,6 +21,6 @@ WindRoses read_wind_roses(const std::string& path, const Settings& cfg,
 // rose_in: (n_dir + 1) x nclass, direction fastest, the calm last in each class;
 // rose_without_calm: resized to n_dir x nclass.
 void spread_calm(int nclass, int n_dir, const std::vector<double>& rose_in,
-                   std::vector<double>& rose_without_calm);
+                 std::vector<double>& rose_without_calm);
 
 }  // namespace kadre

@@ -37,7 +37,9 @@ class GdalSession {
   GdalSession& operator=(const GdalSession&) = delete;
 };
 
-[[noreturn]] void write_failed(const std::string& path) { stop_with_lines({write_error_message(path)}); }
+[[noreturn]] void write_failed(const std::string& path) {
+  stop_with_lines({write_error_message(path)});
+}
 
 [[noreturn]] void contours_failed() { raise_error("Chyba pri vypoctu izolinii."); }
 
@@ -54,8 +56,8 @@ void close_checked(GDALDatasetUniquePtr& ds, const std::string& path) {
 // before goes first, with the side files of its kind), lets fill write the dataset and closes
 // it. On a failure the partial file is removed. Messages name path.
 template <class Fill>
-void write_dataset(const char* driver_name, const std::string& path, const std::string& temporary, int nx, int ny,
-                   int bands, GDALDataType type, CSLConstList options, Fill fill) {
+void write_dataset(const char* driver_name, const std::string& path, const std::string& temporary,
+                   int nx, int ny, int bands, GDALDataType type, CSLConstList options, Fill fill) {
   GDALDriver* drv = driver(driver_name);
   if (drv == nullptr) write_failed(path);
   VSIStatBufL stat;
@@ -63,7 +65,8 @@ void write_dataset(const char* driver_name, const std::string& path, const std::
     if (!VSI_ISREG(stat.st_mode)) write_failed(path);
     const char* const same_kind[] = {driver_name, nullptr};
     GDALDriver::QuietDelete(temporary.c_str(), same_kind);
-    if (VSIStatL(temporary.c_str(), &stat) == 0 && VSIUnlink(temporary.c_str()) != 0) write_failed(path);
+    if (VSIStatL(temporary.c_str(), &stat) == 0 && VSIUnlink(temporary.c_str()) != 0)
+      write_failed(path);
   }
   GDALDatasetUniquePtr ds(drv->Create(temporary.c_str(), nx, ny, bands, type, options));
   if (!ds) write_failed(path);

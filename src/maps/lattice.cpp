@@ -17,7 +17,8 @@ double rounded(double v) { return std::round(v / kTolerance) * kTolerance; }
 // The step that most often separates neighbouring distinct coordinates; 0 when there is none.
 double common_step(std::vector<double> c) {
   std::sort(c.begin(), c.end());
-  c.erase(std::unique(c.begin(), c.end(), [](double a, double b) { return b - a < kTolerance; }), c.end());
+  c.erase(std::unique(c.begin(), c.end(), [](double a, double b) { return b - a < kTolerance; }),
+          c.end());
   std::map<double, int> steps;
   for (std::size_t i = 1; i < c.size(); ++i) ++steps[rounded(c[i] - c[i - 1])];
   double step = 0;
@@ -38,7 +39,9 @@ double common_offset(const std::vector<double>& c, double step) {
     if (r >= step - kTolerance) r = 0;
     ++offsets[r];
   }
-  return std::max_element(offsets.begin(), offsets.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+  return std::max_element(offsets.begin(), offsets.end(),
+                          [](auto& a, auto& b) { return a.second < b.second; })
+      ->first;
 }
 
 bool on_step(double v, double offset, double step) {
@@ -75,14 +78,16 @@ std::optional<Lattice> find_lattice(const std::vector<RefPoint>& points) {
   l.nx = static_cast<int>(std::lround((xmax - xmin) / dx)) + 1;
   l.ny = static_cast<int>(std::lround((ymax - ymin) / dy)) + 1;
   // Most points on it, and not a sparse scatter that happens to share a step.
-  if (2 * on <= points.size() || l.nx < 2 || l.ny < 2 || static_cast<double>(l.nx) * l.ny > 4.0 * on)
+  if (2 * on <= points.size() || l.nx < 2 || l.ny < 2 ||
+      static_cast<double>(l.nx) * l.ny > 4.0 * on)
     return std::nullopt;
   l.cell_of_point.assign(points.size(), -1);
   std::vector<bool> taken(static_cast<std::size_t>(l.nx) * l.ny, false);
   for (std::size_t i = 0; i < points.size(); ++i) {
     const RefPoint& p = points[i];
     if (!on_step(p.x, ox, dx) || !on_step(p.y, oy, dy)) continue;
-    const int cell = static_cast<int>(std::lround((p.y - l.y0) / dy)) * l.nx + static_cast<int>(std::lround((p.x - l.x0) / dx));
+    const int cell = static_cast<int>(std::lround((p.y - l.y0) / dy)) * l.nx +
+                     static_cast<int>(std::lround((p.x - l.x0) / dx));
     if (taken[static_cast<std::size_t>(cell)]) continue;  // the first point of a cell counts
     taken[static_cast<std::size_t>(cell)] = true;
     l.cell_of_point[i] = cell;
@@ -91,7 +96,8 @@ std::optional<Lattice> find_lattice(const std::vector<RefPoint>& points) {
 }
 
 std::vector<double> lattice_raster(const Lattice& lattice, const Indicator& indicator) {
-  std::vector<double> raster(static_cast<std::size_t>(lattice.nx) * lattice.ny, std::numeric_limits<double>::quiet_NaN());
+  std::vector<double> raster(static_cast<std::size_t>(lattice.nx) * lattice.ny,
+                             std::numeric_limits<double>::quiet_NaN());
   for (std::size_t i = 0; i < lattice.cell_of_point.size(); ++i) {
     const int cell = lattice.cell_of_point[i];
     if (cell < 0) continue;
@@ -122,7 +128,8 @@ std::vector<double> contour_levels(double lo, double hi) {
   const auto inside = [&](double v) { return v > lo && v < hi; };
   if (lo > 0 && hi / lo > 10) {
     // 1-2-5 steps of every decade, or the decades alone where those would be too many.
-    const int first = static_cast<int>(std::floor(std::log10(lo))), last = static_cast<int>(std::ceil(std::log10(hi)));
+    const int first = static_cast<int>(std::floor(std::log10(lo))),
+              last = static_cast<int>(std::ceil(std::log10(hi)));
     const bool decades_only = last - first > 5;
     for (int k = first; k <= last; ++k)
       for (double m : {1.0, 2.0, 5.0}) {

@@ -50,11 +50,13 @@ std::string unit_of(const std::string& column) {
 
 // The indicator columns of a result file of every reference point; `rename` names a file's
 // only column (the hourly mean and maximum files).
-void read_result_file(const std::string& path, const std::string& d, const std::vector<RefPoint>& points,
-                      const std::string& rename, std::vector<Indicator>& indicators) {
+void read_result_file(const std::string& path, const std::string& d,
+                      const std::vector<RefPoint>& points, const std::string& rename,
+                      std::vector<Indicator>& indicators) {
   std::ifstream in(path);
   if (!in)
-    raise_error("Vysledny soubor " + path + " chybi. Spustte nejprve kadre se stejnym konfiguracnim souborem.");
+    raise_error("Vysledny soubor " + path +
+                " chybi. Spustte nejprve kadre se stejnym konfiguracnim souborem.");
   std::string line;
   std::getline(in, line);
   // The identification columns every per-point result file starts with, then the indicators.
@@ -72,7 +74,8 @@ void read_result_file(const std::string& path, const std::string& d, const std::
     const std::vector<std::string> fields = split(line, d);
     if (row >= points.size()) not_of_this_run(path, "vice radku nez referencnich bodu");
     if (fields.size() != skip + names.size() || rtrim(fields[0]) != points[row].id)
-      not_of_this_run(path, "na radku " + std::to_string(row + 2) + " ocekavan bod " + points[row].id);
+      not_of_this_run(path,
+                      "na radku " + std::to_string(row + 2) + " ocekavan bod " + points[row].id);
     for (std::size_t k = skip; k < fields.size(); ++k)
       indicators[first + k - skip].values.push_back(result_number(fields[k]));
     ++row;
@@ -96,11 +99,13 @@ MapData load_map_data(const std::string& config, const std::vector<std::string>&
     read_result_file(hourly_path(cfg, "avg_"), d, in.ref_points, "avg", all);
     read_result_file(hourly_path(cfg, "max_"), d, in.ref_points, "max", all);
   }
-  if (all.empty()) raise_error("Konfigurace " + config + " nezapina zadny vypocet, neni co zobrazit.");
+  if (all.empty())
+    raise_error("Konfigurace " + config + " nezapina zadny vypocet, neni co zobrazit.");
   // Equal limits give equal columns: the later ones are told apart by their position.
   for (std::size_t i = 0; i < all.size(); ++i) {
     int same = 1;
-    for (std::size_t k = 0; k < i; ++k) same += to_lower(all[k].name) == to_lower(all[i].name) ? 1 : 0;
+    for (std::size_t k = 0; k < i; ++k)
+      same += to_lower(all[k].name) == to_lower(all[i].name) ? 1 : 0;
     if (same > 1) all[i].name.append("_").append(std::to_string(same));
   }
   for (const std::string& name : chosen) {

@@ -12,8 +12,8 @@ namespace kadre {
 
 // One column of the result files over all reference points.
 struct Indicator {
-  std::string name;            // the column: ave, Ch_max, Th_50, ..., and avg, max of the hourly files
-  std::string unit;            // "µg/m³", "h/yr", "m/s", "°" or "" (the stability class)
+  std::string name;  // the column: ave, Ch_max, Th_50, ..., and avg, max of the hourly files
+  std::string unit;  // "µg/m³", "h/yr", "m/s", "°" or "" (the stability class)
   std::vector<double> values;  // per reference point; NaN where the file holds no number
 };
 

@@ -23,7 +23,9 @@ using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy
 using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 using Pattern = std::unique_ptr<cairo_pattern_t, decltype(&cairo_pattern_destroy)>;
 
-[[noreturn]] void write_failed(const std::string& path) { stop_with_lines({write_error_message(path)}); }
+[[noreturn]] void write_failed(const std::string& path) {
+  stop_with_lines({write_error_message(path)});
+}
 
 // Margins around the map box and its greatest and least height.
 constexpr double kLeft = 40, kRight = 260, kTop = 70, kBottom = 90;
@@ -77,7 +79,8 @@ Layout layout_of(const MapData& map) {
   const double least = span > 0 ? 0.1 * span : 1000;
   const double margin = on_lattice ? 1.04 : 1.1;
   const double cx = 0.5 * (e.xmin + e.xmax), cy = 0.5 * (e.ymin + e.ymax);
-  const double w = std::max(e.xmax - e.xmin, least) * margin, h = std::max(e.ymax - e.ymin, least) * margin;
+  const double w = std::max(e.xmax - e.xmin, least) * margin,
+               h = std::max(e.ymax - e.ymin, least) * margin;
   Layout l;
   l.xmin = cx - 0.5 * w, l.xmax = cx + 0.5 * w, l.ymin = cy - 0.5 * h, l.ymax = cy + 0.5 * h;
   l.box_width = kPictureWidth - kLeft - kRight;
@@ -91,8 +94,9 @@ Layout layout_of(const MapData& map) {
 }
 
 // A perceptually uniform scale from dark purple through blue and green to yellow.
-constexpr std::array<unsigned, 11> kScale{0x440154, 0x482475, 0x414487, 0x355f8d, 0x2a788e, 0x21918c,
-                                          0x22a884, 0x44bf70, 0x7ad151, 0xbddf26, 0xfde725};
+constexpr std::array<unsigned, 11> kScale{0x440154, 0x482475, 0x414487, 0x355f8d,
+                                          0x2a788e, 0x21918c, 0x22a884, 0x44bf70,
+                                          0x7ad151, 0xbddf26, 0xfde725};
 
 struct Rgb {
   unsigned r = 0, g = 0, b = 0;
@@ -106,11 +110,15 @@ Rgb scale_colour(double t) {
   const auto i = static_cast<std::size_t>(f);
   const Rgb a = rgb(kScale[i]), b = rgb(kScale[i + 1]);
   const double u = f - i;
-  const auto mix = [u](unsigned p, unsigned q) { return static_cast<unsigned>(std::lround(p + u * (double(q) - p))); };
+  const auto mix = [u](unsigned p, unsigned q) {
+    return static_cast<unsigned>(std::lround(p + u * (double(q) - p)));
+  };
   return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b)};
 }
 
-void set_colour(cairo_t* cr, Rgb c) { cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0); }
+void set_colour(cairo_t* cr, Rgb c) {
+  cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0);
+}
 
 // The colour scale of the finite values: logarithmic from the least positive to the largest
 // when they span more than two decades, else linear from the least to the largest.
@@ -185,9 +193,10 @@ void show_text(cairo_t* cr, const std::string& text, double x, double y, double 
 
 // The field over the lattice: one picture element per cell, painted without smoothing; false
 // when cairo cannot hold the cells.
-bool draw_lattice(cairo_t* cr, const Layout& l, const Lattice& lat, const std::vector<double>& raster,
-                  const ColourScale& scale) {
-  Surface cells(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, lat.nx, lat.ny), cairo_surface_destroy);
+bool draw_lattice(cairo_t* cr, const Layout& l, const Lattice& lat,
+                  const std::vector<double>& raster, const ColourScale& scale) {
+  Surface cells(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, lat.nx, lat.ny),
+                cairo_surface_destroy);
   if (cairo_surface_status(cells.get()) != CAIRO_STATUS_SUCCESS) return false;
   cairo_surface_flush(cells.get());
   unsigned char* data = cairo_image_surface_get_data(cells.get());
@@ -218,8 +227,9 @@ bool draw_lattice(cairo_t* cr, const Layout& l, const Lattice& lat, const std::v
 
 // The field at scattered points (or at those off the lattice, given cell_of_point): a filled
 // circle per point with a value, sized to their density.
-void draw_points(cairo_t* cr, const Layout& l, const std::vector<RefPoint>& points, const std::vector<double>& values,
-                 const std::vector<int>* cell_of_point, const ColourScale& scale) {
+void draw_points(cairo_t* cr, const Layout& l, const std::vector<RefPoint>& points,
+                 const std::vector<double>& values, const std::vector<int>* cell_of_point,
+                 const ColourScale& scale) {
   std::size_t n = 0;
   for (std::size_t i = 0; i < points.size() && i < values.size(); ++i)
     if (std::isfinite(values[i]) && !(cell_of_point && (*cell_of_point)[i] >= 0)) ++n;
@@ -253,7 +263,8 @@ void draw_contours(cairo_t* cr, const Layout& l, const std::vector<ContourLine>&
   cairo_set_source_rgba(cr, 0.08, 0.08, 0.08, 0.85);
   for (const ContourLine& line : contours) {
     for (std::size_t i = 0; i < line.points.size(); ++i)
-      (i == 0 ? cairo_move_to : cairo_line_to)(cr, l.px(line.points[i].first), l.py(line.points[i].second));
+      (i == 0 ? cairo_move_to : cairo_line_to)(cr, l.px(line.points[i].first),
+                                               l.py(line.points[i].second));
     cairo_stroke(cr);
   }
   select_font(cr, 13);
@@ -269,8 +280,10 @@ void draw_contours(cairo_t* cr, const Layout& l, const std::vector<ContourLine>&
       const auto& p = line.points[static_cast<std::size_t>(at * (n - 1))];
       const double x = l.px(p.first) - 0.5 * ext.x_advance, y = l.py(p.second) + 0.5 * ext.height;
       const Box box{x - 2, y - ext.height - 2, x + ext.x_advance + 2, y + 3};
-      if (box.x0 < frame.x0 || box.y0 < frame.y0 || box.x1 > frame.x1 || box.y1 > frame.y1) continue;
-      if (std::any_of(placed.begin(), placed.end(), [&](const Box& b) { return b.overlaps(box); })) continue;
+      if (box.x0 < frame.x0 || box.y0 < frame.y0 || box.x1 > frame.x1 || box.y1 > frame.y1)
+        continue;
+      if (std::any_of(placed.begin(), placed.end(), [&](const Box& b) { return b.overlaps(box); }))
+        continue;
       placed.push_back(box);
       cairo_move_to(cr, x, y);
       cairo_text_path(cr, text.c_str());
@@ -362,8 +375,8 @@ void draw_sources(cairo_t* cr, const Layout& l, const std::vector<Source>& sourc
 
 // The colour bar right of the map with its ticks and the unit, and the legend of the source
 // markers below it.
-void draw_colour_bar(cairo_t* cr, const Layout& l, const ColourScale& scale, const std::string& unit,
-                     const std::vector<Source>& sources) {
+void draw_colour_bar(cairo_t* cr, const Layout& l, const ColourScale& scale,
+                     const std::string& unit, const std::vector<Source>& sources) {
   const double x = l.left + l.width + 50, width = 28, top = l.box_top + 40;
   const double height = std::clamp(0.55 * l.box_height, 200.0, 480.0);
   cairo_set_source_rgb(cr, 0, 0, 0);
@@ -373,8 +386,9 @@ void draw_colour_bar(cairo_t* cr, const Layout& l, const ColourScale& scale, con
     Pattern ramp(cairo_pattern_create_linear(0, top + height, 0, top), cairo_pattern_destroy);
     for (std::size_t i = 0; i < kScale.size(); ++i) {
       const unsigned c = kScale[i];
-      cairo_pattern_add_color_stop_rgb(ramp.get(), double(i) / (kScale.size() - 1), (c >> 16 & 0xff) / 255.0,
-                                       (c >> 8 & 0xff) / 255.0, (c & 0xff) / 255.0);
+      cairo_pattern_add_color_stop_rgb(ramp.get(), double(i) / (kScale.size() - 1),
+                                       (c >> 16 & 0xff) / 255.0, (c >> 8 & 0xff) / 255.0,
+                                       (c & 0xff) / 255.0);
     }
     cairo_rectangle(cr, x, top, width, height);
     cairo_set_source(cr, ramp.get());
@@ -395,7 +409,8 @@ void draw_colour_bar(cairo_t* cr, const Layout& l, const ColourScale& scale, con
   // The legend of the kinds of sources present.
   std::array<bool, 4> present{};
   for (const Source& s : sources) present[static_cast<int>(marker_of(s))] = true;
-  const std::array<const char*, 4> names{"bodovy zdroj", "chladici vez", "liniovy zdroj", "plosny zdroj"};
+  const std::array<const char*, 4> names{"bodovy zdroj", "chladici vez", "liniovy zdroj",
+                                         "plosny zdroj"};
   double y = top + height + 60;
   for (int m = 0; m < 4; ++m) {
     if (!present[m]) continue;
@@ -413,8 +428,10 @@ void draw_scale_and_north(cairo_t* cr, const Layout& l) {
   const double decade = std::pow(10.0, std::floor(std::log10(target)));
   double length = decade;
   for (double step : {2.0, 5.0, 10.0})
-    if (std::abs(std::log(step * decade / target)) < std::abs(std::log(length / target))) length = step * decade;
-  const double w = length * l.scale, x = std::round(l.left) + 0.5, y = std::round(l.top + l.height + 30) + 0.5;
+    if (std::abs(std::log(step * decade / target)) < std::abs(std::log(length / target)))
+      length = step * decade;
+  const double w = length * l.scale, x = std::round(l.left) + 0.5,
+               y = std::round(l.top + l.height + 30) + 0.5;
   cairo_set_line_width(cr, 1);
   for (int half = 0; half < 2; ++half) {
     cairo_rectangle(cr, x + half * w / 2, y, w / 2, 8);
@@ -425,8 +442,9 @@ void draw_scale_and_north(cairo_t* cr, const Layout& l) {
   }
   select_font(cr, 14);
   show_text(cr, "0", x, y + 26, 0.5);
-  show_text(cr, length >= 1000 ? format_number(length / 1000) + " km" : format_number(length) + " m", x + w, y + 26,
-            0.5);
+  show_text(cr,
+            length >= 1000 ? format_number(length / 1000) + " km" : format_number(length) + " m",
+            x + w, y + 26, 0.5);
 
   const double nx = l.left + l.width - 20, ny = l.top + l.height + 36;
   cairo_move_to(cr, nx, ny);
@@ -448,11 +466,13 @@ std::pair<int, int> picture_pixel(const MapData& map, double x, double y) {
   return {static_cast<int>(std::floor(l.px(x))), static_cast<int>(std::floor(l.py(y)))};
 }
 
-void write_map_picture(const MapData& map, const Indicator& indicator, const std::vector<ContourLine>& contours,
-                       const std::string& path, const std::string& temporary) {
+void write_map_picture(const MapData& map, const Indicator& indicator,
+                       const std::vector<ContourLine>& contours, const std::string& path,
+                       const std::string& temporary) {
   const Layout l = layout_of(map);
   const bool on_lattice = map.lattice.has_value();
-  const std::vector<double> raster = on_lattice ? lattice_raster(*map.lattice, indicator) : std::vector<double>{};
+  const std::vector<double> raster =
+      on_lattice ? lattice_raster(*map.lattice, indicator) : std::vector<double>{};
   // Points off the lattice are drawn as circles over it; the scale covers what is drawn.
   const std::vector<int>* cells = on_lattice ? &map.lattice->cell_of_point : nullptr;
   std::vector<double> shown = raster;
@@ -486,13 +506,15 @@ void write_map_picture(const MapData& map, const Indicator& indicator, const std
   // The decorations in the margins.
   cairo_set_source_rgb(c, 0, 0, 0);
   select_font(c, 24, true);
-  show_text(c, map.title.empty() ? indicator.name : indicator.name + " \u2014 " + map.title, l.box_left, 42);
+  show_text(c, map.title.empty() ? indicator.name : indicator.name + " \u2014 " + map.title,
+            l.box_left, 42);
   draw_colour_bar(c, l, scale, indicator.unit, map.sources);
   draw_scale_and_north(c, l);
 
   if (cairo_status(c) != CAIRO_STATUS_SUCCESS) write_failed(path);
   cairo_surface_flush(surface.get());
-  if (cairo_surface_write_to_png(surface.get(), temporary.c_str()) != CAIRO_STATUS_SUCCESS) write_failed(path);
+  if (cairo_surface_write_to_png(surface.get(), temporary.c_str()) != CAIRO_STATUS_SUCCESS)
+    write_failed(path);
 }
 
 }  // namespace kadre

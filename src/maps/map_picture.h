@@ -16,9 +16,11 @@ inline constexpr int kPictureWidth = 1600;
 // indicator over the lattice (or its points, when map.lattice is not set) in a perceptually
 // uniform colour scale (viridis-like; logarithmic when the positive values span more than two
 // decades), the contour lines with their level as labels, the sources marked by type, a colour
-// bar with the unit, a title with the indicator and map.title, a scale bar and a north arrow. A failure stops with a message naming path (RunError).
-void write_map_picture(const MapData& map, const Indicator& indicator, const std::vector<ContourLine>& contours,
-                       const std::string& path, const std::string& temporary);
+// bar with the unit, a title with the indicator and map.title, a scale bar and a north arrow. A
+// failure stops with a message naming path (RunError).
+void write_map_picture(const MapData& map, const Indicator& indicator,
+                       const std::vector<ContourLine>& contours, const std::string& path,
+                       const std::string& temporary);
 
 // The colour of the top of the scale (the largest value), as 0xRRGGBB.
 unsigned top_of_scale_colour();

@@ -23,7 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kUsage =
-    "Pouziti programu:\nkadre-map <soubor se vstupnimi parametry> [--out ADRESAR] [--crs EPSG:NNNN|WKT|PROJ] "
+    "Pouziti programu:\nkadre-map <soubor se vstupnimi parametry> [--out ADRESAR] [--crs "
+    "EPSG:NNNN|WKT|PROJ] "
     "[--indicator UKAZATEL]...";
 
 struct Options {
@@ -79,12 +80,15 @@ void make_maps(const Options& o, std::ostream& out) {
   if (!o.crs.empty())
     map.crs = crs_wkt(o.crs);
   else
-    out << free_form_line("Vrstvy nemaji souradnicovy system, souradnice jsou souradnicemi vypoctu "
-                          "(zadejte jej volbou --crs).");
-  const fs::path dir = o.out_dir.empty() ? fs::path(map.output_dir.empty() ? "." : map.output_dir) : fs::path(o.out_dir);
+    out << free_form_line(
+        "Vrstvy nemaji souradnicovy system, souradnice jsou souradnicemi vypoctu "
+        "(zadejte jej volbou --crs).");
+  const fs::path dir = o.out_dir.empty() ? fs::path(map.output_dir.empty() ? "." : map.output_dir)
+                                         : fs::path(o.out_dir);
   check_writable(dir);
   if (!map.lattice)
-    out << free_form_line("Referencni body nelezi v pravidelne siti: rastry GeoTIFF se nevytvori, mapy ukazi body.");
+    out << free_form_line(
+        "Referencni body nelezi v pravidelne siti: rastry GeoTIFF se nevytvori, mapy ukazi body.");
 
   // Written under temporary names and renamed into place at the end, so that a failure leaves
   // none of them (and the files of an earlier map as they were).
@@ -92,10 +96,13 @@ void make_maps(const Options& o, std::ostream& out) {
   std::vector<std::vector<ContourLine>> contours;
   for (const Indicator& indicator : map.indicators) {
     const std::vector<double> levels = indicator_levels(map, indicator);
-    contours.push_back(map.lattice ? contour_lines(*map.lattice, indicator, levels) : std::vector<ContourLine>{});
+    contours.push_back(map.lattice ? contour_lines(*map.lattice, indicator, levels)
+                                   : std::vector<ContourLine>{});
     const std::string stem = (dir / (map.title + "_" + indicator.name)).string();
-    if (map.lattice) write_geotiff(map, indicator, stem + ".tif", files.temporary_for(stem + ".tif"));
-    write_map_picture(map, indicator, contours.back(), stem + ".png", files.temporary_for(stem + ".png"));
+    if (map.lattice)
+      write_geotiff(map, indicator, stem + ".tif", files.temporary_for(stem + ".tif"));
+    write_map_picture(map, indicator, contours.back(), stem + ".png",
+                      files.temporary_for(stem + ".png"));
   }
   const std::string gpkg = (dir / (map.title + ".gpkg")).string();
   write_geopackage(map, contours, gpkg, files.temporary_for(gpkg));

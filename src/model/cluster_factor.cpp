@@ -15,7 +15,8 @@ ClusterTable::ClusterTable(const std::vector<Source>& sources) {
   });
   for (std::size_t first = 0; first < order.size();) {
     std::size_t last = first;
-    while (last < order.size() && sources[order[last]].cluster == sources[order[first]].cluster) ++last;
+    while (last < order.size() && sources[order[last]].cluster == sources[order[first]].cluster)
+      ++last;
     ClusterInfo info;
     info.cluster = sources[order[first]].cluster;
     info.n = static_cast<int>(last - first);

@@ -8,10 +8,10 @@
 namespace kadre {
 
 struct ClusterInfo {
-  int cluster = 0;       // cluster number
-  int n = 0;           // number of member sources
-  double h_mean = 0;   // heat-weighted mean height
-  double d_max = 0;    // largest horizontal distance between two members
+  int cluster = 0;    // cluster number
+  int n = 0;          // number of member sources
+  double h_mean = 0;  // heat-weighted mean height
+  double d_max = 0;   // largest horizontal distance between two members
 };
 
 // The clusters of a source table, sorted by number.

@@ -30,18 +30,21 @@ double fac_no(bool on, double xs, double k, double u) {
   return static_cast<double>(0.9f) * (1 - std::exp(-xs * k / u));
 }
 
-PlumeParams evaluate_par(const ModelContext& ctx, const Source& source, const RefPoint& point, int s,
-                         double u, double z_lid, const PairGeometry& g, const PairFactors& f) {
+PlumeParams evaluate_par(const ModelContext& ctx, const Source& source, const RefPoint& point,
+                         int s, double u, double z_lid, const PairGeometry& g,
+                         const PairFactors& f) {
   PlumeParams p = evaluate_par_without_wind(ctx, source, point, s, u, z_lid, g, f);
   p.u_ef = u * f.wind_profile.of(p.h_ef, f.z_ref, ctx.par.u_p[s - 1]);
   return p;
 }
 
-PlumeParams evaluate_par_without_wind(const ModelContext& ctx, const Source& source, const RefPoint& point, int s,
-                                      double u, double z_lid, const PairGeometry& g, const PairFactors& f) {
+PlumeParams evaluate_par_without_wind(const ModelContext& ctx, const Source& source,
+                                      const RefPoint& point, int s, double u, double z_lid,
+                                      const PairGeometry& g, const PairFactors& f) {
   check_class("evaluate_par", "u_p", s);
   const RiseFactors& rise = f.rise[s - 1];
-  const PlumeHeight height = hef(ctx, source, stack_exit(source), s, u, g.x, g.zmax, rise, &f.tower_fluxes);
+  const PlumeHeight height =
+      hef(ctx, source, stack_exit(source), s, u, g.x, g.zmax, rise, &f.tower_fluxes);
   PlumeParams p;
   p.h_plume = height.h_plume;
   p.h_ef = height.h_ef;
@@ -51,9 +54,10 @@ PlumeParams evaluate_par_without_wind(const ModelContext& ctx, const Source& sou
   return p;
 }
 
-void set_vertical_coordinates(const ModelContext& ctx, const Source& source, const RefPoint& point, double z_lid,
-                              PlumeParams& p) {
-  const VertCoord v = get_vert_coord(point.z, source.z, point.height_above_ground_m, p.h_ef, z_lid, ctx.options.free_atmo);
+void set_vertical_coordinates(const ModelContext& ctx, const Source& source, const RefPoint& point,
+                              double z_lid, PlumeParams& p) {
+  const VertCoord v = get_vert_coord(point.z, source.z, point.height_above_ground_m, p.h_ef, z_lid,
+                                     ctx.options.free_atmo);
   p.z1 = v.z1;
   p.z2 = v.z2;
   p.z3 = v.z3;
@@ -65,15 +69,15 @@ double gauss_plume_factor(double sigma_y, double sigma_z, double xs, double ys, 
   if (sigma_y == 0 || sigma_z == 0) return 0.0;
   const double two_sz2 = 2 * (sigma_z * sigma_z);
   const double a = 1e6 / (kTwoPi * sigma_y * sigma_z * p.u_ef + v) *
-                   std::exp(-(ys * ys) / (2 * (sigma_y * sigma_y))) *
-                   std::exp(-k_u * xs / p.u_ef) * p.kh;
+                   std::exp(-(ys * ys) / (2 * (sigma_y * sigma_y))) * std::exp(-k_u * xs / p.u_ef) *
+                   p.kh;
   const double d1 = p.z1 - p.h_ef, d2 = p.z2 + p.h_ef, d3 = p.z3 - p.h_ef;
   // With theta = 0 the third term is +-0 whenever its exponent is a number (the exponential
   // lies in [0, 1]) and adding it to the non-negative sum changes nothing: it is skipped.
   const double arg3 = -(d3 * d3) / two_sz2;
   const double third = theta == 0 && !std::isnan(arg3) ? 0.0 : theta * std::exp(arg3);
-  const double vert = std::exp(-(d1 * d1) / two_sz2) +
-                      (1 - theta) * std::exp(-(d2 * d2) / two_sz2) + third;
+  const double vert =
+      std::exp(-(d1 * d1) / two_sz2) + (1 - theta) * std::exp(-(d2 * d2) / two_sz2) + third;
   double c = a * vert;
   if (lid) {
     const double d4 = p.h_ef + p.z4;
@@ -94,10 +98,13 @@ double evaluate_gauss(const ModelContext& ctx, int s, const Source& source, doub
   const double xs = x * std::cos(a);
   const double ys = x * std::sin(a);
   double sigma_y, sigma_z;
-  get_sgm(xs, par.ay[s - 1], par.by[s - 1], par.az[s - 1], par.bz[s - 1], sy0, sz0, sigma_y, sigma_z);
-  double c = gauss_plume_factor(sigma_y, sigma_z, xs, ys, par.k_u, source.flue_gas_flow_m3_s, theta, p, lid);
+  get_sgm(xs, par.ay[s - 1], par.by[s - 1], par.az[s - 1], par.bz[s - 1], sy0, sz0, sigma_y,
+          sigma_z);
+  double c = gauss_plume_factor(sigma_y, sigma_z, xs, ys, par.k_u, source.flue_gas_flow_m3_s, theta,
+                                p, lid);
   c = c * emis_fact;
-  c = c * (source.m + converted_emission(ctx.options.convert_no, source.m_no, xs, par.k_p[s - 1], p.u_ef));
+  c = c * (source.m +
+           converted_emission(ctx.options.convert_no, source.m_no, xs, par.k_p[s - 1], p.u_ef));
   return c;
 }
 

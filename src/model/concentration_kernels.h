@@ -13,18 +13,20 @@ struct PlumeParams {
 
 // The plume of the source at the point in class s for wind u measured at f.z_ref, with a lid
 // at z_lid above the source base (0: none); f filled for this pair.
-PlumeParams evaluate_par(const ModelContext& ctx, const Source& source, const RefPoint& point, int s,
-                         double u, double z_lid, const PairGeometry& g, const PairFactors& f);
+PlumeParams evaluate_par(const ModelContext& ctx, const Source& source, const RefPoint& point,
+                         int s, double u, double z_lid, const PairGeometry& g,
+                         const PairFactors& f);
 
 // evaluate_par without the wind at the effective height: u_ef is left 0 for the caller,
 // u x wind_profile_factor(h_ef, f.z_ref, u_p of class s).
-PlumeParams evaluate_par_without_wind(const ModelContext& ctx, const Source& source, const RefPoint& point, int s,
-                                      double u, double z_lid, const PairGeometry& g, const PairFactors& f);
+PlumeParams evaluate_par_without_wind(const ModelContext& ctx, const Source& source,
+                                      const RefPoint& point, int s, double u, double z_lid,
+                                      const PairGeometry& g, const PairFactors& f);
 
 // Sets the vertical coordinates z1..z4 of p (whose h_ef is set) for a lid at z_lid above the
 // source base (0: none), as evaluate_par does.
-void set_vertical_coordinates(const ModelContext& ctx, const Source& source, const RefPoint& point, double z_lid,
-                              PlumeParams& p);
+void set_vertical_coordinates(const ModelContext& ctx, const Source& source, const RefPoint& point,
+                              double z_lid, PlumeParams& p);
 
 // Conversion factor of the second emission for travel xs / u at rate k.
 double fac_no(bool on, double xs, double k, double u);

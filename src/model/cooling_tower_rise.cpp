@@ -12,8 +12,8 @@ constexpr double kThird = 1.0 / 3.0;
 constexpr double kTwoThirds = 2.0 / 3.0;
 }  // namespace
 
-double cooling_tower_flux(double t_a, double rh, double t, double d, double v_act, double f, double vol2,
-                          double t2) {
+double cooling_tower_flux(double t_a, double rh, double t, double d, double v_act, double f,
+                          double vol2, double t2) {
   return buoyancy_flux(t_a + 273.15, rh, t + 273.15, d, v_act, f, vol2, t2 + 273.15);
 }
 
@@ -31,8 +31,8 @@ void set_height_distance_powers(double h, double x, TowerPowers& p) {
   p.three_x_two_thirds = std::pow(3.0 * x, kTwoThirds);
 }
 
-double cooling_tower_rise_of_flux(const ModelParams& par, const TowerPowers& powers, double t_a, int s, double u,
-                                  double x) {
+double cooling_tower_rise_of_flux(const ModelParams& par, const TowerPowers& powers, double t_a,
+                                  int s, double u, double x) {
   const double ta_k = t_a + 273.15;
   const double flux = powers.flux;
   // A plume heavier than the air does not rise; its root would not be a number.

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "core/errors.h"
-#include "core/text.h"
 #include "core/math_constants.h"
+#include "core/text.h"
 
 namespace kadre {
 
@@ -26,10 +26,12 @@ void get_sgm(double x, double ay, double by, double az, double bz, double sy0, d
   sz = az * std::pow(x, bz) + sz0;
 }
 
-double line_azimuth(const Source& source) { return get_delta_val(source.x1, source.y1, source.x2, source.y2); }
+double line_azimuth(const Source& source) {
+  return get_delta_val(source.x1, source.y1, source.x2, source.y2);
+}
 
-void get_sgm0(const Source& source, double azimuth, double phi, double az_s, double bz_s, double& sy0,
-              double& sz0) {
+void get_sgm0(const Source& source, double azimuth, double phi, double az_s, double bz_s,
+              double& sy0, double& sz0) {
   switch (source.type) {
     case SourceType::point:
       sy0 = 0;
@@ -54,7 +56,8 @@ void get_sgm0(const Source& source, double azimuth, double phi, double az_s, dou
     default:
       stop_with_lines({"_get_sgm0: nedovolena hodnota typu zdroje",
                        "              parametr \"typ_zdroje\" muze nabyvat hodnot 1, 2, 3",
-                       "              zadana hodnota \"class\": " + free_form_int(static_cast<int>(source.type))});
+                       "              zadana hodnota \"class\": " +
+                           free_form_int(static_cast<int>(source.type))});
   }
 }
 
@@ -67,6 +70,5 @@ double get_delta_val(double xa, double ya, double xb, double yb) {
   const double sy = std::signbit(dy) ? -1.0 : 1.0;
   return std::atan(dx / dy) * 180 / kPi + (2 - (sy + 1) * sx) * 90;
 }
-
 
 }  // namespace kadre

@@ -18,7 +18,8 @@ void hold_below_lid(const ModelContext& ctx, const RefPoint& point, const Source
                     double u, double h_ef, double z_lid, PlumeParams& p) {
   p.h_ef = h_ef;
   p.u_ef = u_h(h_ef, u, ctx.options.u_height, ctx.par.u_p[s - 1]);
-  const VertCoord v = get_vert_coord(point.z, source.z, point.height_above_ground_m, h_ef, z_lid, ctx.options.free_atmo);
+  const VertCoord v = get_vert_coord(point.z, source.z, point.height_above_ground_m, h_ef, z_lid,
+                                     ctx.options.free_atmo);
   p.z1 = v.z1;
   p.z2 = v.z2;
   p.z3 = v.z3;
@@ -38,16 +39,17 @@ double trapped_plume(const ModelContext& ctx, const HourMet& hour, const RefPoin
   } else if (p.h_ef > zrel) {
     hold_below_lid(ctx, point, source, hour.s, hour.u, zrel, zrel, p);
   }
-  const double axis = wind_axis(g.delta, p.h_plume, ctx.options.u_height, ctx.options.wind_rotation);
-  return evaluate_gauss(ctx, hour.s, source, g.x, g.theta, get_lambda(hour.phi, axis), p, hour.phi, true,
-                        emis_fact, f.spreads, 0);
+  const double axis =
+      wind_axis(g.delta, p.h_plume, ctx.options.u_height, ctx.options.wind_rotation);
+  return evaluate_gauss(ctx, hour.s, source, g.x, g.theta, get_lambda(hour.phi, axis), p, hour.phi,
+                        true, emis_fact, f.spreads, 0);
 }
 
 // The plume breaks through the inversion at elevation zi and spreads in the upper layer
 // from a virtual source standing on it.
 double penetrating_plume(const ModelContext& ctx, const HourMet& hour, const RefPoint& point,
-                         const Source& source, double zrel, double h_ef_lower, const PairGeometry& g,
-                         PairFactors& f, double emis_fact) {
+                         const Source& source, double zrel, double h_ef_lower,
+                         const PairGeometry& g, PairFactors& f, double emis_fact) {
   const double zi = hour.zi;
   const double z_p = point.z - source.z + point.height_above_ground_m;
   if (zrel > z_p) return 0.0;  // the point lies below the inversion
@@ -62,8 +64,8 @@ double penetrating_plume(const ModelContext& ctx, const HourMet& hour, const Ref
   std::memcpy(&bits, &zi, sizeof bits);
   const std::size_t slot = static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ull) >> 56);
   if (kept.stamp[slot] != kept.current || std::memcmp(&kept.zi[slot], &zi, sizeof zi) != 0) {
-    kept.weight[slot] =
-        get_theta_val(ctx.terrain, ctx.options.int_err, zi, z_r, source.x, source.y, point.x, point.y, zi);
+    kept.weight[slot] = get_theta_val(ctx.terrain, ctx.options.int_err, zi, z_r, source.x, source.y,
+                                      point.x, point.y, zi);
     kept.zi[slot] = zi;
     kept.stamp[slot] = kept.current;
   }
@@ -100,8 +102,9 @@ double penetrating_plume(const ModelContext& ctx, const HourMet& hour, const Ref
 
 }  // namespace
 
-double eval_inv(const ModelContext& ctx, const HourMet& hour, const RefPoint& point, const Source& source,
-                const PairGeometry& g, PairFactors& f, double emis_fact, const PlumeParams* lower) {
+double eval_inv(const ModelContext& ctx, const HourMet& hour, const RefPoint& point,
+                const Source& source, const PairGeometry& g, PairFactors& f, double emis_fact,
+                const PlumeParams* lower) {
   check_class("eval_inv", "u_p", hour.s);
   check_class("eval_inv", "u_p", hour.s_i);
   const double zrel = hour.zi - source.z;

@@ -10,11 +10,11 @@ namespace kadre {
 
 // The hour's meteorology of a source's series: below the inversion and in the layer above.
 struct HourMet {
-  int s = 0;          // stability class
-  double u = 0;       // wind speed at u_height [m/s]
-  double phi = 0;     // wind direction [degrees]
-  double zi = 0;      // elevation of the inversion [m]
-  int s_i = 0;        // the layer above: class, speed and direction
+  int s = 0;       // stability class
+  double u = 0;    // wind speed at u_height [m/s]
+  double phi = 0;  // wind direction [degrees]
+  double zi = 0;   // elevation of the inversion [m]
+  int s_i = 0;     // the layer above: class, speed and direction
   double u_i = 0;
   double phi_i = 0;
 };
@@ -22,7 +22,8 @@ struct HourMet {
 // Concentration of the source at the point in an inversion hour; f filled for this pair with
 // z_ref = u_height. lower, when given, is evaluate_par's plume of the hour's class and wind
 // without a lid, kept by the caller for the pair.
-double eval_inv(const ModelContext& ctx, const HourMet& hour, const RefPoint& point, const Source& source,
-                const PairGeometry& g, PairFactors& f, double emis_fact, const PlumeParams* lower = nullptr);
+double eval_inv(const ModelContext& ctx, const HourMet& hour, const RefPoint& point,
+                const Source& source, const PairGeometry& g, PairFactors& f, double emis_fact,
+                const PlumeParams* lower = nullptr);
 
 }  // namespace kadre

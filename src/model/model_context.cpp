@@ -8,7 +8,8 @@ namespace kadre {
 
 KernelPath kernel_path_from(const char* simd_setting) {
   if (!vector_kernel_built()) return KernelPath::scalar;
-  if (simd_setting != nullptr && std::strcmp(simd_setting, "scalar") == 0) return KernelPath::scalar;
+  if (simd_setting != nullptr && std::strcmp(simd_setting, "scalar") == 0)
+    return KernelPath::scalar;
   return KernelPath::vector;
 }
 

@@ -23,7 +23,7 @@ KernelPath kernel_path_from(const char* simd_setting);
 // The switches and lengths of the run configuration that change the physics.
 struct ModelOptions {
   bool free_atmo = false;     // a point above the plume axis keeps its own height
-  bool convert_no = false;         // the second emission counts after conversion
+  bool convert_no = false;    // the second emission counts after conversion
   bool is_shluky = false;     // cluster enhancement of the plume rise
   bool wind_rotation = true;  // the wind turns 1 degree per 25 m of plume height
   double u_height = 10.0;     // height of the hourly wind speed [m]

@@ -43,8 +43,8 @@ double get_tch(double t1, double vol1, double vol2, double t2) {
 
 double get_w(double v, double d) { return 4 * v / (d * d * kPi); }
 
-double buoyancy_flux(double t_a, double rh_a, double t1, double d, double vol1, double f, double vol2,
-                double t2) {
+double buoyancy_flux(double t_a, double rh_a, double t1, double d, double vol1, double f,
+                     double vol2, double t2) {
   const double t_ch = get_tch(t1, vol1, vol2, t2);
   const double w = get_w(vol1 + vol2, d);
   const double q_ch = kEpsilon * 100 * get_et(t_ch) / kP0Percent;

@@ -38,8 +38,8 @@ class InitialSpreads {
            double& sz0);
   // The spreads of a line source in class s for the sectors first + 1 .. last + 1 (direction
   // index x phi_step): arrays indexed by the direction index from 0.
-  void line_sectors(const Source& source, const ModelParams& par, int s, int first, int last, double phi_step,
-                    const double*& sy0, const double*& sz0);
+  void line_sectors(const Source& source, const ModelParams& par, int s, int first, int last,
+                    double phi_step, const double*& sy0, const double*& sz0);
 
  private:
   struct Entry {
@@ -78,7 +78,7 @@ struct PairFactors {
 };
 
 // Fills f for the source at distance x, for winds measured at z_ref.
-void fill_pair_factors(const ModelContext& ctx, const Source& source, double z_ref, double x, int sectors,
-                       PairFactors& f);
+void fill_pair_factors(const ModelContext& ctx, const Source& source, double z_ref, double x,
+                       int sectors, PairFactors& f);
 
 }  // namespace kadre

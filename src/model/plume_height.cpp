@@ -15,8 +15,8 @@ namespace kadre {
 namespace {
 
 // The climate-weighted rise of a cooling tower for the 10 m wind u10 and u_s at the top.
-double cooling_tower_rise(const ModelContext& ctx, const Source& source, const StackExit& exit, int s,
-                          double u10, double u_s, double x, TowerFluxes* fluxes) {
+double cooling_tower_rise(const ModelContext& ctx, const Source& source, const StackExit& exit,
+                          int s, double u10, double u_s, double x, TowerFluxes* fluxes) {
   if (fluxes == nullptr) {
     // Without a cache of the caller's, one for this call only (a large table: built only here).
     TowerFluxes own;
@@ -40,9 +40,10 @@ double cooling_tower_rise(const ModelContext& ctx, const Source& source, const S
       const double t_a = ClimateTables::t_t[j - 1];
       const std::size_t cell = ClimateTables::index(i, j, c);
       if (fluxes->stamp[cell] != fluxes->current) {
-        set_flux_powers(cooling_tower_flux(t_a, ClimateTables::r_t[i - 1], exit.t, source.diameter_m, v_act,
-                                           cl.frt[ClimateTables::index(i, j)], cl.vch1[cell], cl.tch1[cell]),
-                        fluxes->powers[cell]);
+        set_flux_powers(
+            cooling_tower_flux(t_a, ClimateTables::r_t[i - 1], exit.t, source.diameter_m, v_act,
+                               cl.frt[ClimateTables::index(i, j)], cl.vch1[cell], cl.tch1[cell]),
+            fluxes->powers[cell]);
         fluxes->stamp[cell] = fluxes->current;
       }
       TowerPowers powers = fluxes->powers[cell];
@@ -72,8 +73,8 @@ RiseFactors rise_factors(const ModelParams& par, const Source& source, const Sta
   return f;
 }
 
-PlumeHeight hef(const ModelContext& ctx, const Source& source, const StackExit& exit, int s, double u,
-                double x, double zmax, const RiseFactors& f, TowerFluxes* fluxes) {
+PlumeHeight hef(const ModelContext& ctx, const Source& source, const StackExit& exit, int s,
+                double u, double x, double zmax, const RiseFactors& f, TowerFluxes* fluxes) {
   const ModelParams& par = ctx.par;
   check_class("hef", "u_p", s);
   const double u_s = u * f.stack_top;
@@ -81,7 +82,8 @@ PlumeHeight hef(const ModelContext& ctx, const Source& source, const StackExit& 
   if (exit.cooling_tower) {
     dh = cooling_tower_rise(ctx, source, exit, s, u * f.ten_metre, u_s, x, fluxes);
   } else {
-    dh = plume_rise(exit.w, source.diameter_m, exit.beta, f.q_pow_b, par.ks[s - 1], source.qa, u_s, f.growth);
+    dh = plume_rise(exit.w, source.diameter_m, exit.beta, f.q_pow_b, par.ks[s - 1], source.qa, u_s,
+                    f.growth);
     if (ctx.options.is_shluky && source.cluster != 0)
       dh = dh * cluster_factor(ctx.clusters, source.cluster, exit.h, dh);
   }

@@ -19,7 +19,8 @@ struct StackExit {
 };
 
 inline StackExit stack_exit(const Source& source) {
-  return {source.stack_height_m, source.flue_gas_temp_c, source.exit_velocity_m_s, source.beta, source.cooling_tower};
+  return {source.stack_height_m, source.flue_gas_temp_c, source.exit_velocity_m_s, source.beta,
+          source.cooling_tower};
 }
 
 // The factors of the plume height of a source in one class that do not depend on the wind
@@ -53,7 +54,8 @@ struct TowerFluxes {
 // Plume height of the source in class s for wind u, at distance x with the highest terrain
 // zmax along the path; f holds the class's rise factors for this source, exit and x. fluxes,
 // when given, keeps the cooling tower's fluxes of this source and exit.
-PlumeHeight hef(const ModelContext& ctx, const Source& source, const StackExit& exit, int s, double u,
-                double x, double zmax, const RiseFactors& f, TowerFluxes* fluxes = nullptr);
+PlumeHeight hef(const ModelContext& ctx, const Source& source, const StackExit& exit, int s,
+                double u, double x, double zmax, const RiseFactors& f,
+                TowerFluxes* fluxes = nullptr);
 
 }  // namespace kadre

@@ -11,7 +11,7 @@ double rise_growth(double q, double c, double x) {
 }
 
 double plume_rise(double w, double d, double beta, double q_pow_b, double a, double e, double u,
-                 double growth) {
+                  double growth) {
   // Without buoyancy (beta = 0) the heat output must not matter, even where q^b is not a
   // number (negative heat output) or infinite.
   const double buoyant = beta == 0 ? 0.0 : beta * e * a * q_pow_b / u;

@@ -9,6 +9,6 @@ double rise_growth(double q, double c, double x);
 // momentum part (1 - beta) 1.5 w d / u. a = ks(s), e = qa, q = heat output; q^b is read only
 // when beta != 0.
 double plume_rise(double w, double d, double beta, double q_pow_b, double a, double e, double u,
-                 double growth);
+                  double growth);
 
 }  // namespace kadre

@@ -78,14 +78,16 @@ HWY_INLINE M decided_result(V& c, V factor, V largest, M finite) {
   const V size = hn::Abs(factor);
   // Most tiny results come from exponents far below -760: with a factor below 1e30 (e^69)
   // they need no logarithm.
-  const auto far_below = hn::And(tiny, hn::And(hn::Lt(largest, hn::Set(d, -830.0)), hn::Lt(size, hn::Set(d, 1e30))));
+  const auto far_below =
+      hn::And(tiny, hn::And(hn::Lt(largest, hn::Set(d, -830.0)), hn::Lt(size, hn::Set(d, 1e30))));
   if (hn::AllTrue(d, hn::Or(far_below, hn::Not(tiny)))) {
     c = hn::IfThenElse(far_below, hn::Mul(c, hn::Zero(d)), c);
     return finite;
   }
   const auto measurable = hn::Ge(size, hn::Set(d, DBL_MIN));
   const V bound = hn::Add(hn::Log(d, hn::IfThenElse(measurable, size, hn::Set(d, 1.0))), largest);
-  const auto zero = hn::And(tiny, hn::Or(hn::Eq(size, hn::Zero(d)), hn::And(measurable, hn::Lt(bound, hn::Set(d, -760.0)))));
+  const auto zero = hn::And(tiny, hn::Or(hn::Eq(size, hn::Zero(d)),
+                                         hn::And(measurable, hn::Lt(bound, hn::Set(d, -760.0)))));
   c = hn::IfThenElse(zero, hn::Mul(c, hn::Zero(d)), c);
   return hn::AndNot(hn::AndNot(zero, tiny), finite);
 }
@@ -132,7 +134,8 @@ void SectorGeometryOf(const SectorRun& r, SectorGeometry& g) {
       sz0 = r.sz0 ? hn::LoadU(d, r.sz0 + i) : hn::Set(d, r.sz0_all);
     } else {
       // The last, partial vector: the spreads through a buffer (their arrays are not padded).
-      alignas(64) double y0[HWY_MAX_BYTES / sizeof(double)] = {}, z0[HWY_MAX_BYTES / sizeof(double)] = {};
+      alignas(64) double y0[HWY_MAX_BYTES / sizeof(double)] = {},
+                                            z0[HWY_MAX_BYTES / sizeof(double)] = {};
       for (int lane = 0; lane < end - i; ++lane) {
         y0[lane] = r.sy0 ? r.sy0[i + lane] : r.sy0_all;
         z0[lane] = r.sz0 ? r.sz0[i + lane] : r.sz0_all;
@@ -162,12 +165,14 @@ void SectorGeometryOf(const SectorRun& r, SectorGeometry& g) {
     const V two_sz2 = hn::Mul(two, hn::Mul(sigma_z, sigma_z));
     const V product = hn::Mul(two_sy2, two_sz2);
     const V inverse = hn::Div(one, product);
-    const auto exact = hn::And(hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)), crosswind_exact(x2, two_sz2, inverse)),
-                               hn::And(hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d))),
-                                       hn::And(hn::Ge(product, tiny), hn::Le(product, huge))));
+    const auto exact = hn::And(
+        hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)), crosswind_exact(x2, two_sz2, inverse)),
+        hn::And(hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d))),
+                hn::And(hn::Ge(product, tiny), hn::Le(product, huge))));
     const V state = hn::LoadU(d, g.state.data() + i);
     const auto inexact_in_sector = hn::AndNot(exact, hn::Eq(state, one));
-    hn::StoreU(hn::IfThenElse(inexact_in_sector, hn::Set(d, kUndecided), state), d, g.state.data() + i);
+    hn::StoreU(hn::IfThenElse(inexact_in_sector, hn::Set(d, kUndecided), state), d,
+               g.state.data() + i);
     hn::StoreU(hn::Mul(hn::Neg(hn::LoadU(d, g.cross.data() + i)), hn::Mul(two_sz2, inverse)), d,
                g.cross.data() + i);
     hn::StoreU(hn::Mul(two_sy2, inverse), d, g.inv_two_sz2.data() + i);
@@ -182,7 +187,8 @@ void SectorGeometryOf(const SectorRun& r, SectorGeometry& g) {
 void vertical_sums(const SectorRun& r, const SectorGeometry::VertKey& key, SectorGeometry& g) {
   const D d;
   const int lanes = static_cast<int>(hn::Lanes(d));
-  const V a1 = hn::Set(d, -(key.d1 * key.d1)), a2 = hn::Set(d, -(key.d2 * key.d2)), a3 = hn::Set(d, -(key.d3 * key.d3));
+  const V a1 = hn::Set(d, -(key.d1 * key.d1)), a2 = hn::Set(d, -(key.d2 * key.d2)),
+          a3 = hn::Set(d, -(key.d3 * key.d3));
   const V reflected = hn::Set(d, 1 - key.theta), theta = hn::Set(d, key.theta);
   const bool third_like_second = key.d3 * key.d3 == key.d2 * key.d2;
   const int end = r.first + r.count;
@@ -190,7 +196,8 @@ void vertical_sums(const SectorRun& r, const SectorGeometry::VertKey& key, Secto
     const V w = hn::LoadU(d, g.inv_two_sz2.data() + i);
     const V second = hn::Exp(d, hn::Mul(a2, w));
     V vert = hn::Add(hn::Exp(d, hn::Mul(a1, w)), hn::Mul(reflected, second));
-    if (key.theta != 0) vert = hn::Add(vert, hn::Mul(theta, third_like_second ? second : hn::Exp(d, hn::Mul(a3, w))));
+    if (key.theta != 0)
+      vert = hn::Add(vert, hn::Mul(theta, third_like_second ? second : hn::Exp(d, hn::Mul(a3, w))));
     hn::StoreU(vert, d, g.vert.data() + i);
   }
   g.vert_key = key;
@@ -200,7 +207,8 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
   const D d;
   const int lanes = static_cast<int>(hn::Lanes(d));
   const PlumeParams& p = r.p;
-  const SectorGeometry::VertKey key{r.first, r.count, p.z1 - p.h_ef, p.z2 + p.h_ef, p.z3 - p.h_ef, r.theta};
+  const SectorGeometry::VertKey key{r.first,       r.count,       p.z1 - p.h_ef,
+                                    p.z2 + p.h_ef, p.z3 - p.h_ef, r.theta};
   // Heights met a second time in a row keep their vertical sums; others go into the
   // exponentials of the plume factor directly, which spares one exponential per direction.
   bool kept = g.vert_key == key;
@@ -209,7 +217,8 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
     kept = true;
   }
   g.last_key = key;
-  const V a1 = hn::Set(d, -(key.d1 * key.d1)), a2 = hn::Set(d, -(key.d2 * key.d2)), a3 = hn::Set(d, -(key.d3 * key.d3));
+  const V a1 = hn::Set(d, -(key.d1 * key.d1)), a2 = hn::Set(d, -(key.d2 * key.d2)),
+          a3 = hn::Set(d, -(key.d3 * key.d3));
   const V reflected = hn::Set(d, 1 - key.theta), theta = hn::Set(d, key.theta);
   // At or below the source's base the reflection at the terrain has the image of the ground's:
   // the third exponential equals the second.
@@ -220,7 +229,8 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
   const V removal = hn::Set(d, -r.k_u / p.u_ef);
   const bool converted = r.convert_no && r.m_no != 0;
   const V decay_rate = hn::Set(d, -r.k_p / p.u_ef);
-  const V m = hn::Set(d, r.m), m_no = hn::Set(d, r.m_no), nine_tenths = hn::Set(d, static_cast<double>(0.9f));
+  const V m = hn::Set(d, r.m), m_no = hn::Set(d, r.m_no),
+          nine_tenths = hn::Set(d, static_cast<double>(0.9f));
   const V emission_all = hn::Set(d, r.m + r.m_no * 0.0);
   const V decided_state = hn::Set(d, kDecided);
   int n = 0;
@@ -228,7 +238,8 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
   // Pass 1: the plume's exponentials (kept in g.plume), a loop of its own so that the
   // constants of both passes need not share the registers.
   for (int i = r.first; i < end; i += lanes) {
-    const V exponent = hn::Add(hn::LoadU(d, g.cross.data() + i), hn::Mul(removal, hn::LoadU(d, g.xs.data() + i)));
+    const V exponent =
+        hn::Add(hn::LoadU(d, g.cross.data() + i), hn::Mul(removal, hn::LoadU(d, g.xs.data() + i)));
     V plume;
     if (kept) {
       plume = hn::Mul(hn::Exp(d, exponent), hn::LoadU(d, g.vert.data() + i));
@@ -237,8 +248,9 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
       const V second = hn::Exp(d, hn::Add(exponent, hn::Mul(a2, w)));
       plume = hn::Add(hn::Exp(d, hn::Add(exponent, hn::Mul(a1, w))), hn::Mul(reflected, second));
       if (key.theta != 0)
-        plume = hn::Add(plume,
-                        hn::Mul(theta, third_like_second ? second : hn::Exp(d, hn::Add(exponent, hn::Mul(a3, w)))));
+        plume = hn::Add(plume, hn::Mul(theta, third_like_second
+                                                  ? second
+                                                  : hn::Exp(d, hn::Add(exponent, hn::Mul(a3, w)))));
     }
     hn::StoreU(plume, d, g.plume.data() + i);
   }
@@ -262,7 +274,8 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
       const V decay_arg = hn::Mul(xs, decay_rate);
       in_range = hn::And(in_range, exp_in_range(decay_arg));
       if (converted)
-        emission = hn::Add(m, hn::Mul(m_no, hn::Mul(nine_tenths, hn::Sub(one, hn::Exp(d, decay_arg)))));
+        emission =
+            hn::Add(m, hn::Mul(m_no, hn::Mul(nine_tenths, hn::Sub(one, hn::Exp(d, decay_arg)))));
     }
     c = hn::Mul(c, emission);
     const auto in_sector = hn::And(lanes_mask, hn::Eq(state, decided_state));
@@ -272,7 +285,8 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
     const auto finite = decided_result(c, hn::Mul(prefactor, emission), hn::Add(exponent, vertical),
                                        hn::And(in_range, hn::IsFinite(c)));
     hn::BlendedStore(c, hn::And(in_sector, finite), d, out + i);
-    const auto left = hn::And(lanes_mask, hn::Or(hn::Gt(state, decided_state), hn::AndNot(finite, in_sector)));
+    const auto left =
+        hn::And(lanes_mask, hn::Or(hn::Gt(state, decided_state), hn::AndNot(finite, in_sector)));
     n += list_lanes(left, i, valid, undecided + n);
   }
   return n;
@@ -281,10 +295,12 @@ int SectorConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int
 // The initial spreads of a line source for the wind directions phi, as get_sgm0 gives them;
 // `usable` clears the lanes the vector formulas cannot take (an angle of a turn or more, a
 // length for the power outside the normal range).
-HWY_INLINE void line_spreads(const HourBatch& b, V phi, V az, V bz, V& sy0, V& sz0, hn::Mask<D>& usable) {
+HWY_INLINE void line_spreads(const HourBatch& b, V phi, V az, V bz, V& sy0, V& sz0,
+                             hn::Mask<D>& usable) {
   const D d;
   const V a = hn::Abs(hn::Sub(phi, hn::Set(d, b.azimuth)));
-  const V quarter = hn::Set(d, 90.0), half = hn::Set(d, 180.0), three = hn::Set(d, 270.0), turn = hn::Set(d, 360.0);
+  const V quarter = hn::Set(d, 90.0), half = hn::Set(d, 180.0), three = hn::Set(d, 270.0),
+          turn = hn::Set(d, 360.0);
   V folded = hn::Sub(turn, a);
   folded = hn::IfThenElse(hn::Lt(a, three), hn::Sub(a, half), folded);
   folded = hn::IfThenElse(hn::Lt(a, half), hn::Sub(half, a), folded);
@@ -299,10 +315,12 @@ HWY_INLINE void line_spreads(const HourBatch& b, V phi, V az, V bz, V& sy0, V& s
   const V half_d = hn::Mul(hn::IfThenElse(hn::IsNaN(across), along, shorter), hn::Set(d, 0.5));
   const V power_arg = hn::Mul(bz, hn::Log(d, half_d));
   const V power = hn::Exp(d, power_arg);
-  sz0 = hn::Div(hn::Add(hn::Mul(hn::Mul(az, hn::Set(d, kSqrtHalfPi)), power), hn::Set(d, b.vert_ext)),
-                hn::Set(d, kSqrtHalfPi));
-  usable = hn::And(hn::And(hn::Lt(a, turn), exp_in_range(power_arg)),
-                   hn::And(hn::Ge(half_d, hn::Set(d, DBL_MIN)), hn::Le(half_d, hn::Set(d, DBL_MAX))));
+  sz0 =
+      hn::Div(hn::Add(hn::Mul(hn::Mul(az, hn::Set(d, kSqrtHalfPi)), power), hn::Set(d, b.vert_ext)),
+              hn::Set(d, kSqrtHalfPi));
+  usable =
+      hn::And(hn::And(hn::Lt(a, turn), exp_in_range(power_arg)),
+              hn::And(hn::Ge(half_d, hn::Set(d, DBL_MIN)), hn::Le(half_d, hn::Set(d, DBL_MAX))));
 }
 
 // The hours of a batch: the formulas of the rose's directions with every parameter per lane.
@@ -342,21 +360,25 @@ int HourConcentrations(HourBatch& b, double* out, int* undecided) {
     // scalar formulas.
     const V removal_arg = hn::Mul(hn::LoadU(d, b.removal.data() + at), xs);
     const auto exact =
-        hn::And(hn::And(hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)), crosswind_exact(x2, two_sz2, inverse)),
+        hn::And(hn::And(hn::And(hn::And(hn::Ge(xs, tiny), hn::Le(xs, huge)),
+                                crosswind_exact(x2, two_sz2, inverse)),
                         hn::And(hn::Gt(sigma_y, hn::Zero(d)), hn::Gt(sigma_z, hn::Zero(d)))),
-                hn::And(hn::And(hn::And(hn::Ge(product, tiny), hn::Le(product, huge)), exp_in_range(removal_arg)),
+                hn::And(hn::And(hn::And(hn::Ge(product, tiny), hn::Le(product, huge)),
+                                exp_in_range(removal_arg)),
                         hn::And(usable, hn::And(exp_in_range(y_arg), exp_in_range(z_arg)))));
     hn::StoreU(xs, d, b.work_xs.data() + at);
-    hn::StoreU(hn::Add(hn::Mul(hn::Neg(ys2), hn::Mul(two_sz2, inverse)), removal_arg), d, b.work_exponent.data() + at);
+    hn::StoreU(hn::Add(hn::Mul(hn::Neg(ys2), hn::Mul(two_sz2, inverse)), removal_arg), d,
+               b.work_exponent.data() + at);
     hn::StoreU(hn::Mul(two_sy2, inverse), d, b.work_w.data() + at);
-    hn::StoreU(hn::Add(hn::Mul(hn::Mul(hn::Mul(hn::Set(d, 2 * kPi), sigma_y), sigma_z), u_ef), v), d,
-               b.work_spread.data() + at);
+    hn::StoreU(hn::Add(hn::Mul(hn::Mul(hn::Mul(hn::Set(d, 2 * kPi), sigma_y), sigma_z), u_ef), v),
+               d, b.work_spread.data() + at);
     hn::StoreU(hn::IfThenElseZero(exact, one), d, b.work_exact.data() + at);
   }
   // Pass 2: the exponentials of the plume and of the conversion, the emission and which
   // lanes are decided.
   const V reflected = hn::Set(d, 1 - b.theta), theta = hn::Set(d, b.theta);
-  const V m = hn::Set(d, b.m), m_no = hn::Set(d, b.m_no), nine_tenths = hn::Set(d, static_cast<double>(0.9f));
+  const V m = hn::Set(d, b.m), m_no = hn::Set(d, b.m_no),
+          nine_tenths = hn::Set(d, static_cast<double>(0.9f));
   const V emission_all = hn::Set(d, b.m + b.m_no * 0.0);
   const bool converted = b.convert_no && b.m_no != 0;
   int n = 0;
@@ -371,7 +393,8 @@ int HourConcentrations(HourBatch& b, double* out, int* undecided) {
     const V d1 = hn::Sub(hn::LoadU(d, b.z1.data() + at), h_ef);
     const V d2 = hn::Add(hn::LoadU(d, b.z2.data() + at), h_ef);
     const V v1 = hn::Neg(hn::Mul(hn::Mul(d1, d1), w)), v2 = hn::Neg(hn::Mul(hn::Mul(d2, d2), w));
-    V plume = hn::Add(hn::Exp(d, hn::Add(exponent, v1)), hn::Mul(reflected, hn::Exp(d, hn::Add(exponent, v2))));
+    V plume = hn::Add(hn::Exp(d, hn::Add(exponent, v1)),
+                      hn::Mul(reflected, hn::Exp(d, hn::Add(exponent, v2))));
     V vertical = hn::Max(v1, v2);
     if (b.theta != 0) {
       const V d3 = hn::Sub(hn::LoadU(d, b.z3.data() + at), h_ef);
@@ -379,8 +402,8 @@ int HourConcentrations(HourBatch& b, double* out, int* undecided) {
       plume = hn::Add(plume, hn::Mul(theta, hn::Exp(d, hn::Add(exponent, v3))));
       vertical = hn::Max(vertical, v3);
     }
-    const V prefactor =
-        hn::Div(hn::Mul(hn::Set(d, 1e6), hn::LoadU(d, b.kh.data() + at)), hn::LoadU(d, b.work_spread.data() + at));
+    const V prefactor = hn::Div(hn::Mul(hn::Set(d, 1e6), hn::LoadU(d, b.kh.data() + at)),
+                                hn::LoadU(d, b.work_spread.data() + at));
     const V emis = hn::LoadU(d, b.emis.data() + at);
     V c = hn::Mul(hn::Mul(prefactor, plume), emis);
     V emission = emission_all;
@@ -389,21 +412,26 @@ int HourConcentrations(HourBatch& b, double* out, int* undecided) {
       const V decay_arg = hn::Mul(xs, hn::LoadU(d, b.decay.data() + at));
       in_range = hn::And(in_range, exp_in_range(decay_arg));
       if (converted)
-        emission = hn::Add(m, hn::Mul(m_no, hn::Mul(nine_tenths, hn::Sub(one, hn::Exp(d, decay_arg)))));
+        emission =
+            hn::Add(m, hn::Mul(m_no, hn::Mul(nine_tenths, hn::Sub(one, hn::Exp(d, decay_arg)))));
     }
     c = hn::Mul(c, emission);
-    const auto decided = decided_result(c, hn::Mul(hn::Mul(prefactor, emis), emission), hn::Add(exponent, vertical),
-                                        hn::And(in_range, hn::IsFinite(c)));
+    const auto decided =
+        decided_result(c, hn::Mul(hn::Mul(prefactor, emis), emission), hn::Add(exponent, vertical),
+                       hn::And(in_range, hn::IsFinite(c)));
     // As for the rose: what lies outside the range the vector formulas take exactly as the
     // scalar ones do goes back to them.
-    const auto exact = hn::And(hn::Gt(hn::LoadU(d, b.work_exact.data() + at), hn::Zero(d)), decided);
+    const auto exact =
+        hn::And(hn::Gt(hn::LoadU(d, b.work_exact.data() + at), hn::Zero(d)), decided);
     hn::StoreU(c, d, out + at);
-    n += list_lanes(hn::And(hn::FirstN(d, static_cast<std::size_t>(valid)), hn::Not(exact)), i, valid, undecided + n);
+    n += list_lanes(hn::And(hn::FirstN(d, static_cast<std::size_t>(valid)), hn::Not(exact)), i,
+                    valid, undecided + n);
   }
   return n;
 }
 
-void WindsAtHeight(const double* u, const double* base, const double* exponent, double* u_ef, int count) {
+void WindsAtHeight(const double* u, const double* base, const double* exponent, double* u_ef,
+                   int count) {
   const D d;
   const int lanes = static_cast<int>(hn::Lanes(d));
   for (int i = 0; i < count; i += lanes) {
@@ -413,12 +441,14 @@ void WindsAtHeight(const double* u, const double* base, const double* exponent, 
     const int valid = count - i < lanes ? count - i : lanes;
     int beyond[HWY_MAX_BYTES / sizeof(double)];
     const int n = list_lanes(hn::Not(exp_in_range(arg)), i, valid, beyond);
-    for (int k = 0; k < n; ++k) u_ef[beyond[k]] = u[beyond[k]] * std::pow(base[beyond[k]], exponent[beyond[k]]);
+    for (int k = 0; k < n; ++k)
+      u_ef[beyond[k]] = u[beyond[k]] * std::pow(base[beyond[k]], exponent[beyond[k]]);
   }
 }
 
-void ClassifyHours(const double* phi, const int* situation, const double* inversion, const double* axis,
-                   double limit, int count, double* lambda, double* kind, double* c_t) {
+void ClassifyHours(const double* phi, const int* situation, const double* inversion,
+                   const double* axis, double limit, int count, double* lambda, double* kind,
+                   double* c_t) {
   const D d;
   const hn::Rebind<std::int64_t, D> di64;
   const hn::Rebind<std::int32_t, D> di32;
@@ -440,10 +470,12 @@ void ClassifyHours(const double* phi, const int* situation, const double* invers
     }
     const auto in_sector = hn::Or(hn::Le(angle, low), hn::Ge(angle, high));
     const auto inverted = hn::Gt(hn::LoadU(d, inversion + i), hn::Zero(d));
-    const V k = hn::IfThenElse(inverted, hn::Set(d, 2.0), hn::IfThenElseZero(in_sector, hn::Set(d, 1.0)));
+    const V k =
+        hn::IfThenElse(inverted, hn::Set(d, 2.0), hn::IfThenElseZero(in_sector, hn::Set(d, 1.0)));
     hn::StoreU(k, d, kind + i);
     const int valid = count - i < lanes ? count - i : lanes;
-    const auto outside = hn::And(hn::FirstN(d, static_cast<std::size_t>(valid)), hn::Eq(k, hn::Zero(d)));
+    const auto outside =
+        hn::And(hn::FirstN(d, static_cast<std::size_t>(valid)), hn::Eq(k, hn::Zero(d)));
     // c_t is not padded: a masked store of the hours outside the sector.
     if (valid == lanes) {
       const V c = hn::LoadU(d, c_t + i);
@@ -476,7 +508,9 @@ SectorGeometry::SectorGeometry(int nphi) {
   for (auto* a : {&state, &xs, &cross, &inv_two_sz2, &sy_sz, &vert, &plume}) a->assign(n, 0.0);
 }
 
-void sector_geometry(const SectorRun& run, SectorGeometry& g) { HWY_DYNAMIC_DISPATCH(SectorGeometryOf)(run, g); }
+void sector_geometry(const SectorRun& run, SectorGeometry& g) {
+  HWY_DYNAMIC_DISPATCH(SectorGeometryOf)(run, g);
+}
 
 int sector_concentrations(const SectorRun& run, SectorGeometry& g, double* out, int* undecided) {
   return HWY_DYNAMIC_DISPATCH(SectorConcentrations)(run, g, out, undecided);
@@ -484,8 +518,10 @@ int sector_concentrations(const SectorRun& run, SectorGeometry& g, double* out, 
 
 HourBatch::HourBatch(int capacity) {
   const std::size_t n = static_cast<std::size_t>(capacity > 0 ? capacity : 0) + kKernelPadding;
-  for (auto* a : {&lambda, &ay, &by, &az, &bz, &sy0, &sz0, &h_ef, &z1, &z2, &z3, &kh, &u_ef, &removal, &decay, &emis,
-                  &phi, &work_xs, &work_exponent, &work_w, &work_spread, &work_exact})
+  for (auto* a : {&lambda,        &ay,      &by,          &az,        &bz,  &sy0,
+                  &sz0,           &h_ef,    &z1,          &z2,        &z3,  &kh,
+                  &u_ef,          &removal, &decay,       &emis,      &phi, &work_xs,
+                  &work_exponent, &work_w,  &work_spread, &work_exact})
     a->assign(n, 0.0);
 }
 
@@ -493,13 +529,16 @@ int hour_concentrations(HourBatch& batch, double* out, int* undecided) {
   return HWY_DYNAMIC_DISPATCH(HourConcentrations)(batch, out, undecided);
 }
 
-void winds_at_height(const double* u, const double* base, const double* exponent, double* u_ef, int count) {
+void winds_at_height(const double* u, const double* base, const double* exponent, double* u_ef,
+                     int count) {
   HWY_DYNAMIC_DISPATCH(WindsAtHeight)(u, base, exponent, u_ef, count);
 }
 
-void classify_hours(const double* phi, const int* situation, const double* inversion, const double* axis,
-                    double limit, int count, double* lambda, double* kind, double* c_t) {
-  HWY_DYNAMIC_DISPATCH(ClassifyHours)(phi, situation, inversion, axis, limit, count, lambda, kind, c_t);
+void classify_hours(const double* phi, const int* situation, const double* inversion,
+                    const double* axis, double limit, int count, double* lambda, double* kind,
+                    double* c_t) {
+  HWY_DYNAMIC_DISPATCH(ClassifyHours)
+  (phi, situation, inversion, axis, limit, count, lambda, kind, c_t);
 }
 
 bool vector_kernel_built() { return true; }

@@ -42,8 +42,9 @@ struct SectorRun {
 // plume height, kept while they hold: arrays indexed by direction from 0, each sized for
 // every direction plus a vector of padding. Work space of one thread.
 struct SectorGeometry {
-  std::vector<double> state;  // 0 outside the sector, 1 in it, 2 in it but left to the scalar formulas
-  std::vector<double> xs;           // downwind distance
+  std::vector<double>
+      state;               // 0 outside the sector, 1 in it, 2 in it but left to the scalar formulas
+  std::vector<double> xs;  // downwind distance
   std::vector<double> cross;        // -ys^2 / (2 sy^2)
   std::vector<double> inv_two_sz2;  // 1 / (2 sz^2)
   std::vector<double> sy_sz;        // 2 pi sy sz
@@ -114,7 +115,8 @@ struct HourBatch {
 
 // u_ef[i] = u[i] x base[i]^exponent[i] for i < count (base positive, every value finite), the
 // wind at the effective height; arrays padded by a vector.
-void winds_at_height(const double* u, const double* base, const double* exponent, double* u_ef, int count);
+void winds_at_height(const double* u, const double* base, const double* exponent, double* u_ef,
+                     int count);
 // Whether the vector kernels know the initial spreads of the source type (an unknown type
 // stops where the scalar formulas first meet it).
 inline bool vector_kernels_know(SourceType type) {
@@ -131,8 +133,9 @@ inline bool winds_at_height_take(double u, double base, double exponent) {
 // half-angle limit, 0 outside it; c_t[t] + 0.0 for the hours outside (the scalar formulas add
 // their +0). lambda and kind are padded by a vector; phi, situation and inversion are read a
 // vector at a time and padded too.
-void classify_hours(const double* phi, const int* situation, const double* inversion, const double* axis,
-                    double limit, int count, double* lambda, double* kind, double* c_t);
+void classify_hours(const double* phi, const int* situation, const double* inversion,
+                    const double* axis, double limit, int count, double* lambda, double* kind,
+                    double* c_t);
 
 // The concentration of every hour of the batch into out[0 .. count), and the positions of
 // the hours left to the scalar formulas in undecided; returns their number.

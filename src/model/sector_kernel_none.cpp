@@ -12,8 +12,8 @@ int hour_concentrations(HourBatch&, double*, int*) { return 0; }
 
 void winds_at_height(const double*, const double*, const double*, double*, int) {}
 
-void classify_hours(const double*, const int*, const double*, const double*, double, int, double*, double*,
-                    double*) {}
+void classify_hours(const double*, const int*, const double*, const double*, double, int, double*,
+                    double*, double*) {}
 
 bool vector_kernel_built() { return false; }
 const char* vector_kernel_target() { return "none"; }

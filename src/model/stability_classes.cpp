@@ -9,7 +9,8 @@ namespace kadre {
 
 int WindClasses::nu_max() const { return *std::max_element(nu.begin(), nu.end()); }
 
-std::vector<int> classes_from_gradients(const std::vector<double>& gradient, const ModelParams& par) {
+std::vector<int> classes_from_gradients(const std::vector<double>& gradient,
+                                        const ModelParams& par) {
   std::vector<int> classes(gradient.size(), 4);
   for (std::size_t i = 0; i < gradient.size(); ++i) {
     const double g = gradient[i];
@@ -65,7 +66,8 @@ WindClasses u_range_gen(bool is_max_abs, const ModelParams& par) {
     w.u_range = fine_wind_grid();
   else
     w.u_range.assign(par.class_w_sp.begin(), par.class_w_sp.end());
-  for (int s = 0; s < kStabilityClasses; ++s) w.nu[s] = last_class_within(w.u_range, kClassLimit[s]);
+  for (int s = 0; s < kStabilityClasses; ++s)
+    w.nu[s] = last_class_within(w.u_range, kClassLimit[s]);
   return w;
 }
 

@@ -16,7 +16,8 @@ struct WindClasses {
 };
 
 // Stability classes (1..5) of one series of hourly temperature gradients, same length.
-std::vector<int> classes_from_gradients(const std::vector<double>& gradient, const ModelParams& par);
+std::vector<int> classes_from_gradients(const std::vector<double>& gradient,
+                                        const ModelParams& par);
 
 // u_range and nu; with is_max_abs the fine 52-class grid, else the three class_w_sp.
 WindClasses u_range_gen(bool is_max_abs, const ModelParams& par);

@@ -11,9 +11,13 @@ namespace {
 constexpr int kFzNodes = 26;
 }
 
-double wind_profile_factor(double z, double z_ref, double p) { return std::pow(wind_profile_base(z, z_ref), p); }
+double wind_profile_factor(double z, double z_ref, double p) {
+  return std::pow(wind_profile_base(z, z_ref), p);
+}
 
-double u_h(double z, double u, double z_ref, double p) { return u * wind_profile_factor(z, z_ref, p); }
+double u_h(double z, double u, double z_ref, double p) {
+  return u * wind_profile_factor(z, z_ref, p);
+}
 
 double v_prep(double v, double t0, double p0, double t, double p) {
   return v * (t + 273.15) / (273.15 + t0) * p0 / p;

@@ -19,7 +19,8 @@ std::array<bool, kStatCount> stat_selection(const Settings& cfg);
 // "Th_"/"Td_" and the limit in F0.3, cut to 12 characters.
 std::vector<std::string> stat_column_names(const Settings& cfg);
 
-// Writes oputdir + output_stats (with a set, as a file of the set). results: kStatCount values per reference point, point after point.
+// Writes oputdir + output_stats (with a set, as a file of the set). results: kStatCount values per
+// reference point, point after point.
 void write_output_stat(const Settings& cfg, const std::vector<RefPoint>& ref_points,
                        const std::vector<double>& results, ResultSet* set = nullptr);
 

@@ -39,13 +39,14 @@ void write_point_values(const Settings& cfg, const std::vector<RefPoint>& ref_po
 }  // namespace
 
 void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_ids,
-                       const std::vector<std::string>& date, const std::vector<double>& hourly_results,
-                       int ntime, ResultSet* set) {
+                       const std::vector<std::string>& date,
+                       const std::vector<double>& hourly_results, int ntime, ResultSet* set) {
   const std::size_t hours = ntime > 0 ? static_cast<std::size_t>(ntime) : 0;
   if (date.size() < hours || hourly_results.size() < hours * ref_ids.size())
     stop_with_lines({"write_output_time: " + std::to_string(date.size()) + " datumu a " +
-                     std::to_string(hourly_results.size()) + " hodnot pro " + std::to_string(hours) +
-                     " hodin a " + std::to_string(ref_ids.size()) + " bodu"});
+                     std::to_string(hourly_results.size()) + " hodnot pro " +
+                     std::to_string(hours) + " hodin a " + std::to_string(ref_ids.size()) +
+                     " bodu"});
   const std::string d = result_delimiter(cfg.delim_out);
   ResultFile file(hourly_path(cfg), set);
 

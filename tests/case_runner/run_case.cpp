@@ -41,7 +41,8 @@ std::string read_file(const fs::path& path) {
 std::vector<std::string> split(const std::string& text, const std::string& delim) {
   std::vector<std::string> parts;
   std::size_t from = 0;
-  for (std::size_t at; !delim.empty() && (at = text.find(delim, from)) != std::string::npos; from = at + delim.size())
+  for (std::size_t at; !delim.empty() && (at = text.find(delim, from)) != std::string::npos;
+       from = at + delim.size())
     parts.push_back(text.substr(from, at - from));
   parts.push_back(text.substr(from));
   return parts;
@@ -85,20 +86,22 @@ std::string delimiter(const fs::path& configuration) {
   return d.erase(d.find_last_not_of(' ') + 1);
 }
 
-void compare_result_file(const std::string& name, const std::string& expected, const std::string& actual,
-                         const std::string& delim, bool tiny_slack) {
+void compare_result_file(const std::string& name, const std::string& expected,
+                         const std::string& actual, const std::string& delim, bool tiny_slack) {
   const auto e = lines(expected), a = lines(actual);
   if (e.size() != a.size())
-    fail(name + ": " + std::to_string(e.size()) + " lines expected, " + std::to_string(a.size()) + " found");
+    fail(name + ": " + std::to_string(e.size()) + " lines expected, " + std::to_string(a.size()) +
+         " found");
   for (std::size_t l = 0; l < std::min(e.size(), a.size()); ++l) {
     const auto ef = split(e[l], delim), af = split(a[l], delim);
     const std::string where = name + ", line " + std::to_string(l + 1);
     if (ef.size() != af.size())
-      fail(where + ": " + std::to_string(ef.size()) + " fields expected, " + std::to_string(af.size()) +
-           " found\n  expected: " + e[l] + "\n  actual:   " + a[l]);
+      fail(where + ": " + std::to_string(ef.size()) + " fields expected, " +
+           std::to_string(af.size()) + " found\n  expected: " + e[l] + "\n  actual:   " + a[l]);
     for (std::size_t f = 0; f < std::min(ef.size(), af.size()); ++f)
       if (!same_field(ef[f], af[f], tiny_slack))
-        fail(where + ", field " + std::to_string(f + 1) + ": expected '" + ef[f] + "', actual '" + af[f] + "'");
+        fail(where + ", field " + std::to_string(f + 1) + ": expected '" + ef[f] + "', actual '" +
+             af[f] + "'");
   }
 }
 
@@ -110,10 +113,13 @@ void compare_console(const std::string& expected, const std::string& actual) {
     for (std::string& line : *text)
       if (line.size() == 17 && std::regex_match(line, elapsed)) line = "<elapsed time> s";
   if (e.size() != a.size())
-    fail("console: " + std::to_string(e.size()) + " lines expected, " + std::to_string(a.size()) + " found");
+    fail("console: " + std::to_string(e.size()) + " lines expected, " + std::to_string(a.size()) +
+         " found");
   for (std::size_t l = 0; l < std::max(e.size(), a.size()); ++l) {
     const std::string el = l < e.size() ? e[l] : "(none)", al = l < a.size() ? a[l] : "(none)";
-    if (el != al) fail("console, line " + std::to_string(l + 1) + ":\n  expected: " + el + "\n  actual:   " + al);
+    if (el != al)
+      fail("console, line " + std::to_string(l + 1) + ":\n  expected: " + el +
+           "\n  actual:   " + al);
   }
 }
 
@@ -125,7 +131,6 @@ std::set<std::string> files_below(const fs::path& dir) {
       if (entry.is_regular_file()) names.insert(fs::relative(entry.path(), dir).generic_string());
   return names;
 }
-
 
 // Runs the case in scratch with the kernels KADRE_SIMD selects (nullptr: the default) and
 // compares the run with the expected files.
@@ -151,10 +156,13 @@ void check_run(const fs::path& case_dir, const fs::path& scratch, const char* si
 
   const int expected_status = std::atoi(read_file(expected_dir / "status").c_str());
   if (status != expected_status)
-    fail("exit status: expected " + std::to_string(expected_status) + ", actual " + std::to_string(status));
+    fail("exit status: expected " + std::to_string(expected_status) + ", actual " +
+         std::to_string(status));
   compare_console(read_file(expected_dir / "console.txt"), out.str());
-  const std::string expected_err = fs::exists(expected_dir / "stderr.txt") ? read_file(expected_dir / "stderr.txt") : "";
-  if (err.str() != expected_err) fail("standard error:\n  expected: " + expected_err + "\n  actual:   " + err.str());
+  const std::string expected_err =
+      fs::exists(expected_dir / "stderr.txt") ? read_file(expected_dir / "stderr.txt") : "";
+  if (err.str() != expected_err)
+    fail("standard error:\n  expected: " + expected_err + "\n  actual:   " + err.str());
 
   std::set<std::string> expected_files = files_below(expected_dir);
   for (const char* own : {"console.txt", "status", "stderr.txt"}) expected_files.erase(own);
@@ -164,10 +172,11 @@ void check_run(const fs::path& case_dir, const fs::path& scratch, const char* si
     if (!actual_files.count(name))
       fail("result file " + name + " was not written");
     else
-      compare_result_file(name, read_file(expected_dir / name), read_file(scratch / "output" / name), delim,
-                          simd == nullptr);
+      compare_result_file(name, read_file(expected_dir / name),
+                          read_file(scratch / "output" / name), delim, simd == nullptr);
   for (const std::string& name : actual_files)
-    if (!expected_files.count(name)) fail("result file " + name + " was written but is not expected");
+    if (!expected_files.count(name))
+      fail("result file " + name + " was written but is not expected");
 }
 
 }  // namespace

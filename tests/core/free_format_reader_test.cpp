@@ -25,7 +25,9 @@ std::pair<ReadStatus, std::string> read_item(const std::string& text, char kind)
   int i = 0;
   double d = 0;
   std::string s;
-  const ReadStatus status = reader.read({kind == 'i' ? R::integer(i) : kind == 'r' ? R::real(d) : R::text(s)});
+  const ReadStatus status = reader.read({kind == 'i'   ? R::integer(i)
+                                         : kind == 'r' ? R::real(d)
+                                                       : R::text(s)});
   char buf[32];
   if (kind == 'r') return {status, std::string(buf, std::to_chars(buf, buf + sizeof buf, d).ptr)};
   return {status, kind == 'i' ? std::to_string(i) : s};
@@ -33,14 +35,36 @@ std::pair<ReadStatus, std::string> read_item(const std::string& text, char kind)
 
 TEST(FreeFormatReader, ItemForms) {
   constexpr ReadStatus ok = ReadStatus::ok, bad = ReadStatus::bad_value;
-  const struct { const char* text; char kind; ReadStatus status; const char* value; } cases[] = {
-      {"-5", 'i', ok, "-5"}, {"2.5", 'i', bad, ""}, {"+-5", 'i', bad, ""}, {"'3'", 'i', bad, ""},
-      {"+2*5", 'i', bad, ""}, {"3000000000", 'i', bad, ""}, {"-.5", 'r', ok, "-0.5"}, {"1.5D2", 'r', ok, "150"},
-      {"1.0+2", 'r', ok, "100"}, {"+3.", 'r', ok, "3"}, {"1e-400", 'r', ok, "0"}, {"1e400", 'r', bad, ""},
-      {"nan", 'r', bad, ""}, {"-Infinity", 'r', bad, ""},
-      {"abc", 'r', bad, ""}, {"'1'", 'r', bad, ""}, {"1e", 'r', bad, ""}, {".", 'r', bad, ""},
-      {"'it''s' x", 't', ok, "it's"}, {"2*'a b'", 't', ok, "a b"}, {"a/b", 't', ok, "a"},
-      {"'open\nrecord'", 't', ok, "open"}, {"\n\n 3", 'i', ok, "3"}, {"/ 3", 'i', ok, "0"},
+  const struct {
+    const char* text;
+    char kind;
+    ReadStatus status;
+    const char* value;
+  } cases[] = {
+      {"-5", 'i', ok, "-5"},
+      {"2.5", 'i', bad, ""},
+      {"+-5", 'i', bad, ""},
+      {"'3'", 'i', bad, ""},
+      {"+2*5", 'i', bad, ""},
+      {"3000000000", 'i', bad, ""},
+      {"-.5", 'r', ok, "-0.5"},
+      {"1.5D2", 'r', ok, "150"},
+      {"1.0+2", 'r', ok, "100"},
+      {"+3.", 'r', ok, "3"},
+      {"1e-400", 'r', ok, "0"},
+      {"1e400", 'r', bad, ""},
+      {"nan", 'r', bad, ""},
+      {"-Infinity", 'r', bad, ""},
+      {"abc", 'r', bad, ""},
+      {"'1'", 'r', bad, ""},
+      {"1e", 'r', bad, ""},
+      {".", 'r', bad, ""},
+      {"'it''s' x", 't', ok, "it's"},
+      {"2*'a b'", 't', ok, "a b"},
+      {"a/b", 't', ok, "a"},
+      {"'open\nrecord'", 't', ok, "open"},
+      {"\n\n 3", 'i', ok, "3"},
+      {"/ 3", 'i', ok, "0"},
       {"", 'i', ReadStatus::end_of_file, "0"},
   };
   for (const auto& c : cases) {

@@ -14,8 +14,8 @@
 
 #include <sys/resource.h>
 
-#include "driver/run.h"
 #include "driver/command_line.h"
+#include "driver/run.h"
 #include "driver/run_sequence.h"
 #include "support/test_support.h"
 #include "support/textbook_plume.h"
@@ -24,11 +24,16 @@ namespace kadre {
 namespace {
 
 TEST(CommandLine, UsageHelpVersionThreadCountAndALongPath) {
-  const std::string banner = "\n KADRE v1.1.2 - (c) vyvojari programu kadre, vsechna prava vyhrazena\n \n\n";
-  const std::string usage = " Pouziti programu:\nkadre <soubor se vstupnimi parametry> [<pocet vlaken>]\n";
+  const std::string banner =
+      "\n KADRE v1.1.2 - (c) vyvojari programu kadre, vsechna prava vyhrazena\n \n\n";
+  const std::string usage =
+      " Pouziti programu:\nkadre <soubor se vstupnimi parametry> [<pocet vlaken>]\n";
   test::TempDir dir;
   const std::string path = dir.file(std::string(300, 'c') + ".nml");  // never cut
-  const struct { std::vector<std::string> args; std::string out; } runs[] = {
+  const struct {
+    std::vector<std::string> args;
+    std::string out;
+  } runs[] = {
       {{}, usage},
       {{"a", "2", "x"}, usage},
       {{"does_not_exist.nml", "0"}, " Neplatna hodnota poctu vlaken.\n"},  // before reading
@@ -39,7 +44,8 @@ TEST(CommandLine, UsageHelpVersionThreadCountAndALongPath) {
     EXPECT_EQ(result.out, banner + r.out);
   }
   // Help and version: status 0, no banner; the usage names the program as it was called.
-  for (const auto& [arg, out] : {std::pair{"-h", " Pouziti programu:\n/opt/kadre <soubor"}, {"--help", " Pouziti"},
+  for (const auto& [arg, out] : {std::pair{"-h", " Pouziti programu:\n/opt/kadre <soubor"},
+                                 {"--help", " Pouziti"},
                                  {"--version", "kadre 1.1.2\n"}}) {
     std::ostringstream o, e;
     EXPECT_EQ(run({arg}, o, e, "/opt/kadre"), 0);
@@ -77,23 +83,32 @@ constexpr double kUp[5] = {0.5, 0.4, 0.28, 0.21, 0.14};
 // 1000 m only S1 counts, its axis turned by (50 - 10) / 25 degrees to 178.4.
 TEST(WholeRun, HourlyRunGivesTheTextbookPlumeOfTheSourcesWithinTheInfluenceDistances) {
   test::RunDir c;
-  c.write("input/terrain.asc", "ncols 3\nnrows 3\nxllcorner 0\nyllcorner 0\ncellsize 1000\nNODATA_value -9999\n"
-                               "300 300 300\n300 300 300\n300 300 300\n");
+  c.write("input/terrain.asc",
+          "ncols 3\nnrows 3\nxllcorner 0\nyllcorner 0\ncellsize 1000\nNODATA_value -9999\n"
+          "300 300 300\n300 300 300\n300 300 300\n");
   c.write("input/points.txt", "P1 2000 2000 0 1.5\n");
-  c.write("input/src.txt",
-          "S1 2000 1000 0 1 0 0 AAA CON\nS2 2000 1001 0 1 0 0 AAA CON\nS3 2000 999 0 1 0 0 AAA CON\n");
-  c.write("input/desc.txt",
-          "S1 2 0 50 0 20 1 0 1 24 0 0\nS2 50 0 50 0 20 1 0 1 24 0 0\nS3 50 0 50 0 20 1 0 1 24 0 0\n");
-  const struct { double phi, u; int s; } hours[] = {
-      {180, 3, 1}, {185, 2, 2}, {175, 5, 3}, {190, 4, 4}, {178.4, 6, 5}, {220, 3, 4}};  // the last beyond 40 degrees
+  c.write(
+      "input/src.txt",
+      "S1 2000 1000 0 1 0 0 AAA CON\nS2 2000 1001 0 1 0 0 AAA CON\nS3 2000 999 0 1 0 0 AAA CON\n");
+  c.write(
+      "input/desc.txt",
+      "S1 2 0 50 0 20 1 0 1 24 0 0\nS2 50 0 50 0 20 1 0 1 24 0 0\nS3 50 0 50 0 20 1 0 1 24 0 0\n");
+  const struct {
+    double phi, u;
+    int s;
+  } hours[] = {{180, 3, 1}, {185, 2, 2},   {175, 5, 3},
+               {190, 4, 4}, {178.4, 6, 5}, {220, 3, 4}};  // the last beyond 40 degrees
   std::ostringstream met;
   for (int t = 0; t < 6; ++t)
-    met << "2015 1 1 " << t + 1 << " " << hours[t].phi << " " << hours[t].u << " " << hours[t].s << "\n";
+    met << "2015 1 1 " << t + 1 << " " << hours[t].phi << " " << hours[t].u << " " << hours[t].s
+        << "\n";
   c.write("input/met_AAA.txt", met.str());
-  c.write("run.nml", "&init iputdir = 'input/', oputdir = 'output/', vyskopis_file = 'terrain.asc'\n"
-                     " ref_body_file = 'points.txt', zdroje_file = 'src.txt', zdroje_popis_file = 'desc.txt'\n"
-                     " trida_lat = 1, is_time = T, time_file = 'met.txt', is_tep_gr = F, output_time = 'hourly.csv'\n"
-                     " infl_dist_min = 1000, infl_dist_max = 1000 /\n");
+  c.write("run.nml",
+          "&init iputdir = 'input/', oputdir = 'output/', vyskopis_file = 'terrain.asc'\n"
+          " ref_body_file = 'points.txt', zdroje_file = 'src.txt', zdroje_popis_file = 'desc.txt'\n"
+          " trida_lat = 1, is_time = T, time_file = 'met.txt', is_tep_gr = F, output_time = "
+          "'hourly.csv'\n"
+          " infl_dist_min = 1000, infl_dist_max = 1000 /\n");
   const test::RunOutput r = c.run();
   ASSERT_EQ(r.status, 0) << r.out;
   std::istringstream table(c.outputs()["hourly.csv"]);
@@ -102,8 +117,10 @@ TEST(WholeRun, HourlyRunGivesTheTextbookPlumeOfTheSourcesWithinTheInfluenceDista
   for (const auto& [phi, u, s] : hours) {
     ASSERT_TRUE(std::getline(table, line));
     const double lambda = std::fabs(phi - 178.4), u_ef = u * std::pow(5.0, kUp[s - 1]);
-    const double plume = test::textbook_plume(2, 1000, lambda, kAy[s - 1], kBy, kAz[s - 1], kBz[s - 1], u_ef, 50, 1.5);
-    EXPECT_NEAR(std::stod(line.substr(line.find(';') + 1)), lambda > 40 ? 0.0 : plume, 1e-5 * plume) << line;
+    const double plume = test::textbook_plume(2, 1000, lambda, kAy[s - 1], kBy, kAz[s - 1],
+                                              kBz[s - 1], u_ef, 50, 1.5);
+    EXPECT_NEAR(std::stod(line.substr(line.find(';') + 1)), lambda > 40 ? 0.0 : plume, 1e-5 * plume)
+        << line;
   }
 }
 
@@ -127,13 +144,15 @@ TEST(WholeRun, SameBytesWithOneThreadOrSeveralTogetherOrAlone) {
 
 TEST(WholeRun, UnwritableResultFileStopsTheRunWithNoResultWritten) {
   test::RunDir c("both_cooling_tower");
-  for (const auto& [extra, file] : {std::pair{" output_time = 'missing/hourly.csv'", "missing/hourly.csv"},
-                                    {" is_time = F, output_stats = 'missing/stats.csv'", "missing/stats.csv"}}) {
+  for (const auto& [extra, file] :
+       {std::pair{" output_time = 'missing/hourly.csv'", "missing/hourly.csv"},
+        {" is_time = F, output_stats = 'missing/stats.csv'", "missing/stats.csv"}}) {
     c.config(extra);
     const test::RunOutput r = c.run();
     EXPECT_EQ(r.status, 1);
     // Found before anything is computed.
-    EXPECT_TRUE(r.out.ends_with(" Chyba pri zapisu do souboru output/" + std::string(file) + ".\n")) << r.out;
+    EXPECT_TRUE(r.out.ends_with(" Chyba pri zapisu do souboru output/" + std::string(file) + ".\n"))
+        << r.out;
     EXPECT_EQ(r.out.find("Vypocet"), std::string::npos) << r.out;
     EXPECT_TRUE(c.outputs().empty()) << extra;
   }
@@ -143,9 +162,10 @@ TEST(WholeRun, UnwritableResultFileStopsTheRunWithNoResultWritten) {
 // starts on a line of its own after the progress and no result file is written.
 TEST(WholeRun, ErrorOnAWorkerThreadStopsWithOneMessageAndNoResultFile) {
   test::RunDir c("error_worker_source_type");
-  const std::string message = "\n _get_sgm0: nedovolena hodnota typu zdroje\n"
-                              "               parametr \"typ_zdroje\" muze nabyvat hodnot 1, 2, 3\n"
-                              "               zadana hodnota \"class\":            4\n";
+  const std::string message =
+      "\n _get_sgm0: nedovolena hodnota typu zdroje\n"
+      "               parametr \"typ_zdroje\" muze nabyvat hodnot 1, 2, 3\n"
+      "               zadana hodnota \"class\":            4\n";
   const test::RunOutput r = c.run({"3"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out.find(message), r.out.size() - message.size()) << r.out;
@@ -158,17 +178,22 @@ TEST(WholeRun, EachGroupsFilesAreThoseOfARunOnItsSourcesAlone) {
   test::RunDir c("groups_overlapping");
   ASSERT_EQ(c.run().status, 0);
   const test::ResultFiles grouped = c.outputs();
-  const auto keep = [&c](const std::string& file, const std::string& all, const std::vector<std::string>& ids) {
+  const auto keep = [&c](const std::string& file, const std::string& all,
+                         const std::vector<std::string>& ids) {
     std::istringstream in(all);
     std::string kept;
     for (std::string line; std::getline(in, line);)
-      if (line.starts_with('!') || std::count(ids.begin(), ids.end(), line.substr(0, line.find(' ')))) kept += line + "\n";
+      if (line.starts_with('!') ||
+          std::count(ids.begin(), ids.end(), line.substr(0, line.find(' '))))
+        kept += line + "\n";
     c.write("input/" + file, kept);
   };
   const std::string definitions = test::read_file(c.file("input/sources.txt"));
   const std::string descriptions = test::read_file(c.file("input/sources_desc.txt"));
   const std::pair<std::string, std::vector<std::string>> groups[] = {
-      {"PLANT", {"CHV", "K1"}}, {"CLUSTER-EL", {"EL_K1", "EL_K2", "K1"}}, {"traffic_2", {"SIL1", "A1"}}};
+      {"PLANT", {"CHV", "K1"}},
+      {"CLUSTER-EL", {"EL_K1", "EL_K2", "K1"}},
+      {"traffic_2", {"SIL1", "A1"}}};
   for (const auto& [group, ids] : groups) {
     keep("sources.txt", definitions, ids);
     keep("sources_desc.txt", descriptions, ids);
@@ -177,7 +202,8 @@ TEST(WholeRun, EachGroupsFilesAreThoseOfARunOnItsSourcesAlone) {
     const test::ResultFiles alone = c.outputs();
     EXPECT_EQ(alone.size(), 4u);
     for (const auto& [name, content] : alone)
-      EXPECT_EQ(grouped.at(name.substr(0, name.size() - 4) + "_" + group + ".csv"), content) << group << " " << name;
+      EXPECT_EQ(grouped.at(name.substr(0, name.size() - 4) + "_" + group + ".csv"), content)
+          << group << " " << name;
   }
 }
 
@@ -190,7 +216,8 @@ TEST(WholeRun, LongerSeriesAndProfilesGiveTheResultsOfTrimmedFiles) {
   for (const char* name : {"input/met_S02.txt", "input/emis_DAY.txt"}) {
     std::istringstream in(test::read_file(c.file(name)));
     std::string cut, line;
-    for (int n = 0; n < 25 && std::getline(in, line); ++n) cut += line + "\n";  // the header and 24 hours
+    for (int n = 0; n < 25 && std::getline(in, line); ++n)
+      cut += line + "\n";  // the header and 24 hours
     c.write(name, cut);
   }
   const test::RunOutput r = c.run();
@@ -206,7 +233,8 @@ TEST(ResultFiles, EveryLineHasItsHeadersFieldsAndEveryValueReadsAsANumber) {
     if (!fs::exists(dir.path() / "expected")) continue;
     std::smatch m;
     const std::string config = test::read_file((dir.path() / "run.nml").string());
-    const std::string d = std::regex_search(config, m, std::regex("delim_out *= *'([^']*)'")) ? m.str(1) : ";";
+    const std::string d =
+        std::regex_search(config, m, std::regex("delim_out *= *'([^']*)'")) ? m.str(1) : ";";
     for (const auto& file : fs::directory_iterator(dir.path() / "expected")) {
       if (file.path().extension() != ".csv") continue;
       std::istringstream in(test::read_file(file.path().string()));
@@ -221,7 +249,8 @@ TEST(ResultFiles, EveryLineHasItsHeadersFieldsAndEveryValueReadsAsANumber) {
         for (std::size_t k = 1; k < fields.size(); ++k) {
           char* end = nullptr;
           std::strtod(fields[k].c_str(), &end);
-          EXPECT_TRUE(!fields[k].empty() && *end == '\0') << file.path() << ": '" << fields[k] << "'";
+          EXPECT_TRUE(!fields[k].empty() && *end == '\0')
+              << file.path() << ": '" << fields[k] << "'";
         }
       }
     }

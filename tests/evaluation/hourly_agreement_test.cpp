@@ -18,7 +18,8 @@ namespace {
 
 struct Year {
   ModelParams par = test::distinct_class_params();
-  TerrainGrid terrain{.cellsize = 100, .nx = 100, .ny = 100, .z = std::vector<std::int16_t>(100 * 100, 0)};
+  TerrainGrid terrain{
+      .cellsize = 100, .nx = 100, .ny = 100, .z = std::vector<std::int16_t>(100 * 100, 0)};
   ClimateTables climate;
   Settings cfg;
   MetSeries met;
@@ -69,7 +70,8 @@ TEST(HourlyVectorKernel, AgreesWithTheScalarFormulas) {
   if (!vector_kernel_built()) GTEST_SKIP() << "built without the vector kernel";
   Year year(3000);
   // The vector kernel's hours as the scalar formulas' hours; returns them.
-  const auto agree = [&year](const Source& source, const PairGeometry& g, const std::string& what, int least) {
+  const auto agree = [&year](const Source& source, const PairGeometry& g, const std::string& what,
+                             int least) {
     const std::vector<double> scalar = year.series(KernelPath::scalar, source, g),
                               vector = year.series(KernelPath::vector, source, g);
     int compared = 0;
@@ -78,7 +80,8 @@ TEST(HourlyVectorKernel, AgreesWithTheScalarFormulas) {
       compared += a != 0 && std::isfinite(a);
       if (a == b) continue;
       if (std::isnan(a) || std::isnan(b)) {
-        EXPECT_TRUE(std::isnan(a) && std::isnan(b)) << what << " hour " << t << ": " << a << " vs " << b;
+        EXPECT_TRUE(std::isnan(a) && std::isnan(b))
+            << what << " hour " << t << ": " << a << " vs " << b;
         continue;
       }
       EXPECT_LE(std::fabs(a - b), std::max(1e-30, 1e-12 * std::fabs(a)))
@@ -92,10 +95,29 @@ TEST(HourlyVectorKernel, AgreesWithTheScalarFormulas) {
   year.par.by[1] = 900;
   year.par.bz[4] = 400;
   year.par.ay[2] = 1e-6;  // a crosswind spread far below the distance
-  Source stack{.id = "S", .x = 5000, .y = 5000, .type = SourceType::point, .m = 1.0, .m_no = 0.5, .stack_height_m = 50,
-               .flue_gas_flow_m3_s = 20, .flue_gas_temp_c = 120, .diameter_m = 2, .exit_velocity_m_s = 9, .qb = 0.5};
-  const Source line{.id = "L", .x = 5000, .y = 5000, .x1 = 4900, .y1 = 4950, .x2 = 5100, .y2 = 5050,
-                    .type = SourceType::line, .m = 0.3, .length = 223.6, .width = 12};
+  Source stack{.id = "S",
+               .x = 5000,
+               .y = 5000,
+               .type = SourceType::point,
+               .m = 1.0,
+               .m_no = 0.5,
+               .stack_height_m = 50,
+               .flue_gas_flow_m3_s = 20,
+               .flue_gas_temp_c = 120,
+               .diameter_m = 2,
+               .exit_velocity_m_s = 9,
+               .qb = 0.5};
+  const Source line{.id = "L",
+                    .x = 5000,
+                    .y = 5000,
+                    .x1 = 4900,
+                    .y1 = 4950,
+                    .x2 = 5100,
+                    .y2 = 5050,
+                    .type = SourceType::line,
+                    .m = 0.3,
+                    .length = 223.6,
+                    .width = 12};
   // Without the turning wind the axis lies on the hours' whole-degree directions.
   for (const bool rotation : {true, false}) {
     year.rotation = rotation;

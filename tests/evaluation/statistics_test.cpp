@@ -18,10 +18,16 @@ namespace {
 // to single precision first (an independent script), at and just above each threshold.
 TEST(DailyMaxima, RelationsAtTheirThresholds) {
   using enum DailyType;
-  const struct { double c; DailyType type; double expected; } cases[] = {
-      {360, pm10, 301.1039900779724}, {std::nextafter(360.0, 361.0), pm10, 301.32606529049025},
-      {1000, pm10, 683.1775307352215}, {388, so2, 288.6332004070282},
-      {std::nextafter(388.0, 389.0), so2, 288.76960058510303}, {389, so2, 288.80380058661103}};
+  const struct {
+    double c;
+    DailyType type;
+    double expected;
+  } cases[] = {{360, pm10, 301.1039900779724},
+               {std::nextafter(360.0, 361.0), pm10, 301.32606529049025},
+               {1000, pm10, 683.1775307352215},
+               {388, so2, 288.6332004070282},
+               {std::nextafter(388.0, 389.0), so2, 288.76960058510303},
+               {389, so2, 288.80380058661103}};
   for (const auto& c : cases) {
     std::vector<double> out{-1.0};
     daily(std::vector<double>{c.c}, 24, c.type, out);
@@ -52,7 +58,7 @@ TEST(DailyMaxima, ScaledValuesAgreeAndZeroIsKeptOnlyByPlainFactors) {
     }
   EXPECT_TRUE(daily_keeps_zero(16, pm10));
   EXPECT_TRUE(daily_keeps_zero(0, so2));
-  EXPECT_FALSE(daily_keeps_zero(-8, pm10));  // -0
+  EXPECT_FALSE(daily_keeps_zero(-8, pm10));        // -0
   EXPECT_FALSE(daily_keeps_zero(1.0 / 0.0, so2));  // NaN
   EXPECT_FALSE(daily_keeps_zero(24, invalid));
 }
@@ -61,22 +67,27 @@ TEST(DailyMaxima, ScaledValuesAgreeAndZeroIsKeptOnlyByPlainFactors) {
 TEST(Statistics, ExceedanceIsStrictAndSetOnceByTheFirstNonZeroFactor) {
   const std::array<double, 3> limits{10.0, 20.0, 0.0};
   std::vector<double> sum(11, 0.0), record(33, 0.0);
-  const struct { double sum, factor; std::array<double, 3> record; } steps[] = {
-      {0, 0.9, {0, 0, 0}},         // a zero sum is not above 0
-      {10, 0.8, {0, 0, 0.8}},      // equal to the limit is not above it
-      {15, 0, {0, 0, 0.8}},        // a source of factor 0 leaves the record unset
-      {15, 0.4, {0.4, 0, 0.8}},
-      {25, 0.2, {0.4, 0.2, 0.8}}};  // once set, never changed
+  const struct {
+    double sum, factor;
+    std::array<double, 3> record;
+  } steps[] = {{0, 0.9, {0, 0, 0}},     // a zero sum is not above 0
+               {10, 0.8, {0, 0, 0.8}},  // equal to the limit is not above it
+               {15, 0, {0, 0, 0.8}},    // a source of factor 0 leaves the record unset
+               {15, 0.4, {0.4, 0, 0.8}},
+               {25, 0.2, {0.4, 0.2, 0.8}}};  // once set, never changed
   for (const auto& s : steps) {
     sum[0] = s.sum;
     prepare_exceed(sum.data(), record.data(), limits, s.factor, 1);
-    EXPECT_EQ((std::array<double, 3>{record[0], record[11], record[22]}), s.record) << s.sum << " " << s.factor;
+    EXPECT_EQ((std::array<double, 3>{record[0], record[11], record[22]}), s.record)
+        << s.sum << " " << s.factor;
   }
 }
 
 TEST(Statistics, MaximumTakesTheFirstOccurrenceInStorageOrder) {
   const int nphi = 4, nu_max = 2;
-  const auto at = [](int k, int j, int i) { return std::size_t(((i - 1) * nu_max + (j - 1)) * nphi + (k - 1)); };
+  const auto at = [](int k, int j, int i) {
+    return std::size_t(((i - 1) * nu_max + (j - 1)) * nphi + (k - 1));
+  };
   const std::vector<double> u_range{1.7, 5.0};
   std::vector<double> c(nphi * nu_max * 5, 1.0);
   for (const auto& [k, j, i] : {std::tuple{3, 2, 4}, {4, 1, 2}, {2, 1, 2}}) c[at(k, j, i)] = 7.0;
@@ -92,8 +103,9 @@ TEST(SituationClasses, ClassSpeedMissingFromTheWindSpeedClassesStops) {
   ModelParams par;
   par.class_w_sp = {1.7, 5, 11};
   // Class II needs 5 m/s, but only the first of its speeds counts.
-  EXPECT_INPUT_ERROR(make_class_speed_index({{1.7, 5, 11}, {1, 1, 3, 3, 2}}, par),
-                     "Rychlost vetru 5.00 m/s tridy stability II neni mezi rychlostmi vetru vypoctu.");
+  EXPECT_INPUT_ERROR(
+      make_class_speed_index({{1.7, 5, 11}, {1, 1, 3, 3, 2}}, par),
+      "Rychlost vetru 5.00 m/s tridy stability II neni mezi rychlostmi vetru vypoctu.");
 }
 
 // Every block gets a value that differs from the row's previous -1. The blocks: ave | Ch_max
@@ -103,16 +115,19 @@ TEST(EvalStat, EverySwitchFillsItsRowsAndOnlyThose) {
   const WindClasses wind{{1.7}, {1, 1, 1, 1, 1}};
   const WindRoses rose{nphi, std::vector<double>(nphi * 11, 0.5)};
   const std::vector<double> c(nphi * 5, 2.0), cls(nphi * 11, 3.0), record(nphi * 11 * 3, 1.0);
-  const PointTotals totals{c.data(), c.data(), cls.data(), cls.data(), 0.125, record.data(), record.data()};
-  const struct { bool average, max_abs, max_11, exceed, daily; std::string rows; } cases[] = {
-      {true, false, false, false, true, "1|0000|00000000000|000|0000|00000000000|000"},
-      {false, true, false, false, false, "0|1111|00000000000|000|0000|00000000000|000"},
-      {false, false, true, false, false, "0|0000|11111111111|000|0000|00000000000|000"},
-      {false, false, false, true, false, "0|0000|00000000000|111|0000|00000000000|000"},
-      {false, true, false, false, true, "0|1111|00000000000|000|1111|00000000000|000"},
-      {false, false, true, false, true, "0|0000|11111111111|000|0000|11111111111|000"},
-      {false, false, false, true, true, "0|0000|00000000000|111|0000|00000000000|111"},
-      {false, false, false, false, true, "0|0000|00000000000|000|0000|00000000000|000"}};
+  const PointTotals totals{c.data(), c.data(),      cls.data(),   cls.data(),
+                           0.125,    record.data(), record.data()};
+  const struct {
+    bool average, max_abs, max_11, exceed, daily;
+    std::string rows;
+  } cases[] = {{true, false, false, false, true, "1|0000|00000000000|000|0000|00000000000|000"},
+               {false, true, false, false, false, "0|1111|00000000000|000|0000|00000000000|000"},
+               {false, false, true, false, false, "0|0000|11111111111|000|0000|00000000000|000"},
+               {false, false, false, true, false, "0|0000|00000000000|111|0000|00000000000|000"},
+               {false, true, false, false, true, "0|1111|00000000000|000|1111|00000000000|000"},
+               {false, false, true, false, true, "0|0000|11111111111|000|0000|11111111111|000"},
+               {false, false, false, true, true, "0|0000|00000000000|111|0000|00000000000|111"},
+               {false, false, false, false, true, "0|0000|00000000000|000|0000|00000000000|000"}};
   for (const auto& k : cases) {
     Settings cfg;
     cfg.nphi = nphi;

@@ -21,7 +21,9 @@ struct GatheredTable final : RoseColumnSink {
   std::vector<WrittenWindows> written;
   int nphi;
   GatheredTable(int nphi_, int nu_max)
-      : c(static_cast<std::size_t>(nphi_) * nu_max * 5, 0.0), written(static_cast<std::size_t>(nu_max) * 5), nphi(nphi_) {}
+      : c(static_cast<std::size_t>(nphi_) * nu_max * 5, 0.0),
+        written(static_cast<std::size_t>(nu_max) * 5),
+        nphi(nphi_) {}
   void take(std::size_t column, const double* values, const WrittenWindows& w) override {
     std::copy(values, values + nphi, c.begin() + static_cast<std::ptrdiff_t>(column * nphi));
     written[column] = w;
@@ -31,7 +33,8 @@ struct GatheredTable final : RoseColumnSink {
 struct Rose {
   ModelOptions options{.convert_no = true};
   ModelParams par = test::distinct_class_params();
-  TerrainGrid terrain{.cellsize = 100, .nx = 100, .ny = 100, .z = std::vector<std::int16_t>(100 * 100, 0)};
+  TerrainGrid terrain{
+      .cellsize = 100, .nx = 100, .ny = 100, .z = std::vector<std::int16_t>(100 * 100, 0)};
   ClimateTables climate;
   Settings cfg;
   WindClasses wind{{0.5, 1.7, 3.3, 5.0, 11.0}, {2, 3, 5, 5, 4}};
@@ -58,21 +61,24 @@ struct Rose {
 
   void expect_agreement(const Source& source, const PairGeometry& g, const std::string& what,
                         bool has_values = true) const {
-    const GatheredTable scalar = table(KernelPath::scalar, source, g), vector = table(KernelPath::vector, source, g);
+    const GatheredTable scalar = table(KernelPath::scalar, source, g),
+                        vector = table(KernelPath::vector, source, g);
     int compared = 0;
     for (std::size_t n = 0; n < scalar.c.size() && !::testing::Test::HasFailure(); ++n) {
       const double a = scalar.c[n], b = vector.c[n];
       compared += a != 0 && std::isfinite(a);
       if (a == b) continue;  // infinities too
       if (std::isnan(a) || std::isnan(b)) {
-        EXPECT_TRUE(std::isnan(a) && std::isnan(b)) << what << " element " << n << ": " << a << " vs " << b;
+        EXPECT_TRUE(std::isnan(a) && std::isnan(b))
+            << what << " element " << n << ": " << a << " vs " << b;
         continue;
       }
       if (a == 0 || b == 0) {
         EXPECT_LE(std::fabs(a - b), 1e-30) << what << " element " << n;
         continue;
       }
-      EXPECT_LE(std::fabs(a - b), std::max(1e-30, 1e-12 * std::fabs(a))) << what << " element " << n << ": " << a << " vs " << b;
+      EXPECT_LE(std::fabs(a - b), std::max(1e-30, 1e-12 * std::fabs(a)))
+          << what << " element " << n << ": " << a << " vs " << b;
     }
     if (has_values) {
       EXPECT_GT(compared, 0) << what;
@@ -86,15 +92,37 @@ struct Rose {
 };
 
 Source stack() {
-  return Source{.id = "S", .x = 5000, .y = 5000, .type = SourceType::point, .m = 1.0, .m_no = 0.5, .stack_height_m = 50, .qb = 0.5};
+  return Source{.id = "S",
+                .x = 5000,
+                .y = 5000,
+                .type = SourceType::point,
+                .m = 1.0,
+                .m_no = 0.5,
+                .stack_height_m = 50,
+                .qb = 0.5};
 }
 
 TEST(VectorKernel, AgreesWithTheScalarFormulas) {
   if (!vector_kernel_built()) GTEST_SKIP() << "built without the vector kernel";
   Rose rose;
-  Source area{.id = "A", .x = 5000, .y = 5000, .type = SourceType::area, .m = 2.0, .stack_height_m = 5, .length = 80};
-  Source line{.id = "L", .x = 5000, .y = 5000, .x1 = 4900, .y1 = 4950, .x2 = 5100, .y2 = 5050,
-              .type = SourceType::line, .m = 0.3, .length = 223.6, .width = 12};
+  Source area{.id = "A",
+              .x = 5000,
+              .y = 5000,
+              .type = SourceType::area,
+              .m = 2.0,
+              .stack_height_m = 5,
+              .length = 80};
+  Source line{.id = "L",
+              .x = 5000,
+              .y = 5000,
+              .x1 = 4900,
+              .y1 = 4950,
+              .x2 = 5100,
+              .y2 = 5050,
+              .type = SourceType::line,
+              .m = 0.3,
+              .length = 223.6,
+              .width = 12};
   for (const double theta : {0.0, 0.4})
     for (const double x : {1000.0, 35.0, 12000.0}) {
       const PairGeometry g{x, 271.3, theta, 0};
@@ -135,7 +163,8 @@ TEST(VectorKernel, EdgesOfTheFormulasAreDecidedAsByTheScalarOnes) {
   Rose growing;
   growing.par.k_u = -3.0;
   growing.par.ay = {0.07, 0.07, 0.07, 0.07, 0.07};
-  growing.expect_agreement(stack(), PairGeometry{1000, 90, 0.3, 0}, "growing removal, narrow plume");
+  growing.expect_agreement(stack(), PairGeometry{1000, 90, 0.3, 0},
+                           "growing removal, narrow plume");
   growing.par.k_u = 8e-5;
   growing.par.k_p = {-3, -3, -3, -3, -3};
   growing.expect_agreement(at_point, PairGeometry{1000, 90, 0.3, 0}, "growing decay", false);
@@ -145,11 +174,13 @@ TEST(VectorKernel, EdgesOfTheFormulasAreDecidedAsByTheScalarOnes) {
   Rose narrow;
   narrow.options.wind_rotation = false;
   narrow.par.ay[3] = 1e-6;
-  narrow.expect_agreement(stack(), PairGeometry{800, 100 * narrow.cfg.phi_step, 0.4, 0}, "narrow plume");
+  narrow.expect_agreement(stack(), PairGeometry{800, 100 * narrow.cfg.phi_step, 0.4, 0},
+                          "narrow plume");
   // A non-finite emission reaches every situation as the scalar formulas give it.
   Source nan_emission = stack();
   nan_emission.m = std::nan("");
-  const GatheredTable vector = rose.table(KernelPath::vector, nan_emission, PairGeometry{1000, 90, 0, 0});
+  const GatheredTable vector =
+      rose.table(KernelPath::vector, nan_emission, PairGeometry{1000, 90, 0, 0});
   int nans = 0;
   for (const double v : vector.c) nans += std::isnan(v);
   EXPECT_GT(nans, 0);

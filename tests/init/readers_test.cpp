@@ -27,18 +27,34 @@ namespace {
 
 using test::TempDir;
 
-enum class Reader { terrain, window, points, output_points, definitions, hourly_definitions, descriptions,
-                    heat_formula, rose, met, emission, climate, config };
+enum class Reader {
+  terrain,
+  window,
+  points,
+  output_points,
+  definitions,
+  hourly_definitions,
+  descriptions,
+  heat_formula,
+  rose,
+  met,
+  emission,
+  climate,
+  config
+};
 
 // Written instead of the text: no file at all, a directory, a socket (exists, cannot be
 // opened), a path that names no file.
-const std::string kNoFile = "<none>", kDirectory = "<dir>", kSocket = "<socket>", kUnnamed = "<unnamed>";
+const std::string kNoFile = "<none>", kDirectory = "<dir>", kSocket = "<socket>",
+                  kUnnamed = "<unnamed>";
 
-const std::string kGrid = "ncols 4\nnrows 4\nx 0\ny 0\nsize 25\nnodata -9999\n";  // 0..100 both ways
-const std::string kDescription = " 1 0 50 10 80 2 5 1 24 0 0\n";                    // after the id
+const std::string kGrid =
+    "ncols 4\nnrows 4\nx 0\ny 0\nsize 25\nnodata -9999\n";        // 0..100 both ways
+const std::string kDescription = " 1 0 50 10 80 2 5 1 24 0 0\n";  // after the id
 const std::string kReadError = "Chyba cten\xC3\xAD dat ze souboru data.txt.\n";
 const std::string kMissingData = kReadError + "Zkontrolujte zda v nekterych radcich nechybi data.";
-const std::string kBadHeader = "Hlavicka souboru @ s terenem je neplatna: ", kNegative = "V souboru @ na radku ";
+const std::string kBadHeader = "Hlavicka souboru @ s terenem je neplatna: ",
+                  kNegative = "V souboru @ na radku ";
 std::string on_line(int n) { return kReadError + "Chyba na radku " + std::to_string(n) + "."; }
 
 // Reads the file as the reader's input; the other inputs are good: the grid above, the point
@@ -58,19 +74,35 @@ void read_as(Reader reader, const std::string& path, const TempDir& dir) {
   const std::string descriptions = dir.write("desc.txt", "S1" + kDescription + "S2" + kDescription);
   std::ostringstream out;
   switch (reader) {
-    case Reader::terrain: return read_terrain_definition(path, grid);
-    case Reader::window: return read_terrain(path, grid, points, sources);
-    case Reader::points: read_ref_points(path, grid); return;
-    case Reader::output_points: return read_output_ref_p(path, points);
+    case Reader::terrain:
+      return read_terrain_definition(path, grid);
+    case Reader::window:
+      return read_terrain(path, grid, points, sources);
+    case Reader::points:
+      read_ref_points(path, grid);
+      return;
+    case Reader::output_points:
+      return read_output_ref_p(path, points);
     case Reader::definitions:
-    case Reader::hourly_definitions: return read_sources(path, descriptions, cfg, grid, sources, met, profiles);
+    case Reader::hourly_definitions:
+      return read_sources(path, descriptions, cfg, grid, sources, met, profiles);
     case Reader::descriptions:
-    case Reader::heat_formula: return read_sources(definitions, path, cfg, grid, sources, met, profiles);
-    case Reader::rose: read_wind_roses(path, cfg, {""}, out); return;
-    case Reader::met: read_time(path, cfg, {""}, out); return;
-    case Reader::emission: read_time_emis(path, cfg, {""}, 2, out); return;
-    case Reader::climate: read_climate_tables(path); return;
-    case Reader::config: return check_outputs(read_config(path, out));
+    case Reader::heat_formula:
+      return read_sources(definitions, path, cfg, grid, sources, met, profiles);
+    case Reader::rose:
+      read_wind_roses(path, cfg, {""}, out);
+      return;
+    case Reader::met:
+      read_time(path, cfg, {""}, out);
+      return;
+    case Reader::emission:
+      read_time_emis(path, cfg, {""}, 2, out);
+      return;
+    case Reader::climate:
+      read_climate_tables(path);
+      return;
+    case Reader::config:
+      return check_outputs(read_config(path, out));
   }
 }
 
@@ -88,13 +120,19 @@ int bind_socket(const std::string& path) {
 std::string many_names(bool profiles) {
   std::string text;
   for (int k = 0; k <= 1000; ++k)
-    text += "S 50 50 0 1 0 0 " + std::string(profiles ? "m " : "") + (k < 1000 ? std::to_string(k) : "x") + "\n";
+    text += "S 50 50 0 1 0 0 " + std::string(profiles ? "m " : "") +
+            (k < 1000 ? std::to_string(k) : "x") + "\n";
   return text;
 }
 
 TEST(ReaderMessages, EveryMessageOnce) {
-  const std::string outside = "Referencni bod P1 lezi mimo oblast vyskopisu.", phi = "Hodnota parametru phi_step = ";
-  const struct { Reader reader; std::string text, message; } cases[] = {  // "@": the path of the file
+  const std::string outside = "Referencni bod P1 lezi mimo oblast vyskopisu.",
+                    phi = "Hodnota parametru phi_step = ";
+  const struct {
+    Reader reader;
+    std::string text, message;
+  } cases[] = {
+      // "@": the path of the file
       {Reader::points, kNoFile, "Soubor @ s referencnimi body neexistuje."},
       {Reader::terrain, kDirectory, "Soubor @ s terenem neexistuje."},
       {Reader::climate, kSocket, "Soubor @ s klimatickymi udaji pro chladici veze nelze otevrit."},
@@ -103,25 +141,34 @@ TEST(ReaderMessages, EveryMessageOnce) {
       {Reader::terrain, "ncols 4.5\nnrows 3\nx 0\ny 0\nc 10\nn 0\n", on_line(0)},
       {Reader::terrain, "ncols 4\nnrows 3\n", kMissingData},
       // A header that parses but describes no grid.
-      {Reader::terrain, "ncols 0\nnrows 3\nx 0\ny 0\nc 10\nn 0\n", kBadHeader + "ncols a nrows musi byt kladne."},
-      {Reader::terrain, "ncols 4\nnrows 3\nx 0\ny 0\nc 0\nn 0\n", kBadHeader + "cellsize musi byt kladna."},
-      {Reader::terrain, "ncols 2000000000\nnrows 2000000000\nx 0\ny 0\nc 1\nn 0\n", kBadHeader + "mrizka je prilis velka."},
+      {Reader::terrain, "ncols 0\nnrows 3\nx 0\ny 0\nc 10\nn 0\n",
+       kBadHeader + "ncols a nrows musi byt kladne."},
+      {Reader::terrain, "ncols 4\nnrows 3\nx 0\ny 0\nc 0\nn 0\n",
+       kBadHeader + "cellsize musi byt kladna."},
+      {Reader::terrain, "ncols 2000000000\nnrows 2000000000\nx 0\ny 0\nc 1\nn 0\n",
+       kBadHeader + "mrizka je prilis velka."},
       {Reader::window, kGrid + "1 2 3 4\n5 6 40000 8\n", on_line(2)},
       {Reader::window, kGrid, kMissingData},  // the rows above the window are missing
       {Reader::points, "! c\n! c\nP1 5 5 0 0\nP2 5 x 0 0\n", on_line(2)},
       {Reader::points, "P0 50 50 0 0\n'Point of a longer name' 0 50 0 0\n",
-       "Referencni bod Point of a longer na lezi mimo oblast vyskopisu."},  // the identifier cut to 20
+       "Referencni bod Point of a longer na lezi mimo oblast vyskopisu."},  // the identifier cut to
+                                                                            // 20
       {Reader::points, "P1 50 100 0 0\n", outside},
       {Reader::points, "P1 nan 50 0 0\n", on_line(1)},  // no number is finite
-      {Reader::output_points, "P1\nP9\n", "Referencni bod P9 nachazejici se v souboru @ nebyl definovan."},
+      {Reader::output_points, "P1\nP9\n",
+       "Referencni bod P9 nachazejici se v souboru @ nebyl definovan."},
       {Reader::definitions, "! c\nS1 50 50 0 1 0 0 m\nS2 50 50 0 1.5 0 0 m\n", on_line(2)},
-      {Reader::definitions, "S1 50 50 0 1 0 0 m\nS2 100 50 0 1 0 0 m\n", "Zdroj S2 lezi mimo oblast vyskopisu."},
-      {Reader::definitions, many_names(false), "Prilis mnoho ruznych nazvu meteorologickych rad (nejvice 1000)."},
-      {Reader::hourly_definitions, many_names(true), "Prilis mnoho ruznych nazvu emisnich profilu (nejvice 1000)."},
+      {Reader::definitions, "S1 50 50 0 1 0 0 m\nS2 100 50 0 1 0 0 m\n",
+       "Zdroj S2 lezi mimo oblast vyskopisu."},
+      {Reader::definitions, many_names(false),
+       "Prilis mnoho ruznych nazvu meteorologickych rad (nejvice 1000)."},
+      {Reader::hourly_definitions, many_names(true),
+       "Prilis mnoho ruznych nazvu emisnich profilu (nejvice 1000)."},
       {Reader::descriptions, "! c\nS1" + kDescription + "s2" + kDescription,
        "V radku          2 v souboru @ ocekavan zdroj id S2 nalezen popis zdroje s2."},
       {Reader::descriptions, "S1" + kDescription + "S2 1 0 5 10 x 2 5 1 24 0 0\n", on_line(2)},
-      {Reader::descriptions, "S1" + kDescription + "S2 1 0 5 10 80 2 5 -1 24 0 0\n", kNegative + "2 je zaporna hodnota time_use."},
+      {Reader::descriptions, "S1" + kDescription + "S2 1 0 5 10 80 2 5 -1 24 0 0\n",
+       kNegative + "2 je zaporna hodnota time_use."},
       {Reader::heat_formula, "S1" + kDescription + "S2" + kDescription,
        "Hodnota parametru tep_vyd_type = Metodika je neplatna."},
       {Reader::rose, "! c\n1\n1 0\n1 0\n1 x\n", on_line(3)},  // the class record
@@ -129,25 +176,32 @@ TEST(ReaderMessages, EveryMessageOnce) {
       {Reader::rose, "! c\n0\n", "Pocet smeru v souboru @ musi byt kladny."},
       {Reader::rose, "444441002\n1\n", "Pocet smeru v souboru @ musi byt nejvyse 36000."},
       {Reader::met, "2015 1 2 0 10 3 1\n2015 1 2 1 10 3 nan\n", on_line(2)},  // no stability class
-      {Reader::met, "2015 1 1 0 0 2 1\n10000 1 1 1 0 2 1\n", "Datum v radku 2 souboru @ nelze zapsat do 13 znaku."},
-      {Reader::met, "! comments only\n", "Soubor @ s meteorologickou casovou radou neobsahuje zadny zaznam."},
+      {Reader::met, "2015 1 1 0 0 2 1\n10000 1 1 1 0 2 1\n",
+       "Datum v radku 2 souboru @ nelze zapsat do 13 znaku."},
+      {Reader::met, "! comments only\n",
+       "Soubor @ s meteorologickou casovou radou neobsahuje zadny zaznam."},
       {Reader::emission, "2015 1 1 0 1\n2015 1 1 1.5 1\n", on_line(2)},
-      {Reader::emission, "2015 1 1 0 1\n2015 1 1 1 -1\n", kNegative + "2 je zaporna hodnota emisniho faktoru."},
+      {Reader::emission, "2015 1 1 0 1\n2015 1 1 1 -1\n",
+       kNegative + "2 je zaporna hodnota emisniho faktoru."},
       {Reader::climate, "title\nlabel\n70*1\nlabel\n69*1\nlabel\n", on_line(2)},  // the matrix
       {Reader::climate, "title\n", kMissingData},
       {Reader::config, "is_time = T\n/\n",
        "Chyba cten\xC3\xAD dat ze souboru data.txt.\nNeocekavany konec souboru.\n"
        "Zkontrolujte zda mate na zacatku souboru retezec &init a na konci znak /."},
       {Reader::config, "&init phi_step = -2.5 /", phi + "-2.5 je neplatna, musi byt kladna."},
-      {Reader::config, "&init phi_step = nan /", kReadError + "Zkontrolujte zda jsou nazvy parametru uvedeny spravne.\n   neplatna hodnota parametru 'phi_step' na radku 1"},
+      {Reader::config, "&init phi_step = nan /",
+       kReadError + "Zkontrolujte zda jsou nazvy parametru uvedeny spravne.\n   neplatna hodnota "
+                    "parametru 'phi_step' na radku 1"},
       {Reader::config, "&init phi_step = 400 /", phi + "400 je neplatna, musi byt nejvyse 360."},
       {Reader::config, "&init phi_step = 1e-9 /", phi + "1e-09 je neplatna, je prilis mala."},
       {Reader::config, "&init oputdir = 'no/such/dir' /",
-       "Problem se zapisem do adresare pro vystupni data: no/such/dir/. Zkontrolujte ze adresar existuje."},
+       "Problem se zapisem do adresare pro vystupni data: no/such/dir/. Zkontrolujte ze adresar "
+       "existuje."},
       {Reader::config, "&init is_time = T /",
        "N\xC3\xA1zev souboru s hodinov\xC3\xBDmi v\xC3\xBDstupy (output_time) nebyl zad\xC3\xA1n."},
       {Reader::config, "&init is_average = T /",
-       "N\xC3\xA1zev souboru pro v\xC3\xBDstup v\xC3\xBDpo\xC4\x8Dtu dle metodiky (output_stats) nebyl zad\xC3\xA1n."},
+       "N\xC3\xA1zev souboru pro v\xC3\xBDstup v\xC3\xBDpo\xC4\x8Dtu dle metodiky (output_stats) "
+       "nebyl zad\xC3\xA1n."},
   };
   for (const auto& c : cases) {
     TempDir dir;
@@ -169,17 +223,19 @@ TEST(ReaderMessages, EveryMessageOnce) {
 
 TEST(TerrainReader, ReadsOnlyTheWindowRowsAndCellEdgesBelongEastAndNorth) {
   TempDir dir;
-  const std::string path = dir.write("grid.asc", "ncols 4\nnrows 3\nx 1000\ny 2000\nc 10\nn -9999\n"
-                                                 "not even numbers\n21 22 23 24\n31 -9999 33 34\nrubbish\n");
+  const std::string path = dir.write("grid.asc",
+                                     "ncols 4\nnrows 3\nx 1000\ny 2000\nc 10\nn -9999\n"
+                                     "not even numbers\n21 22 23 24\n31 -9999 33 34\nrubbish\n");
   TerrainGrid grid;
   read_terrain_definition(path, grid);
   std::vector<Source> sources(1);
   sources[0].x = 1015;  // column 2 of file row 3
   sources[0].y = 2005;
   read_terrain(path, grid, {{"P", 1020, 2010, 0, 0, true}}, sources);  // column 3 of file row 2
-  EXPECT_EQ(grid.z, (std::vector<std::int16_t>{-9999, 33, 22, 23}));  // the southern row first
+  EXPECT_EQ(grid.z, (std::vector<std::int16_t>{-9999, 33, 22, 23}));   // the southern row first
   read_terrain(path, grid, {}, {});  // nothing to cover: no window, the full extent stays
-  EXPECT_EQ(std::tuple(grid.nx, grid.ny, grid.xllcorner, grid.yllcorner_upper), std::tuple(0, 0, 1000.0, 2030.0));
+  EXPECT_EQ(std::tuple(grid.nx, grid.ny, grid.xllcorner, grid.yllcorner_upper),
+            std::tuple(0, 0, 1000.0, 2030.0));
 }
 
 // A row is kept only as far as the window reaches: two billion columns written as one
@@ -214,7 +270,8 @@ TEST(OutputRefPointsReader, FlagsTheFirstPointOfEveryListedIdentifier) {
 TEST(SourcesReader, SeriesNamesAreCutToThreeAndRegisteredInOrderOfFirstUseAThousandAtMost) {
   TempDir dir;
   std::vector<std::string> names{"brno", "ost", "BRN", "brnx", "''", "' '"};
-  for (int k = 0; k < 996; ++k) names.push_back(std::to_string(k));  // a thousand distinct names in all
+  for (int k = 0; k < 996; ++k)
+    names.push_back(std::to_string(k));  // a thousand distinct names in all
   std::string definition, description;
   for (const std::string& name : names) {
     definition += "S 50 50 0 1 0 0 " + name + "\n";
@@ -224,10 +281,11 @@ TEST(SourcesReader, SeriesNamesAreCutToThreeAndRegisteredInOrderOfFirstUseAThous
   grid.xllcorner_upper = grid.yllcorner_upper = 100;
   std::vector<Source> sources;
   std::vector<std::string> met, profiles;
-  read_sources(dir.write("def.txt", definition), dir.write("desc.txt", description), Settings{}, grid, sources, met,
-               profiles);
+  read_sources(dir.write("def.txt", definition), dir.write("desc.txt", description), Settings{},
+               grid, sources, met, profiles);
   ASSERT_EQ(met.size(), 1000u);
-  EXPECT_EQ(std::vector(met.begin(), met.begin() + 4), (std::vector<std::string>{"brn", "ost", "BRN", ""}));
+  EXPECT_EQ(std::vector(met.begin(), met.begin() + 4),
+            (std::vector<std::string>{"brn", "ost", "BRN", ""}));
   std::vector<int> met_idx;
   for (std::size_t k = 0; k < 6; ++k) met_idx.push_back(sources[k].met_idx);
   EXPECT_EQ(met_idx, (std::vector<int>{1, 2, 3, 1, 4, 4}));
@@ -252,8 +310,10 @@ TEST(WindRoseReader, ModelSectorsInterpolateBetweenTheFileSectorsAroundThem) {
   for (int n_dir : {7, 8, 14}) {
     TempDir dir;
     std::string text = "! rose\n" + std::to_string(n_dir) + "\n", record;
-    for (int i = 1; i <= n_dir; ++i) record += std::to_string(10 * i) + (i % 5 ? " " : "\n");  // over lines
-    for (int j = 1; j <= 11; ++j) text += record + " " + std::to_string(5 * n_dir) + "\n";    // calm: 5 each
+    for (int i = 1; i <= n_dir; ++i)
+      record += std::to_string(10 * i) + (i % 5 ? " " : "\n");  // over lines
+    for (int j = 1; j <= 11; ++j)
+      text += record + " " + std::to_string(5 * n_dir) + "\n";  // calm: 5 each
     std::ostringstream out;
     const WindRoses r = read_wind_roses(dir.write("rose.txt", text), Settings{}, {""}, out);
     const double delta = 360.0 / n_dir;
@@ -272,25 +332,31 @@ TEST(MetSeriesReader, DatesClassesAndTheCalmLimit) {
   cfg.inverze = true;
   cfg.is_tep_gr = false;
   std::ostringstream out;
-  const MetSeries m = read_time(dir.write("met.txt", "-999 1 1 1 200 0.4 3.9 -9999 210 0.2 2.7\n"
-                                                     "  15 12 31 99 200 5 -0.5 350.5 220 6 1.1\n"), cfg, {""}, out);
+  const MetSeries m = read_time(dir.write("met.txt",
+                                          "-999 1 1 1 200 0.4 3.9 -9999 210 0.2 2.7\n"
+                                          "  15 12 31 99 200 5 -0.5 350.5 220 6 1.1\n"),
+                                cfg, {""}, out);
   EXPECT_EQ(m.date, (std::vector<std::string>{"-999/01/01/01", "  15/12/31/99"}));
   // Speeds below 1.5 m/s count as 1.5, classes are cut toward zero.
   EXPECT_EQ(std::tuple(m.w_sp, m.w_sp_i), std::tuple(std::vector{1.5, 5.0}, std::vector{1.5, 6.0}));
-  EXPECT_EQ(std::tuple(m.stability_class, m.stability_class_i), std::tuple(std::vector{3, 0}, std::vector{2, 1}));
+  EXPECT_EQ(std::tuple(m.stability_class, m.stability_class_i),
+            std::tuple(std::vector{3, 0}, std::vector{2, 1}));
 }
 
 TEST(ReadConfig, DirectoriesEndWithASeparatorFixedLengthTextsAreCutPathsNever) {
   TempDir dir;
   std::ostringstream out;
   const std::string long_dir(300, 'd'), long_name = std::string(180, 'n') + ".txt";
-  const Settings s = read_config(dir.write("run.nml", "&init iputdir = '" + long_dir + "' zdroje_file = '" + long_name +
-                                                          "' oputdir = 'out\\' daily_type = 'PM10x' delim_out = "
-                                                          "'12345678901' tep_vyd_type = 'metodikaX' int_err = 1D1 "
-                                                          "phi_step = 11 /"),
-                                 out);
-  EXPECT_EQ((std::vector<std::string>{s.iputdir, s.oputdir, s.zdroje_file, s.daily_type, s.delim_out, s.tep_vyd_type}),
-            (std::vector<std::string>{long_dir + "/", "out\\", long_name, "PM10", "1234567890", "metodika"}));
+  const Settings s = read_config(
+      dir.write("run.nml", "&init iputdir = '" + long_dir + "' zdroje_file = '" + long_name +
+                               "' oputdir = 'out\\' daily_type = 'PM10x' delim_out = "
+                               "'12345678901' tep_vyd_type = 'metodikaX' int_err = 1D1 "
+                               "phi_step = 11 /"),
+      out);
+  EXPECT_EQ((std::vector<std::string>{s.iputdir, s.oputdir, s.zdroje_file, s.daily_type,
+                                      s.delim_out, s.tep_vyd_type}),
+            (std::vector<std::string>{long_dir + "/", "out\\", long_name, "PM10", "1234567890",
+                                      "metodika"}));
   EXPECT_EQ(std::pair(s.int_err, s.nphi), std::pair(10.0, 32));  // 360 / 11 cut toward zero
 }
 
@@ -310,10 +376,13 @@ TEST(GroupsReader, MembersAndEveryFault) {
       {"G1 A\nG1 B\n", "Skupina zdroju G1" + at + " uz byla definovana."},
       {"G1 A\nG2\n", "Skupina zdroju G2" + at + " neobsahuje zadny zdroj."},
       {"G1 A\nG2 A D\n", "Zdroj D skupiny G2" + at + " nebyl definovan."},
-      {"G1 A\nG.2 A\n", "Nazev skupiny zdroju 'G.2'" + at + " je neplatny: nejvice 20 znaku, jen pismena, cislice, _ a -."},
+      {"G1 A\nG.2 A\n", "Nazev skupiny zdroju 'G.2'" + at +
+                            " je neplatny: nejvice 20 znaku, jen pismena, cislice, _ a -."},
       {"G1 A\n" + std::string(21, 'G') + " A\n",
-       "Nazev skupiny zdroju '" + std::string(21, 'G') + "'" + at + " je neplatny: nejvice 20 znaku, jen pismena, cislice, _ a -."}};
-  for (const auto& [text, message] : faults) EXPECT_INPUT_ERROR(read_groups(dir.write("g.txt", text), sources), message);
+       "Nazev skupiny zdroju '" + std::string(21, 'G') + "'" + at +
+           " je neplatny: nejvice 20 znaku, jen pismena, cislice, _ a -."}};
+  for (const auto& [text, message] : faults)
+    EXPECT_INPUT_ERROR(read_groups(dir.write("g.txt", text), sources), message);
 }
 
 }  // namespace

@@ -35,8 +35,9 @@ struct MapCase {
     for (int iy = 0; iy < 5; ++iy)
       for (int ix = 0; ix < 6; ++ix)
         if (ix != 2 || iy != 2)
-          points += "P" + std::to_string(ix) + std::to_string(iy) + " " + std::to_string(1000 + 100 * ix) + " " +
-                    std::to_string(1000 + 100 * iy) + " 0 1.5\n";
+          points += "P" + std::to_string(ix) + std::to_string(iy) + " " +
+                    std::to_string(1000 + 100 * ix) + " " + std::to_string(1000 + 100 * iy) +
+                    " 0 1.5\n";
     run.write("input/receptors.txt", points + "OFF2 1777 1100 0 1.5\n");
     run.config(" groups_file = ' '");
   }
@@ -51,7 +52,8 @@ struct MapCase {
     std::istringstream in(test::read_file((run.path() / "output" / file).string()));
     std::string all, line;
     while (std::getline(in, line))
-      all += (line.starts_with(id + " ") ? line.substr(0, line.rfind(';') + 1) + text : line) + "\n";
+      all +=
+          (line.starts_with(id + " ") ? line.substr(0, line.rfind(';') + 1) + text : line) + "\n";
     run.write("output/" + file, all);
   }
   std::vector<std::string> map_files() const {
@@ -65,11 +67,15 @@ struct MapCase {
 TEST(KadreMap, RastersLayersContoursAndPictureHoldTheResults) {
   MapCase c;
   ASSERT_EQ(c.run.run().status, 0);
-  c.set_value("max_hourly.csv", "P00", " 1.00000-100");  // a three-digit exponent without its letter
-  c.set_value("max_hourly.csv", "P10", "***********");   // too wide for its field
+  c.set_value("max_hourly.csv", "P00",
+              " 1.00000-100");                          // a three-digit exponent without its letter
+  c.set_value("max_hourly.csv", "P10", "***********");  // too wide for its field
   std::string out;
-  ASSERT_EQ(c.map({"run.nml", "--indicator", "ave", "--indicator", "max", "--crs", "EPSG:32633"}, out), 0) << out;
-  EXPECT_TRUE(out.ends_with("   output/run_max.tif\n   output/run_max.png\n   output/run.gpkg\n")) << out;
+  ASSERT_EQ(
+      c.map({"run.nml", "--indicator", "ave", "--indicator", "max", "--crs", "EPSG:32633"}, out), 0)
+      << out;
+  EXPECT_TRUE(out.ends_with("   output/run_max.tif\n   output/run_max.png\n   output/run.gpkg\n"))
+      << out;
   const MapData map = load_map_data("run.nml", {"ave"});
   const Indicator& ave = map.indicators[0];
   GDALAllRegister();
@@ -80,7 +86,9 @@ TEST(KadreMap, RastersLayersContoursAndPictureHoldTheResults) {
   tif->GetGeoTransform(transform.data());
   EXPECT_EQ(transform, (std::array<double, 6>{950, 100, 0, 1450, 0, -100}));
   std::vector<double> pixels(30);
-  ASSERT_EQ(tif->GetRasterBand(1)->RasterIO(GF_Read, 0, 0, 6, 5, pixels.data(), 6, 5, GDT_Float64, 0, 0), CE_None);
+  ASSERT_EQ(
+      tif->GetRasterBand(1)->RasterIO(GF_Read, 0, 0, 6, 5, pixels.data(), 6, 5, GDT_Float64, 0, 0),
+      CE_None);
   EXPECT_EQ(pixels[2 * 6 + 2], tif->GetRasterBand(1)->GetNoDataValue());  // the empty cell
   for (std::size_t i = 0; i < map.points.size(); ++i) {
     const RefPoint& p = map.points[i];
@@ -92,7 +100,8 @@ TEST(KadreMap, RastersLayersContoursAndPictureHoldTheResults) {
   GDALDatasetUniquePtr max_tif(GDALDataset::Open("output/run_max.tif", GDAL_OF_RASTER));
   ASSERT_TRUE(max_tif);
   std::array<double, 2> p00_p10{};  // the cells (0, 0) and (1, 0): the start of the last row
-  ASSERT_EQ(max_tif->GetRasterBand(1)->RasterIO(GF_Read, 0, 4, 2, 1, p00_p10.data(), 2, 1, GDT_Float64, 0, 0),
+  ASSERT_EQ(max_tif->GetRasterBand(1)->RasterIO(GF_Read, 0, 4, 2, 1, p00_p10.data(), 2, 1,
+                                                GDT_Float64, 0, 0),
             CE_None);
   EXPECT_EQ(p00_p10, (std::array<double, 2>{1e-100, max_tif->GetRasterBand(1)->GetNoDataValue()}));
 
@@ -107,8 +116,10 @@ TEST(KadreMap, RastersLayersContoursAndPictureHoldTheResults) {
     }
   }
   std::map<OGRwkbGeometryType, int> kinds;
-  for (auto& f : *gpkg->GetLayerByName("sources")) ++kinds[wkbFlatten(f->GetGeometryRef()->getGeometryType())];
-  EXPECT_EQ(kinds, (std::map<OGRwkbGeometryType, int>{{wkbPoint, 5}, {wkbLineString, 1}, {wkbPolygon, 1}}));
+  for (auto& f : *gpkg->GetLayerByName("sources"))
+    ++kinds[wkbFlatten(f->GetGeometryRef()->getGeometryType())];
+  EXPECT_EQ(kinds, (std::map<OGRwkbGeometryType, int>{
+                       {wkbPoint, 5}, {wkbLineString, 1}, {wkbPolygon, 1}}));
   // Every level lies strictly within the data, and a line of level L passes between cells
   // above and below L.
   double lo = INFINITY, hi = -INFINITY;
@@ -125,10 +136,12 @@ TEST(KadreMap, RastersLayersContoursAndPictureHoldTheResults) {
       double below = INFINITY, above = -INFINITY;
       for (int ix : {static_cast<int>(std::floor(gx)), static_cast<int>(std::ceil(gx))})
         for (int iy : {static_cast<int>(std::floor(gy)), static_cast<int>(std::ceil(gy))}) {
-          const double value = pixels[static_cast<std::size_t>(std::clamp(iy, 0, 4) * 6 + std::clamp(ix, 0, 5))];
+          const double value =
+              pixels[static_cast<std::size_t>(std::clamp(iy, 0, 4) * 6 + std::clamp(ix, 0, 5))];
           below = std::min(below, value), above = std::max(above, value);
         }
-      EXPECT_TRUE(below <= level && level <= above) << level << " at " << v.getX() << " " << v.getY();
+      EXPECT_TRUE(below <= level && level <= above)
+          << level << " at " << v.getX() << " " << v.getY();
     }
   }
 
@@ -143,8 +156,8 @@ TEST(KadreMap, RastersLayersContoursAndPictureHoldTheResults) {
   for (double ox : {-30.0, 0.0, 30.0})
     for (double oy : {-30.0, 0.0, 30.0}) {
       const auto [px, py] = picture_pixel(map, map.points[top].x + ox, map.points[top].y + oy);
-      const auto* row = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(png) +
-                                                              py * cairo_image_surface_get_stride(png));
+      const auto* row = reinterpret_cast<const std::uint32_t*>(
+          cairo_image_surface_get_data(png) + py * cairo_image_surface_get_stride(png));
       top_coloured += (row[px] & 0xFFFFFF) == top_of_scale_colour() ? 1 : 0;
     }
   EXPECT_GE(top_coloured, 5);
@@ -156,11 +169,14 @@ TEST(KadreMap, BadInputStopsWithItsMessageAndWritesNothing) {
   fs::create_directory(c.run.path() / "output");
   std::string out;
   EXPECT_EQ(c.map({"run.nml"}, out), 1);
-  EXPECT_TRUE(out.ends_with(" Vysledny soubor output/stats.csv chybi. Spustte nejprve kadre se stejnym "
-                            "konfiguracnim souborem.\n")) << out;
+  EXPECT_TRUE(
+      out.ends_with(" Vysledny soubor output/stats.csv chybi. Spustte nejprve kadre se stejnym "
+                    "konfiguracnim souborem.\n"))
+      << out;
   ASSERT_EQ(c.run.run().status, 0);
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"run.nml", "--indicator", "nope"}, " Ukazatel nope neni sloupcem vysledku (k dispozici: ave, Ch_max,"},
+      {{"run.nml", "--indicator", "nope"},
+       " Ukazatel nope neni sloupcem vysledku (k dispozici: ave, Ch_max,"},
       {{"run.nml", "--crs", "EPSG:999999"}, " Neznamy souradnicovy system: EPSG:999999.\n"},
       {{"run.nml", "--out", "nodir/x"}, " Do adresare nodir/x nelze zapisovat.\n"},
       {{"run.nml", "--colour"}, " Pouziti programu:\nkadre-map <soubor se vstupnimi parametry>"}};
@@ -169,7 +185,8 @@ TEST(KadreMap, BadInputStopsWithItsMessageAndWritesNothing) {
     EXPECT_NE(out.find(message), std::string::npos) << out;
   }
   // The GeoPackage, written last, cannot be: the pictures and rasters written before go too.
-  const fs::path blocker = c.run.path() / "output" / (".run.kadre-" + std::to_string(::getpid()) + ".gpkg");
+  const fs::path blocker =
+      c.run.path() / "output" / (".run.kadre-" + std::to_string(::getpid()) + ".gpkg");
   fs::create_directory(blocker);
   EXPECT_EQ(c.map({"run.nml", "--indicator", "ave"}, out), 1);
   EXPECT_TRUE(out.ends_with(" Chyba pri zapisu do souboru output/run.gpkg.\n")) << out;
@@ -178,7 +195,9 @@ TEST(KadreMap, BadInputStopsWithItsMessageAndWritesNothing) {
   EXPECT_TRUE(c.map_files().empty());
   c.run.write("input/receptors.txt", "P00 1000 1000 0 1.5\n");  // another configuration's points
   EXPECT_EQ(c.map({"run.nml"}, out), 1);
-  EXPECT_NE(out.find(" Vysledny soubor output/stats.csv nepatri k teto konfiguraci: "), std::string::npos) << out;
+  EXPECT_NE(out.find(" Vysledny soubor output/stats.csv nepatri k teto konfiguraci: "),
+            std::string::npos)
+      << out;
   EXPECT_TRUE(c.map_files().empty());
 }
 

@@ -24,7 +24,8 @@ class ResultFiles : public ::testing::Test {
   }
   test::TempDir dir;
   Settings cfg;
-  std::vector<RefPoint> points{{"ABCDEFGHIJKLMNOPQRSTUVWXYZ", -1.004, 2000, 350, 1.5, true}, {"Q", 1, 2, 3, 4, true}};
+  std::vector<RefPoint> points{{"ABCDEFGHIJKLMNOPQRSTUVWXYZ", -1.004, 2000, 350, 1.5, true},
+                               {"Q", 1, 2, 3, 4, true}};
   std::vector<double> results = std::vector<double>(2 * kStatCount, 0.0);
 };
 
@@ -35,10 +36,12 @@ TEST_F(ResultFiles, LimitsInFullBeforeTheNamesAreCutAndADelimiterWithoutTrailing
   cfg.delim_out = d + "  ";
   results[kStatCount + stat_rows().th] = 1e-120;
   write_output_stat(cfg, points, results);
-  std::string expected = "ID#x[m]#y[m]#z[m]#l[m]#Th_123456789#Th_-98765432#Th_100000000\n"
-                         "ABCDEFGHIJKLMNOPQRST#-1.00#2000.00#350.00#1.50#0.00000E+00#0.00000E+00#0.00000E+00\n"
-                         "Q                   #1.00#2.00#3.00#4.00#1.00000E-120#0.00000E+00#0.00000E+00\n";
-  for (auto at = expected.find('#'); at != std::string::npos; at = expected.find('#', at)) expected.replace(at, 1, d);
+  std::string expected =
+      "ID#x[m]#y[m]#z[m]#l[m]#Th_123456789#Th_-98765432#Th_100000000\n"
+      "ABCDEFGHIJKLMNOPQRST#-1.00#2000.00#350.00#1.50#0.00000E+00#0.00000E+00#0.00000E+00\n"
+      "Q                   #1.00#2.00#3.00#4.00#1.00000E-120#0.00000E+00#0.00000E+00\n";
+  for (auto at = expected.find('#'); at != std::string::npos; at = expected.find('#', at))
+    expected.replace(at, 1, d);
   EXPECT_EQ(test::read_file(cfg.oputdir + cfg.output_stats), expected);
 }
 
@@ -46,8 +49,8 @@ TEST_F(ResultFiles, EveryLineArrivesBeyondTheWriteBuffer) {
   const int ntime = 8760, npoints = 20;
   std::vector<double> values(ntime * npoints, 1.0);
   values.back() = 7.0;
-  write_output_time(cfg, std::vector<std::string>(npoints, "P"), std::vector<std::string>(ntime, "2015/01/01/01"),
-                    values, ntime);
+  write_output_time(cfg, std::vector<std::string>(npoints, "P"),
+                    std::vector<std::string>(ntime, "2015/01/01/01"), values, ntime);
   const std::string text = test::read_file(cfg.oputdir + "hourly.csv");
   // As many fields in every line as in the header.
   EXPECT_EQ(text.size(), 4 + 2 * npoints + ntime * (13 + 12 * npoints + 1));
@@ -57,14 +60,17 @@ TEST_F(ResultFiles, EveryLineArrivesBeyondTheWriteBuffer) {
 TEST_F(ResultFiles, FilesThatCannotBeWrittenStop) {
   const std::string head = " Chyba pri zapisu do souboru ";
   std::filesystem::create_directory(cfg.oputdir + "avg_hourly.csv");  // a directory in the way
-  EXPECT_RUN_ERROR(write_time_average(cfg, points, {1, 2}), head + cfg.oputdir + "avg_hourly.csv.\n");
+  EXPECT_RUN_ERROR(write_time_average(cfg, points, {1, 2}),
+                   head + cfg.oputdir + "avg_hourly.csv.\n");
   cfg.oputdir = dir.path().string() + "/missing/";
-  EXPECT_RUN_ERROR(write_output_stat(cfg, points, results), head + cfg.oputdir + cfg.output_stats + ".\n");
+  EXPECT_RUN_ERROR(write_output_stat(cfg, points, results),
+                   head + cfg.oputdir + cfg.output_stats + ".\n");
   // The device takes the open but fails every write: the failure shows at the close.
   cfg.oputdir = "/dev/";
   cfg.output_stats = cfg.output_time = "full";
   EXPECT_RUN_ERROR(write_output_stat(cfg, points, results), head + "/dev/full.\n");
-  EXPECT_RUN_ERROR(write_output_time(cfg, {"P1"}, {"2015/01/01/01"}, {1.0}, 1), head + "/dev/full.\n");
+  EXPECT_RUN_ERROR(write_output_time(cfg, {"P1"}, {"2015/01/01/01"}, {1.0}, 1),
+                   head + "/dev/full.\n");
 }
 
 // The check before the computation: an earlier run's file stays as it was, a new path leaves

@@ -15,7 +15,8 @@ RunOutput run_program(const std::vector<std::string>& args) {
 }
 
 RunDir::RunDir(const std::string& data_case) {
-  if (data_case.empty()) write("param.nml", sample_param_nml());
+  if (data_case.empty())
+    write("param.nml", sample_param_nml());
   else
     for (const auto& entry : fs::directory_iterator(source_path("tests/cases/" + data_case)))
       if (entry.path().filename() != "expected")

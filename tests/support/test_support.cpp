@@ -10,7 +10,8 @@ namespace kadre::test {
 
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "kadre_test_XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary directory " + pattern);
+  if (::mkdtemp(pattern.data()) == nullptr)
+    throw std::runtime_error("no temporary directory " + pattern);
   path_ = pattern;
 }
 
@@ -28,7 +29,9 @@ std::string read_file(const std::string& path) {
   return ss.str();
 }
 
-std::string source_path(const std::string& relative) { return std::string(KADRE_SOURCE_DIR "/") + relative; }
+std::string source_path(const std::string& relative) {
+  return std::string(KADRE_SOURCE_DIR "/") + relative;
+}
 
 std::string sample_param_nml() { return read_file(source_path("examples/param.nml")); }
 

@@ -62,7 +62,10 @@ std::string source_path(const std::string& relative);
 // The sample model parameter file.
 std::string sample_param_nml();
 
-struct RunOutput { int status = -1; std::string out, err; };
+struct RunOutput {
+  int status = -1;
+  std::string out, err;
+};
 
 // The whole program with these arguments (without the program name), in the current directory.
 RunOutput run_program(const std::vector<std::string>& args);
@@ -87,14 +90,14 @@ class RunDir : public TempDir {
 }  // namespace kadre::test
 
 // Expects the statement to stop the run with exactly this console text.
-#define EXPECT_RUN_ERROR(statement, expected_text)                     \
-  do {                                                                 \
-    try {                                                              \
-      statement;                                                       \
-      ADD_FAILURE() << "expected a RunError, none was thrown";         \
-    } catch (const ::kadre::RunError& e__) {                           \
-      EXPECT_EQ(e__.console_text(), (expected_text));                  \
-    }                                                                  \
+#define EXPECT_RUN_ERROR(statement, expected_text)             \
+  do {                                                         \
+    try {                                                      \
+      statement;                                               \
+      ADD_FAILURE() << "expected a RunError, none was thrown"; \
+    } catch (const ::kadre::RunError& e__) {                   \
+      EXPECT_EQ(e__.console_text(), (expected_text));          \
+    }                                                          \
   } while (0)
 
 // Expects the statement to stop the run with this input message (a free-form line).
