@@ -11,6 +11,14 @@ build=$(realpath -m "${1:-build-fuzz}")
 seconds=${2:-60}
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# The targets are built by clang with its libFuzzer and OpenMP runtime (optional packages).
+if ! command -v clang++ >/dev/null 2>&1 ||
+  ! compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null; then
+  echo "make fuzz needs clang with libFuzzer, which is missing: install clang libclang-rt-dev" \
+    "libomp-dev (as root, scripts/install-deps.sh does)." >&2
+  exit 1
+fi
+
 CC=clang CXX=clang++ cmake -S fuzz -B "$build" >/dev/null
 cmake --build "$build" -j "$jobs" >/dev/null
 
