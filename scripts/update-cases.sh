@@ -1,7 +1,8 @@
 #!/bin/sh
 # Regenerates expected/ of every case under tests/cases after a deliberate change of the
-# results: runs the given kadre binary in a scratch copy of each case and stores its standard
-# output (console.txt), its exit status (status) and every file it wrote into output/.
+# results: runs the given kadre binary in a scratch copy of each case (with the shared
+# tests/cases/param.nml unless the case has its own) and stores its standard output
+# (console.txt), its exit status (status) and every file it wrote into output/.
 # Usage: scripts/update-cases.sh [path to kadre binary] [case name ...]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,6 +20,7 @@ for dir in "$root"/tests/cases/*/; do
   work="$scratch/$name"
   mkdir -p "$work"
   cp -R "$dir". "$work"
+  [ -f "$work/param.nml" ] || cp "$root/tests/cases/param.nml" "$work/"
   rm -rf "$work/expected"
   mkdir -p "$work/output"
   set +e

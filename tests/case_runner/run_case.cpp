@@ -6,8 +6,8 @@
 //   run_case <case folder> <scratch folder>
 //
 // The case (without expected/) is copied into a folder of the scratch folder for each run,
-// which becomes the working directory (param.nml is read from there); the results are
-// expected in its output/.
+// which becomes the working directory (param.nml is read from there: the case's own, else
+// the one the cases share next to it); the results are expected in its output/.
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -141,6 +141,8 @@ void check_run(const fs::path& case_dir, const fs::path& scratch, const char* si
   for (const auto& entry : fs::directory_iterator(case_dir))
     if (entry.path().filename() != "expected")
       fs::copy(entry.path(), scratch / entry.path().filename(), fs::copy_options::recursive);
+  if (!fs::exists(scratch / "param.nml"))
+    fs::copy_file(case_dir.parent_path() / "param.nml", scratch / "param.nml");
 
   std::vector<std::string> args;
   std::istringstream arg_text(read_file(case_dir / "args"));

@@ -72,7 +72,7 @@ TEST(ResultsT, LimitedOnlyByWhatCanExistInMemory) {
   }
 }
 
-// The 1-hour coefficients and wind-profile exponents of examples/param.nml, classes 1..5.
+// The 1-hour coefficients and wind-profile exponents of tests/cases/param.nml, classes 1..5.
 constexpr double kAy[5] = {0.0709, 0.105, 0.142, 0.217, 0.325}, kBy = 0.894;
 constexpr double kAz[5] = {0.0864, 0.211, 0.222, 0.1128, 0.0381};
 constexpr double kBz[5] = {0.74, 0.678, 0.725, 0.911, 1.149};

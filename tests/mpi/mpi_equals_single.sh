@@ -14,6 +14,8 @@ run() {  # <name> <launcher...>: runs the case in a fresh copy named <name>
   shift
   mkdir -p "$scratch/$name"
   cp -R "$dir"/. "$scratch/$name"
+  # A data case without its own param.nml uses the one the cases share.
+  [ -f "$scratch/$name/param.nml" ] || cp "$dir/../param.nml" "$scratch/$name/"
   rm -rf "$scratch/$name/expected" "$scratch/$name/output"
   mkdir -p "$scratch/$name/output"
   set +e

@@ -15,12 +15,11 @@ RunOutput run_program(const std::vector<std::string>& args) {
 }
 
 RunDir::RunDir(const std::string& data_case) {
-  if (data_case.empty())
-    write("param.nml", sample_param_nml());
-  else
+  if (!data_case.empty())
     for (const auto& entry : fs::directory_iterator(source_path("tests/cases/" + data_case)))
       if (entry.path().filename() != "expected")
         fs::copy(entry.path(), path() / entry.path().filename(), fs::copy_options::recursive);
+  if (!fs::exists(path() / "param.nml")) write("param.nml", sample_param_nml());
   base_config_ = read_file(file("run.nml"));
 }
 

@@ -33,6 +33,6 @@ std::string source_path(const std::string& relative) {
   return std::string(KADRE_SOURCE_DIR "/") + relative;
 }
 
-std::string sample_param_nml() { return read_file(source_path("examples/param.nml")); }
+std::string sample_param_nml() { return read_file(source_path("tests/cases/param.nml")); }
 
 }  // namespace kadre::test

@@ -59,7 +59,7 @@ std::string read_file(const std::string& path);
 // A path below the source tree of the project.
 std::string source_path(const std::string& relative);
 
-// The sample model parameter file.
+// The model parameter file the data cases share (tests/cases/param.nml).
 std::string sample_param_nml();
 
 struct RunOutput {
@@ -73,7 +73,7 @@ RunOutput run_program(const std::vector<std::string>& args);
 using ResultFiles = std::map<std::string, std::string>;  // name -> content
 
 // A scratch directory for whole runs: a copy of tests/cases/<data_case> without its expected
-// results, or (blank) only param.nml.
+// results, or (blank) nothing; with the shared param.nml unless the case has its own.
 class RunDir : public TempDir {
  public:
   explicit RunDir(const std::string& data_case = "");
