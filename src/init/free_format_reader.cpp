@@ -29,8 +29,10 @@ bool iequals(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-// Reals as written by people and by other programs: sign, digits with an optional point,
-// an exponent introduced by E, D or Q (or by its sign alone), Inf and NaN.
+// Reals as written by people and by other programs: an optional sign, digits with an optional
+// point (at least one digit), an optional exponent introduced by E, D or Q or by its sign
+// alone (1.5-3 is 1.5e-3). Inf, Infinity and NaN are refused, and so is a value beyond the
+// largest double; one too small for a double reads as 0.
 bool parse_real(std::string_view s, double& out) {
   std::string_view body = s;
   bool negative = false;
@@ -38,7 +40,7 @@ bool parse_real(std::string_view s, double& out) {
     negative = body[0] == '-';
     body.remove_prefix(1);
   }
-  // No input means an infinite or undefined quantity: such values are read errors.
+  // No input value may be infinite or undefined: these words are read errors.
   if (iequals(body, "inf") || iequals(body, "infinity") || iequals(body, "nan")) return false;
   char buf[128];
   std::size_t n = 0;
