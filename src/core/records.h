@@ -139,6 +139,7 @@ struct InputData {
   EmissionProfiles profiles;
   ClimateTables climate;
   std::vector<SourceGroup> groups;  // in the order of the groups file
+  std::vector<double> background;   // per hour, with limits.background_file (else empty)
 };
 
 }  // namespace kadre

@@ -21,12 +21,29 @@ struct StatRows {
 };
 const StatRows& stat_rows();
 
+// The compliance values of a reference point, in this order: with the background, the mean and
+// the largest hour; the n-th highest hour and its hour (from 0); the hours above the hourly
+// limit; the largest and the n-th highest daily mean; the days above the daily limit. Values
+// the configuration does not ask for stay 0.
+enum CompliancePosition : int {
+  kComplianceMean,
+  kComplianceMax,
+  kComplianceHourNth,
+  kComplianceHourNthHour,
+  kComplianceHoursAbove,
+  kComplianceDayMax,
+  kComplianceDayNth,
+  kComplianceDaysAbove,
+  kComplianceCount
+};
+
 // Each element belongs to one reference point.
 struct ResultTables {
   std::vector<double> results;         // kStatCount x points, indicator fastest
   std::vector<double> hourly_results;  // hours x points with hourly output, hour fastest
   std::vector<double> hourly_sum;      // sum (later mean) of the hourly concentrations per point
   std::vector<double> hourly_max;      // largest hourly concentration per point
+  std::vector<double> compliance;      // kComplianceCount x points, position fastest
 };
 
 }  // namespace kadre

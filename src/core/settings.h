@@ -2,9 +2,21 @@
 // The settings of a run: the keys of the run configuration group "init" with their
 // defaults, and the values derived from them. Built once by loading, read-only afterwards.
 #include <array>
+#include <optional>
 #include <string>
 
 namespace kadre {
+
+// The optional group "limits" that follows "init": the limit values a study is judged by and
+// the background added to the compliance results. A limit or count not given stays empty.
+struct Limits {
+  bool given = false;  // the group is in the configuration
+  double background = 0.0;
+  std::string background_file;  // hourly background replacing the constant (blank: none)
+  std::optional<double> hour_limit, day_limit, year_limit;
+  std::optional<int> hour_allowed, day_allowed;  // each only with its limit
+  std::string output_limits;                     // blank in the file: "limits_" + output_time
+};
 
 struct Settings {
   std::string iputdir = "./";  // ends with a separator after loading (blank: current directory)
@@ -46,12 +58,18 @@ struct Settings {
   double infl_dist_min = 0.0;
   double infl_dist_max = 100000.0;
   std::string groups_file;  // blank: no source groups
+  Limits limits;
+
+  // Derived: the summary file, "summary_" + the stem of the configuration file + ".csv".
+  std::string summary_file;
 
   // Derived: number of wind-direction sectors, 360 / phi_step cut toward zero.
   int nphi = 360;
 
   // The methodology (statistical) evaluation is on.
   bool methodology() const { return is_max_abs || is_average || is_max_11 || is_exceed; }
+  // The compliance file of the hourly evaluation is written.
+  bool compliance() const { return is_time && limits.given; }
 };
 
 }  // namespace kadre

@@ -14,15 +14,19 @@
 #include "driver/point_blocks.h"
 #include "driver/reference_point_loop.h"
 #include "driver/table_gathering.h"
+#include "evaluation/compliance.h"
 #include "evaluation/daily_maxima.h"
 #include "evaluation/situation_classes.h"
 #include "evaluation/time_series_evaluation.h"
 #include "init/read_input_data.h"
 #include "init/read_param.h"
 #include "model/stability_classes.h"
+#include "output/compliance_output.h"
 #include "output/number_format.h"
+#include "output/point_fields.h"
 #include "output/result_paths.h"
 #include "output/statistical_output.h"
+#include "output/summary_output.h"
 #include "output/time_series_output.h"
 
 namespace kadre {
@@ -61,17 +65,20 @@ ResultTables create_result_tables(const InputData& in, bool methodology, const P
     tables.hourly_results = create_hourly_results(static_cast<std::size_t>(in.met.ntime), outputs);
     tables.hourly_sum.assign(points, 0.0);
     tables.hourly_max.assign(points, 0.0);
+    if (in.cfg.compliance()) tables.compliance.assign(points * kComplianceCount, 0.0);
   }
   if (methodology) tables.results.assign(static_cast<std::size_t>(kStatCount) * points, 0.0);
   return tables;
 }
 
-// The files of all sources, then those of each group, in the order they are written.
+// The files of all sources, then those of each group, then the summary, in the order they
+// are written.
 std::vector<std::string> every_result_path(const InputData& in) {
   std::vector<std::string> paths = result_paths(in.cfg);
   for (const SourceGroup& group : in.groups)
     for (const std::string& path : result_paths(group_settings(in.cfg, group.name)))
       paths.push_back(path);
+  paths.push_back(summary_path(in.cfg));
   return paths;
 }
 
@@ -88,10 +95,12 @@ void check_result_names(const InputData& in) {
   for (const SourceGroup& group : in.groups)
     for (const std::string& file : result_paths(group_settings(in.cfg, group.name)))
       take(file, " skupiny zdroju " + group.name);
+  take(summary_path(in.cfg), "");
 }
 
+// Writes the files of one set of sources and adds their columns to the summary.
 void write_results(const InputData& in, const Settings& cfg, const ResultTables& tables,
-                   bool methodology, ResultSet& set) {
+                   bool methodology, int counted_days, ResultSet& set, Summary& summary) {
   if (cfg.is_time) {
     std::vector<std::string> ref_ids;
     for (const RefPoint& p : in.ref_points)
@@ -103,8 +112,18 @@ void write_results(const InputData& in, const Settings& cfg, const ResultTables&
       for (double& v : hourly_mean) v /= static_cast<double>(in.met.ntime);
     write_time_average(cfg, in.ref_points, hourly_mean, &set);
     write_time_maximum(cfg, in.ref_points, tables.hourly_max, &set);
+    summarize_hourly(summary, cfg, in.ref_points, hourly_mean, tables.hourly_max);
+    if (cfg.compliance()) {
+      write_limits(cfg, in.ref_points, in.met.date, tables.compliance, in.met.ntime, counted_days,
+                   &set);
+      summarize_compliance(summary, cfg, in.ref_points, tables.compliance, in.met.ntime,
+                           counted_days);
+    }
   }
-  if (methodology) write_output_stat(cfg, in.ref_points, tables.results, &set);
+  if (methodology) {
+    write_output_stat(cfg, in.ref_points, tables.results, &set);
+    summarize_statistics(summary, cfg, in.ref_points, tables.results);
+  }
 }
 
 }  // namespace
@@ -166,6 +185,7 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   // The tables of all sources, then those of each group, for this process's points.
   std::vector<ResultTables> tables;
   WindClasses wind;
+  CompliancePlan compliance;
   on_every_process(processes, [&] {
     in = read_input_data(path_file, out);
     par = read_param(in.cfg);
@@ -184,6 +204,7 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
     for (std::size_t set = 0; set <= in.groups.size(); ++set)
       tables.push_back(create_result_tables(in, in.cfg.methodology(), tables_block));
     if (in.cfg.methodology()) wind = u_range_gen(in.cfg.is_max_abs, par);
+    if (in.cfg.compliance()) compliance = make_compliance_plan(in.cfg, in.met, in.background);
   });
   const Settings& cfg = in.cfg;
   const bool methodology = cfg.methodology();
@@ -224,7 +245,8 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
                             methodology ? &class_index : nullptr,
                             parse_daily_type(cfg.daily_type),
                             methodology,
-                            &hourly};
+                            &hourly,
+                            cfg.compliance() ? &compliance : nullptr};
     compute_reference_points(inputs, blocks[static_cast<std::size_t>(processes.rank())], tables,
                              threads, processes, finished_here, out);
   } catch (...) {
@@ -240,16 +262,23 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   out << free_form_line("Vypis vysledku") << std::flush;
 
   gather_tables(in, methodology, blocks, tables, processes);
+  std::vector<std::string> summary_lines;
   on_every_process(processes, [&] {
     if (!processes.first()) return;
     ResultSet set;
-    write_results(in, cfg, tables[0], methodology, set);
+    Summary summary;
+    const int counted_days = static_cast<int>(compliance.counted_days.size());
+    write_results(in, cfg, tables[0], methodology, counted_days, set, summary);
     for (std::size_t g = 0; g < in.groups.size(); ++g)
-      write_results(in, group_settings(cfg, in.groups[g].name), tables[g + 1], methodology, set);
+      write_results(in, group_settings(cfg, in.groups[g].name), tables[g + 1], methodology,
+                    counted_days, set, summary);
+    summary_lines = summary.lines(in.ref_points, result_delimiter(cfg.delim_out));
+    write_summary(cfg, summary_lines, &set);
     set.commit();
   });
   for (const std::string& path : every_result_path(in))
     out << free_form_line("  zapsan soubor " + path);
+  for (const std::string& line : summary_lines) out << free_form_line(line);
 }
 
 }  // namespace kadre

@@ -32,6 +32,9 @@ void gather_tables(const InputData& in, bool methodology, const std::vector<Poin
       processes.gather(t.hourly_results, part_starts(blocks, hours, true, hours * outputs));
       processes.gather(t.hourly_sum, part_starts(blocks, 1, false, points));
       processes.gather(t.hourly_max, part_starts(blocks, 1, false, points));
+      if (in.cfg.compliance())
+        processes.gather(t.compliance,
+                         part_starts(blocks, kComplianceCount, false, kComplianceCount * points));
     }
     if (methodology)
       processes.gather(t.results, part_starts(blocks, kStatCount, false, kStatCount * points));

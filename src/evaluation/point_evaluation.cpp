@@ -17,6 +17,7 @@ WorkTables::WorkTables(const LoopInputs& li, std::size_t set_count) : sets(set_c
   const std::size_t classes = static_cast<std::size_t>(cfg.nphi) * kSituationClassCount;
   if (cfg.is_time && set_count > 1) c_source_t.assign(hours, 0.0);
   if (cfg.is_time) hourly = HourlyWork(li.hourly_situations->count, li.in.met.ntime);
+  if (li.compliance != nullptr) compliance = ComplianceWork(*li.compliance);
   if (li.methodology) {
     rose = RoseWork(cfg.nphi, li.wind.nu_max());
     cls.assign(classes, 0.0);
@@ -319,6 +320,10 @@ void evaluate_point(const LoopInputs& li, int ip, const PointBlock& block,
   for (std::size_t s = 0; s < w.sets.size(); ++s) {
     const SetSums& set = w.sets[s];
     if (cfg.is_time) store_hourly_results(li, ip, block, set, out_column, tables[s]);
+    if (li.compliance != nullptr)
+      evaluate_compliance(*li.compliance, set.c_t, w.compliance,
+                          tables[s].compliance.data() +
+                              static_cast<std::size_t>(ip - 1 - block.first) * kComplianceCount);
     if (!li.methodology) continue;
     const StatContext stat_context{cfg, li.wind, in.wind_roses, li.wind.nu_max()};
     const PointTotals totals{set.c.data(),        set.c_d.data(), set.c_max.data(),

@@ -7,6 +7,7 @@
 
 #include "core/records.h"
 #include "core/result_tables.h"
+#include "evaluation/compliance.h"
 #include "evaluation/daily_maxima.h"
 #include "evaluation/situation_classes.h"
 #include "evaluation/time_series_evaluation.h"
@@ -24,6 +25,7 @@ struct LoopInputs {
   DailyType daily_type;
   bool methodology;
   const HourlySituations* hourly_situations;  // always set; empty without the hourly evaluation
+  const CompliancePlan* compliance;           // set when the compliance file is written
 };
 
 // The reference points one process evaluates, [first, end) counted from 0, and the number
@@ -64,6 +66,7 @@ struct WorkTables {
   std::vector<SetSums> sets;                                       // all sources, then each group
   PairFactors hourly_factors, rose_factors;  // of the current pair, per evaluation
   HourlyWork hourly;                         // the plumes of the pair's hourly situations
+  ComplianceWork compliance;                 // the ranked hours and days of one series
 
   WorkTables(const LoopInputs& li, std::size_t set_count);
 };

@@ -59,12 +59,11 @@ void warn_if_longer(const std::string& path, int records, int used, std::ostream
 }
 
 std::string error_nml_read(const std::string& path, bool end_of_file,
-                           const NamelistFailure* failure) {
+                           const NamelistFailure* failure, const std::string& group) {
   std::string msg = "Chyba cten\xC3\xAD dat ze souboru " + file_own_name(path) + ".";
   if (end_of_file)
-    msg +=
-        "\nNeocekavany konec souboru.\nZkontrolujte zda mate na zacatku souboru retezec &init a na "
-        "konci znak /.";
+    msg += "\nNeocekavany konec souboru.\nZkontrolujte zda mate na zacatku souboru retezec &" +
+           group + " a na konci znak /.";
   else
     msg += "\nZkontrolujte zda jsou nazvy parametru uvedeny spravne.";
   if (failure == nullptr || end_of_file) return msg;

@@ -30,8 +30,9 @@ std::string error_reading(const std::string& path, long line, ReadStatus status)
 void warn_if_longer(const std::string& path, int records, int used, std::ostream& out);
 
 // Message of a failed read of a parameter-group file; with failure, one more line names the
-// key (or the value) that failed and its line.
+// key (or the value) that failed and its line. An unfinished group is named as "&" + group.
 std::string error_nml_read(const std::string& path, bool end_of_file,
-                           const NamelistFailure* failure = nullptr);
+                           const NamelistFailure* failure = nullptr,
+                           const std::string& group = "init");
 
 }  // namespace kadre

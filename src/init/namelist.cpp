@@ -50,6 +50,8 @@ class Namelist::Parser {
 
   const NamelistFailure& failure() const { return failure_; }
 
+  bool group_starts() { return find_group_start(); }
+
   NamelistStatus run() {
     if (!find_group_start()) return NamelistStatus::end_of_file;
     for (;;) {
@@ -357,6 +359,11 @@ NamelistStatus Namelist::parse(std::string_view text, NamelistFailure* failure) 
   const NamelistStatus status = parser.run();
   if (failure != nullptr) *failure = parser.failure();
   return status;
+}
+
+bool Namelist::has_group(std::string_view text) const {
+  Parser parser(*this, text);
+  return parser.group_starts();
 }
 
 NamelistStatus Namelist::parse_file(const std::string& path, NamelistFailure* failure) const {

@@ -53,6 +53,8 @@ class Namelist {
   // Reads the group from the text of a file. Assignments before an error stay done; a bad
   // group tells in failure what failed.
   NamelistStatus parse(std::string_view text, NamelistFailure* failure = nullptr) const;
+  // Whether the text holds the start of the group ("&" and its name), for optional groups.
+  bool has_group(std::string_view text) const;
   // Reads the group from a file; a file that cannot be read counts as bad.
   NamelistStatus parse_file(const std::string& path, NamelistFailure* failure = nullptr) const;
 

@@ -2,7 +2,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
+#include <sstream>
 #include <utility>
 
 #include "core/errors.h"
@@ -68,6 +71,77 @@ std::string as_written(double value) {
   return ec == std::errc() ? std::string(buf, end) : std::string("?");
 }
 
+// The keys of the "limits" group as read: a number not given stays NaN, which no value of the
+// file can be.
+struct LimitKeys {
+  double background = 0.0;
+  std::string background_file, output_limits;
+  double hour_limit = std::numeric_limits<double>::quiet_NaN(), hour_allowed = hour_limit,
+         day_limit = hour_limit, day_allowed = hour_limit, year_limit = hour_limit;
+};
+
+// A limit is a concentration: not negative.
+std::optional<double> limit_value(const char* key, double value) {
+  if (std::isnan(value)) return std::nullopt;
+  if (value < 0.0)
+    raise_error(std::string("Hodnota parametru ") + key + " = " + as_written(value) +
+                " je neplatna, musi byt nezaporna.");
+  return value;
+}
+
+// A count of allowed exceedances: a whole number from 0, and only with its limit.
+std::optional<int> allowed_count(const char* key, double value, const char* limit_key,
+                                 const std::optional<double>& limit) {
+  if (std::isnan(value)) return std::nullopt;
+  const std::string prefix =
+      std::string("Hodnota parametru ") + key + " = " + as_written(value) + " je neplatna, ";
+  if (!(value >= 0.0) || value != std::trunc(value))
+    raise_error(prefix + "musi byt cele nezaporne cislo.");
+  if (value > static_cast<double>(std::numeric_limits<int>::max()))
+    raise_error(prefix + "je prilis velka.");
+  if (!limit)
+    raise_error(std::string("Parametr ") + key + " je zadan bez parametru " + limit_key +
+                " (skupina &limits).");
+  return static_cast<int>(value);
+}
+
+// The optional group "limits" of the configuration file; absent, nothing is given.
+Limits read_limits(const std::string& path_file, const std::string& output_time) {
+  Limits limits;
+  std::ifstream in(rtrim(path_file), std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  Namelist group("limits");
+  if (!group.has_group(text.str())) return limits;
+  LimitKeys k;
+  group.add_double("background", k.background);
+  group.add_text("background_file", k.background_file);
+  group.add_double("hour_limit", k.hour_limit);
+  group.add_double("hour_allowed", k.hour_allowed);
+  group.add_double("day_limit", k.day_limit);
+  group.add_double("day_allowed", k.day_allowed);
+  group.add_double("year_limit", k.year_limit);
+  group.add_text("output_limits", k.output_limits);
+  NamelistFailure failure;
+  const NamelistStatus status = group.parse(text.str(), &failure);
+  if (status != NamelistStatus::ok)
+    raise_error(
+        error_nml_read(path_file, status == NamelistStatus::end_of_file, &failure, "limits"));
+
+  limits.given = true;
+  limits.background = k.background;
+  limits.background_file = k.background_file;
+  limits.hour_limit = limit_value("hour_limit", k.hour_limit);
+  limits.day_limit = limit_value("day_limit", k.day_limit);
+  limits.year_limit = limit_value("year_limit", k.year_limit);
+  limits.hour_allowed =
+      allowed_count("hour_allowed", k.hour_allowed, "hour_limit", limits.hour_limit);
+  limits.day_allowed = allowed_count("day_allowed", k.day_allowed, "day_limit", limits.day_limit);
+  limits.output_limits =
+      rtrim(k.output_limits).empty() ? "limits_" + rtrim(output_time) : k.output_limits;
+  return limits;
+}
+
 }  // namespace
 
 int sector_count(double phi_step) {
@@ -92,6 +166,10 @@ Settings read_config(const std::string& path_file, std::ostream& out) {
   const NamelistStatus status = group.parse_file(rtrim(path_file), &failure);
   if (status != NamelistStatus::ok)
     raise_error(error_nml_read(path_file, status == NamelistStatus::end_of_file, &failure));
+
+  settings.limits = read_limits(path_file, settings.output_time);
+  settings.summary_file =
+      "summary_" + std::filesystem::path(rtrim(path_file)).stem().string() + ".csv";
 
   settings.iputdir = add_sep2dir(settings.iputdir);
   settings.oputdir = add_sep2dir(settings.oputdir);

@@ -4,6 +4,7 @@
 
 #include "core/errors.h"
 #include "core/text.h"
+#include "init/background_reader.h"
 #include "init/climate_reader.h"
 #include "init/emission_profiles_reader.h"
 #include "init/groups_reader.h"
@@ -39,6 +40,9 @@ InputData read_input_data(const std::string& path_file, std::ostream& out) {
     in.met = read_time(input_path(cfg.time_file), cfg, in.met_name, out);
     in.profiles =
         read_time_emis(input_path(cfg.emis_time_file), cfg, in.time_prof_name, in.met.ntime, out);
+    // Without sources there are no hours, and so no background to read.
+    if (cfg.compliance() && !rtrim(cfg.limits.background_file).empty() && in.met.ntime > 0)
+      in.background = read_background(input_path(cfg.limits.background_file), in.met);
   }
   const bool any_cooling_tower = std::any_of(in.sources.begin(), in.sources.end(),
                                              [](const Source& s) { return s.cooling_tower; });

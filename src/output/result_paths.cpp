@@ -16,10 +16,17 @@ std::string hourly_path(const Settings& cfg, const std::string& prefix) {
   return rtrim(cfg.oputdir) + prefix + rtrim(cfg.output_time);
 }
 
+std::string limits_path(const Settings& cfg) {
+  return rtrim(cfg.oputdir) + rtrim(cfg.limits.output_limits);
+}
+
+std::string summary_path(const Settings& cfg) { return rtrim(cfg.oputdir) + cfg.summary_file; }
+
 Settings group_settings(const Settings& cfg, const std::string& group) {
   Settings s = cfg;
   s.output_stats = path_with_name(cfg.output_stats, group);
   s.output_time = path_with_name(cfg.output_time, group);
+  s.limits.output_limits = path_with_name(cfg.limits.output_limits, group);
   return s;
 }
 
@@ -27,6 +34,7 @@ std::vector<std::string> result_paths(const Settings& cfg) {
   std::vector<std::string> paths;
   if (cfg.is_time)
     for (const char* prefix : {"", "avg_", "max_"}) paths.push_back(hourly_path(cfg, prefix));
+  if (cfg.compliance()) paths.push_back(limits_path(cfg));
   if (cfg.methodology()) paths.push_back(stats_path(cfg));
   return paths;
 }

@@ -13,11 +13,18 @@ std::string stats_path(const Settings& cfg);
 // oputdir + prefix + output_time: the hourly table (no prefix), "avg_" and "max_".
 std::string hourly_path(const Settings& cfg, const std::string& prefix = "");
 
+// oputdir + output_limits: the compliance file.
+std::string limits_path(const Settings& cfg);
+// oputdir + the summary file of the run.
+std::string summary_path(const Settings& cfg);
+
 // The settings of the files of a source group: "_" and the group's name before the extension
-// of output_stats and output_time (stats_PLANT.csv, hourly_PLANT.csv, avg_hourly_PLANT.csv).
+// of output_stats, output_time and output_limits (stats_PLANT.csv, hourly_PLANT.csv,
+// avg_hourly_PLANT.csv, limits_hourly_PLANT.csv).
 Settings group_settings(const Settings& cfg, const std::string& group);
 
-// The files written with these settings, in the order they are written.
+// The files written with these settings, in the order they are written (the summary, written
+// once for the run, is not one of them).
 std::vector<std::string> result_paths(const Settings& cfg);
 
 // Stops with the write-error message of the path unless a file can be written there: the

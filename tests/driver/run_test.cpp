@@ -129,17 +129,22 @@ TEST(WholeRun, SameBytesWithOneThreadOrSeveralTogetherOrAlone) {
   c.config("");
   ASSERT_EQ(c.run({"1"}).status, 0);
   const test::ResultFiles both = c.outputs();
-  ASSERT_EQ(both.size(), 4u);
+  ASSERT_EQ(both.size(), 5u);  // with the summary
   ASSERT_EQ(c.run({"3"}).status, 0);
   EXPECT_EQ(c.outputs(), both);
+  // The summary follows the files of the run; the files themselves stay.
+  const auto without_summary = [](test::ResultFiles files) {
+    EXPECT_EQ(files.erase("summary_run.csv"), 1u);
+    return files;
+  };
   c.config(" is_time = F");
   ASSERT_EQ(c.run({"3"}).status, 0);
-  EXPECT_EQ(c.outputs(), (test::ResultFiles{{"stats.csv", both.at("stats.csv")}}));
+  EXPECT_EQ(without_summary(c.outputs()), (test::ResultFiles{{"stats.csv", both.at("stats.csv")}}));
   c.config(" is_average = F, is_max_abs = F, is_max_11 = F");
   ASSERT_EQ(c.run({"2"}).status, 0);
-  test::ResultFiles hourly = both;
+  test::ResultFiles hourly = without_summary(both);
   hourly.erase("stats.csv");
-  EXPECT_EQ(c.outputs(), hourly);
+  EXPECT_EQ(without_summary(c.outputs()), hourly);
 }
 
 TEST(WholeRun, UnwritableResultFileStopsTheRunWithNoResultWritten) {
@@ -199,7 +204,8 @@ TEST(WholeRun, EachGroupsFilesAreThoseOfARunOnItsSourcesAlone) {
     keep("sources_desc.txt", descriptions, ids);
     c.config(" groups_file = ' '");
     ASSERT_EQ(c.run().status, 0);
-    const test::ResultFiles alone = c.outputs();
+    test::ResultFiles alone = c.outputs();
+    EXPECT_EQ(alone.erase("summary_run.csv"), 1u);  // the summary covers every file of a run
     EXPECT_EQ(alone.size(), 4u);
     for (const auto& [name, content] : alone)
       EXPECT_EQ(grouped.at(name.substr(0, name.size() - 4) + "_" + group + ".csv"), content)
