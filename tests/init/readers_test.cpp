@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "init/background_reader.h"
 #include "init/climate_reader.h"
 #include "init/emission_profiles_reader.h"
 #include "init/groups_reader.h"
@@ -40,7 +41,8 @@ enum class Reader {
   met,
   emission,
   climate,
-  config
+  config,
+  background
 };
 
 // Written instead of the text: no file at all, a directory, a socket (exists, cannot be
@@ -103,6 +105,12 @@ void read_as(Reader reader, const std::string& path, const TempDir& dir) {
       return;
     case Reader::config:
       return check_outputs(read_config(path, out));
+    case Reader::background: {
+      const MetSeries m =
+          read_time(dir.write("met.txt", "2015 1 1 0 0 2 1\n2015 1 1 1 0 2 1\n"), cfg, {""}, out);
+      read_background(path, m);
+      return;
+    }
   }
 }
 
@@ -202,6 +210,28 @@ TEST(ReaderMessages, EveryMessageOnce) {
       {Reader::config, "&init is_average = T /",
        "N\xC3\xA1zev souboru pro v\xC3\xBDstup v\xC3\xBDpo\xC4\x8Dtu dle metodiky (output_stats) "
        "nebyl zad\xC3\xA1n."},
+      // The limits group after init: the same reader and messages, then its own checks.
+      {Reader::config, "&init /\n&limits\n hour_limit = 200\n hour_alowed = 18 /",
+       kReadError + "Zkontrolujte zda jsou nazvy parametru uvedeny spravne.\n   neznamy parametr "
+                    "'hour_alowed' na radku 4"},
+      {Reader::config, "&init / &limits hour_limit = 200",
+       kReadError + "Neocekavany konec souboru.\nZkontrolujte zda mate na zacatku souboru retezec "
+                    "&limits a na konci znak /."},
+      {Reader::config, "&init / &limits day_allowed = 35 /",
+       "Parametr day_allowed je zadan bez parametru day_limit (skupina &limits)."},
+      {Reader::config, "&init / &limits day_limit = -50 /",
+       "Hodnota parametru day_limit = -50 je neplatna, musi byt nezaporna."},
+      {Reader::config, "&init / &limits hour_limit = 200 hour_allowed = 17.5 /",
+       "Hodnota parametru hour_allowed = 17.5 je neplatna, musi byt cele nezaporne cislo."},
+      {Reader::background, kNoFile, "Soubor @ s casovou radou pozadi neexistuje."},
+      {Reader::background, "! c\n2015 1 1 0 10\n2015 1 1 1 10\n2015 1 1 2 10\n",
+       "Soubor @ s casovou radou pozadi obsahuje 3 zaznamu, meteorologicka casova rada 2."},
+      {Reader::background, "2015 1 1 0 10\n",
+       "Soubor @ s casovou radou pozadi obsahuje 1 zaznamu, meteorologicka casova rada 2."},
+      {Reader::background, "2015 1 1 0 10\n2015 1 1 2 10\n",
+       "Datum 2015/01/01/02 v radku 2 souboru @ neodpovida hodine 2015/01/01/01 meteorologicke "
+       "casove rady."},
+      {Reader::background, "2015 1 1 0 10\n2015 1 1 1 x\n", on_line(2)},
   };
   for (const auto& c : cases) {
     TempDir dir;
@@ -358,6 +388,29 @@ TEST(ReadConfig, DirectoriesEndWithASeparatorFixedLengthTextsAreCutPathsNever) {
             (std::vector<std::string>{long_dir + "/", "out\\", long_name, "PM10", "1234567890",
                                       "metodika"}));
   EXPECT_EQ(std::pair(s.int_err, s.nphi), std::pair(10.0, 32));  // 360 / 11 cut toward zero
+}
+
+// The limits group is optional: absent, nothing is given; present, its keys with their
+// defaults (the compliance file named after the hourly table). The summary is named after the
+// configuration file.
+TEST(ReadConfig, LimitsGroupAfterInitAndTheSummaryName) {
+  TempDir dir;
+  std::ostringstream out;
+  const Settings absent =
+      read_config(dir.write("study.v2.nml", "&init output_time = 'h.csv' / ! &limits\n"), out);
+  EXPECT_FALSE(absent.limits.given);
+  EXPECT_EQ(absent.summary_file, "summary_study.v2.csv");
+  const Limits l = read_config(dir.write("run.nml",
+                                         "&init output_time = 'h.csv' /\n"
+                                         "&LIMITS background = 12.5, hour_limit = 200,\n"
+                                         "  hour_allowed = 18 year_limit = 0 /\n"),
+                               out)
+                       .limits;
+  EXPECT_TRUE(l.given);
+  EXPECT_EQ(std::tuple(l.background, l.hour_limit, l.hour_allowed, l.day_limit, l.day_allowed,
+                       l.year_limit, l.output_limits, l.background_file),
+            std::tuple(12.5, std::optional(200.0), std::optional(18), std::optional<double>(),
+                       std::optional<int>(), std::optional(0.0), "limits_h.csv", ""));
 }
 
 // Members in the order of the source table, every source of a shared identifier, comments
