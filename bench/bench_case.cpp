@@ -350,7 +350,7 @@ const std::vector<std::string> kConfigHead{
     "&init", "  iputdir = 'input/', oputdir = 'output/'",
     "  vyskopis_file = 'terrain.asc', ref_body_file = 'receptors.txt'",
     "  zdroje_file = 'sources.txt', zdroje_popis_file = 'sources_desc.txt'",
-    "  trida_lat = 2, is_shluky = .true., convert_no = .true."};
+    "  trida_lat = 2, is_shluky = .true., is_no = .true."};
 
 }  // namespace
 

@@ -2,8 +2,8 @@
 // kadre::run in the case directory, and reports the wall time and the work done per second;
 // the two large cases report the reading of the inputs and the peak resident memory.
 //
-//   kadre_bench [stat|hourly|scale|terrain|groups|mpi|all] [--quick] [--threads N] [--dir PATH]
-//   [--points N]
+//   kadre_bench [stat|hourly|scale|terrain|groups|mpi|limits|all] [--quick] [--threads N]
+//   [--dir PATH] [--points N]
 //
 // The statistical and hourly cases also run on one thread with the vector kernels and with
 // the scalar formulas (KADRE_SIMD=scalar), and the statistical case on two threads; the bench
@@ -47,7 +47,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Options {
-  bool statistical = true, hourly = true, scale = true, terrain = true, groups = true, mpi = true;
+  bool statistical = true, hourly = true, scale = true, terrain = true, groups = true, mpi = true,
+       limits = true;
   bool quick = false;  // small statistical and hourly cases only, about a minute in all
   int threads = 0;     // 0: the program's default
   fs::path dir = KADRE_BENCH_OUT_DIR;
@@ -92,15 +93,16 @@ void resize(CaseSize& size, int points) {
 }
 
 void usage() {
-  std::cerr << "usage: kadre_bench [stat|hourly|scale|terrain|groups|mpi|all] [--quick] [--threads "
-               "N] [--dir PATH]"
-               " [--points N]\n"
+  std::cerr << "usage: kadre_bench [stat|hourly|scale|terrain|groups|mpi|limits|all] [--quick] "
+               "[--threads N] [--dir PATH] [--points N]\n"
                "  stat     statistical case (wind roses, every indicator on)\n"
                "  hourly   hourly case (8760 hours, inversions)\n"
                "  scale    200000 reference points, 50000 with hourly output, 4000x4000 terrain\n"
                "  terrain  8000x8000 terrain grid, one point and one source\n"
                "  groups   the statistical case (600 points) without and with 5 source groups\n"
                "  mpi      the statistical case (300 points) under mpirun with 1 and 2 processes\n"
+               "  limits   the hourly case without and with every limit, then 100489 points over\n"
+               "           8760 hours with every limit (minutes; left out by --quick)\n"
                "  --quick  the statistical and hourly cases only, small (about a minute in all)\n"
                "  --threads N  worker threads (default: the program's default)\n"
                "  --dir PATH   where the cases are written (default " KADRE_BENCH_OUT_DIR
@@ -123,13 +125,14 @@ bool parse(int argc, char** argv, Options& o) {
     const std::string a = argv[i];
     const bool has_value = i + 1 < argc;
     if (a == "stat" || a == "hourly" || a == "scale" || a == "terrain" || a == "groups" ||
-        a == "mpi" || a == "all") {
+        a == "mpi" || a == "limits" || a == "all") {
       o.statistical = a == "stat" || a == "all";
       o.hourly = a == "hourly" || a == "all";
       o.scale = a == "scale" || a == "all";
       o.terrain = a == "terrain" || a == "all";
       o.groups = a == "groups" || a == "all";
       o.mpi = a == "mpi" || a == "all";
+      o.limits = a == "limits" || a == "all";
     } else if (a == "--quick") {
       o.quick = true;
     } else if (a == "--threads" && has_value) {
@@ -530,6 +533,73 @@ bool mpi_case(const Options& o) {
   return true;
 }
 
+// Appends a limits group with every limit (and a constant background) to the case's
+// configuration.
+void add_every_limit() {
+  std::ofstream(kadre::bench::kRunConfig, std::ios::app)
+      << "&limits background = 20, hour_limit = 200, hour_allowed = 18, day_limit = 50,\n"
+         "  day_allowed = 35, year_limit = 40 /\n";
+}
+
+// The hourly case without and with every limit (each run three times, alternately; the
+// least CPU time counts, as the machine's load varies from run to run), then, unless quick,
+// 100489 points over 8760 hours from one stack with every limit and hourly output at two
+// points: its peak memory shows that no table of hours x points is made.
+bool limits_case(const Options& o, int threads) {
+  CaseSize size = hourly_size();
+  resize(size, o.points);
+  const fs::path dir = o.dir / "limits";
+  kadre::bench::write_hourly_case(dir, size, KADRE_PARAM_NML);
+  std::printf(
+      "== limits case: the hourly case with %d reference points, %d sources, %d hours, "
+      "%d threads ==\n",
+      size.receptors(), size.sources(), size.hours, threads);
+  std::fflush(stdout);
+  {
+    WorkingDirectory in_case(dir);
+    const std::string plain = [] {
+      std::ifstream in(kadre::bench::kRunConfig);
+      return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }();
+    double none = 1e300, every = 1e300;
+    for (int round = 0; round < 3; ++round) {
+      Timing t;
+      std::ofstream(kadre::bench::kRunConfig) << plain;
+      if (!timed_run(dir, threads, false, "hourly case without limits", t)) return false;
+      none = std::min(none, t.cpu);
+      add_every_limit();
+      if (!timed_run(dir, threads, false, "hourly case with every limit", t)) return false;
+      every = std::min(every, t.cpu);
+    }
+    print_line("CPU time without limits:", number("%.2f s", none));
+    print_line("CPU time with every limit:", number("%.2f s", every));
+    std::printf("limits_over_none=%.3f\n", every / none);
+  }
+  if (o.quick) return true;
+
+  CaseSize large;
+  large.receptors_x = large.receptors_y = 317;
+  large.stacks = 1;
+  large.hours = 8760;
+  const fs::path large_dir = o.dir / "limits_large";
+  kadre::bench::write_hourly_case(large_dir, large, KADRE_PARAM_NML);
+  std::printf(
+      "== limits case: %d reference points, %d source, %d hours, every limit, %d threads "
+      "==\n",
+      large.receptors(), large.sources(), large.hours, threads);
+  std::fflush(stdout);
+  WorkingDirectory in_case(large_dir);
+  add_every_limit();
+  MeasuredRun m;
+  {
+    Ticker ticker("large limits case");
+    if (!run_measured(large_dir, o.threads, m)) return false;
+  }
+  print_timing(m.timing);
+  print_peak(m.peak_mb, m.peak_reset);
+  return true;
+}
+
 bool terrain_case(const Options& o, int threads) {
   const int cells = 8000;
   const fs::path dir = o.dir / "terrain";
@@ -571,6 +641,10 @@ int main(int argc, char** argv) {
       if (o.terrain && !terrain_case(o, threads)) return 1;
       if (o.groups && !groups_case(o, threads)) return 1;
       if (o.mpi && !mpi_case(o)) return 1;
+      if (o.limits && !limits_case(o, threads)) return 1;
+    } else if (o.limits && !o.statistical && !o.hourly) {
+      // Asked for on its own: the ratio without the large case.
+      if (!limits_case(o, threads)) return 1;
     }
     if (o.statistical) {
       std::printf("stat_evals_per_cpu_s=%.4g\n", k.stat_evals_per_cpu_s);
