@@ -20,6 +20,8 @@ echo
 echo "Results of the examples are in $(pwd)/output/:"
 echo "  stats.csv                              statistical indicators of every reference point"
 echo "  hourly.csv, avg_hourly.csv, max_hourly.csv  hourly table, mean and maximum per point"
+echo "  limits_hourly.csv                      the hourly results against the limit values"
+echo "  summary_demo.csv, summary_hourly.csv   where the maximum of every column lies"
 if [ -x "$map" ]; then
   echo "  demo.gpkg, hourly.gpkg, *.tif, *.png  GIS layers, rasters and maps of every indicator"
   echo "Map of the long-term average: $(pwd)/output/demo_ave.png"
