@@ -10,7 +10,7 @@ build=$(realpath -m "${1:-$root/build}")
 cd "$root"
 
 # What each folder of src/ may use, itself included.
-layers="core init model evaluation output maps driver apps"
+layers="core init model evaluation output maps prep driver apps"
 allowed() {
   case "$1" in
     core) echo "core" ;;
@@ -19,8 +19,9 @@ allowed() {
     evaluation) echo "core model evaluation" ;;
     output) echo "core output" ;;
     maps) echo "core init output maps" ;;
+    prep) echo "core init output prep" ;;
     driver) echo "core init model evaluation output driver" ;;
-    apps) echo "driver maps apps" ;;
+    apps) echo "driver maps prep apps" ;;
   esac
 }
 may_use() { grep -qw -- "$2" <<<"$(allowed "$1")"; }

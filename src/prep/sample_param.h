@@ -1,0 +1,8 @@
+#pragma once
+// The sample model parameter file (examples/param.nml), built into kadre-prep.
+
+namespace kadre {
+
+const char* sample_param_nml();
+
+}  // namespace kadre
