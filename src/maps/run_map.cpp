@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,18 @@ void check_writable(const fs::path& dir) {
   raise_error("Do adresare " + dir.string() + " nelze zapisovat.");
 }
 
+// The system kadre-prep recorded in crs.txt beside the configuration; empty when there is none.
+std::string recorded_crs(const std::string& config, fs::path& file) {
+  file = fs::path(config).parent_path() / "crs.txt";
+  std::ifstream in(file);
+  if (!in) return "";
+  std::ostringstream text;
+  text << in.rdbuf();
+  const std::string s = text.str();
+  const std::size_t a = s.find_first_not_of(" \t\r\n");
+  return a == std::string::npos ? "" : s.substr(a, s.find_last_not_of(" \t\r\n") - a + 1);
+}
+
 std::vector<double> indicator_levels(const MapData& map, const Indicator& indicator) {
   double lo = std::numeric_limits<double>::infinity(), hi = -lo;
   for (double v : indicator.values)
@@ -77,12 +91,20 @@ std::vector<double> indicator_levels(const MapData& map, const Indicator& indica
 
 void make_maps(const Options& o, std::ostream& out) {
   MapData map = load_map_data(o.config, o.indicators);
-  if (!o.crs.empty())
+  fs::path crs_file;
+  const std::string recorded = o.crs.empty() ? recorded_crs(o.config, crs_file) : "";
+  if (!o.crs.empty()) {
     map.crs = crs_wkt(o.crs);
-  else
+  } else if (!recorded.empty()) {
+    map.crs = crs_wkt(recorded);
+    out << free_form_line("Souradnicovy system ze souboru " + crs_file.string() + ": " +
+                          (recorded.size() <= 40 ? recorded : recorded.substr(0, 40) + "...") +
+                          ".");
+  } else {
     out << free_form_line(
         "Vrstvy nemaji souradnicovy system, souradnice jsou souradnicemi vypoctu "
         "(zadejte jej volbou --crs).");
+  }
   const fs::path dir = o.out_dir.empty() ? fs::path(map.output_dir.empty() ? "." : map.output_dir)
                                          : fs::path(o.out_dir);
   check_writable(dir);

@@ -7,6 +7,8 @@
 namespace kadre {
 
 // kadre-map <run configuration file> [--out DIR] [--crs CRS] [--indicator NAME]...
+// Without --crs the layers take the system recorded in crs.txt beside the configuration file
+// (kadre-prep writes it), else none.
 // Returns the exit status. The files are renamed into place one after another at the end, or
 // none is when something fails.
 int run_map(const std::vector<std::string>& args, std::ostream& out);
