@@ -242,14 +242,18 @@ RoseTable read_rose_csv(const std::string& path, bool fraction) {
   }
   std::sort(directions.begin(), directions.end());
   directions.erase(std::unique(directions.begin(), directions.end()), directions.end());
-  const int n = static_cast<int>(directions.size());
-  if (n == 0) prep_error("Ruzice v souboru " + path + " nema zadny smer.");
-  for (int k = 0; k < n; ++k)
-    if (std::abs(directions[static_cast<std::size_t>(k)] - k * 360.0 / n) > 1e-6)
+  if (directions.empty()) prep_error("Ruzice v souboru " + path + " nema zadny smer.");
+  // The sectors are as wide as the closest two directions lie apart: a direction without any
+  // wind may be left out of the table.
+  double gap = 360 - directions.back() + directions.front();
+  for (std::size_t k = 1; k < directions.size(); ++k)
+    gap = std::min(gap, directions[k] - directions[k - 1]);
+  const int n = static_cast<int>(std::lround(360 / gap));
+  for (double d : directions)
+    if (std::abs(d * n / 360 - std::round(d * n / 360)) > 1e-6)
       prep_error("Smery ruzice v souboru " + path +
-                 " nejsou rovnomerne rozlozene od 0 stupnu: " + std::to_string(n) +
-                 " smeru ma byt po " + format_f0(360.0 / n, 4) + " stupnu, nalezen smer " +
-                 format_f0(directions[static_cast<std::size_t>(k)], 4) + ".");
+                 " nejsou rovnomerne rozlozene od 0 stupnu: " + "smer " + format_f0(d, 4) +
+                 " neni nasobkem " + format_f0(360.0 / n, 4) + " stupnu.");
 
   RoseTable rose;
   rose.n_dir = n;
