@@ -32,7 +32,7 @@ test: build
 
 # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
-	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKADRE_SANITIZE=ON -DKADRE_WERROR=ON -DKADRE_BENCH=OFF -DKADRE_MPI=OFF -DKADRE_MAPS=OFF $(LAUNCHER) >/dev/null
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKADRE_SANITIZE=ON -DKADRE_WERROR=ON -DKADRE_BENCH=OFF -DKADRE_MPI=OFF -DKADRE_MAPS=OFF -DKADRE_PREP=OFF $(LAUNCHER) >/dev/null
 	@cmake --build $(SAN_BUILD) -j $(JOBS)
 	@cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 

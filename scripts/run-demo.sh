@@ -16,6 +16,23 @@ if [ -x "$map" ]; then
   "$map" demo.nml
   "$map" hourly.nml
 fi
+# A study from the GIS files of examples/gis (GeoJSON sources, a DEM in longitude/latitude,
+# CSV tables): kadre-prep writes it, kadre runs it, kadre-map maps it in the study's system.
+prep="$(dirname "$kadre")/kadre-prep"
+if [ -x "$prep" ]; then
+  echo
+  echo "== A study from GIS data (kadre-prep, examples/gis) =="
+  (
+    cd ../gis
+    "$prep" --out study --crs EPSG:32633 --sources sources.geojson --dem dem.asc --cell 50 \
+      --fill-nodata --receptors grid:300 --margin 1500 --receptors receptors.csv \
+      --area-cell 20 --pollutant-class 2 --rose rose.csv --met met.csv \
+      --profile TRF=traffic.csv --climate ../demo/input/climate.txt
+    cd study
+    "$kadre" run.nml
+    if [ -x "$map" ]; then "$map" run.nml --indicator ave --indicator max; fi
+  )
+fi
 echo
 echo "Results of the examples are in $(pwd)/output/:"
 echo "  stats.csv                              statistical indicators of every reference point"
@@ -26,4 +43,7 @@ if [ -x "$map" ]; then
   echo "  demo.gpkg, hourly.gpkg, *.tif, *.png  GIS layers, rasters and maps of every indicator"
   echo "Map of the long-term average: $(pwd)/output/demo_ave.png"
   echo "Map of the hourly maximum:    $(pwd)/output/hourly_max.png"
+fi
+if [ -x "$prep" ]; then
+  echo "The study from GIS data is in $(cd ../gis/study && pwd)/ (run.nml, input/, output/)."
 fi
