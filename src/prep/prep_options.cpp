@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "init/free_format_reader.h"
 #include "prep/prep_errors.h"
@@ -19,7 +20,15 @@ const char* const kUsage =
     "           [--rose [RADA=]SOUBOR.csv]... [--met [RADA=]SOUBOR.csv]...\n"
     "           [--profile [PROFIL=]SOUBOR.csv]... (vsechny volby: kadre-prep --help)";
 
-[[noreturn]] void usage() { stop_with_lines({kUsage}); }
+// The usage as console lines: each with its leading blank.
+[[noreturn]] void usage() {
+  std::string text;
+  for (std::size_t from = 0, at = 0; at != std::string::npos; from = at + 1) {
+    at = std::string_view(kUsage).find('\n', from);
+    text += free_form_line(std::string(kUsage).substr(from, at - from));
+  }
+  throw RunError(text);
+}
 
 [[noreturn]] void bad_value(const std::string& option, const std::string& value,
                             const std::string& expected) {

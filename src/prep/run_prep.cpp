@@ -206,7 +206,9 @@ int run_prep(const std::vector<std::string>& args, std::ostream& out, std::ostre
   try {
     const PrepOptions o = parse_prep_options(args);
     if (o.help) {
-      out << prep_help() << "\n";
+      std::istringstream help(prep_help());
+      for (std::string line; std::getline(help, line);)
+        out << (line.empty() ? "\n" : free_form_line(line));
       return 0;
     }
     prepare(o, out);

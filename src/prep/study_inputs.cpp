@@ -29,10 +29,17 @@ double checked(const FeatureFields& f, const std::string& name, double v, bool o
   return v;
 }
 
+// Identifiers and names as kadre's files keep them: at most 20 characters on one line, and
+// not starting with "!", which would make the first line of a file a comment.
+bool valid_identifier(const std::string& id) {
+  return id.size() <= kIdLength && !id.starts_with('!') &&
+         id.find_first_of("\n\r") == std::string::npos;
+}
+
 std::string checked_id(const FeatureFields& f) {
   const std::string& id = f.id();
-  if (id.size() > kIdLength || id.find_first_of("\n\r") != std::string::npos)
-    f.invalid("id", id, "identifikator o nejvyse 20 znacich");
+  if (!valid_identifier(id))
+    f.invalid("id", id, "identifikator o nejvyse 20 znacich bez ! na zacatku");
   return id;
 }
 
@@ -238,8 +245,8 @@ void read_study_receptors(const PrepOptions& o, const StudyCrs& crs, const Bound
       if (g.kind != GeometryKind::point) f.bad_geometry("neni bod (referencni body jsou body)");
       const std::string name = f.text("name");
       if (name.empty()) prep_error(f.where() + ": chybi atribut " + f.attribute("name") + ".");
-      if (name.size() > kIdLength || name.find_first_of("\n\r") != std::string::npos)
-        f.invalid("name", name, "nazev o nejvyse 20 znacich");
+      if (!valid_identifier(name))
+        f.invalid("name", name, "nazev o nejvyse 20 znacich bez ! na zacatku");
       RefPoint p;
       p.id = name;
       p.x = g.parts[0][0].x;

@@ -18,7 +18,7 @@ namespace {
 
 // The value of cells without one in the warped grid: far below any elevation.
 constexpr double kNoData = -1e30;
-constexpr double kMaxCells = 5e7;
+constexpr double kMaxCells = 2e7;  // 160 MB of elevations while warping
 
 // The window of whole cells, aligned to the origin, that covers bounds and the margin.
 TerrainRaster window(const Bounds& bounds, double cell, double ox, double oy) {

@@ -271,3 +271,29 @@ TEST(KadrePrepSources, SeriesProfilesAndGroupsFollowTheSources) {
 
 }  // namespace
 }  // namespace kadre
+
+namespace kadre {
+namespace {
+
+TEST(KadrePrepCommandLine, MistakesStopWithTheirMessageAndStatusOne) {
+  const auto prep = [](const std::vector<std::string>& args) {
+    std::ostringstream o, e;
+    EXPECT_EQ(run_prep(args, o, e), 1);
+    return o.str();
+  };
+  EXPECT_TRUE(prep({"--out"}).starts_with(" Pouziti programu:\n kadre-prep --out ADRESAR"));
+  EXPECT_EQ(prep({"--out", "d", "--sources", "s.gpkg", "--receptors", "grid:100", "--rose", "r"}),
+            " Chybi volba --pollutant-class (trida znecistujici latky 1 az 3, trida_lat).\n");
+  EXPECT_EQ(prep({"--field", "hight=H"}),
+            " Neplatna hodnota volby --field: hight=H (ocekavano jeden z atributu id, height, "
+            "diameter, velocity, temperature, flow, emission, emission_no, time_use, daily_hours, "
+            "cluster, width, vertical, series, profile, group, tower, name).\n");
+  EXPECT_EQ(prep({"--rose", "a.csv", "--rose", "b.csv"}),
+            " Volba --rose je pro zdroje bez nazvu zadana dvakrat.\n");
+  EXPECT_EQ(prep({"--out", "d", "--sources", "s.gpkg", "--pollutant-class", "1", "--receptors",
+                  "grid:100", "--met", "m.csv", "--profile", "X=p.csv", "--rose-unit", "%"}),
+            " Neplatna hodnota volby --rose-unit: % (ocekavano percent nebo fraction).\n");
+}
+
+}  // namespace
+}  // namespace kadre
