@@ -32,10 +32,10 @@ std::string layer_names(GDALDataset& ds) {
 
 // FILE[:LAYER]; a CSV file takes its points from x and y columns or its geometries from a
 // WKT column.
-OpenedLayer open_layer(const std::string& spec) {
+OpenedLayer open_layer(const std::string& file_layer) {
   OpenedLayer o;
   std::string layer;
-  std::tie(o.path, layer) = split_layer(spec);
+  std::tie(o.path, layer) = split_layer(file_layer);
   std::error_code ec;
   if (!std::filesystem::exists(o.path, ec))
     prep_error("Soubor " + o.path + " s vektorovymi daty neexistuje.");
@@ -160,8 +160,8 @@ bool ToStudy::apply(double& x, double& y) const {
   return !ct_ || ct_->Transform(1, &x, &y) != FALSE;
 }
 
-VectorLayer::VectorLayer(const std::string& spec, const StudyCrs& study) {
-  OpenedLayer o = open_layer(spec);
+VectorLayer::VectorLayer(const std::string& file_layer, const StudyCrs& study) {
+  OpenedLayer o = open_layer(file_layer);
   path_ = o.path;
   name_ = o.name;
   ds_ = std::move(o.ds);

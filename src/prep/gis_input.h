@@ -72,7 +72,7 @@ struct FlatGeometry {
 // their geometries in the study's coordinates.
 class VectorLayer {
  public:
-  VectorLayer(const std::string& spec, const StudyCrs& study);
+  VectorLayer(const std::string& file_layer, const StudyCrs& study);
   const std::string& path() const { return path_; }
   const std::string& name() const { return name_; }
   // The next feature, nullptr after the last.

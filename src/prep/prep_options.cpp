@@ -99,11 +99,12 @@ const std::vector<std::string>& source_attribute_names() {
   return names;
 }
 
-std::pair<std::string, std::string> split_layer(const std::string& spec) {
+std::pair<std::string, std::string> split_layer(const std::string& file_layer) {
   struct stat st {};
-  const std::size_t colon = spec.rfind(':');
-  if (colon == std::string::npos || colon == 0 || ::stat(spec.c_str(), &st) == 0) return {spec, ""};
-  return {spec.substr(0, colon), spec.substr(colon + 1)};
+  const std::size_t colon = file_layer.rfind(':');
+  if (colon == std::string::npos || colon == 0 || ::stat(file_layer.c_str(), &st) == 0)
+    return {file_layer, ""};
+  return {file_layer.substr(0, colon), file_layer.substr(colon + 1)};
 }
 
 std::string prep_usage() { return kUsage; }

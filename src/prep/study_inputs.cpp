@@ -225,8 +225,8 @@ double flow_at_zero_celsius(double d, double w, double t) {
 }
 
 void read_study_sources(const PrepOptions& o, const StudyCrs& crs, Study& study, Bounds& bounds) {
-  for (const std::string& spec : o.sources) {
-    VectorLayer layer(spec, crs);
+  for (const std::string& file_layer : o.sources) {
+    VectorLayer layer(file_layer, crs);
     while (OGRFeatureUniquePtr feature = layer.next()) {
       const FeatureFields f(layer, *feature, o.fields);
       read_feature(*feature, f, o, study, bounds);
@@ -237,8 +237,8 @@ void read_study_sources(const PrepOptions& o, const StudyCrs& crs, Study& study,
 
 void read_study_receptors(const PrepOptions& o, const StudyCrs& crs, const Bounds& sources,
                           Study& study, Bounds& bounds) {
-  for (const std::string& spec : o.receptor_files) {
-    VectorLayer layer(spec, crs);
+  for (const std::string& file_layer : o.receptor_files) {
+    VectorLayer layer(file_layer, crs);
     while (OGRFeatureUniquePtr feature = layer.next()) {
       const FeatureFields f(layer, *feature, o.fields);
       const FlatGeometry g = flat_geometry(*feature, f);
