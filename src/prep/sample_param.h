@@ -1,5 +1,5 @@
 #pragma once
-// The sample model parameter file (examples/param.nml), built into kadre-prep.
+// The sample model parameter file (examples/demo/param.nml), built into kadre-prep.
 
 namespace kadre {
 
