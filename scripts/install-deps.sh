@@ -35,6 +35,14 @@ have gdal-config || maps+=(libgdal-dev)
 [ -f /usr/include/cairo/cairo.h ] || maps+=(libcairo2-dev)
 have pkg-config || maps+=(pkg-config)
 [ ${#maps[@]} -eq 0 ] || add_optional "kadre-map" "${maps[@]}"
+# Leaflet, embedded into the report of kadre-map --html when it is built.
+[ -f /usr/share/javascript/leaflet/leaflet.js ] || add_optional "kadre-map --html" libjs-leaflet
+# Headless Chromium driven by Selenium: the tests of the report in a real browser.
+browser=()
+have chromium || browser+=(chromium)
+have chromedriver || browser+=(chromium-driver)
+python3 -c 'import selenium' >/dev/null 2>&1 || browser+=(python3-selenium)
+[ ${#browser[@]} -eq 0 ] || add_optional "report tests in a browser" "${browser[@]}"
 # clang with libFuzzer and its OpenMP runtime: the fuzz targets.
 fuzz=()
 have clang++ || fuzz+=(clang)

@@ -13,6 +13,7 @@
 
 #include "core/errors.h"
 #include "maps/lattice.h"
+#include "maps/map_labels.h"
 #include "output/result_file.h"
 
 namespace kadre {
@@ -120,21 +121,52 @@ void set_colour(cairo_t* cr, Rgb c) {
   cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0);
 }
 
-// The colour scale of the finite values: logarithmic from the least positive to the largest
-// when they span more than two decades, else linear from the least to the largest.
+// The distinct colours of categories (at most this many; more are drawn as amounts).
+constexpr std::array<unsigned, 10> kCategories{0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd,
+                                               0x8c564b, 0xe377c2, 0x7f7f7f, 0xbcbd22, 0x17becf};
+
+// A cyclic scale for directions: north red, east gold, south blue, west purple, north again.
+constexpr std::array<unsigned, 5> kCyclic{0xd7301f, 0xf0c419, 0x2c7fb8, 0x7b3294, 0xd7301f};
+
+Rgb rgb_of(unsigned c) { return Rgb{c >> 16 & 0xff, c >> 8 & 0xff, c & 0xff}; }
+
+Rgb cyclic_colour(double degrees) {
+  double t = std::fmod(degrees, 360.0) / 360.0;
+  if (t < 0) t += 1;
+  const double f = t * (kCyclic.size() - 1);
+  const auto i = std::min(static_cast<std::size_t>(f), kCyclic.size() - 2);
+  const Rgb a = rgb_of(kCyclic[i]), b = rgb_of(kCyclic[i + 1]);
+  const double u = f - i;
+  const auto mix = [u](unsigned p, unsigned q) {
+    return static_cast<unsigned>(std::lround(p + u * (double(q) - p)));
+  };
+  return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b)};
+}
+
+// The colour scale of the finite values. Amounts: logarithmic from the least positive to the
+// largest when they span more than two decades, else linear from the least to the largest.
+// Directions: cyclic over the full circle. Categories: one colour per distinct value.
 struct ColourScale {
+  ScaleKind kind = ScaleKind::amount;
   bool any = false, log = false;
   double lo = 0, hi = 0;
+  std::vector<double> categories;  // sorted
 
-  explicit ColourScale(const std::vector<double>& values) {
+  ColourScale(const std::vector<double>& values, ScaleKind k) : kind(k) {
     double min_positive = std::numeric_limits<double>::infinity();
     for (double v : values) {
       if (!std::isfinite(v)) continue;
       if (!any) lo = hi = v, any = true;
       lo = std::min(lo, v), hi = std::max(hi, v);
       if (v > 0) min_positive = std::min(min_positive, v);
+      if (kind == ScaleKind::category && categories.size() <= kCategories.size() &&
+          std::find(categories.begin(), categories.end(), v) == categories.end())
+        categories.push_back(v);
     }
-    log = any && hi > 0 && hi / min_positive > 100;
+    std::sort(categories.begin(), categories.end());
+    if (kind == ScaleKind::category && categories.size() > kCategories.size())
+      kind = ScaleKind::amount, categories.clear();
+    log = kind == ScaleKind::amount && any && hi > 0 && hi / min_positive > 100;
     if (log) lo = min_positive;
   }
   // 0 at the bottom of the scale, 1 at the top; the largest value gets exactly 1.
@@ -143,14 +175,16 @@ struct ColourScale {
     if (log) return v > 0 ? (std::log(v) - std::log(lo)) / (std::log(hi) - std::log(lo)) : 0;
     return (v - lo) / (hi - lo);
   }
-  Rgb colour(double v) const { return scale_colour(position(v)); }
+  Rgb colour(double v) const {
+    if (kind == ScaleKind::direction) return cyclic_colour(v);
+    if (kind == ScaleKind::category) {
+      const auto at = std::lower_bound(categories.begin(), categories.end(), v);
+      return rgb_of(
+          kCategories[static_cast<std::size_t>(at - categories.begin()) % kCategories.size()]);
+    }
+    return scale_colour(position(v));
+  }
 };
-
-std::string format_number(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", v);
-  return text;
-}
 
 // The values to label on the colour bar: decades on a logarithmic scale, else round
 // 1-2-5 steps, about five of them.
@@ -240,7 +274,15 @@ void draw_points(cairo_t* cr, const Layout& l, const std::vector<RefPoint>& poin
     cairo_new_sub_path(cr);
     cairo_arc(cr, l.px(points[i].x), l.py(points[i].y), radius, 0, 2 * std::numbers::pi);
     set_colour(cr, scale.colour(values[i]));
-    if (radius >= 4) {
+    if (cell_of_point) {  // the named places over the lattice: a ring that stands out
+      cairo_fill_preserve(cr);
+      cairo_set_source_rgb(cr, 1, 1, 1);
+      cairo_set_line_width(cr, 4);
+      cairo_stroke_preserve(cr);
+      cairo_set_source_rgb(cr, 0, 0, 0);
+      cairo_set_line_width(cr, 1.5);
+      cairo_stroke(cr);
+    } else if (radius >= 4) {
       cairo_fill_preserve(cr);
       cairo_set_source_rgba(cr, 0.15, 0.15, 0.15, 0.6);
       cairo_set_line_width(cr, 0.6);
@@ -257,7 +299,8 @@ struct Box {
 };
 
 // Thin dark lines, each with its level written at a point of it where no other label is.
-void draw_contours(cairo_t* cr, const Layout& l, const std::vector<ContourLine>& contours) {
+void draw_contours(cairo_t* cr, const Layout& l, const std::vector<ContourLine>& contours,
+                   Lang lang) {
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
   cairo_set_line_width(cr, 1.0);
   cairo_set_source_rgba(cr, 0.08, 0.08, 0.08, 0.85);
@@ -273,7 +316,7 @@ void draw_contours(cairo_t* cr, const Layout& l, const std::vector<ContourLine>&
   for (const ContourLine& line : contours) {
     const std::size_t n = line.points.size();
     if (n < 2) continue;
-    const std::string text = format_number(line.level);
+    const std::string text = format_number(line.level, lang);
     cairo_text_extents_t ext;
     cairo_text_extents(cr, text.c_str(), &ext);
     for (double at : {0.5, 0.25, 0.75, 0.0}) {
@@ -373,22 +416,16 @@ void draw_sources(cairo_t* cr, const Layout& l, const std::vector<Source>& sourc
     }
 }
 
-// The colour bar right of the map with its ticks and the unit, and the legend of the source
-// markers below it.
-void draw_colour_bar(cairo_t* cr, const Layout& l, const ColourScale& scale,
-                     const std::string& unit, const std::vector<Source>& sources) {
-  const double x = l.left + l.width + 50, width = 28, top = l.box_top + 40;
-  const double height = std::clamp(0.55 * l.box_height, 200.0, 480.0);
-  cairo_set_source_rgb(cr, 0, 0, 0);
-  select_font(cr, 16, true);
-  if (!unit.empty()) show_text(cr, unit, x, top - 14);
+// The continuous colour bar of an amount with its ticks; the bar spans [top, top + height].
+void draw_amount_bar(cairo_t* cr, const ColourScale& scale, double x, double top, double height,
+                     Lang lang) {
+  const double width = 28;
   if (scale.any) {
     Pattern ramp(cairo_pattern_create_linear(0, top + height, 0, top), cairo_pattern_destroy);
     for (std::size_t i = 0; i < kScale.size(); ++i) {
-      const unsigned c = kScale[i];
-      cairo_pattern_add_color_stop_rgb(ramp.get(), double(i) / (kScale.size() - 1),
-                                       (c >> 16 & 0xff) / 255.0, (c >> 8 & 0xff) / 255.0,
-                                       (c & 0xff) / 255.0);
+      const Rgb c = rgb_of(kScale[i]);
+      cairo_pattern_add_color_stop_rgb(ramp.get(), double(i) / (kScale.size() - 1), c.r / 255.0,
+                                       c.g / 255.0, c.b / 255.0);
     }
     cairo_rectangle(cr, x, top, width, height);
     cairo_set_source(cr, ramp.get());
@@ -404,14 +441,79 @@ void draw_colour_bar(cairo_t* cr, const Layout& l, const ColourScale& scale,
     cairo_move_to(cr, x + width, y);
     cairo_line_to(cr, x + width + 6, y);
     cairo_stroke(cr);
-    show_text(cr, format_number(v), x + width + 10, y + 5);
+    show_text(cr, format_number(v, lang), x + width + 10, y + 5);
+  }
+}
+
+// A colour wheel of directions with the four cardinal points; returns its bottom.
+double draw_direction_wheel(cairo_t* cr, double x, double top, Lang lang) {
+  const double r = 70, cx = x + r + 10, cy = top + r + 24;
+  for (int deg = 0; deg < 360; deg += 2) {
+    // Clockwise from north: the angle of cairo is counter-clockwise from east in y-down space.
+    const double a0 = (deg - 90 - 1.2) * std::numbers::pi / 180,
+                 a1 = (deg - 90 + 1.2) * std::numbers::pi / 180;
+    cairo_new_path(cr);
+    cairo_arc(cr, cx, cy, r, a0, a1);
+    cairo_arc_negative(cr, cx, cy, 0.55 * r, a1, a0);
+    cairo_close_path(cr);
+    set_colour(cr, cyclic_colour(deg));
+    cairo_fill(cr);
+  }
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  select_font(cr, 15, true);
+  const MapWords& w = map_words(lang);
+  show_text(cr, w.compass[0], cx, cy - r - 6, 0.5);
+  show_text(cr, w.compass[1], cx + r + 6, cy + 5, 0);
+  show_text(cr, w.compass[2], cx, cy + r + 18, 0.5);
+  show_text(cr, w.compass[3], cx - r - 6, cy + 5, 1);
+  return cy + r + 24;
+}
+
+// One swatch per category with its label; returns the bottom.
+double draw_category_legend(cairo_t* cr, const ColourScale& scale, const std::string& indicator,
+                            double x, double top, Lang lang) {
+  select_font(cr, 14);
+  double y = top;
+  for (double v : scale.categories) {
+    cairo_rectangle(cr, x, y, 28, 20);
+    set_colour(cr, scale.colour(v));
+    cairo_fill_preserve(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
+    show_text(cr, category_label(indicator, v, lang), x + 38, y + 15);
+    y += 28;
+  }
+  return y;
+}
+
+// The legend right of the map (colour bar, wheel or swatches, with the unit), and the legend
+// of the source markers below it.
+void draw_colour_bar(cairo_t* cr, const Layout& l, const ColourScale& scale,
+                     const Indicator& indicator, const std::vector<Source>& sources, Lang lang) {
+  const double x = l.left + l.width + 50, top = l.box_top + 40;
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  select_font(cr, 16, true);
+  const std::string unit = unit_label(indicator.unit, lang);
+  if (!unit.empty() && scale.kind == ScaleKind::amount) show_text(cr, unit, x, top - 14);
+  double bottom = 0;
+  if (scale.kind == ScaleKind::direction) {
+    bottom = draw_direction_wheel(cr, x, top, lang);
+  } else if (scale.kind == ScaleKind::category) {
+    bottom = draw_category_legend(cr, scale, indicator.name, x, top, lang);
+  } else {
+    const double height = std::clamp(0.55 * l.box_height, 200.0, 480.0);
+    draw_amount_bar(cr, scale, x, top, height, lang);
+    bottom = top + height;
   }
   // The legend of the kinds of sources present.
   std::array<bool, 4> present{};
   for (const Source& s : sources) present[static_cast<int>(marker_of(s))] = true;
-  const std::array<const char*, 4> names{"bodovy zdroj", "chladici vez", "liniovy zdroj",
-                                         "plosny zdroj"};
-  double y = top + height + 60;
+  const MapWords& w = map_words(lang);
+  const std::array<const char*, 4> names{w.point_source, w.cooling_tower, w.line_source,
+                                         w.area_source};
+  double y = bottom + 60;
+  select_font(cr, 14);
   for (int m = 0; m < 4; ++m) {
     if (!present[m]) continue;
     draw_marker(cr, static_cast<Marker>(m), x + 12, y, 14);
@@ -421,9 +523,38 @@ void draw_colour_bar(cairo_t* cr, const Layout& l, const ColourScale& scale,
   }
 }
 
+// The names of the points drawn as circles (the named places off the lattice, or every
+// scattered point when there are few), right of the point or left of it near the right edge,
+// always inside the frame.
+void draw_point_names(cairo_t* cr, const Layout& l, const std::vector<RefPoint>& points,
+                      const std::vector<int>* cell_of_point) {
+  std::vector<std::size_t> named;
+  for (std::size_t i = 0; i < points.size(); ++i)
+    if (!cell_of_point || (*cell_of_point)[i] < 0) named.push_back(i);
+  if (named.size() > 60) return;
+  select_font(cr, 14, true);
+  for (std::size_t i : named) {
+    const std::string& text = points[i].id;
+    cairo_text_extents_t ext;
+    cairo_text_extents(cr, text.c_str(), &ext);
+    const double px = l.px(points[i].x), py = l.py(points[i].y);
+    double x = px + 11;
+    if (x + ext.x_advance > l.left + l.width - 3) x = px - 11 - ext.x_advance;
+    x = std::clamp(x, l.left + 3, std::max(l.left + 3, l.left + l.width - 3 - ext.x_advance));
+    const double y = std::clamp(py + 5, l.top + 3 + ext.height, l.top + l.height - 4);
+    cairo_move_to(cr, x, y);
+    cairo_text_path(cr, text.c_str());
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.9);
+    cairo_set_line_width(cr, 3.5);
+    cairo_stroke_preserve(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_fill(cr);
+  }
+}
+
 // A scale bar of a round length near a fifth of the map's width (a hundred pixels at least)
 // below its left corner, and a north arrow below its right corner.
-void draw_scale_and_north(cairo_t* cr, const Layout& l) {
+void draw_scale_and_north(cairo_t* cr, const Layout& l, Lang lang) {
   const double target = std::max((l.xmax - l.xmin) / 5, 100 / l.scale);
   const double decade = std::pow(10.0, std::floor(std::log10(target)));
   double length = decade;
@@ -443,7 +574,8 @@ void draw_scale_and_north(cairo_t* cr, const Layout& l) {
   select_font(cr, 14);
   show_text(cr, "0", x, y + 26, 0.5);
   show_text(cr,
-            length >= 1000 ? format_number(length / 1000) + " km" : format_number(length) + " m",
+            length >= 1000 ? format_number(length / 1000, lang) + " km"
+                           : format_number(length, lang) + " m",
             x + w, y + 26, 0.5);
 
   const double nx = l.left + l.width - 20, ny = l.top + l.height + 36;
@@ -454,7 +586,7 @@ void draw_scale_and_north(cairo_t* cr, const Layout& l) {
   cairo_close_path(cr);
   cairo_fill(cr);
   select_font(cr, 16, true);
-  show_text(cr, "N", nx, ny - 6, 0.5);
+  show_text(cr, map_words(lang).north, nx, ny - 6, 0.5);
 }
 
 }  // namespace
@@ -468,7 +600,7 @@ std::pair<int, int> picture_pixel(const MapData& map, double x, double y) {
 
 void write_map_picture(const MapData& map, const Indicator& indicator,
                        const std::vector<ContourLine>& contours, const std::string& path,
-                       const std::string& temporary) {
+                       const std::string& temporary, Lang lang) {
   const Layout l = layout_of(map);
   const bool on_lattice = map.lattice.has_value();
   const std::vector<double> raster =
@@ -478,7 +610,7 @@ void write_map_picture(const MapData& map, const Indicator& indicator,
   std::vector<double> shown = raster;
   for (std::size_t i = 0; i < indicator.values.size() && i < map.points.size(); ++i)
     if (!cells || (*cells)[i] < 0) shown.push_back(indicator.values[i]);
-  const ColourScale scale(shown);
+  const ColourScale scale(shown, scale_kind(indicator.name));
 
   Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, l.picture_width, l.picture_height),
                   cairo_surface_destroy);
@@ -494,8 +626,9 @@ void write_map_picture(const MapData& map, const Indicator& indicator,
   cairo_clip(c);
   if (on_lattice && !draw_lattice(c, l, *map.lattice, raster, scale)) write_failed(path);
   draw_points(c, l, map.points, indicator.values, cells, scale);
-  draw_contours(c, l, contours);
+  draw_contours(c, l, contours, lang);
   draw_sources(c, l, map.sources);
+  draw_point_names(c, l, map.points, cells);
   cairo_restore(c);
   cairo_rectangle(c, std::round(l.left) - 0.5, std::round(l.top) - 0.5, std::round(l.width) + 1,
                   std::round(l.height) + 1);
@@ -506,10 +639,15 @@ void write_map_picture(const MapData& map, const Indicator& indicator,
   // The decorations in the margins.
   cairo_set_source_rgb(c, 0, 0, 0);
   select_font(c, 24, true);
+  const std::string what = describe_indicator(indicator.name, lang);
   show_text(c, map.title.empty() ? indicator.name : indicator.name + " \u2014 " + map.title,
-            l.box_left, 42);
-  draw_colour_bar(c, l, scale, indicator.unit, map.sources);
-  draw_scale_and_north(c, l);
+            l.box_left, 36);
+  if (!what.empty()) {
+    select_font(c, 17);
+    show_text(c, what, l.box_left, 60);
+  }
+  draw_colour_bar(c, l, scale, indicator, map.sources, lang);
+  draw_scale_and_north(c, l, lang);
 
   if (cairo_status(c) != CAIRO_STATUS_SUCCESS) write_failed(path);
   cairo_surface_flush(surface.get());

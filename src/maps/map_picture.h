@@ -6,6 +6,7 @@
 
 #include "maps/gis_writer.h"
 #include "maps/map_data.h"
+#include "maps/map_labels.h"
 
 namespace kadre {
 
@@ -15,12 +16,14 @@ inline constexpr int kPictureWidth = 1600;
 // The PNG of path, written at temporary (the name it has until it is renamed into place): the
 // indicator over the lattice (or its points, when map.lattice is not set) in a perceptually
 // uniform colour scale (viridis-like; logarithmic when the positive values span more than two
-// decades), the contour lines with their level as labels, the sources marked by type, a colour
-// bar with the unit, a title with the indicator and map.title, a scale bar and a north arrow. A
-// failure stops with a message naming path (RunError).
+// decades; a cyclic scale for directions, discrete colours for classes and speeds), the contour
+// lines given with their level as labels, the sources marked by type, the points off the
+// lattice with their names, a legend with the unit, a title with the indicator, what it means
+// and map.title, a scale bar and a north arrow, every word in lang. A failure stops with a
+// message naming path (RunError).
 void write_map_picture(const MapData& map, const Indicator& indicator,
                        const std::vector<ContourLine>& contours, const std::string& path,
-                       const std::string& temporary);
+                       const std::string& temporary, Lang lang);
 
 // The colour of the top of the scale (the largest value), as 0xRRGGBB.
 unsigned top_of_scale_colour();

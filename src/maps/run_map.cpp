@@ -15,6 +15,7 @@
 #include "maps/gis_writer.h"
 #include "maps/lattice.h"
 #include "maps/map_data.h"
+#include "maps/map_labels.h"
 #include "maps/map_picture.h"
 #include "output/result_file.h"
 
@@ -27,11 +28,13 @@ namespace fs = std::filesystem;
 const char* const kUsage =
     "Pouziti programu:\nkadre-map <soubor se vstupnimi parametry> [--out ADRESAR] [--crs "
     "EPSG:NNNN|WKT|PROJ] "
-    "[--indicator UKAZATEL]...";
+    "[--indicator UKAZATEL]... [--lang cs|en] [--html]";
 
 struct Options {
   std::string config, out_dir, crs;
   std::vector<std::string> indicators;
+  Lang lang = Lang::cs;
+  bool html = false;
 };
 
 Options parse_options(const std::vector<std::string>& args) {
@@ -45,6 +48,11 @@ Options parse_options(const std::vector<std::string>& args) {
       o.crs = args[++i];
     } else if (a == "--indicator" && has_value) {
       o.indicators.push_back(args[++i]);
+    } else if (a == "--lang" && has_value) {
+      if (!parse_lang(args[++i], o.lang))
+        stop_with_lines({"Jazyk map " + args[i] + " neni znam (cs nebo en).", kUsage});
+    } else if (a == "--html") {
+      o.html = true;
     } else if (o.config.empty() && !a.starts_with("--")) {
       o.config = a;
     } else {
@@ -79,7 +87,9 @@ std::string recorded_crs(const std::string& config, fs::path& file) {
   return a == std::string::npos ? "" : s.substr(a, s.find_last_not_of(" \t\r\n") - a + 1);
 }
 
+// Contour levels of amounts only: a line between two directions or two classes means nothing.
 std::vector<double> indicator_levels(const MapData& map, const Indicator& indicator) {
+  if (scale_kind(indicator.name) != ScaleKind::amount) return {};
   double lo = std::numeric_limits<double>::infinity(), hi = -lo;
   for (double v : indicator.values)
     if (std::isfinite(v)) {
@@ -124,7 +134,7 @@ void make_maps(const Options& o, std::ostream& out) {
     if (map.lattice)
       write_geotiff(map, indicator, stem + ".tif", files.temporary_for(stem + ".tif"));
     write_map_picture(map, indicator, contours.back(), stem + ".png",
-                      files.temporary_for(stem + ".png"));
+                      files.temporary_for(stem + ".png"), o.lang);
   }
   const std::string gpkg = (dir / (map.title + ".gpkg")).string();
   write_geopackage(map, contours, gpkg, files.temporary_for(gpkg));
