@@ -593,6 +593,41 @@ void draw_scale_and_north(cairo_t* cr, const Layout& l, Lang lang) {
 
 unsigned top_of_scale_colour() { return kScale.back(); }
 
+Legend indicator_legend(const Indicator& indicator, Lang lang) {
+  const ColourScale scale(indicator.values, scale_kind(indicator.name));
+  Legend legend;
+  legend.kind = scale.kind;
+  legend.unit = unit_label(indicator.unit, lang);
+  if (scale.kind == ScaleKind::direction) {
+    legend.ramp.assign(kCyclic.begin(), kCyclic.end());
+    const MapWords& w = map_words(lang);
+    for (int k = 0; k < 4; ++k) legend.ticks.emplace_back(0.25 * k, w.compass[k]);
+  } else if (scale.kind == ScaleKind::category) {
+    for (double v : scale.categories) {
+      const Rgb c = scale.colour(v);
+      legend.swatches.emplace_back(c.r << 16 | c.g << 8 | c.b,
+                                   category_label(indicator.name, v, lang));
+    }
+  } else {
+    legend.ramp.assign(kScale.begin(), kScale.end());
+    for (double v : bar_ticks(scale))
+      legend.ticks.emplace_back(scale.position(v), format_number(v, lang));
+  }
+  return legend;
+}
+
+std::vector<unsigned> indicator_colours(const Indicator& indicator,
+                                        const std::vector<double>& values) {
+  const ColourScale scale(indicator.values, scale_kind(indicator.name));
+  std::vector<unsigned> colours(values.size(), kNoColour);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    if (std::isfinite(values[i])) {
+      const Rgb c = scale.colour(values[i]);
+      colours[i] = c.r << 16 | c.g << 8 | c.b;
+    }
+  return colours;
+}
+
 std::pair<int, int> picture_pixel(const MapData& map, double x, double y) {
   const Layout l = layout_of(map);
   return {static_cast<int>(std::floor(l.px(x))), static_cast<int>(std::floor(l.py(y)))};

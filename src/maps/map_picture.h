@@ -25,6 +25,22 @@ void write_map_picture(const MapData& map, const Indicator& indicator,
                        const std::vector<ContourLine>& contours, const std::string& path,
                        const std::string& temporary, Lang lang);
 
+// An indicator's legend as its map draws it.
+struct Legend {
+  ScaleKind kind = ScaleKind::amount;
+  std::string unit;                                        // as the reader writes it
+  std::vector<unsigned> ramp;                              // bottom to top (amount) or 0..360°
+  std::vector<std::pair<double, std::string>> ticks;       // position 0..1 on the ramp, label
+  std::vector<std::pair<unsigned, std::string>> swatches;  // the categories' colours and labels
+};
+Legend indicator_legend(const Indicator& indicator, Lang lang);
+
+// The colour (0xRRGGBB) of each of values on the scale of the indicator's map; kNoColour for
+// a value that is no number.
+inline constexpr unsigned kNoColour = 0xffffffffu;
+std::vector<unsigned> indicator_colours(const Indicator& indicator,
+                                        const std::vector<double>& values);
+
 // The colour of the top of the scale (the largest value), as 0xRRGGBB.
 unsigned top_of_scale_colour();
 

@@ -17,6 +17,7 @@
 #include "maps/map_data.h"
 #include "maps/map_labels.h"
 #include "maps/map_picture.h"
+#include "maps/report.h"
 #include "output/result_file.h"
 
 namespace kadre {
@@ -100,6 +101,10 @@ std::vector<double> indicator_levels(const MapData& map, const Indicator& indica
 }
 
 void make_maps(const Options& o, std::ostream& out) {
+  if (o.html && !report_available())
+    raise_error(
+        "Volba --html neni k dispozici: kadre-map byl sestaven bez knihovny Leaflet (nainstalujte "
+        "balicek libjs-leaflet a sestavte jej znovu).");
   MapData map = load_map_data(o.config, o.indicators);
   fs::path crs_file;
   const std::string recorded = o.crs.empty() ? recorded_crs(o.config, crs_file) : "";
@@ -138,6 +143,10 @@ void make_maps(const Options& o, std::ostream& out) {
   }
   const std::string gpkg = (dir / (map.title + ".gpkg")).string();
   write_geopackage(map, contours, gpkg, files.temporary_for(gpkg));
+  if (o.html) {
+    const std::string html = (dir / (map.title + ".html")).string();
+    write_report(o.config, map.crs, o.lang, html, files.temporary_for(html));
+  }
   const std::vector<std::string> paths = files.paths();
   files.commit();
   out << free_form_line("Mapy a vrstvy GIS:");
