@@ -13,8 +13,12 @@ map="$(dirname "$kadre")/kadre-map"
 if [ -x "$map" ]; then
   echo
   echo "== Maps and GIS layers (kadre-map) =="
-  "$map" demo.nml
-  "$map" hourly.nml
+  # The demo's coordinates are read as UTM zone 33N, so that the report is a geographic map.
+  html=(--html)
+  for config in demo.nml hourly.nml; do
+    "$map" "$config" --crs EPSG:32633 "${html[@]}" ||
+      { html=(); "$map" "$config" --crs EPSG:32633; }
+  done
 fi
 # A study from the GIS files of examples/gis (GeoJSON sources, a DEM in longitude/latitude,
 # CSV tables): kadre-prep writes it, kadre runs it, kadre-map maps it in the study's system.
@@ -30,7 +34,7 @@ if [ -x "$prep" ]; then
       --profile TRF=traffic.csv --climate ../demo/input/climate.txt
     cd study
     "$kadre" run.nml
-    if [ -x "$map" ]; then "$map" run.nml --indicator ave --indicator max; fi
+    if [ -x "$map" ]; then "$map" run.nml --indicator ave --indicator max "${html[@]}"; fi
   )
 fi
 echo
@@ -43,6 +47,10 @@ if [ -x "$map" ]; then
   echo "  demo.gpkg, hourly.gpkg, *.tif, *.png  GIS layers, rasters and maps of every indicator"
   echo "Map of the long-term average: $(pwd)/output/demo_ave.png"
   echo "Map of the hourly maximum:    $(pwd)/output/hourly_max.png"
+  if [ ${#html[@]} -gt 0 ]; then
+    echo "Study reports (open in a browser): $(pwd)/output/demo.html"
+    echo "                                   $(pwd)/output/hourly.html"
+  fi
 fi
 if [ -x "$prep" ]; then
   echo "The study from GIS data is in $(cd ../gis/study && pwd)/ (run.nml, input/, output/)."

@@ -12,11 +12,14 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <sstream>
 
+#include "core/text.h"
 #include "maps/lattice.h"
 #include "maps/map_data.h"
 #include "maps/map_picture.h"
+#include "maps/report.h"
 #include "maps/run_map.h"
 #include "support/test_support.h"
 
@@ -199,6 +202,70 @@ TEST(KadreMap, BadInputStopsWithItsMessageAndWritesNothing) {
             std::string::npos)
       << out;
   EXPECT_TRUE(c.map_files().empty());
+}
+
+// The situation of a maximum is no amount: its class and speed are categories, its direction
+// cyclic, and none of them gets contours; the words follow --lang; the report holds everything.
+TEST(KadreMap, SituationColumnsAreCategoriesAndTheWordsFollowTheLanguage) {
+  MapCase c;
+  ASSERT_EQ(c.run.run().status, 0);
+  std::vector<std::string> args{"run.nml",      "--lang",       "en",
+                                "--indicator",  "Ch_class_max", "--indicator",
+                                "Ch_w_dir_max", "--indicator",  "ave"};
+  if (report_available()) args.push_back("--html");
+  std::string out;
+  ASSERT_EQ(c.map(args, out), 0) << out;
+  GDALAllRegister();
+  GDALDatasetUniquePtr gpkg(GDALDataset::Open("output/run.gpkg", GDAL_OF_VECTOR));
+  ASSERT_TRUE(gpkg);
+  EXPECT_EQ(gpkg->GetLayerByName("contours_Ch_class_max")->GetFeatureCount(), 0);
+  EXPECT_EQ(gpkg->GetLayerByName("contours_Ch_w_dir_max")->GetFeatureCount(), 0);
+  EXPECT_GT(gpkg->GetLayerByName("contours_ave")->GetFeatureCount(), 0);
+
+  // Every cell of the class map has its category's colour, one colour per class.
+  const MapData map = load_map_data("run.nml", {"Ch_class_max"});
+  const Indicator& cls = map.indicators[0];
+  const std::vector<unsigned> colours = indicator_colours(cls, cls.values);
+  const Legend legend = indicator_legend(cls, Lang::en);
+  EXPECT_EQ(legend.kind, ScaleKind::category);
+  std::set<unsigned> distinct(colours.begin(), colours.end());
+  EXPECT_EQ(distinct.size(), legend.swatches.size());
+  for (const auto& [colour, label] : legend.swatches) EXPECT_TRUE(label.starts_with("class "));
+  EXPECT_EQ(indicator_legend(cls, Lang::cs).swatches.front().second.substr(0, 7), "třída");
+  cairo_surface_t* png = cairo_image_surface_create_from_png("output/run_Ch_class_max.png");
+  ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+  int same = 0, cells = 0;
+  for (std::size_t i = 0; i < map.points.size(); ++i) {
+    if (map.points[i].id.starts_with("OFF")) continue;
+    const auto [px, py] = picture_pixel(map, map.points[i].x + 30, map.points[i].y + 30);
+    const auto* row = reinterpret_cast<const std::uint32_t*>(
+        cairo_image_surface_get_data(png) + py * cairo_image_surface_get_stride(png));
+    same += (row[px] & 0xFFFFFF) == colours[i] ? 1 : 0;
+    ++cells;
+  }
+  EXPECT_GE(same, cells - 3);  // a source marker may cover a cell
+  cairo_surface_destroy(png);
+
+  Indicator dir{"Ch_w_dir_max", "°", {0, 90, 359.9, 360}};
+  const std::vector<unsigned> wheel = indicator_colours(dir, dir.values);
+  EXPECT_EQ(wheel[0], wheel[3]);  // north is north from either side
+  EXPECT_NE(wheel[0], wheel[1]);
+  EXPECT_EQ(indicator_legend(dir, Lang::cs).ticks[1].second, "V");
+  EXPECT_EQ(format_number(0.5, Lang::cs), "0,5");
+  EXPECT_EQ(describe_indicator("Th_5.000", Lang::cs), "doba hodinové koncentrace nad 5 µg/m³");
+
+  EXPECT_EQ(c.map({"run.nml", "--lang", "de"}, out), 1);
+  EXPECT_NE(out.find(" Jazyk map de neni znam (cs nebo en).\n"), std::string::npos) << out;
+
+  if (!report_available()) return;
+  // One file: nothing from outside, every point and the statistical values as written.
+  const std::string html = test::read_file("output/run.html");
+  EXPECT_EQ(html.find("src=\"http"), std::string::npos);
+  EXPECT_EQ(html.find("<link"), std::string::npos);
+  const std::string stats = test::read_file("output/stats.csv");
+  const std::string second_row = stats.substr(stats.find('\n') + 1, 20);
+  EXPECT_NE(html.find('"' + rtrim(second_row) + '"'), std::string::npos);
+  for (const RefPoint& p : map.points) EXPECT_NE(html.find('"' + p.id + '"'), std::string::npos);
 }
 
 // The levels land in the GeoPackage and on labels: each must be the double of its decimal.
