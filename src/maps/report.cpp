@@ -371,13 +371,16 @@ Overlay lattice_overlay(const Lattice& lat, const Indicator& indicator, const Ge
 std::string wind_rose_svg(const WindRoses& roses, int k, const std::string& name, Lang lang) {
   constexpr std::array<int, 11> kSpeedClass{0, 0, 1, 0, 1, 2, 0, 1, 2, 0, 1};  // 1.7, 5, 11
   constexpr std::array<const char*, 3> kSpeedColour{"#9ecae1", "#3182bd", "#08306b"};
-  const int n = roses.nphi;
-  std::vector<std::array<double, 3>> sector(static_cast<std::size_t>(n), {0, 0, 0});
-  double most = 0;
-  for (int p = 1; p <= n; ++p) {
-    for (int j = 1; j <= 11; ++j) sector[p - 1][kSpeedClass[j - 1]] += roses.at(p, j, k);
-    most = std::max(most, sector[p - 1][0] + sector[p - 1][1] + sector[p - 1][2]);
+  // The model's sectors gathered into sixteen, as a reader knows a rose.
+  constexpr int n = 16;
+  std::vector<std::array<double, 3>> sector(n, {0, 0, 0});
+  for (int p = 1; p <= roses.nphi; ++p) {
+    const double centre = 360.0 * (p - 1) / roses.nphi;
+    const int bin = static_cast<int>(std::lround(centre / (360.0 / n))) % n;
+    for (int j = 1; j <= 11; ++j) sector[bin][kSpeedClass[j - 1]] += roses.at(p, j, k);
   }
+  double most = 0;
+  for (const auto& s : sector) most = std::max(most, s[0] + s[1] + s[2]);
   const double r = 120, c = 150;
   std::ostringstream svg;
   svg << "<svg class=\"rose\" xmlns=\"http://www.w3.org/2000/svg\" width=\"300\" height=\"330\" "
@@ -386,7 +389,7 @@ std::string wind_rose_svg(const WindRoses& roses, int k, const std::string& name
   for (double f : {0.25, 0.5, 0.75, 1.0})
     svg << "<circle cx=\"" << c << "\" cy=\"" << c << "\" r=\"" << r * f
         << "\" fill=\"none\" stroke=\"#ccc\"/>";
-  const double half = std::numbers::pi / std::max(n, 1);
+  const double half = std::numbers::pi / n;
   for (int p = 0; p < n && most > 0; ++p) {
     const double centre = 2 * std::numbers::pi * p / n;  // clockwise from north
     double inner = 0;
@@ -774,7 +777,11 @@ void write_report(const std::string& config, const std::string& crs, Lang lang,
   data += ",\"date\":";
   json_string(data, utc_now());
   data += ",\"crs\":";
-  json_string(data, crs.empty() ? "" : crs.substr(0, crs.find('[')));
+  // The CRS by its name: the first quoted text of the WKT.
+  const std::size_t name_at = crs.find('"');
+  json_string(data, name_at == std::string::npos
+                        ? ""
+                        : crs.substr(name_at + 1, crs.find('"', name_at + 1) - name_at - 1));
   data += "}";
 
   // Wind roses, drawn here as SVG.
