@@ -237,12 +237,13 @@ class Geo {
     if (!to_lonlat_->Transform(1, &lon, &lat)) return {NAN, NAN};
     return {lat, lon};
   }
-  void write(std::string& out, double x, double y) const {
+  // digits: 8 keep a tenth of a metre, 7 a metre.
+  void write(std::string& out, double x, double y, int digits = 8) const {
     const auto [a, b] = at(x, y);
     out += '[';
-    json_number(out, a, geographic() ? 8 : 9);
+    json_number(out, a, geographic() ? digits : digits + 1);
     out += ',';
-    json_number(out, b, geographic() ? 8 : 9);
+    json_number(out, b, geographic() ? digits : digits + 1);
     out += ']';
   }
 
@@ -610,6 +611,10 @@ void write_report(const std::string& config, const std::string& crs, Lang lang,
   data += "]";
 
   // The sets: their files as written, their indicators with overlay, legend, contours, maximum.
+  std::size_t amount_indicators = 1;
+  for (const ResultSetData& set : sets)
+    for (const ReportIndicator& ri : set.indicators)
+      amount_indicators += scale_kind(ri.values.name) == ScaleKind::amount ? 1 : 0;
   data += ",\"sets\":[";
   for (std::size_t si = 0; si < sets.size(); ++si) {
     const ResultSetData& set = sets[si];
@@ -722,17 +727,44 @@ void write_report(const std::string& config, const std::string& crs, Lang lang,
           if (std::isfinite(v)) lo = std::min(lo, v), hi = std::max(hi, v);
         const std::vector<ContourLine> lines =
             contour_lines(*lattice, ind, lo < hi ? contour_levels(lo, hi) : std::vector<double>{});
-        data += '[';
-        for (std::size_t l = 0; l < lines.size(); ++l) {
-          if (l) data += ',';
-          data += "{\"level\":";
-          json_string(data, format_number(lines[l].level, lang));
-          data += ",\"line\":[";
-          for (std::size_t p = 0; p < lines[l].points.size(); ++p) {
-            if (p) data += ',';
-            geo.write(data, lines[l].points[p].first, lines[l].points[p].second);
+        // Noisy fields make many lines: past the budget, every stride-th vertex is kept (the
+        // ends always), then the shortest lines are left out (their cells still show them), so
+        // that a report of many points stays small.
+        const std::size_t budget = std::max<std::size_t>(60000, 5000000 / amount_indicators);
+        std::vector<std::string> parts(lines.size());
+        std::size_t total = 0;
+        for (std::size_t stride = 1; stride <= 8; stride *= 2) {
+          total = 0;
+          for (std::size_t l = 0; l < lines.size(); ++l) {
+            const auto& pts = lines[l].points;
+            std::string& json = parts[l];
+            json = "{\"level\":";
+            json_string(json, format_number(lines[l].level, lang));
+            json += ",\"line\":[";
+            for (std::size_t p = 0; p < pts.size(); ++p) {
+              if (p % stride != 0 && p + 1 != pts.size()) continue;
+              if (p) json += ',';
+              geo.write(json, pts[p].first, pts[p].second, 7);
+            }
+            json += "]}";
+            total += json.size() + 1;
           }
-          data += "]}";
+          if (total <= budget) break;
+        }
+        std::vector<std::size_t> order(lines.size());
+        for (std::size_t l = 0; l < order.size(); ++l) order[l] = l;
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t p, std::size_t q) {
+          return lines[p].points.size() > lines[q].points.size();
+        });
+        data += '[';
+        std::size_t used = 0;
+        bool first = true;
+        for (std::size_t l : order) {
+          if (used + parts[l].size() > budget) continue;
+          used += parts[l].size() + 1;
+          if (!first) data += ',';
+          first = false;
+          data += parts[l];
         }
         data += ']';
       } else {
