@@ -268,6 +268,21 @@ TEST(KadreMap, SituationColumnsAreCategoriesAndTheWordsFollowTheLanguage) {
   for (const RefPoint& p : map.points) EXPECT_NE(html.find('"' + p.id + '"'), std::string::npos);
 }
 
+// Every source group is a result set of the report, with its own files as written.
+TEST(KadreMap, ReportHoldsEverySourceGroup) {
+  if (!report_available()) GTEST_SKIP() << "built without Leaflet";
+  test::RunDir run{"groups_overlapping"};
+  test::ScopedCwd cwd{run.path()};
+  ASSERT_EQ(run.run().status, 0);
+  std::ostringstream out;
+  ASSERT_EQ(run_map({"run.nml", "--indicator", "ave", "--html"}, out), 0) << out.str();
+  const std::string html = test::read_file("output/run.html");
+  for (const char* group : {"\"group\":\"\"", "\"group\":\"PLANT\"", "\"group\":\"CLUSTER-EL\"",
+                            "\"group\":\"traffic_2\"", "\"name\":\"stats_PLANT.csv\"",
+                            "\"name\":\"max_hourly_traffic_2.csv\""})
+    EXPECT_NE(html.find(group), std::string::npos) << group;
+}
+
 // The levels land in the GeoPackage and on labels: each must be the double of its decimal.
 TEST(KadreMap, ContourLevelsAreTheirDecimals) {
   EXPECT_EQ(contour_levels(0, 0.8), (std::vector<double>{0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7}));

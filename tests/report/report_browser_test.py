@@ -30,10 +30,11 @@ def run_demo():
         shutil.rmtree(run, ignore_errors=True)
         shutil.copytree(DEMO, run, ignore=shutil.ignore_patterns("output", "*.png", "*.html"))
         os.makedirs(os.path.join(run, "output"))
-        steps.append([KADRE, "demo.nml"])
+        steps += [[KADRE, "demo.nml"], [KADRE, "hourly.nml"]]
     for args in steps + [
                  [KADRE_MAP, "demo.nml", "--html", "--crs", "EPSG:32633", "--indicator", "ave",
-                  "--indicator", "Ch_w_dir_max"]]:
+                  "--indicator", "Ch_w_dir_max"],
+                 [KADRE_MAP, "hourly.nml", "--html", "--lang", "en", "--indicator", "max"]]:
         done = subprocess.run(args, cwd=run, capture_output=True, text=True)
         assert done.returncode == 0, done.stdout + done.stderr
     return run
@@ -139,6 +140,22 @@ class Report(unittest.TestCase):
         if shot:
             with open(shot, "wb") as f:
                 f.write(self.driver.get_screenshot_as_png())
+
+    def test_x_hourly_report_in_local_metres_holds_the_compliance_file(self):
+        self.driver.get("file://" + os.path.join(self.run_dir, "output", "hourly.html"))
+        self.assertEqual([e for e in self.driver.get_log("browser") if e["level"] == "SEVERE"], [])
+        with open(os.path.join(self.run_dir, "output", "limits_hourly.csv"), newline="") as f:
+            rows = list(csv.reader(f, delimiter=";"))
+        columns = [c.strip() for c in rows[0]][4:]
+        self.js("window.kadre.receptorMarkers[0].openPopup()")
+        for k, column in enumerate(columns):
+            cell = self.driver.find_element(
+                By.CSS_SELECTOR, ".leaflet-popup-content td[data-file='limits_hourly.csv']"
+                "[data-column='%s']" % column)
+            self.assertEqual(cell.get_attribute("textContent"), rows[1][4 + k].strip())
+        verdicts = self.driver.find_element(By.CSS_SELECTOR, "table.compliance").text
+        self.assertIn("exceeds_year", verdicts)
+        self.assertFalse(self.js("return window.KADRE_DATA.geographic"))
 
 
 def png_pixel(png, x, y):
