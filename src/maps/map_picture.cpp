@@ -54,7 +54,8 @@ struct Extent {
   bool empty() const { return !(xmin <= xmax); }
 };
 
-// The lattice's cells, or else every point and source, with a margin around them.
+// The lattice's cells and the points off it, or else every point and source, with a margin
+// around them.
 Layout layout_of(const MapData& map) {
   Extent e;
   const bool on_lattice = map.lattice.has_value();
@@ -62,6 +63,9 @@ Layout layout_of(const MapData& map) {
     const Lattice& lat = *map.lattice;
     e.add(lat.x0 - 0.5 * lat.dx, lat.y0 - 0.5 * lat.dy);
     e.add(lat.x0 + (lat.nx - 0.5) * lat.dx, lat.y0 + (lat.ny - 0.5) * lat.dy);
+    // The named places off the lattice are in the frame with their labels.
+    for (std::size_t i = 0; i < map.points.size() && i < lat.cell_of_point.size(); ++i)
+      if (lat.cell_of_point[i] < 0) e.add(map.points[i].x, map.points[i].y);
   } else {
     for (const RefPoint& p : map.points) e.add(p.x, p.y);
     for (const Source& s : map.sources) {
