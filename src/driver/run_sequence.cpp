@@ -100,12 +100,14 @@ void check_result_names(const InputData& in) {
 
 // Writes the files of one set of sources and adds their columns to the summary.
 void write_results(const InputData& in, const Settings& cfg, const ResultTables& tables,
-                   bool methodology, int counted_days, ResultSet& set, Summary& summary) {
+                   bool methodology, int counted_days, int threads, ResultSet& set,
+                   Summary& summary) {
   if (cfg.is_time) {
     std::vector<std::string> ref_ids;
     for (const RefPoint& p : in.ref_points)
       if (p.has_hourly_output) ref_ids.push_back(p.id);
-    write_output_time(cfg, ref_ids, in.met.date, tables.hourly_results, in.met.ntime, &set);
+    write_output_time(cfg, ref_ids, in.met.date, tables.hourly_results, in.met.ntime, &set,
+                      threads);
     // Without hours (no source, so no series) the means stay 0 instead of 0 / 0.
     std::vector<double> hourly_mean = tables.hourly_sum;
     if (in.met.ntime > 0)
@@ -268,10 +270,10 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
     ResultSet set;
     Summary summary;
     const int counted_days = static_cast<int>(compliance.counted_days.size());
-    write_results(in, cfg, tables[0], methodology, counted_days, set, summary);
+    write_results(in, cfg, tables[0], methodology, counted_days, threads, set, summary);
     for (std::size_t g = 0; g < in.groups.size(); ++g)
       write_results(in, group_settings(cfg, in.groups[g].name), tables[g + 1], methodology,
-                    counted_days, set, summary);
+                    counted_days, threads, set, summary);
     summary_lines = summary.lines(in.ref_points, result_delimiter(cfg.delim_out));
     write_summary(cfg, summary_lines, &set);
     set.commit();

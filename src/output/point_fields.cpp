@@ -1,6 +1,7 @@
 #include "output/point_fields.h"
 
 #include "core/text.h"
+#include "output/number_format.h"
 
 namespace kadre {
 
@@ -14,7 +15,7 @@ void append_point_fields(std::string& line, const RefPoint& point, const std::st
   line += fixed_text(point.id, 20);
   line += d;
   for (const double v : {point.x, point.y, point.z, point.height_above_ground_m}) {
-    line += format_f0(v, 2);
+    append_fixed(line, v, 2);
     line += d;
   }
 }

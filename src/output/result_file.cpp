@@ -56,13 +56,21 @@ ResultFile::~ResultFile() {
 }
 
 void ResultFile::append(std::string_view text) {
+  if (buffer_.size() + text.size() > kBufferSize) {
+    flush_buffer();
+    // A block as large as the buffer goes out as it is, without a copy.
+    if (text.size() >= kBufferSize) return write_out(text);
+  }
   buffer_.append(text);
-  if (buffer_.size() >= kBufferSize) flush_buffer();
+}
+
+void ResultFile::write_out(std::string_view text) {
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail();
 }
 
 void ResultFile::flush_buffer() {
   if (buffer_.empty()) return;
-  if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) fail();
+  write_out(buffer_);
   buffer_.clear();
 }
 

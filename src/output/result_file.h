@@ -57,6 +57,7 @@ class ResultFile {
 
  private:
   void flush_buffer();
+  void write_out(std::string_view text);
   [[noreturn]] void fail();
 
   std::string path_;  // the file's name in messages

@@ -85,7 +85,7 @@ void write_output_stat(const Settings& cfg, const std::vector<RefPoint>& ref_poi
     for (int r = 0; r < kStatCount; ++r) {
       if (!mask[static_cast<std::size_t>(r)]) continue;
       if (!first) line += d;
-      line += format_es11_5(column[r]);
+      append_es11_5(line, column[r]);
       first = false;
     }
     line += '\n';

@@ -1,6 +1,9 @@
 #include "output/time_series_output.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
+#include <string_view>
 
 #include "core/errors.h"
 #include "core/text.h"
@@ -14,6 +17,37 @@ namespace kadre {
 namespace {
 
 constexpr std::size_t kDateLength = 13;
+constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+
+// The lines of the hourly table after its header: the date as A13, then d and the value of
+// every output point.
+struct HourRows {
+  const std::vector<std::string>& date;
+  const double* values;  // hour fastest, `hours` values per point
+  std::size_t hours, points;
+  std::string_view d;
+
+  std::size_t longest_row() const {
+    return kDateLength + points * (d.size() + kEs11_5MaxLength) + 1;
+  }
+
+  // Writes the lines of hours [begin, end) at out, which has room for longest_row() each.
+  char* write(char* out, std::size_t begin, std::size_t end) const noexcept {
+    for (std::size_t t = begin; t < end; ++t) {
+      const std::string& day = date[t];
+      const std::size_t n = std::min(day.size(), kDateLength);
+      std::memcpy(out, day.data(), n);
+      std::memset(out + n, ' ', kDateLength - n);
+      out += kDateLength;
+      for (std::size_t s = 0; s < points; ++s) {
+        std::memcpy(out, d.data(), d.size());
+        out = write_es11_5(out + d.size(), values[s * hours + t]);
+      }
+      *out++ = '\n';
+    }
+    return out;
+  }
+};
 
 void write_point_values(const Settings& cfg, const std::vector<RefPoint>& ref_points,
                         const std::vector<double>& values, const char* prefix,
@@ -29,7 +63,7 @@ void write_point_values(const Settings& cfg, const std::vector<RefPoint>& ref_po
   for (std::size_t ip = 0; ip < ref_points.size(); ++ip) {
     line.clear();
     append_point_fields(line, ref_points[ip], d);
-    line += format_es11_5(values[ip]);
+    append_es11_5(line, values[ip]);
     line += '\n';
     file.append(line);
   }
@@ -40,7 +74,8 @@ void write_point_values(const Settings& cfg, const std::vector<RefPoint>& ref_po
 
 void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_ids,
                        const std::vector<std::string>& date,
-                       const std::vector<double>& hourly_results, int ntime, ResultSet* set) {
+                       const std::vector<double>& hourly_results, int ntime, ResultSet* set,
+                       int threads) {
   const std::size_t hours = ntime > 0 ? static_cast<std::size_t>(ntime) : 0;
   if (date.size() < hours || hourly_results.size() < hours * ref_ids.size())
     stop_with_lines({"write_output_time: " + std::to_string(date.size()) + " datumu a " +
@@ -55,15 +90,26 @@ void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_
   line += '\n';
   file.append(line);
 
-  for (std::size_t t = 0; t < hours; ++t) {
-    line.clear();
-    line += fixed_text(date[t], kDateLength);
-    for (std::size_t s = 0; s < ref_ids.size(); ++s) {
-      line += d;
-      line += format_es11_5(hourly_results[s * hours + t]);
+  const HourRows rows{date, hourly_results.data(), hours, ref_ids.size(), d};
+  const std::size_t workers = static_cast<std::size_t>(std::max(threads, 1));
+  // About a megabyte of text per worker and round: large writes, little memory.
+  const std::size_t block_hours = std::max<std::size_t>(1, kBlockBytes / rows.longest_row());
+  std::vector<std::vector<char>> blocks(workers);
+  for (auto& block : blocks) block.resize(block_hours * rows.longest_row());
+  std::vector<std::size_t> used(workers, 0);
+
+  for (std::size_t first = 0; first < hours; first += block_hours * workers) {
+    // Each worker formats its own hours into its own block; nothing in the loop throws or
+    // allocates, and the blocks are written in the order of the hours.
+#pragma omp parallel for num_threads(static_cast <int>(workers)) \
+    schedule(static, 1) if (workers > 1)
+    for (std::size_t w = 0; w < workers; ++w) {
+      const std::size_t begin = std::min(hours, first + w * block_hours);
+      const std::size_t end = std::min(hours, begin + block_hours);
+      used[w] =
+          static_cast<std::size_t>(rows.write(blocks[w].data(), begin, end) - blocks[w].data());
     }
-    line += '\n';
-    file.append(line);
+    for (std::size_t w = 0; w < workers; ++w) file.append({blocks[w].data(), used[w]});
   }
   file.close();
 }

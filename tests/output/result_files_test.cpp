@@ -2,9 +2,13 @@
 // names and identifiers, files beyond the write buffer, and files that cannot be written.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <random>
 
 #include "core/result_tables.h"
+#include "core/text.h"
 #include "output/result_paths.h"
 #include "output/statistical_output.h"
 #include "output/time_series_output.h"
@@ -55,6 +59,42 @@ TEST_F(ResultFiles, EveryLineArrivesBeyondTheWriteBuffer) {
   // As many fields in every line as in the header.
   EXPECT_EQ(text.size(), 4 + 2 * npoints + ntime * (13 + 12 * npoints + 1));
   EXPECT_EQ(text.substr(text.size() - 13), ";7.00000E+00\n");
+}
+
+// Blocks of hours formatted side by side are written in the order of the hours: the table is
+// that of one thread and of the line-by-line printf formatting it replaced, whatever the
+// number of threads (more of them than blocks included).
+TEST_F(ResultFiles, TheHourlyTableIsTheSameOnAnyNumberOfThreads) {
+  const int ntime = 400, npoints = 300;  // two blocks of hours
+  cfg.delim_out = " |< ";
+  std::vector<std::string> ids(npoints), dates(ntime);
+  for (int s = 0; s < npoints; ++s) ids[s] = "P" + std::to_string(s) + "  ";
+  for (int t = 0; t < ntime; ++t) dates[t] = t % 3 ? "2015/01/01/" + std::to_string(t) : "short";
+  std::mt19937_64 rng(3);
+  std::vector<double> values(ntime * npoints);
+  for (double& v : values) {
+    const int kind = static_cast<int>(rng() % 4);
+    v = kind == 0 ? 0.0 : std::ldexp(static_cast<double>(rng() >> 11), -40 - kind * 100);
+  }
+  values[5] = -0.0;
+  values[6] = 9.999995e-5;
+
+  std::string expected = "cas";
+  for (const auto& id : ids) expected += " |<" + rtrim(id);
+  expected += '\n';
+  char buf[64];
+  for (int t = 0; t < ntime; ++t) {
+    expected += fixed_text(dates[t], 13);
+    for (int s = 0; s < npoints; ++s) {
+      std::snprintf(buf, sizeof buf, " |<%.5E", values[s * ntime + t]);
+      expected += buf;
+    }
+    expected += '\n';
+  }
+  for (const int threads : {1, 2, 3, 7}) {
+    write_output_time(cfg, ids, dates, values, ntime, nullptr, threads);
+    EXPECT_EQ(test::read_file(cfg.oputdir + "hourly.csv"), expected) << threads << " threads";
+  }
 }
 
 TEST_F(ResultFiles, FilesThatCannotBeWrittenStop) {
