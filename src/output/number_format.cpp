@@ -56,9 +56,10 @@ bool six_digits(double x, unsigned& digits, int& exponent) {
   double y = scaled(x, 5 - e);
   if (y >= 1e6) y = scaled(x, 5 - ++e);
   if (y < 1e5) y = scaled(x, 5 - --e);
-  const double whole = std::floor(y), fraction = y - whole;
+  const auto whole = static_cast<unsigned>(y);  // y is below 1e6 and positive
+  const double fraction = y - whole;
   if (std::fabs(fraction - 0.5) < 1e-7) return false;
-  digits = static_cast<unsigned>(whole) + (fraction > 0.5 ? 1u : 0u);
+  digits = whole + (fraction > 0.5 ? 1u : 0u);
   if (digits == 1000000u) {  // 9.999995... rounds up to the next power of ten
     digits = 100000u;
     ++e;
@@ -78,8 +79,14 @@ char* put_word(char* out, const char* word) {
 }  // namespace
 
 char* write_es11_5(char* out, double value) noexcept {
-  if (std::isnan(value)) return put_word(out, "NaN");
-  if (std::isinf(value)) return put_word(out, value > 0 ? "Infinity" : "-Infinity");
+  if (value == 0 && !std::signbit(value)) {  // most of an hourly table
+    std::memcpy(out, "0.00000E+00", 11);
+    return out + 11;
+  }
+  if (!std::isfinite(value)) {
+    if (std::isnan(value)) return put_word(out, "NaN");
+    return put_word(out, value > 0 ? "Infinity" : "-Infinity");
+  }
   if (std::signbit(value)) *out++ = '-';
   const double x = std::fabs(value);
   if (x == 0) {

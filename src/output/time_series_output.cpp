@@ -39,9 +39,16 @@ struct HourRows {
       std::memcpy(out, day.data(), n);
       std::memset(out + n, ' ', kDateLength - n);
       out += kDateLength;
-      for (std::size_t s = 0; s < points; ++s) {
-        std::memcpy(out, d.data(), d.size());
-        out = write_es11_5(out + d.size(), values[s * hours + t]);
+      if (d.size() == 1) {  // the usual delimiter, without a copy of variable length
+        for (std::size_t s = 0; s < points; ++s) {
+          *out = d[0];
+          out = write_es11_5(out + 1, values[s * hours + t]);
+        }
+      } else {
+        for (std::size_t s = 0; s < points; ++s) {
+          std::memcpy(out, d.data(), d.size());
+          out = write_es11_5(out + d.size(), values[s * hours + t]);
+        }
       }
       *out++ = '\n';
     }
