@@ -420,6 +420,59 @@ void write_scale_case(const fs::path& dir, const CaseSize& size, int points, int
   write_file(dir / kRunConfig, config);
 }
 
+void write_peer_case(const fs::path& dir, const fs::path& param_nml) {
+  constexpr int kLattice = 41, kTerrainCells = 120;  // points; 50 m cells, 6 km square
+  constexpr double kStep = 100.0, kMargin = 1000.0;
+  const double middle = kMargin + kStep * (kLattice - 1) / 2;
+  const fs::path input = prepare(dir, param_nml);
+  FixedRandom rng(20260808);
+
+  std::vector<std::string> terrain{text("ncols %d", kTerrainCells), text("nrows %d", kTerrainCells),
+                                   text("xllcorner %.1f", kXll),    text("yllcorner %.1f", kYll),
+                                   text("cellsize %.1f", kCell),    "NODATA_value -9999"};
+  const std::string flat_row = [&] {
+    std::string row = "300";
+    for (int col = 1; col < kTerrainCells; ++col) row += " 300";
+    return row;
+  }();
+  terrain.insert(terrain.end(), kTerrainCells, flat_row);
+  write_file(input / "terrain.asc", terrain);
+
+  std::vector<std::string> points{"! id  x  y  z  height above terrain [m]"};
+  for (int j = 0; j < kLattice; ++j)
+    for (int i = 0; i < kLattice; ++i)
+      points.push_back(text("R%03d_%03d %.1f %.1f 0 1.5", j, i, kXll + kMargin + i * kStep,
+                            kYll + kMargin + j * kStep));
+  write_file(input / "receptors.txt", points);
+  write_file(input / "output_points.txt",
+             {"R020_020", "R000_000", "R040_040", "R010_030", "R030_010"});
+
+  std::vector<std::string> definition{"! id  x  y  z  type  cluster  aux  series  profile"};
+  std::vector<std::string> description{
+      "! id  m  m_no  h  v  t  d  w  time_use  daily_hours  length  cooling_tower"};
+  for (int n = 0; n < 10; ++n) {
+    const double radius = 1000.0 * std::sqrt(rng.uniform(0, 1)), angle = rng.uniform(0, 2 * kPi);
+    definition.push_back(text("KOMIN_%d %.1f %.1f 0 1 0 0 S01 CON", n + 1,
+                              kXll + middle + radius * std::sin(angle),
+                              kYll + middle + radius * std::cos(angle)));
+    description.push_back(text("KOMIN_%d %.2f 0.1 %.0f %.1f %.0f %.2f %.1f 1.0 24 0 0", n + 1,
+                               rng.uniform(0.5, 5), 20.0 + 80.0 * n / 9, rng.uniform(2, 20),
+                               rng.uniform(60, 180), rng.uniform(0.5, 2.5), rng.uniform(5, 15)));
+  }
+  write_file(input / "sources.txt", definition);
+  write_file(input / "sources_desc.txt", description);
+
+  const std::vector<Hour> hours = calendar(8760);
+  write_met_series(input / "met_S01.txt", hours, 250.0, rng);
+  write_profiles(input, hours);
+  std::vector<std::string> config = kConfigHead;
+  config.insert(config.end(), {"  time_file = 'met.txt', emis_time_file = 'emis.txt'",
+                               "  is_time = .true., is_tep_gr = .true., u_height = 10.0",
+                               "  time_output_all = .false., output_ref_p = 'output_points.txt'",
+                               "  output_time = 'hourly.csv'", "/"});
+  write_file(dir / kRunConfig, config);
+}
+
 fs::path write_terrain_case(const fs::path& dir, int cells, const fs::path& param_nml) {
   constexpr double kCellSize = 5.0;
   const fs::path input = prepare(dir, param_nml);

@@ -28,6 +28,11 @@ void write_statistical_case(const std::filesystem::path& dir, const CaseSize& si
 void write_hourly_case(const std::filesystem::path& dir, const CaseSize& size,
                        const std::filesystem::path& param_nml);
 
+// Peer case: ten stacks of 20 to 100 m within 1 km of the middle of a 41 x 41 lattice of
+// points 100 m apart, flat terrain, a year of hours of varied wind and stability, five points
+// with hourly output; every stack reaches every point.
+void write_peer_case(const std::filesystem::path& dir, const std::filesystem::path& param_nml);
+
 // The two large cases keep a terrain grid file already written with the expected size.
 
 // Scale case: `points` reference points scattered over a `cells` x `cells` terrain grid,

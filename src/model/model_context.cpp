@@ -13,6 +13,11 @@ KernelPath kernel_path_from(const char* simd_setting) {
   return KernelPath::vector;
 }
 
+const char* kernel_target(KernelPath path) {
+  if (path == KernelPath::scalar || !vector_kernel_built()) return "scalar";
+  return vector_kernel_target();
+}
+
 ModelOptions model_options(const Settings& cfg) {
   ModelOptions o;
   o.free_atmo = cfg.free_atmo;

@@ -20,6 +20,10 @@ enum class KernelPath { vector, scalar };
 // value, or none (nullptr), the vector kernel where the build has it.
 KernelPath kernel_path_from(const char* simd_setting);
 
+// The instruction set the direction loops run on: the vector kernels' target as the processor
+// chose it at run time ("AVX2", "AVX3", ...), or "scalar" for the scalar formulas.
+const char* kernel_target(KernelPath path);
+
 // The switches and lengths of the run configuration that change the physics.
 struct ModelOptions {
   bool free_atmo = false;     // a point above the plume axis keeps its own height
