@@ -31,9 +31,18 @@ struct HourRows {
     return kDateLength + points * (d.size() + kEs11_5MaxLength) + 1;
   }
 
-  // Writes the lines of hours [begin, end) at out, which has room for longest_row() each.
-  char* write(char* out, std::size_t begin, std::size_t end) const noexcept {
+  // Writes the lines of hours [begin, end) at out, which has room for longest_row() each;
+  // tile holds (end - begin) * points values.
+  char* write(char* out, double* tile, std::size_t begin, std::size_t end) const noexcept {
+    // The block's values hour by hour, gathered point by point where each point's hours lie
+    // side by side: a wide table read across its points would take a page per value.
+    const std::size_t n = end - begin;
+    for (std::size_t s = 0; s < points; ++s) {
+      const double* from = values + s * hours + begin;
+      for (std::size_t h = 0; h < n; ++h) tile[h * points + s] = from[h];
+    }
     for (std::size_t t = begin; t < end; ++t) {
+      const double* row = tile + (t - begin) * points;
       const std::string& day = date[t];
       const std::size_t n = std::min(day.size(), kDateLength);
       std::memcpy(out, day.data(), n);
@@ -42,12 +51,12 @@ struct HourRows {
       if (d.size() == 1) {  // the usual delimiter, without a copy of variable length
         for (std::size_t s = 0; s < points; ++s) {
           *out = d[0];
-          out = write_es11_5(out + 1, values[s * hours + t]);
+          out = write_es11_5(out + 1, row[s]);
         }
       } else {
         for (std::size_t s = 0; s < points; ++s) {
           std::memcpy(out, d.data(), d.size());
-          out = write_es11_5(out + d.size(), values[s * hours + t]);
+          out = write_es11_5(out + d.size(), row[s]);
         }
       }
       *out++ = '\n';
@@ -98,25 +107,33 @@ void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_
   file.append(line);
 
   const HourRows rows{date, hourly_results.data(), hours, ref_ids.size(), d};
-  const std::size_t workers = static_cast<std::size_t>(std::max(threads, 1));
+  const int team = std::max(threads, 1);
+  const auto workers = static_cast<std::size_t>(team);
   // About a megabyte of text per worker and round: large writes, little memory.
   const std::size_t block_hours = std::max<std::size_t>(1, kBlockBytes / rows.longest_row());
-  std::vector<std::vector<char>> blocks(workers);
-  for (auto& block : blocks) block.resize(block_hours * rows.longest_row());
-  std::vector<std::size_t> used(workers, 0);
+  struct Block {
+    std::vector<char> text;
+    std::vector<double> tile;
+    std::size_t used = 0;
+  };
+  std::vector<Block> blocks(workers);
+  for (Block& b : blocks) {
+    b.text.resize(block_hours * rows.longest_row());
+    b.tile.resize(block_hours * rows.points);
+  }
 
   for (std::size_t first = 0; first < hours; first += block_hours * workers) {
     // Each worker formats its own hours into its own block; nothing in the loop throws or
     // allocates, and the blocks are written in the order of the hours.
-#pragma omp parallel for num_threads(static_cast <int>(workers)) \
-    schedule(static, 1) if (workers > 1)
+#pragma omp parallel for num_threads(team) schedule(static, 1) if (team > 1)
     for (std::size_t w = 0; w < workers; ++w) {
+      Block& b = blocks[w];
       const std::size_t begin = std::min(hours, first + w * block_hours);
       const std::size_t end = std::min(hours, begin + block_hours);
-      used[w] =
-          static_cast<std::size_t>(rows.write(blocks[w].data(), begin, end) - blocks[w].data());
+      b.used = static_cast<std::size_t>(rows.write(b.text.data(), b.tile.data(), begin, end) -
+                                        b.text.data());
     }
-    for (std::size_t w = 0; w < workers; ++w) file.append({blocks[w].data(), used[w]});
+    for (const Block& b : blocks) file.append({b.text.data(), b.used});
   }
   file.close();
 }
