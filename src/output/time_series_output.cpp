@@ -1,8 +1,11 @@
 #include "output/time_series_output.h"
 
+#include <omp.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <exception>
 #include <string_view>
 
 #include "core/errors.h"
@@ -108,33 +111,41 @@ void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_
 
   const HourRows rows{date, hourly_results.data(), hours, ref_ids.size(), d};
   const int team = std::max(threads, 1);
-  const auto workers = static_cast<std::size_t>(team);
-  // About a megabyte of text per worker and round: large writes, little memory.
+  // About a megabyte of text per block: large writes, little memory.
   const std::size_t block_hours = std::max<std::size_t>(1, kBlockBytes / rows.longest_row());
+  const std::size_t block_count = (hours + block_hours - 1) / block_hours;
   struct Block {
     std::vector<char> text;
     std::vector<double> tile;
-    std::size_t used = 0;
   };
-  std::vector<Block> blocks(workers);
+  std::vector<Block> blocks(static_cast<std::size_t>(team));
   for (Block& b : blocks) {
     b.text.resize(block_hours * rows.longest_row());
     b.tile.resize(block_hours * rows.points);
   }
 
-  for (std::size_t first = 0; first < hours; first += block_hours * workers) {
-    // Each worker formats its own hours into its own block; nothing in the loop throws or
-    // allocates, and the blocks are written in the order of the hours.
-#pragma omp parallel for num_threads(team) schedule(static, 1) if (team > 1)
-    for (std::size_t w = 0; w < workers; ++w) {
-      Block& b = blocks[w];
-      const std::size_t begin = std::min(hours, first + w * block_hours);
-      const std::size_t end = std::min(hours, begin + block_hours);
-      b.used = static_cast<std::size_t>(rows.write(b.text.data(), b.tile.data(), begin, end) -
-                                        b.text.data());
+  // Each thread formats every team-th block of hours into its own buffer while the others
+  // format or write theirs; the blocks go out in the order of the hours. A failed write is
+  // kept and raised after the region, and no block after it is written.
+  std::exception_ptr failure;
+#pragma omp parallel num_threads(team) if (team > 1)
+  {
+    Block& b = blocks[static_cast<std::size_t>(omp_get_thread_num())];
+#pragma omp for ordered schedule(static, 1)
+    for (std::size_t k = 0; k < block_count; ++k) {
+      const std::size_t begin = k * block_hours, end = std::min(hours, begin + block_hours);
+      const char* text_end = rows.write(b.text.data(), b.tile.data(), begin, end);
+#pragma omp ordered
+      if (!failure) {
+        try {
+          file.append({b.text.data(), static_cast<std::size_t>(text_end - b.text.data())});
+        } catch (...) {
+          failure = std::current_exception();
+        }
+      }
     }
-    for (const Block& b : blocks) file.append({b.text.data(), b.used});
   }
+  if (failure) std::rethrow_exception(failure);
   file.close();
 }
 

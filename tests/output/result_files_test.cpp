@@ -111,6 +111,12 @@ TEST_F(ResultFiles, FilesThatCannotBeWrittenStop) {
   EXPECT_RUN_ERROR(write_output_stat(cfg, points, results), head + "/dev/full.\n");
   EXPECT_RUN_ERROR(write_output_time(cfg, {"P1"}, {"2015/01/01/01"}, {1.0}, 1),
                    head + "/dev/full.\n");
+  // A write that fails while threads format further blocks stops the same way.
+  const int ntime = 3000, npoints = 100;
+  EXPECT_RUN_ERROR(write_output_time(cfg, std::vector<std::string>(npoints, "P"),
+                                     std::vector<std::string>(ntime, "2015/01/01/01"),
+                                     std::vector<double>(ntime * npoints, 1.0), ntime, nullptr, 3),
+                   head + "/dev/full.\n");
 }
 
 // The check before the computation: an earlier run's file stays as it was, a new path leaves
