@@ -80,7 +80,7 @@ void write_limits(const Settings& cfg, const std::vector<RefPoint>& ref_points,
     line += fixed_text(point.id, 20);
     for (const double v : {point.x, point.y, point.z}) {
       line += d;
-      line += format_f0(v, 2);
+      append_fixed(line, v, 2);
     }
     for (const ComplianceColumn& c : columns) {
       line += d;
@@ -88,7 +88,7 @@ void write_limits(const Settings& cfg, const std::vector<RefPoint>& ref_points,
       const double v = compliance_number(c, cfg.limits, point_values);
       switch (c.kind) {
         case ComplianceColumn::Kind::value:
-          line += format_es11_5(v);
+          append_es11_5(line, v);
           break;
         case ComplianceColumn::Kind::date:
           line += fixed_text(date[static_cast<std::size_t>(v)], kDateLength);
