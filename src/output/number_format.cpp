@@ -56,7 +56,7 @@ bool six_digits(double x, unsigned& digits, int& exponent) {
   double y = scaled(x, 5 - e);
   if (y >= 1e6) y = scaled(x, 5 - ++e);
   if (y < 1e5) y = scaled(x, 5 - --e);
-  const auto whole = static_cast<unsigned>(y);  // y is below 1e6 and positive
+  const auto whole = static_cast<unsigned>(y);  // 1e5 <= y < 1e6, up to the error above
   const double fraction = y - whole;
   if (std::fabs(fraction - 0.5) < 1e-7) return false;
   digits = whole + (fraction > 0.5 ? 1u : 0u);
