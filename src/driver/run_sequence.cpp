@@ -22,6 +22,7 @@
 #include "init/read_param.h"
 #include "model/stability_classes.h"
 #include "output/compliance_output.h"
+#include "output/netcdf_output.h"
 #include "output/number_format.h"
 #include "output/point_fields.h"
 #include "output/result_paths.h"
@@ -103,10 +104,10 @@ void write_results(const InputData& in, const Settings& cfg, const ResultTables&
                    bool methodology, int counted_days, int threads, ResultSet& set,
                    Summary& summary) {
   if (cfg.is_time) {
-    std::vector<std::string> ref_ids;
+    std::vector<RefPoint> outputs;
     for (const RefPoint& p : in.ref_points)
-      if (p.has_hourly_output) ref_ids.push_back(p.id);
-    write_output_time(cfg, ref_ids, in.met.date, tables.hourly_results, in.met.ntime, &set,
+      if (p.has_hourly_output) outputs.push_back(p);
+    write_output_time(cfg, outputs, in.met.date, tables.hourly_results, in.met.ntime, &set,
                       threads);
     // Without hours (no source, so no series) the means stay 0 instead of 0 / 0.
     std::vector<double> hourly_mean = tables.hourly_sum;
@@ -227,6 +228,13 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   on_every_process(processes, [&] {
     if (processes.first())
       for (const std::string& path : every_result_path(in)) check_result_path(path);
+    // A NetCDF hourly file needs libnetcdf and calendar hours.
+    if (processes.first() && cfg.is_time)
+      for (std::size_t set = 0; set <= in.groups.size(); ++set)
+        for (const char* prefix : {"", "avg_", "max_"})
+          check_netcdf_result(
+              hourly_path(set == 0 ? cfg : group_settings(cfg, in.groups[set - 1].name), prefix),
+              in.met.date, in.met.ntime);
   });
 
   const auto start = std::chrono::steady_clock::now();

@@ -137,8 +137,11 @@ Limits read_limits(const std::string& path_file, const std::string& output_time)
   limits.hour_allowed =
       allowed_count("hour_allowed", k.hour_allowed, "hour_limit", limits.hour_limit);
   limits.day_allowed = allowed_count("day_allowed", k.day_allowed, "day_limit", limits.day_limit);
-  limits.output_limits =
-      rtrim(k.output_limits).empty() ? "limits_" + rtrim(output_time) : k.output_limits;
+  // The compliance file is a table of text: beside a NetCDF hourly file it is named .csv.
+  std::string time_name = rtrim(output_time);
+  if (time_name.size() > 3 && time_name.compare(time_name.size() - 3, 3, ".nc") == 0)
+    time_name.replace(time_name.size() - 3, 3, ".csv");
+  limits.output_limits = rtrim(k.output_limits).empty() ? "limits_" + time_name : k.output_limits;
   return limits;
 }
 

@@ -10,6 +10,7 @@
 
 #include "core/errors.h"
 #include "core/text.h"
+#include "output/netcdf_output.h"
 #include "output/number_format.h"
 #include "output/point_fields.h"
 #include "output/result_file.h"
@@ -70,11 +71,16 @@ struct HourRows {
 
 void write_point_values(const Settings& cfg, const std::vector<RefPoint>& ref_points,
                         const std::vector<double>& values, const char* prefix,
-                        const char* value_name, ResultSet* set) {
+                        const char* value_name, const char* long_name, ResultSet* set) {
   if (values.size() < ref_points.size())
     stop_with_lines({std::string("write_time_") + value_name + ": " +
                      std::to_string(values.size()) + " hodnot pro " +
                      std::to_string(ref_points.size()) + " bodu"});
+  if (is_netcdf_path(hourly_path(cfg, prefix))) {
+    write_point_values_netcdf(hourly_path(cfg, prefix), ref_points, values, value_name, long_name,
+                              set);
+    return;
+  }
   const std::string d = result_delimiter(cfg.delim_out);
   ResultFile file(hourly_path(cfg, prefix), set);
   file.append(point_header(d) + d + value_name + "\n");
@@ -91,25 +97,29 @@ void write_point_values(const Settings& cfg, const std::vector<RefPoint>& ref_po
 
 }  // namespace
 
-void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_ids,
+void write_output_time(const Settings& cfg, const std::vector<RefPoint>& outputs,
                        const std::vector<std::string>& date,
                        const std::vector<double>& hourly_results, int ntime, ResultSet* set,
                        int threads) {
   const std::size_t hours = ntime > 0 ? static_cast<std::size_t>(ntime) : 0;
-  if (date.size() < hours || hourly_results.size() < hours * ref_ids.size())
+  if (date.size() < hours || hourly_results.size() < hours * outputs.size())
     stop_with_lines({"write_output_time: " + std::to_string(date.size()) + " datumu a " +
                      std::to_string(hourly_results.size()) + " hodnot pro " +
-                     std::to_string(hours) + " hodin a " + std::to_string(ref_ids.size()) +
+                     std::to_string(hours) + " hodin a " + std::to_string(outputs.size()) +
                      " bodu"});
+  if (is_netcdf_path(hourly_path(cfg))) {
+    write_hourly_netcdf(hourly_path(cfg), outputs, date, hourly_results, ntime, set);
+    return;
+  }
   const std::string d = result_delimiter(cfg.delim_out);
   ResultFile file(hourly_path(cfg), set);
 
   std::string line = "cas";
-  for (const auto& id : ref_ids) line += d + rtrim(id);
+  for (const auto& point : outputs) line += d + rtrim(point.id);
   line += '\n';
   file.append(line);
 
-  const HourRows rows{date, hourly_results.data(), hours, ref_ids.size(), d};
+  const HourRows rows{date, hourly_results.data(), hours, outputs.size(), d};
   const int team = std::max(threads, 1);
   // About a megabyte of text per block: large writes, little memory.
   const std::size_t block_hours = std::max<std::size_t>(1, kBlockBytes / rows.longest_row());
@@ -151,12 +161,13 @@ void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_
 
 void write_time_average(const Settings& cfg, const std::vector<RefPoint>& ref_points,
                         const std::vector<double>& hourly_sum, ResultSet* set) {
-  write_point_values(cfg, ref_points, hourly_sum, "avg_", "ave", set);
+  write_point_values(cfg, ref_points, hourly_sum, "avg_", "ave", "prumerna koncentrace", set);
 }
 
 void write_time_maximum(const Settings& cfg, const std::vector<RefPoint>& ref_points,
                         const std::vector<double>& hourly_max, ResultSet* set) {
-  write_point_values(cfg, ref_points, hourly_max, "max_", "max", set);
+  write_point_values(cfg, ref_points, hourly_max, "max_", "max", "nejvyssi hodinova koncentrace",
+                     set);
 }
 
 }  // namespace kadre

@@ -10,10 +10,11 @@
 
 namespace kadre {
 
-// Writes oputdir + output_time. hourly_results holds ntime hours per output point, hour fastest:
-// hourly_results[(s-1)*ntime + (t-1)]; ref_ids are the output points' ids in the same order.
-// `threads` format blocks of hours side by side; the file is the same for any number.
-void write_output_time(const Settings& cfg, const std::vector<std::string>& ref_ids,
+// Writes oputdir + output_time (as NetCDF when it is named *.nc). hourly_results holds ntime
+// hours per output point, hour fastest: hourly_results[(s-1)*ntime + (t-1)]; outputs are the
+// output points in the same order. `threads` format blocks of hours side by side; the file is
+// the same for any number.
+void write_output_time(const Settings& cfg, const std::vector<RefPoint>& outputs,
                        const std::vector<std::string>& date,
                        const std::vector<double>& hourly_results, int ntime,
                        ResultSet* set = nullptr, int threads = 1);

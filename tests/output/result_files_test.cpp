@@ -53,7 +53,7 @@ TEST_F(ResultFiles, EveryLineArrivesBeyondTheWriteBuffer) {
   const int ntime = 8760, npoints = 20;
   std::vector<double> values(ntime * npoints, 1.0);
   values.back() = 7.0;
-  write_output_time(cfg, std::vector<std::string>(npoints, "P"),
+  write_output_time(cfg, std::vector<RefPoint>(npoints, RefPoint{"P"}),
                     std::vector<std::string>(ntime, "2015/01/01/01"), values, ntime);
   const std::string text = test::read_file(cfg.oputdir + "hourly.csv");
   // As many fields in every line as in the header.
@@ -109,7 +109,7 @@ TEST_F(ResultFiles, FilesThatCannotBeWrittenStop) {
   cfg.oputdir = "/dev/";
   cfg.output_stats = cfg.output_time = "full";
   EXPECT_RUN_ERROR(write_output_stat(cfg, points, results), head + "/dev/full.\n");
-  EXPECT_RUN_ERROR(write_output_time(cfg, {"P1"}, {"2015/01/01/01"}, {1.0}, 1),
+  EXPECT_RUN_ERROR(write_output_time(cfg, {RefPoint{"P1"}}, {"2015/01/01/01"}, {1.0}, 1),
                    head + "/dev/full.\n");
   // A write that fails while threads format further blocks stops the same way.
   const int ntime = 3000, npoints = 100;
