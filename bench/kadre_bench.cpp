@@ -10,7 +10,8 @@
 // table of every point of the hourly case is written on its own. The bench starts with the
 // line simd_target= and ends with the lines stat_evals_per_cpu_s=, stat_simd_over_scalar=,
 // hourly_spph_per_cpu_s=, hourly_simd_over_scalar=, threads2_over_threads1=, write_mb_per_s=
-// and peer_srh_per_cpu_s=.
+// and peer_srh_per_cpu_s=; where NetCDF is built, the hourly case also writes its hourly files
+// as NetCDF: netcdf_write_over_csv= compares the writing times.
 //
 // A run shorter than kShortRun is repeated and the best of kRepeats taken: what else runs on
 // the machine only ever slows a run down, so the best is the figure that repeats.
@@ -32,6 +33,7 @@
 #include <iterator>
 #include <mutex>
 #include <sstream>
+#include <stdexcept>
 #include <streambuf>
 #include <string>
 #include <thread>
@@ -42,6 +44,7 @@
 #include "init/ref_points_reader.h"
 #include "init/terrain_reader.h"
 #include "model/model_context.h"
+#include "output/netcdf_output.h"
 #include "work_count.h"
 #include "write_table.h"
 
@@ -65,6 +68,7 @@ struct Options {
 struct KernelFigures {
   double stat_evals_per_cpu_s = -1, stat_simd_over_scalar = -1;
   double hourly_spph_per_cpu_s = -1, hourly_simd_over_scalar = -1;
+  double netcdf_write_over_csv = -1;
   double threads2_over_threads1 = -1;
   double write_mb_per_s = -1, peer_srh_per_cpu_s = -1;
 };
@@ -196,6 +200,8 @@ class Console : public std::streambuf {
  public:
   const std::string& text() const { return text_; }
   bool computing() const { return computing_; }
+  bool writing() const { return writing_; }
+  Clock::time_point writing_start() const { return writing_start_; }
   Clock::time_point computation_start() const { return computation_start_; }
 
  protected:
@@ -220,6 +226,10 @@ class Console : public std::streambuf {
       computing_ = true;
       computation_start_ = Clock::now();
     }
+    if (!writing_ && text_.find(" Vypis vysledku", line_start_) != std::string::npos) {
+      writing_ = true;
+      writing_start_ = Clock::now();
+    }
     line_start_ = text_.size();
   }
 
@@ -227,12 +237,15 @@ class Console : public std::streambuf {
   std::size_t line_start_ = 0;
   bool computing_ = false;
   Clock::time_point computation_start_;
+  bool writing_ = false;
+  Clock::time_point writing_start_;
 };
 
 struct Timing {
   double wall = 0, computation = 0;
   double cpu = 0;       // CPU time of the process during the run
   double reading = -1;  // from the start to the computation, -1 if it never started
+  double writing = -1;  // from the line announcing the result files to the end
 };
 
 // CPU time of the whole process [s].
@@ -307,13 +320,15 @@ bool run_case(const fs::path& dir, int threads, Timing& timing) {
   const double cpu_start = process_cpu_seconds();
   const int status = kadre::run(args, console, console);
   timing.cpu = process_cpu_seconds() - cpu_start;
-  timing.wall = seconds_since(start);
+  const Clock::time_point end = Clock::now();
+  timing.wall = seconds_since(start, end);
   if (status != 0) {
     std::cout << buffer.text() << "\nkadre stopped with status " << status << " in " << dir << "\n";
     return false;
   }
   timing.computation = reported_seconds(buffer.text());
   if (buffer.computing()) timing.reading = seconds_since(start, buffer.computation_start());
+  if (buffer.writing()) timing.writing = seconds_since(buffer.writing_start(), end);
   return true;
 }
 
@@ -461,6 +476,24 @@ bool hourly_case(const Options& o, KernelFigures& k) {
   if (!timed_run(dir, 1, true, "hourly case", scalar)) return false;
   k.hourly_spph_per_cpu_s = hours / vector.cpu;
   k.hourly_simd_over_scalar = scalar.cpu / vector.cpu;
+  if (kadre::netcdf_available()) {
+    // The same run with its hourly files as NetCDF; the configuration is restored after it.
+    const std::string config = [] {
+      std::ifstream in(kadre::bench::kRunConfig);
+      return std::string(std::istreambuf_iterator<char>(in), {});
+    }();
+    const std::size_t at = config.find("'hourly.csv'");
+    if (at == std::string::npos) throw std::runtime_error("hourly.csv missing in the bench case");
+    std::ofstream(kadre::bench::kRunConfig)
+        << config.substr(0, at) << "'hourly.nc'" << config.substr(at + 12);
+    Timing netcdf;
+    const bool ok = timed_run(dir, 1, false, "hourly case as NetCDF", netcdf);
+    std::ofstream(kadre::bench::kRunConfig) << config;
+    if (!ok) return false;
+    print_line("writing the result files, CSV:", number("%.2f s", vector.writing));
+    print_line("writing the result files, NetCDF:", number("%.2f s", netcdf.writing));
+    k.netcdf_write_over_csv = netcdf.writing / vector.writing;
+  }
 
   // The table of every point of the case, formatted and written on one thread; several
   // repetitions, since one takes a fraction of a second. The figure is per CPU second, as the
@@ -712,6 +745,8 @@ int main(int argc, char** argv) {
     if (o.hourly) {
       std::printf("hourly_spph_per_cpu_s=%.4g\n", k.hourly_spph_per_cpu_s);
       std::printf("hourly_simd_over_scalar=%.3f\n", k.hourly_simd_over_scalar);
+      if (k.netcdf_write_over_csv >= 0)
+        std::printf("netcdf_write_over_csv=%.3f\n", k.netcdf_write_over_csv);
     }
     if (o.statistical) std::printf("threads2_over_threads1=%.3f\n", k.threads2_over_threads1);
     if (o.hourly) std::printf("write_mb_per_s=%.1f\n", k.write_mb_per_s);

@@ -16,6 +16,7 @@ namespace kadre {
 namespace {
 
 constexpr const char* kUnits = "ug m-3";
+constexpr std::size_t kDateLength = 13;
 
 // Hours since 0001-01-01 00 of a "yyyy/mm/dd/hh" date; none unless it is a calendar hour
 // (hour 24 is the next day's 00, as some series write midnight).
@@ -215,8 +216,11 @@ void write_hourly_netcdf(const std::string& path, const std::vector<RefPoint>& p
   nc.text(tv, "calendar", "proleptic_gregorian");
   nc.text(tv, "standard_name", "time");
   nc.text(tv, "axis", "T");
-  const int cas = nc.var("cas", NC_STRING, {time});
+  // The dates as the CSV table prints them, as fixed-width characters: one string object per
+  // hour would cost more than the hours' values.
+  const int cas = nc.var("cas", NC_CHAR, {time, nc.dim("date_length", kDateLength)});
   nc.text(cas, "long_name", "datum a hodina meteorologicke rady");
+  if (hours > 0) nc.compress(cas, {hours, kDateLength});
   const int cv = nc.var("concentration", NC_DOUBLE, {station, time});
   nc.text(cv, "long_name", "hodinova koncentrace");
   nc.text(cv, "units", kUnits);
@@ -225,9 +229,9 @@ void write_hourly_netcdf(const std::string& path, const std::vector<RefPoint>& p
   nc.end_definitions();
   put_stations(nc, sv, points, false);
   nc.put(tv, offsets);
-  std::vector<std::string> texts;
-  for (std::size_t t = 0; t < hours; ++t) texts.push_back(rtrim(date[t]));
-  nc.put_strings(cas, texts);
+  std::string texts;
+  for (std::size_t t = 0; t < hours; ++t) texts += fixed_text(date[t], kDateLength);
+  if (hours > 0) nc.check(nc_put_var_text(nc.id(), cas, texts.data()));
   if (!points.empty() && hours > 0) nc.check(nc_put_var_double(nc.id(), cv, values.data()));
   nc.close();
 }
