@@ -19,6 +19,10 @@ struct Limits {
 };
 
 struct Settings {
+  // The directory relative paths start from (ends with a separator); blank: the working
+  // directory. A caller running several studies in one process sets it instead of changing
+  // the process's working directory.
+  std::string base_dir;
   std::string iputdir = "./";  // ends with a separator after loading (blank: current directory)
   std::string ref_body_file;
   std::string zdroje_file;

@@ -20,9 +20,9 @@ RunError as_run_error(std::exception_ptr failure) {
 }
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        const std::string& program, Processes& processes) {
+        const std::string& program, Processes& processes, const Embedding& embedding) {
   try {
-    run_sequence(args, out, err, program, processes);
+    run_sequence(args, out, err, program, processes, embedding);
     out.flush();
     return 0;
   } catch (...) {
@@ -30,6 +30,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     std::ostream& to = e.to_stderr() ? err : out;
     out.flush();
     to << e.console_text();
+    if (embedding.error_text != nullptr) *embedding.error_text = e.console_text();
     to.flush();
   }
   return 1;

@@ -8,12 +8,38 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/records.h"
+#include "core/result_tables.h"
+#include "core/settings.h"
 #include "driver/processes.h"
 
 namespace kadre {
 
+// The tables of a finished run as its files were written from them, for a caller that embeds
+// the program: the settings, the points, the hours' dates, the names of the source groups and
+// the tables of all sources, then of each group (hourly_sum holding the means).
+struct RunResults {
+  Settings cfg;
+  std::vector<RefPoint> ref_points;
+  std::vector<std::string> date;
+  std::vector<std::string> groups;
+  std::vector<ResultTables> tables;
+  int counted_days = 0;  // calendar days of the compliance values
+};
+
+// What an embedding caller adds to a run: the directory its relative paths start from
+// (ending with a separator; blank: the working directory, as for the program), so that
+// studies in several threads of one process need no change of the working directory; and
+// where the tables go after the files are written.
+struct Embedding {
+  std::string base_dir;
+  RunResults* results = nullptr;
+  std::string* error_text = nullptr;  // the console text of a stop, as it was printed
+};
+
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        const std::string& program = "kadre", Processes& processes = single_process());
+        const std::string& program = "kadre", Processes& processes = single_process(),
+        const Embedding& embedding = Embedding{});
 
 // The stop a failure makes: a RunError as it is, running out of memory and any other
 // exception with their messages.

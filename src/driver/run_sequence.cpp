@@ -163,7 +163,7 @@ void on_every_process(Processes& processes, Step&& step) {
 }  // namespace
 
 void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::ostream& /*err*/,
-                  const std::string& program, Processes& processes) {
+                  const std::string& program, Processes& processes, const Embedding& embedding) {
   const std::string usage =
       "Pouziti programu:\n" + program + " <soubor se vstupnimi parametry> [<pocet vlaken>]";
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
@@ -179,7 +179,10 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   }
   print_banner(out);
   if (args.empty() || args.size() > 2) stop_with_lines({usage});
-  const std::string& path_file = args[0];
+  // A relative configuration path starts from the base directory, as the others do.
+  const std::string path_file = embedding.base_dir.empty() || args[0].empty() || args[0][0] == '/'
+                                    ? args[0]
+                                    : embedding.base_dir + args[0];
   const int threads = thread_count(args, omp_get_max_threads());
 
   InputData in;
@@ -190,7 +193,7 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   WindClasses wind;
   CompliancePlan compliance;
   on_every_process(processes, [&] {
-    in = read_input_data(path_file, out);
+    in = read_input_data(path_file, out, embedding.base_dir);
     par = read_param(in.cfg);
     if (in.cfg.is_time && in.cfg.is_tep_gr && in.met.met_num() >= 1) {
       derive_stability_classes(par, in.met, false);
@@ -289,6 +292,19 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   for (const std::string& path : every_result_path(in))
     out << free_form_line("  zapsan soubor " + path);
   for (const std::string& line : summary_lines) out << free_form_line(line);
+  if (embedding.results != nullptr && processes.first()) {
+    RunResults& r = *embedding.results;
+    r.cfg = in.cfg;
+    r.ref_points = in.ref_points;
+    r.date = in.met.date;
+    r.groups.clear();
+    for (const SourceGroup& group : in.groups) r.groups.push_back(group.name);
+    r.counted_days = static_cast<int>(compliance.counted_days.size());
+    r.tables = std::move(tables);
+    if (in.met.ntime > 0)
+      for (ResultTables& t : r.tables)
+        for (double& v : t.hourly_sum) v /= static_cast<double>(in.met.ntime);
+  }
 }
 
 }  // namespace kadre

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver/processes.h"
+#include "driver/run.h"
 
 namespace kadre {
 
@@ -20,6 +21,7 @@ std::vector<double> create_hourly_results(std::size_t hours, std::size_t outputs
 // The whole run of the program called as `program` on these processes; stops by throwing
 // RunError.
 void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  const std::string& program, Processes& processes);
+                  const std::string& program, Processes& processes,
+                  const Embedding& embedding = Embedding{});
 
 }  // namespace kadre

@@ -158,7 +158,7 @@ int sector_count(double phi_step) {
   return static_cast<int>(sectors);
 }
 
-Settings read_config(const std::string& path_file, std::ostream& out) {
+Settings read_config(const std::string& path_file, std::ostream& out, const std::string& base_dir) {
   out << free_form_line("Nacitam vstupni data");
   check_file_exist(path_file, "inicializaci vypoctu");
 
@@ -176,6 +176,11 @@ Settings read_config(const std::string& path_file, std::ostream& out) {
 
   settings.iputdir = add_sep2dir(settings.iputdir);
   settings.oputdir = add_sep2dir(settings.oputdir);
+  if (!base_dir.empty()) {
+    settings.base_dir = base_dir;
+    for (std::string* dir : {&settings.iputdir, &settings.oputdir})
+      if (dir->empty() || (*dir)[0] != '/') *dir = base_dir + *dir;
+  }
   settings.nphi = sector_count(settings.phi_step);
   for (const auto& [key, value] :
        {std::pair{"u_height", settings.u_height}, {"int_err", settings.int_err}})

@@ -10,7 +10,10 @@ namespace kadre {
 // Announces the loading, reads the "init" group of the file (absent keys keep their
 // defaults), ends both directories with a separator and derives nphi from phi_step.
 // Stops the run when the file is missing or unreadable or phi_step is unusable.
-Settings read_config(const std::string& path_file, std::ostream& out);
+// base_dir (ending with a separator, or blank for the working directory) is where the
+// relative input and output directories start.
+Settings read_config(const std::string& path_file, std::ostream& out,
+                     const std::string& base_dir = "");
 
 // Number of wind-direction sectors: 360 / phi_step cut toward zero. Stops the run unless
 // that gives at least one sector and fits an int.

@@ -17,9 +17,10 @@
 
 namespace kadre {
 
-InputData read_input_data(const std::string& path_file, std::ostream& out) {
+InputData read_input_data(const std::string& path_file, std::ostream& out,
+                          const std::string& base_dir) {
   InputData in;
-  in.cfg = read_config(path_file, out);
+  in.cfg = read_config(path_file, out, base_dir);
   const Settings& cfg = in.cfg;
   const auto input_path = [&](const std::string& file) { return cfg.iputdir + file; };
 

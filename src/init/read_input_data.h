@@ -8,6 +8,7 @@
 
 namespace kadre {
 
-InputData read_input_data(const std::string& path_file, std::ostream& out);
+InputData read_input_data(const std::string& path_file, std::ostream& out,
+                          const std::string& base_dir = "");
 
 }  // namespace kadre

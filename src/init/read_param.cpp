@@ -84,15 +84,19 @@ void get_sgm_par(int time, ModelParams& p) {
 
 ModelParams read_param(const Settings& cfg) {
   std::error_code ec;
-  check_file_exist(kParamFile, "parametry vypoctu",
-                   "   hledan v pracovnim adresari " + std::filesystem::current_path(ec).string());
+  // In the run's base directory, which is the working directory unless a caller set another.
+  const std::string path = cfg.base_dir + kParamFile;
+  check_file_exist(path, "parametry vypoctu",
+                   cfg.base_dir.empty() ? "   hledan v pracovnim adresari " +
+                                              std::filesystem::current_path(ec).string()
+                                        : "   hledan v adresari " + cfg.base_dir);
   ModelParams params;
   Namelist group("param");
   register_keys(group, params);
   NamelistFailure failure;
-  const NamelistStatus status = group.parse_file(kParamFile, &failure);
+  const NamelistStatus status = group.parse_file(path, &failure);
   if (status != NamelistStatus::ok)
-    raise_error(error_nml_read(kParamFile, status == NamelistStatus::end_of_file, &failure));
+    raise_error(error_nml_read(path, status == NamelistStatus::end_of_file, &failure));
 
   params.k_u = get_coef_dep(cfg.trida_lat, params);
   get_sgm_par(cfg.shortterm_avg, params);
