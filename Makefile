@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # Compilations through ccache where it is installed (CI keeps its cache between runs).
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all deps build demo test test-sanitize fuzz bench install clean
+.PHONY: all deps build demo test test-sanitize fuzz bench install python clean
 
 PREFIX ?= /usr/local
 
@@ -43,6 +43,10 @@ fuzz: deps
 
 bench: build
 	@bench/run-bench.sh $(BUILD)/kadre
+
+# The Python module kadre for the system Python 3 (offline: no package index is asked).
+python: build
+	@scripts/install-python.sh $(BUILD)
 
 # The programs into $(PREFIX)/bin.
 install: build

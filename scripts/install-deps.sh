@@ -50,6 +50,16 @@ compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >
   fuzz+=(libclang-rt-dev)
 compgen -G '/usr/lib/llvm-*/lib/libomp.so' >/dev/null || fuzz+=(libomp-dev)
 [ ${#fuzz[@]} -eq 0 ] || add_optional "make fuzz" "${fuzz[@]}"
+# libnetcdf: result files named *.nc.
+[ -f /usr/include/netcdf.h ] || add_optional "NetCDF result files" libnetcdf-dev
+# Python 3 with pybind11, pandas and xarray: the Python module kadre (make python) and its tests.
+py=()
+have python3-config || py+=(python3-dev)
+[ -f /usr/include/pybind11/pybind11.h ] || py+=(pybind11-dev)
+for module in numpy pandas xarray pytest; do
+  /usr/bin/python3 -c "import $module" >/dev/null 2>&1 || py+=("python3-$module")
+done
+[ ${#py[@]} -eq 0 ] || add_optional "Python module" "${py[@]}"
 # clang-format: the format check of scripts/check-layers.sh.
 have clang-format || add_optional "format check" clang-format
 
