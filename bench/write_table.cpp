@@ -31,11 +31,12 @@ WriteTiming time_hourly_table(const std::filesystem::path& dir, int points, int 
   Settings cfg;
   cfg.oputdir = dir.string() + "/";
   cfg.output_time = "hourly.csv";
-  std::vector<std::string> ids, dates;
+  std::vector<kadre::RefPoint> points_out;
+  std::vector<std::string> dates;
   char text[32];
   for (int s = 0; s < points; ++s) {
     std::snprintf(text, sizeof text, "R%03d_%03d", s / 100 % 1000, s % 100);
-    ids.push_back(text);
+    points_out.push_back(kadre::RefPoint{text});
   }
   for (int t = 0; t < hours; ++t) {
     std::snprintf(text, sizeof text, "2026/%02d/%02d/%02d", t / 720 % 12 + 1, t / 24 % 30 + 1,
@@ -55,7 +56,7 @@ WriteTiming time_hourly_table(const std::filesystem::path& dir, int points, int 
     std::filesystem::remove(file);
     const auto start = std::chrono::steady_clock::now();
     const double cpu_start = process_cpu_seconds();
-    write_output_time(cfg, ids, dates, values, hours);
+    write_output_time(cfg, points_out, dates, values, hours);
     const double cpu = process_cpu_seconds() - cpu_start;
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -67,8 +67,9 @@ TEST_F(ResultFiles, EveryLineArrivesBeyondTheWriteBuffer) {
 TEST_F(ResultFiles, TheHourlyTableIsTheSameOnAnyNumberOfThreads) {
   const int ntime = 400, npoints = 300;  // two blocks of hours
   cfg.delim_out = " |< ";
-  std::vector<std::string> ids(npoints), dates(ntime);
-  for (int s = 0; s < npoints; ++s) ids[s] = "P" + std::to_string(s) + "  ";
+  std::vector<RefPoint> ids(npoints);
+  std::vector<std::string> dates(ntime);
+  for (int s = 0; s < npoints; ++s) ids[s].id = "P" + std::to_string(s) + "  ";
   for (int t = 0; t < ntime; ++t) dates[t] = t % 3 ? "2015/01/01/" + std::to_string(t) : "short";
   std::mt19937_64 rng(3);
   std::vector<double> values(ntime * npoints);
@@ -80,7 +81,7 @@ TEST_F(ResultFiles, TheHourlyTableIsTheSameOnAnyNumberOfThreads) {
   values[6] = 9.999995e-5;
 
   std::string expected = "cas";
-  for (const auto& id : ids) expected += " |<" + rtrim(id);
+  for (const auto& point : ids) expected += " |<" + rtrim(point.id);
   expected += '\n';
   char buf[64];
   for (int t = 0; t < ntime; ++t) {
@@ -113,7 +114,7 @@ TEST_F(ResultFiles, FilesThatCannotBeWrittenStop) {
                    head + "/dev/full.\n");
   // A write that fails while threads format further blocks stops the same way.
   const int ntime = 3000, npoints = 100;
-  EXPECT_RUN_ERROR(write_output_time(cfg, std::vector<std::string>(npoints, "P"),
+  EXPECT_RUN_ERROR(write_output_time(cfg, std::vector<RefPoint>(npoints, RefPoint{"P"}),
                                      std::vector<std::string>(ntime, "2015/01/01/01"),
                                      std::vector<double>(ntime * npoints, 1.0), ntime, nullptr, 3),
                    head + "/dev/full.\n");
