@@ -119,6 +119,8 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
     s.flue_gas_temp_c = item6;
     s.diameter_m = item7;
     s.exit_velocity_m_s = item8;
+    // A flow out of the stack's top makes no plume: its heat output and rise would be no number.
+    if (s.type != SourceType::line && item5 < 0) negative_value(path, i, "objemoveho toku spalin");
     if (time_use < 0) negative_value(path, i, "time_use");
     if (s.type == SourceType::area && length < 0)
       negative_value(path, i, "delky strany plosneho zdroje");
