@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "core/errors.h"
 #include "core/text.h"
@@ -127,12 +128,18 @@ bool FreeFormatReader::refill() {
       carry_.clear();
       break;
     }
-    const std::size_t n = std::fread(chunk_.data(), 1, chunk_.size(), file_.get());
+    std::size_t n = std::fread(chunk_.data(), 1, chunk_.size(), file_.get());
     if (n < chunk_.size()) {
       if (std::ferror(file_.get())) raise_error("Soubor " + path_ + " nelze cist.");
       file_ended_ = true;
     }
     const char* first = chunk_.data();
+    // A byte-order mark some editors put before UTF-8 text is no part of the first item.
+    if (std::exchange(at_file_start_, false) && n >= 3 &&
+        std::memcmp(first, "\xEF\xBB\xBF", 3) == 0) {
+      first += 3;
+      n -= 3;
+    }
     const void* last_break = memrchr(first, '\n', n);
     if (last_break == nullptr) {
       carry_.append(first, n);
@@ -335,7 +342,7 @@ ReadStatus FreeFormatReader::read_reals(double* values, std::size_t n) {
   });
 }
 
-bool FreeFormatReader::read_record_items(std::vector<std::string>& items, int& line) {
+bool FreeFormatReader::read_record_items(std::vector<RecordItem>& items, int& line) {
   items.clear();
   keep_from_ = record_start_;
   for (;;) {
@@ -346,16 +353,45 @@ bool FreeFormatReader::read_record_items(std::vector<std::string>& items, int& l
     ++line;
   }
   ++line;
-  Token tok;
-  for (;;) {
-    // Commas only separate here: next_token then starts at an item and stays in the record.
-    while (pos_ < data_.size() && (is_blank(data_[pos_]) || data_[pos_] == ',')) ++pos_;
-    if (pos_ >= data_.size() || data_[pos_] == '\n') break;
-    comma_means_null_ = false;
-    bool ended = false;
-    next_token(tok, ended);
-    if (ended) break;
-    if (!tok.null) items.emplace_back(tok.value);
+  // data_ ends at the end of a record: the whole record is at hand.
+  const std::size_t nl = data_.find('\n', pos_);
+  const std::string_view record =
+      std::string_view(data_).substr(pos_, (nl == std::string::npos ? data_.size() : nl) - pos_);
+  const auto separator = [](char c) { return is_blank(c) || c == ','; };
+  for (std::size_t i = 0;;) {
+    while (i < record.size() && separator(record[i])) ++i;
+    if (i >= record.size()) break;
+    // r*value stands for the value once; r* alone for null items.
+    std::size_t p = i;
+    while (p < record.size() && record[p] >= '0' && record[p] <= '9') ++p;
+    long long r = 0;
+    if (p > i && p < record.size() && record[p] == '*' &&
+        parse_integer(record.substr(i, p - i), 1, std::numeric_limits<int>::max(), r)) {
+      i = p + 1;
+      if (i >= record.size() || separator(record[i])) continue;
+    }
+    RecordItem item;
+    if (record[i] == '\'' || record[i] == '"') {
+      const char q = record[i++];
+      item.quoted = true;
+      while (i < record.size()) {
+        if (record[i] == q) {
+          if (i + 1 < record.size() && record[i + 1] == q) {
+            item.text += q;
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        item.text += record[i++];  // an unclosed string ends with its record
+      }
+    } else {
+      const std::size_t start = i;
+      while (i < record.size() && !separator(record[i])) ++i;
+      item.text.assign(record.substr(start, i - start));
+    }
+    items.push_back(std::move(item));
   }
   finish_statement();
   return true;
@@ -380,6 +416,7 @@ void FreeFormatReader::rewind() {
   if (open_ && std::fseek(file_.get(), 0, SEEK_SET) != 0)
     raise_error("Soubor " + path_ + " nelze cist.");
   file_ended_ = false;
+  at_file_start_ = true;
   carry_.clear();
   data_.clear();
   pos_ = record_start_ = keep_from_ = 0;

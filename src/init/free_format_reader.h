@@ -56,10 +56,15 @@ class FreeFormatReader {
   ReadStatus read_int16_row(std::vector<std::int16_t>& values, std::size_t n, std::size_t keep);
   ReadStatus read_reals(double* values, std::size_t n);
 
-  // Every item of the next record that holds anything, as texts (null items left out, a
-  // repeated item once; a slash ends the record early). Counts into line the records passed, that
-  // one included. False at end of file.
-  bool read_record_items(std::vector<std::string>& items, int& line);
+  // An item of a whole record, as written: a slash is part of it, not the end of the record.
+  struct RecordItem {
+    std::string text;
+    bool quoted = false;
+  };
+  // Every item of the next record that holds anything (null items left out, a repeated item
+  // once). A slash does not end the record: it is an item or part of one, for the caller to
+  // judge. Counts into line the records passed, that one included. False at end of file.
+  bool read_record_items(std::vector<RecordItem>& items, int& line);
 
   // Skips one record whatever it holds (an empty read statement). False at end of file.
   bool skip_record();
@@ -98,6 +103,7 @@ class FreeFormatReader {
   std::string chunk_;  // read buffer
   std::string carry_;  // the start of a record whose end is not read yet
   bool file_ended_ = false;
+  bool at_file_start_ = true;     // the next bytes read are the file's first
   std::string data_;              // whole records of the file (or its unterminated last one)
   std::size_t pos_ = 0;           // next unread character of data_
   std::size_t record_start_ = 0;  // start of the record that holds pos_

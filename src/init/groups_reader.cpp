@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/errors.h"
 #include "core/text.h"
@@ -31,22 +32,27 @@ std::vector<SourceGroup> read_groups(const std::string& path, const std::vector<
     by_id[sources[k].id].push_back(static_cast<int>(k));
 
   std::vector<SourceGroup> groups;
-  std::vector<std::string> items;
+  std::unordered_set<std::string> names;
+  std::vector<FreeFormatReader::RecordItem> items;
   int line = 0;
   while (reader.read_record_items(items, line)) {
-    if (items.empty() || items.front().starts_with('!'))
-      continue;  // a record of only "/" holds none
-    const std::string name = rtrim(items.front());
+    if (items.empty() || items.front().text.starts_with('!')) continue;
     const std::string where = " na radku " + std::to_string(line) + " souboru " + rtrim(path);
+    // Elsewhere a slash ends a record early: here it would drop the sources after it unseen.
+    // Within a name it is one more character a name may not hold.
+    for (std::size_t i = 0; i < items.size(); ++i)
+      if (!items[i].quoted &&
+          (items[i].text == "/" || (i > 0 && items[i].text.find('/') != std::string::npos)))
+        raise_error("Znak /" + where + " neni v definici skupin zdroju dovolen.");
+    const std::string name = rtrim(items.front().text);
     if (!valid_group_name(name))
       raise_error("Nazev skupiny zdroju '" + name + "'" + where +
                   " je neplatny: nejvice 20 znaku, jen pismena, cislice, _ a -.");
-    if (std::any_of(groups.begin(), groups.end(),
-                    [&](const SourceGroup& g) { return g.name == name; }))
+    if (!names.insert(name).second)
       raise_error("Skupina zdroju " + name + where + " uz byla definovana.");
     SourceGroup group{name, {}};
     for (std::size_t i = 1; i < items.size(); ++i) {
-      const std::string id = rtrim(items[i].substr(0, kIdLength));
+      const std::string id = rtrim(items[i].text.substr(0, kIdLength));
       const auto found = by_id.find(id);
       if (found == by_id.end())
         raise_error("Zdroj " + id + " skupiny " + name + where + " nebyl definovan.");

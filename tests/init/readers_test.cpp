@@ -177,6 +177,8 @@ TEST(ReaderMessages, EveryMessageOnce) {
       {Reader::descriptions, "S1" + kDescription + "S2 1 0 5 10 x 2 5 1 24 0 0\n", on_line(2)},
       {Reader::descriptions, "S1" + kDescription + "S2 1 0 5 10 80 2 5 -1 24 0 0\n",
        kNegative + "2 je zaporna hodnota time_use."},
+      {Reader::descriptions, "S1" + kDescription + "S2 1 0 5 -40 80 2 5 1 24 0 0\n",
+       kNegative + "2 je zaporna hodnota objemoveho toku spalin."},
       {Reader::heat_formula, "S1" + kDescription + "S2" + kDescription,
        "Hodnota parametru tep_vyd_type = Metodika je neplatna."},
       {Reader::rose, "! c\n1\n1 0\n1 0\n1 x\n", on_line(3)},  // the class record
@@ -378,7 +380,9 @@ TEST(ReadConfig, DirectoriesEndWithASeparatorFixedLengthTextsAreCutPathsNever) {
   std::ostringstream out;
   const std::string long_dir(300, 'd'), long_name = std::string(180, 'n') + ".txt";
   const Settings s = read_config(
-      dir.write("run.nml", "&init iputdir = '" + long_dir + "' zdroje_file = '" + long_name +
+      // Saved by an editor that puts a byte-order mark first.
+      dir.write("run.nml", "\xEF\xBB\xBF&init iputdir = '" + long_dir + "' zdroje_file = '" +
+                               long_name +
                                "' oputdir = 'out\\' daily_type = 'PM10x' delim_out = "
                                "'12345678901' tep_vyd_type = 'metodikaX' int_err = 1D1 "
                                "phi_step = 11 /"),
@@ -414,13 +418,14 @@ TEST(ReadConfig, LimitsGroupAfterInitAndTheSummaryName) {
 }
 
 // Members in the order of the source table, every source of a shared identifier, comments
-// anywhere; each fault stops with the group and its line.
+// anywhere, a byte-order mark before the first; each fault stops with the group and its line.
 TEST(GroupsReader, MembersAndEveryFault) {
   TempDir dir;
   std::vector<Source> sources(4);
   for (std::size_t k = 0; k < sources.size(); ++k) sources[k].id = std::string(1, "ABAC"[k]);
-  const std::vector<SourceGroup> groups =
-      read_groups(dir.write("g.txt", "! c\nG1 C, 'A  ' C\n\n/\n! c\nx-2_Y B\n"), sources);
+  sources[1].id = "B/";  // an identifier quoted in the sources file may hold a slash
+  const std::vector<SourceGroup> groups = read_groups(
+      dir.write("g.txt", "\xEF\xBB\xBF! c\nG1 C, 'A  ' C\n\n! c/d\nx-2_Y 'B/'\n"), sources);
   ASSERT_EQ(groups.size(), 2u);
   EXPECT_EQ(std::tuple(groups[0].name, groups[0].members, groups[1].name, groups[1].members),
             std::tuple("G1", std::vector<int>{0, 2, 3}, "x-2_Y", std::vector<int>{1}));
@@ -433,7 +438,14 @@ TEST(GroupsReader, MembersAndEveryFault) {
                             " je neplatny: nejvice 20 znaku, jen pismena, cislice, _ a -."},
       {"G1 A\n" + std::string(21, 'G') + " A\n",
        "Nazev skupiny zdroju '" + std::string(21, 'G') + "'" + at +
-           " je neplatny: nejvice 20 znaku, jen pismena, cislice, _ a -."}};
+           " je neplatny: nejvice 20 znaku, jen pismena, cislice, _ a -."},
+      // The whole name, not its part before the slash.
+      {"G1 A\n../x A\n", "Nazev skupiny zdroju '../x'" + at +
+                             " je neplatny: nejvice 20 znaku, jen pismena, cislice, _ a -."},
+      // A slash would end the record elsewhere and drop what follows it.
+      {"G1 A\nPLANT A / C\n", "Znak /" + at + " neni v definici skupin zdroju dovolen."},
+      {"G1 A\n/ A\n", "Znak /" + at + " neni v definici skupin zdroju dovolen."},
+      {"G1 A\nG2 A/C\n", "Znak /" + at + " neni v definici skupin zdroju dovolen."}};
   for (const auto& [text, message] : faults)
     EXPECT_INPUT_ERROR(read_groups(dir.write("g.txt", text), sources), message);
 }
