@@ -12,6 +12,9 @@ namespace {
 // Coordinates closer than this share a value (a lattice is written with a few decimals).
 constexpr double kTolerance = 1e-6;
 
+// A lattice of more cells is no picture anyone reads; its raster alone would take gigabytes.
+constexpr double kMaxCells = 1e8;
+
 double rounded(double v) { return std::round(v / kTolerance) * kTolerance; }
 
 // The step that most often separates neighbouring distinct coordinates; 0 when there is none.
@@ -70,17 +73,19 @@ std::optional<Lattice> find_lattice(const std::vector<RefPoint>& points) {
     ymin = std::min(ymin, p.y);
     ymax = std::max(ymax, p.y);
   }
+  // Most points on it, and not a sparse scatter that happens to share a step. The counts are
+  // reals until they are known to be few: far points at a small step give more cells than an
+  // int holds.
+  const double nx = std::round((xmax - xmin) / dx) + 1, ny = std::round((ymax - ymin) / dy) + 1;
+  if (2 * on <= points.size() || nx < 2 || ny < 2 || nx * ny > kMaxCells || nx * ny > 4.0 * on)
+    return std::nullopt;
   Lattice l;
   l.dx = dx;
   l.dy = dy;
   l.x0 = xmin;
   l.y0 = ymin;
-  l.nx = static_cast<int>(std::lround((xmax - xmin) / dx)) + 1;
-  l.ny = static_cast<int>(std::lround((ymax - ymin) / dy)) + 1;
-  // Most points on it, and not a sparse scatter that happens to share a step.
-  if (2 * on <= points.size() || l.nx < 2 || l.ny < 2 ||
-      static_cast<double>(l.nx) * l.ny > 4.0 * on)
-    return std::nullopt;
+  l.nx = static_cast<int>(nx);
+  l.ny = static_cast<int>(ny);
   l.cell_of_point.assign(points.size(), -1);
   std::vector<bool> taken(static_cast<std::size_t>(l.nx) * l.ny, false);
   for (std::size_t i = 0; i < points.size(); ++i) {

@@ -10,7 +10,7 @@ namespace kadre {
 // The lattice more than half of the points lie on: the step most neighbouring coordinates
 // share in x and in y, and the offset most of them share. The first point of a cell is its
 // point; the others and the points off the lattice have no cell. None when the points are
-// scattered.
+// scattered or the lattice would have more than 10^8 cells.
 std::optional<Lattice> find_lattice(const std::vector<RefPoint>& points);
 
 // The indicator's values over the lattice, rows from north to south as a raster stores

@@ -14,7 +14,7 @@ namespace kadre {
 struct Indicator {
   std::string name;  // the column: ave, Ch_max, Th_50, ..., and avg, max of the hourly files
   std::string unit;  // "µg/m³", "h/yr", "m/s", "°" or "" (the stability class)
-  std::vector<double> values;  // per reference point; NaN where the file holds no number
+  std::vector<double> values;  // per reference point; NaN where the file holds asterisks
 };
 
 // The regular lattice most reference points lie on: cell (ix, iy) has its centre at

@@ -283,6 +283,45 @@ TEST(KadreMap, ReportHoldsEverySourceGroup) {
     EXPECT_NE(html.find(group), std::string::npos) << group;
 }
 
+// A field that is no finite number is no value a map could show, nor a hole: the map stops at
+// it. The file was written by the run, so the fault is named where it is.
+TEST(KadreMap, AResultFieldThatIsNoFiniteNumberStopsWithFileLineAndColumn) {
+  MapCase c;
+  ASSERT_EQ(c.run.run().status, 0);
+  const std::string intact = test::read_file((c.run.path() / "output/max_hourly.csv").string());
+  for (const char* text : {"abc", "NaN", "Infinity", "1e999", "", "  "}) {
+    c.set_value("max_hourly.csv", "P00", text);
+    std::string out;
+    EXPECT_EQ(c.map({"run.nml"}, out), 1) << text;
+    // P00 follows OFF1 and the header; the value follows the five columns of the point.
+    EXPECT_TRUE(
+        out.ends_with(" Ve vyslednem souboru output/max_hourly.csv na radku 3 ve sloupci 6 "
+                      "(max) je '" +
+                      std::string(text) + "' misto konecneho cisla.\n"))
+        << out;
+    EXPECT_TRUE(c.map_files().empty()) << text;
+    c.run.write("output/max_hourly.csv", intact);
+  }
+}
+
+// Four points 1 m apart in x and y, one of them 2^32 + 1 m away: a lattice of them would have
+// more cells than an int counts (and than any picture shows), so there is none.
+TEST(KadreMap, FarPointsAtASmallStepMakeNoLattice) {
+  std::vector<RefPoint> points(4);
+  const double far = 4294967297.0;
+  const double xy[4][2] = {{0, 0}, {1, 0}, {0, 1}, {far, 1}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    points[i].x = xy[i][0];
+    points[i].y = xy[i][1];
+  }
+  EXPECT_FALSE(find_lattice(points).has_value());
+  points[3].x = 1;  // the four corners of a cell of 1 m
+  const std::optional<Lattice> lattice = find_lattice(points);
+  ASSERT_TRUE(lattice.has_value());
+  EXPECT_EQ(std::tuple(lattice->nx, lattice->ny, lattice->cell_of_point),
+            std::tuple(2, 2, std::vector<int>{0, 1, 2, 3}));
+}
+
 // The levels land in the GeoPackage and on labels: each must be the double of its decimal.
 TEST(KadreMap, ContourLevelsAreTheirDecimals) {
   EXPECT_EQ(contour_levels(0, 0.8), (std::vector<double>{0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7}));
