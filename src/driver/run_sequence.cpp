@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <unordered_set>
 
 #include "core/errors.h"
 #include "core/text.h"
@@ -84,13 +85,13 @@ std::vector<std::string> every_result_path(const InputData& in) {
 }
 
 // Stops when a result file would take the name of another result file of the run: two of
-// them renamed to one path would leave a set that is no run's.
+// them renamed to one path would leave a set that is no run's. Paths are compared by the file
+// they name, however they are spelt.
 void check_result_names(const InputData& in) {
-  std::vector<std::string> files;
+  std::unordered_set<std::string> files;
   const auto take = [&](const std::string& file, const std::string& owner) {
-    if (std::find(files.begin(), files.end(), file) != files.end())
+    if (!files.insert(result_identity(file)).second)
       raise_error("Vysledny soubor " + file + owner + " by prepsal jiny vysledny soubor.");
-    files.push_back(file);
   };
   for (const std::string& file : result_paths(in.cfg)) take(file, "");
   for (const SourceGroup& group : in.groups)

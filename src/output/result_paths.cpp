@@ -39,6 +39,17 @@ std::vector<std::string> result_paths(const Settings& cfg) {
   return paths;
 }
 
+std::string result_identity(const std::string& path) {
+  namespace fs = std::filesystem;
+  const fs::path file(path);
+  fs::path dir = file.parent_path();
+  if (dir.empty()) dir = ".";
+  std::error_code ec;
+  fs::path resolved = fs::weakly_canonical(dir, ec);
+  if (ec) resolved = fs::absolute(dir, ec).lexically_normal();
+  return (resolved / file.filename()).string();
+}
+
 void check_result_path(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code ec;

@@ -27,6 +27,11 @@ Settings group_settings(const Settings& cfg, const std::string& group);
 // once for the run, is not one of them).
 std::vector<std::string> result_paths(const Settings& cfg);
 
+// What a result path names when its file is renamed into place: its directory as it resolves
+// (".", "..", repeated separators and links of the directories followed) and its own name,
+// which a rename replaces rather than follows. Two paths of equal identity are one file.
+std::string result_identity(const std::string& path);
+
 // Stops with the write-error message of the path unless a file can be written there: the
 // path names no directory and its directory exists and takes the file. Leaves an existing
 // file as it is and no new one behind.

@@ -163,6 +163,24 @@ TEST(WholeRun, UnwritableResultFileStopsTheRunWithNoResultWritten) {
   }
 }
 
+// One file spelt two ways (through ".", "..", or a link to the directory) is one file: the run
+// stops before computing, as for two equal names, and writes nothing.
+TEST(WholeRun, OneResultFileSpeltTwoWaysStopsBeforeComputing) {
+  test::RunDir c("both_cooling_tower");
+  std::filesystem::create_directory_symlink("output", c.path() / "alias");
+  for (const char* stats :
+       {"./avg_hourly.csv", "../output/hourly.csv", "../alias/max_hourly.csv"}) {
+    c.config(std::string(" output_stats = '") + stats + "'");
+    const test::RunOutput r = c.run();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.ends_with(" Vysledny soubor output/" + std::string(stats) +
+                                " by prepsal jiny vysledny soubor.\n"))
+        << r.out;
+    EXPECT_EQ(r.out.find("Vypocet"), std::string::npos) << r.out;
+    EXPECT_TRUE(c.outputs().empty()) << stats;
+  }
+}
+
 // The data case stops on one thread; on three the other workers stop as well, the message
 // starts on a line of its own after the progress and no result file is written.
 TEST(WholeRun, ErrorOnAWorkerThreadStopsWithOneMessageAndNoResultFile) {
