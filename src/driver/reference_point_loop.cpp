@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 
+#include "core/termination.h"
 #include "evaluation/point_evaluation.h"
 
 namespace kadre {
@@ -41,6 +42,7 @@ void compute_reference_points(const LoopInputs& li, const PointBlock& block,
     for (int ip = block.first + 1; ip <= block.end; ++ip) {
       if (failed.load(std::memory_order_relaxed) || !work) continue;
       try {
+        stop_if_terminated();
         evaluate_point(li, ip, block, sets_of_source, *work, out_column, tables);
       } catch (...) {
 #pragma omp critical(kadre_failure)

@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "core/errors.h"
+#include "core/termination.h"
 #include "core/text.h"
 #include "driver/command_line.h"
 #include "driver/point_blocks.h"
@@ -26,6 +27,7 @@
 #include "output/netcdf_output.h"
 #include "output/number_format.h"
 #include "output/point_fields.h"
+#include "output/result_dir.h"
 #include "output/result_paths.h"
 #include "output/statistical_output.h"
 #include "output/summary_output.h"
@@ -228,12 +230,17 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
     return;
   }
 
-  // A result file that cannot be written stops the run before minutes of computing.
+  // The result directories belong to this run until its files are in place, and a result
+  // file that cannot be written stops the run before minutes of computing.
+  std::vector<ResultDirLock> locks;
   on_every_process(processes, [&] {
-    if (processes.first())
-      for (const std::string& path : every_result_path(in)) check_result_path(path);
+    stop_if_terminated();
+    if (!processes.first()) return;
+    const std::vector<std::string> paths = every_result_path(in);
+    locks = lock_result_directories(paths, out);
+    for (const std::string& path : paths) check_result_path(path);
     // A NetCDF hourly file needs libnetcdf and calendar hours.
-    if (processes.first() && cfg.is_time)
+    if (cfg.is_time)
       for (std::size_t set = 0; set <= in.groups.size(); ++set)
         for (const char* prefix : {"", "avg_", "max_"})
           check_netcdf_result(

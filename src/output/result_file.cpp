@@ -2,11 +2,13 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <utility>
 
 #include "core/errors.h"
+#include "core/termination.h"
 
 namespace kadre {
 
@@ -23,12 +25,25 @@ ResultSet::~ResultSet() {
   for (const auto& [temporary, final] : files_) std::filesystem::remove(temporary, ec);
 }
 
-std::string temporary_path(const std::string& path) {
+namespace {
+
+// ".<stem>.kadre-<pid><mark><extension>" in the file's directory.
+std::string hidden_path(const std::string& path, const char* mark) {
   const std::filesystem::path final(path);
   std::string name(".");
   name.append(final.stem().string()).append(".kadre-").append(std::to_string(::getpid()));
-  name.append(final.extension().string());
+  name.append(mark).append(final.extension().string());
   return (final.parent_path() / name).string();
+}
+
+}  // namespace
+
+std::string temporary_path(const std::string& path) { return hidden_path(path, ""); }
+
+std::string backup_path(const std::string& path) { return hidden_path(path, "-old"); }
+
+bool rename_file(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 std::string ResultSet::temporary_for(const std::string& path) {
@@ -37,12 +52,41 @@ std::string ResultSet::temporary_for(const std::string& path) {
 }
 
 void ResultSet::commit() {
-  for (const auto& [temporary, final] : files_) {
+  stop_if_terminated();
+  namespace fs = std::filesystem;
+  struct Step {
+    bool kept_earlier = false;  // the earlier file is under its backup name
+    bool placed = false;        // the new file is at its final path
+  };
+  std::vector<Step> steps(files_.size());
+  std::size_t at = 0;
+  for (; at < files_.size(); ++at) {
+    const auto& [temporary, final] = files_[at];
     std::error_code ec;
-    std::filesystem::rename(temporary, final, ec);
-    if (ec) stop_with_lines({write_error_message(final)});
+    if (fs::exists(fs::symlink_status(final, ec))) {
+      if (!rename_(final, backup_path(final))) break;
+      steps[at].kept_earlier = true;
+    }
+    if (!rename_(temporary, final)) break;
+    steps[at].placed = true;
   }
-  files_.clear();
+  std::error_code ec;
+  if (at == files_.size()) {
+    for (std::size_t i = 0; i < files_.size(); ++i)
+      if (steps[i].kept_earlier) fs::remove(backup_path(files_[i].second), ec);
+    files_.clear();
+    return;
+  }
+  // Back to the earlier set, latest step first; the temporaries not placed go with the set.
+  std::string text = free_form_line(write_error_message(files_[at].second));
+  for (std::size_t i = at + 1; i-- > 0;) {
+    const std::string& final = files_[i].second;
+    if (steps[i].placed && !steps[i].kept_earlier) fs::remove(final, ec);
+    if (steps[i].kept_earlier && !rename_(backup_path(final), final))
+      text += free_form_line("Puvodni soubor " + final + " zustal ulozen jako " +
+                             backup_path(final) + ".");
+  }
+  throw RunError(text);
 }
 
 ResultFile::ResultFile(std::string path, ResultSet* set) : path_(std::move(path)) {
@@ -69,6 +113,7 @@ void ResultFile::write_out(std::string_view text) {
 }
 
 void ResultFile::flush_buffer() {
+  stop_if_terminated();  // a safe point: the set's temporaries go with the stop
   if (buffer_.empty()) return;
   write_out(buffer_);
   buffer_.clear();

@@ -3,6 +3,7 @@
 // stops the run with "Chyba pri zapisu do souboru <path>." so that a lost or truncated
 // result file is never reported as success.
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,20 +16,34 @@ namespace kadre {
 // keeping the extension for writers that choose their format by it.
 std::string temporary_path(const std::string& path);
 
-// The result files of a run, written as one set: each to its temporary name and renamed into
-// place by commit() once all are written and closed, one after another. Without commit (a
-// failure on the way) the temporaries are removed: no result file of the run exists and the
-// files of an earlier run stay as they were.
+// The name an earlier file at path is kept under while a commit puts the new one in place:
+// the temporary name's, marked "-old" after the process.
+std::string backup_path(const std::string& path);
+
+// Renames from to to, replacing a file at to; false on failure. A commit renames through such
+// a function, so that a test can make any of its renames fail.
+using RenameFile = std::function<bool(const std::string& from, const std::string& to)>;
+
+// The file system's rename.
+bool rename_file(const std::string& from, const std::string& to);
+
+// The result files of a run, written as one set: each to its temporary name, and put in place
+// by commit() once all are written and closed. Without commit (a failure or a signal on the
+// way) the temporaries are removed: no result file of the run exists and the files of an
+// earlier run stay as they were.
 class ResultSet {
  public:
-  ResultSet() = default;
+  explicit ResultSet(RenameFile rename = rename_file) : rename_(std::move(rename)) {}
   ~ResultSet();
   ResultSet(const ResultSet&) = delete;
   ResultSet& operator=(const ResultSet&) = delete;
 
   // The temporary name the file `path` is written under.
   std::string temporary_for(const std::string& path);
-  // Renames every file into place; a failure stops with the write-error message of its path.
+  // Puts every file in place, all or none: an earlier file at a path is kept under its backup
+  // name until every new file is in place, then removed. A failed rename puts back what was
+  // moved (the earlier files, or no file where there was none) and stops with the write-error
+  // message of its path. A signal noted before stops the same way, with nothing moved.
   void commit();
   // The final paths, in the order they were added (none after commit).
   std::vector<std::string> paths() const {
@@ -38,6 +53,7 @@ class ResultSet {
   }
 
  private:
+  RenameFile rename_;
   std::vector<std::pair<std::string, std::string>> files_;  // temporary, final
 };
 

@@ -1,6 +1,7 @@
 // The program: its command line, the hourly table that cannot exist, and whole runs: the
 // textbook plume, the same bytes whatever the threads and whether the evaluations run together
-// or alone, and the stops that leave no result file.
+// or alone, the stops that leave no result file, and runs that meet another run, a signal or
+// what a killed run left.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +13,10 @@
 #include <regex>
 #include <sstream>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "driver/command_line.h"
 #include "driver/run.h"
@@ -312,6 +316,143 @@ TEST(WholeRun, AResultFileThatFailsTakesTheWholeSetWithIt) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(r.out.ends_with(" Chyba pri zapisu do souboru output/stats.csv.\n")) << r.out;
   EXPECT_EQ(c.outputs(), earlier);
+}
+
+// The program as a child process in a directory, its console read through a pipe.
+class Child {
+ public:
+  Child(const std::filesystem::path& dir, std::vector<std::string> args) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
+    args.insert(args.begin(), KADRE_PROGRAM);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const std::string where = dir.string();
+    pid_ = ::fork();
+    if (pid_ == 0) {  // only calls that are safe after a fork
+      if (::chdir(where.c_str()) != 0 || ::dup2(fds[1], 1) < 0) ::_exit(127);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    ::close(fds[1]);
+    out_ = fds[0];
+  }
+  ~Child() {
+    if (out_ >= 0) ::close(out_);
+    if (pid_ > 0 && !waited_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  pid_t pid() const { return pid_; }
+  const std::string& console() const { return console_; }
+  // Reads the console until it holds text; false when it ends before.
+  bool wait_for(const std::string& text) {
+    while (console_.find(text) == std::string::npos)
+      if (!read_some()) return false;
+    return true;
+  }
+  // Reads the console to its end (a full pipe would hold the child) and waits for the child.
+  int finish() {
+    while (read_some()) {
+    }
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    waited_ = true;
+    return status;
+  }
+
+ private:
+  bool read_some() {
+    char buf[4096];
+    const ssize_t n = ::read(out_, buf, sizeof buf);
+    if (n > 0) console_.append(buf, static_cast<std::size_t>(n));
+    return n > 0 || (n < 0 && errno == EINTR);
+  }
+  pid_t pid_ = -1;
+  int out_ = -1;
+  bool waited_ = false;
+  std::string console_;
+};
+
+// 40,000 points for the data case: a run of many seconds, stopped long before its end.
+void write_many_points(const test::RunDir& c) {
+  std::string points;
+  for (int i = 0; i < 200; ++i)
+    for (int j = 0; j < 200; ++j)
+      points += "R" + std::to_string(i) + "_" + std::to_string(j) + " " +
+                std::to_string(1000 + 10 * i) + " " + std::to_string(1000 + 10 * j) + " 0 1.5\n";
+  c.write("input/many.txt", points);
+}
+
+// A run stopped by SIGTERM, SIGINT or SIGHUP while it computes ends by that signal after its
+// message, with the earlier results as they were and no temporary or lock file left; while it
+// runs, a second run on the same directory stops at once.
+TEST(WholeRun, ASignalEndsTheRunAndALockKeepsASecondRunOut) {
+  test::RunDir c("both_cooling_tower");
+  write_many_points(c);
+  ASSERT_EQ(c.run().status, 0);
+  const test::ResultFiles earlier = c.outputs();
+  for (const auto& [signal, name] :
+       {std::pair{SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"}, {SIGHUP, "SIGHUP"}}) {
+    c.config(" ref_body_file = 'many.txt'");
+    Child child(c.path(), {"run.nml", "1"});
+    ASSERT_TRUE(child.wait_for("Vypocet koncentraci")) << child.console();
+    if (signal == SIGTERM) {
+      c.config("");  // the second run: its own points, the same result files
+      test::ScopedCwd cwd(c.path());
+      const test::RunOutput second = test::run_program({"run.nml"});
+      EXPECT_EQ(second.status, 1);
+      EXPECT_TRUE(
+          second.out.ends_with(" Adresar output/ pouziva jiny bezici vypocet programu "
+                               "kadre (zamek output/.kadre.lock).\n"))
+          << second.out;
+      EXPECT_EQ(second.out.find("Vypocet koncentraci"), std::string::npos);
+    }
+    ::kill(child.pid(), signal);
+    const int status = child.finish();
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << name << " " << status;
+    EXPECT_TRUE(child.console().ends_with(std::string(" Vypocet prerusen signalem ") + name +
+                                          ", vysledky nebyly zapsany.\n"))
+        << child.console();
+    EXPECT_EQ(c.outputs(), earlier) << name;
+  }
+}
+
+// A run killed outright leaves its lock file, which the next run takes over, and perhaps
+// temporaries (here one as a kill while writing leaves it): the next run removes them with a
+// warning and writes its results.
+TEST(WholeRun, TheNextRunClearsWhatAKilledRunLeft) {
+  test::RunDir c("both_cooling_tower");
+  write_many_points(c);
+  ASSERT_EQ(c.run().status, 0);
+  const test::ResultFiles results = c.outputs();
+  c.config(" ref_body_file = 'many.txt'");
+  Child child(c.path(), {"run.nml", "1"});
+  ASSERT_TRUE(child.wait_for("Vypocet koncentraci"));
+  ::kill(child.pid(), SIGKILL);
+  EXPECT_EQ(WTERMSIG(child.finish()), SIGKILL);
+  const std::string left = "output/.stats.kadre-" + std::to_string(child.pid()) + ".csv";
+  c.write(left, "part of a table");
+  test::ResultFiles after_kill = results;
+  after_kill[".kadre.lock"] = "";
+  after_kill[left.substr(7)] = "part of a table";
+  EXPECT_EQ(c.outputs(), after_kill);
+  c.config("");
+  const test::RunOutput r = [&] {
+    test::ScopedCwd cwd(c.path());
+    return test::run_program({"run.nml"});
+  }();
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("\n Varovani: odstranen soubor " + left + " preruseneho vypoctu (proces " +
+                       std::to_string(child.pid()) + " jiz nebezi).\n Vypocet koncentraci\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(c.outputs(), results);
 }
 
 }  // namespace

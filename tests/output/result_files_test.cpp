@@ -1,14 +1,24 @@
 // The result files where a data case cannot show them: long names and delimiters, cut limit
-// names and identifiers, files beyond the write buffer, and files that cannot be written.
+// names and identifiers, files beyond the write buffer, and files that cannot be written; the
+// set's commit, all or nothing, its stop on a signal, and the directory's lock.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <random>
+#include <sstream>
 
 #include "core/result_tables.h"
+#include "core/termination.h"
 #include "core/text.h"
+#include "output/result_dir.h"
+#include "output/result_file.h"
 #include "output/result_paths.h"
 #include "output/statistical_output.h"
 #include "output/time_series_output.h"
@@ -135,6 +145,159 @@ TEST_F(ResultFiles, CheckBeforeComputingLeavesFilesAsTheyWere) {
                    " Chyba pri zapisu do souboru " + cfg.oputdir + "max_hourly.csv.\n");
   EXPECT_RUN_ERROR(check_result_path(dir.path().string() + "/missing/stats.csv"),
                    " Chyba pri zapisu do souboru " + dir.path().string() + "/missing/stats.csv.\n");
+}
+
+}  // namespace
+}  // namespace kadre
+
+namespace kadre {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every file of a directory, hidden ones included, by name.
+std::map<std::string, std::string> files_in(const fs::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(dir))
+    files[entry.path().filename().string()] = test::read_file(entry.path().string());
+  return files;
+}
+
+// The set a.csv, b.csv (replacing an earlier file each), c.csv, d (new) written through a
+// set whose renames fail from the n-th on (n = 0: none fails). Returns the console text of
+// the stop, empty when the commit succeeded.
+std::string commit_failing_from(const test::TempDir& dir, int n, bool rollback_fails = false) {
+  int calls = 0;
+  ResultSet set([&](const std::string& from, const std::string& to) {
+    ++calls;
+    if (n > 0 && (calls == n || (rollback_fails && calls > n))) return false;
+    return rename_file(from, to);
+  });
+  for (const char* name : {"a.csv", "b.csv", "c.csv", "d"}) {
+    ResultFile file(dir.file(name), &set);
+    file.append(std::string("new ") + name + "\n");
+    file.close();
+  }
+  try {
+    set.commit();
+  } catch (const RunError& e) {
+    return e.console_text();
+  }
+  return "";
+}
+
+// Whichever rename of the commit fails, the earlier set is there again exactly, with no
+// temporary or kept file beside it; without a failure the new set replaces it whole.
+TEST(ResultSet, AFailedCommitRestoresTheEarlierSetExactly) {
+  test::TempDir dir;
+  const std::map<std::string, std::string> earlier = {{"a.csv", "earlier a\n"},
+                                                      {"b.csv", "earlier b\n"}};
+  const std::string names[] = {"a.csv", "a.csv", "b.csv", "b.csv", "c.csv", "d"};
+  for (int n = 1; n <= 6; ++n) {  // aside a, place a, aside b, place b, place c, place d
+    for (const auto& [name, content] : earlier) dir.write(name, content);
+    EXPECT_EQ(commit_failing_from(dir, n),
+              " Chyba pri zapisu do souboru " + dir.file(names[n - 1]) + ".\n");
+    EXPECT_EQ(files_in(dir.path()), earlier) << "rename " << n;
+  }
+  EXPECT_EQ(commit_failing_from(dir, 0), "");
+  EXPECT_EQ(files_in(dir.path()), (std::map<std::string, std::string>{{"a.csv", "new a.csv\n"},
+                                                                      {"b.csv", "new b.csv\n"},
+                                                                      {"c.csv", "new c.csv\n"},
+                                                                      {"d", "new d\n"}}));
+  // When putting back fails too, the earlier file is kept under its name aside and named.
+  fs::remove_all(dir.path());
+  fs::create_directory(dir.path());
+  for (const auto& [name, content] : earlier) dir.write(name, content);
+  const std::string kept = backup_path(dir.file("a.csv"));
+  EXPECT_EQ(commit_failing_from(dir, 4, true),
+            " Chyba pri zapisu do souboru " + dir.file("b.csv") + ".\n Puvodni soubor " +
+                dir.file("b.csv") + " zustal ulozen jako " + backup_path(dir.file("b.csv")) +
+                ".\n Puvodni soubor " + dir.file("a.csv") + " zustal ulozen jako " + kept + ".\n");
+  EXPECT_EQ(test::read_file(kept), "earlier a\n");
+}
+
+// A signal noted while the files are written, or before the commit, stops the run there;
+// the set's temporaries go and the earlier file stays.
+TEST(ResultSet, ASignalStopsTheWriteAndTheCommitWithNoTemporaryLeft) {
+  test::TempDir dir;
+  dir.write("a.csv", "earlier\n");
+  for (const bool while_writing : {true, false}) {
+    {
+      ResultSet set;
+      ResultFile file(dir.file("a.csv"), &set);
+      file.append("new\n");
+      if (while_writing) note_termination_signal(SIGTERM);
+      try {
+        file.close();
+        note_termination_signal(SIGINT);
+        set.commit();
+        ADD_FAILURE() << "expected a stop";
+      } catch (const RunError& e) {
+        EXPECT_EQ(e.console_text(),
+                  while_writing ? " Vypocet prerusen signalem SIGTERM, vysledky nebyly zapsany.\n"
+                                : " Vypocet prerusen signalem SIGINT, vysledky nebyly zapsany.\n");
+      }
+      forget_termination_signal();
+    }
+    EXPECT_EQ(files_in(dir.path()), (std::map<std::string, std::string>{{"a.csv", "earlier\n"}}));
+  }
+}
+
+// One run at a time in a directory: a second lock stops at once naming the directory; the
+// lock file goes with the lock, and a directory that takes no file gives the write error.
+TEST(ResultDirLock, ASecondRunStopsAtOnce) {
+  test::TempDir dir;
+  const std::string d = dir.path().string() + "/";
+  {
+    ResultDirLock first(d, d + "stats.csv");
+    EXPECT_RUN_ERROR(ResultDirLock(d, d + "stats.csv"),
+                     " Adresar " + d + " pouziva jiny bezici vypocet programu kadre (zamek " + d +
+                         ".kadre.lock).\n");
+  }
+  EXPECT_TRUE(fs::is_empty(dir.path()));
+  { ResultDirLock again(d, d + "stats.csv"); }
+  EXPECT_RUN_ERROR(ResultDirLock(d + "missing/", d + "missing/stats.csv"),
+                   " Chyba pri zapisu do souboru " + d + "missing/stats.csv.\n");
+}
+
+// A process that no longer exists (this test's child, waited for).
+pid_t ended_process() {
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(0);
+  ::waitpid(pid, nullptr, 0);
+  return pid;
+}
+
+// What a killed run left: its temporaries go, an earlier file it kept aside comes back where
+// its path is free and goes where the new file is in place; files of a running process, and
+// others, stay.
+TEST(ResultDirLock, FilesOfAKilledRunAreClearedWithAWarning) {
+  test::TempDir dir;
+  const std::string d = dir.path().string() + "/";
+  const std::string dead = std::to_string(ended_process()), alive = std::to_string(::getppid());
+  const std::string temporary = ".stats.kadre-" + dead + ".csv",
+                    kept_free = ".hourly.kadre-" + dead + "-old.csv",
+                    kept_replaced = ".max_hourly.kadre-" + dead + "-old.csv";
+  for (const std::string& name :
+       {temporary, kept_free, kept_replaced, std::string("max_hourly.csv"),
+        ".stats.kadre-" + alive + ".csv", std::string(".x.kadre-.csv"), std::string("a.kadre-1")})
+    dir.write(name, name);
+  std::ostringstream out;
+  {
+    ResultDirLock lock(d, d + "stats.csv");
+    clear_left_files(d, out);
+  }
+  const std::string whose = " preruseneho vypoctu (proces " + dead + " jiz nebezi).\n";
+  EXPECT_EQ(out.str(), " Varovani: obnoven soubor " + d + "hourly.csv ze zalohy " + d + kept_free +
+                           whose + " Varovani: odstranen soubor " + d + kept_replaced + whose +
+                           " Varovani: odstranen soubor " + d + temporary + whose);
+  EXPECT_EQ(files_in(dir.path()),
+            (std::map<std::string, std::string>{
+                {"hourly.csv", kept_free},
+                {"max_hourly.csv", "max_hourly.csv"},
+                {".stats.kadre-" + alive + ".csv", ".stats.kadre-" + alive + ".csv"},
+                {".x.kadre-.csv", ".x.kadre-.csv"},
+                {"a.kadre-1", "a.kadre-1"}}));
 }
 
 }  // namespace
