@@ -23,7 +23,9 @@ void compute_reference_points(const LoopInputs& li, const PointBlock& block,
   if (total == 0) return;
   const int chunk = std::max(1, ((block.end - block.first) / threads) / 4);
   const std::vector<int> out_column = output_columns(li.in.ref_points);
-  const std::vector<std::vector<int>> sets_of_source = sets_of_sources(li.in);
+  const std::vector<SetBatch> batches = set_batches(li.in, sets_per_batch(li));
+  std::size_t largest_batch = 0;
+  for (const SetBatch& batch : batches) largest_batch = std::max(largest_batch, batch.set_count);
   std::exception_ptr failure;
   std::atomic<bool> failed{false};
   int finished = 0;
@@ -32,7 +34,7 @@ void compute_reference_points(const LoopInputs& li, const PointBlock& block,
   {
     std::unique_ptr<WorkTables> work;
     try {
-      work = std::make_unique<WorkTables>(li, tables.size());
+      work = std::make_unique<WorkTables>(li, largest_batch);
     } catch (...) {
 #pragma omp critical(kadre_failure)
       if (!failure) failure = std::current_exception();
@@ -43,7 +45,7 @@ void compute_reference_points(const LoopInputs& li, const PointBlock& block,
       if (failed.load(std::memory_order_relaxed) || !work) continue;
       try {
         stop_if_terminated();
-        evaluate_point(li, ip, block, sets_of_source, *work, out_column, tables);
+        evaluate_point(li, ip, block, batches, *work, out_column, tables);
       } catch (...) {
 #pragma omp critical(kadre_failure)
         if (!failure) failure = std::current_exception();

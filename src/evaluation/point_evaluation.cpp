@@ -46,12 +46,54 @@ std::vector<int> output_columns(const std::vector<RefPoint>& ref_points) {
   return column;
 }
 
-std::vector<std::vector<int>> sets_of_sources(const InputData& in) {
-  std::vector<std::vector<int>> sets(in.sources.size(), std::vector<int>{0});
+namespace {
+
+// The work tables of all sets of a worker stay within this: enough for a hundred sets of the
+// largest usual tables (1 degree sectors, a year of hours), and far from gigabytes for
+// thousands of groups.
+constexpr std::size_t kSetTablesBudget = std::size_t{64} << 20;
+
+}  // namespace
+
+std::size_t sets_per_batch(const LoopInputs& li) {
+  const Settings& cfg = li.in.cfg;
+  std::size_t values = 0;
+  if (cfg.is_time) values += static_cast<std::size_t>(li.in.met.ntime);
+  if (li.methodology) {
+    const std::size_t situations =
+        static_cast<std::size_t>(cfg.nphi) * li.wind.nu_max() * kStabilityClasses;
+    const std::size_t classes = static_cast<std::size_t>(cfg.nphi) * kSituationClassCount;
+    values += situations * (cfg.is_daily ? 2 : 1) + classes * (2 + 2 * kLimitCount);
+  }
+  const std::size_t bytes = std::max<std::size_t>(values * sizeof(double), 1);
+  return std::max<std::size_t>(kSetTablesBudget / bytes, 1);
+}
+
+std::vector<SetBatch> set_batches(const InputData& in, std::size_t sets_per_batch) {
+  const std::size_t set_count = in.groups.size() + 1;
+  // The sets of every source, in ascending order: set 0, then its groups in file order.
+  std::vector<std::vector<int>> sets_of_source(in.sources.size(), std::vector<int>{0});
   for (std::size_t g = 0; g < in.groups.size(); ++g)
     for (const int k : in.groups[g].members)
-      sets[static_cast<std::size_t>(k)].push_back(static_cast<int>(g) + 1);
-  return sets;
+      sets_of_source[static_cast<std::size_t>(k)].push_back(static_cast<int>(g) + 1);
+  std::vector<SetBatch> batches;
+  for (std::size_t first = 0; first < set_count; first += sets_per_batch) {
+    SetBatch batch;
+    batch.first_set = first;
+    batch.set_count = std::min(sets_per_batch, set_count - first);
+    const int lo = static_cast<int>(first), hi = static_cast<int>(first + batch.set_count);
+    for (std::size_t k = 0; k < sets_of_source.size(); ++k) {
+      const std::size_t before = batch.sets.size();
+      for (const int set : sets_of_source[k])
+        if (set >= lo && set < hi) batch.sets.push_back(set - lo);
+      if (batch.sets.size() == before) continue;
+      batch.starts.push_back(before);
+      batch.sources.push_back(static_cast<int>(k));
+    }
+    batch.starts.push_back(batch.sets.size());
+    batches.push_back(std::move(batch));
+  }
+  return batches;
 }
 
 namespace {
@@ -66,7 +108,7 @@ void add_into(std::vector<double>& sum, const std::vector<double>& part) {
 // gathered into one table whose daily values are added everywhere afterwards.
 class SituationSums final : public RoseColumnSink {
  public:
-  SituationSums(const LoopInputs& li, const Source& source, const std::vector<int>& sets,
+  SituationSums(const LoopInputs& li, const Source& source, std::span<const int> sets,
                 WorkTables& w)
       : li_(li),
         source_(source),
@@ -160,7 +202,7 @@ class SituationSums final : public RoseColumnSink {
  private:
   const LoopInputs& li_;
   const Source& source_;
-  const std::vector<int>& sets_;
+  std::span<const int> sets_;
   WorkTables& w_;
   std::size_t nphi_;
   bool is_daily_, daily_sparse_;
@@ -198,7 +240,7 @@ void record_exceedances(const Source& source, int nphi, const std::vector<double
 
 // Adds the source's hourly concentrations at the point to the series of its sets.
 void add_hourly_contribution(const LoopInputs& li, const RefPoint& point, const Source& source,
-                             const std::vector<int>& sets, WorkTables& w, const PairGeometry& g) {
+                             std::span<const int> sets, WorkTables& w, const PairGeometry& g) {
   const InputData& in = li.in;
   fill_pair_factors(li.ctx, source, in.cfg.u_height, g.x, 0, w.hourly_factors);
   if (w.sets.size() == 1) {
@@ -215,8 +257,7 @@ void add_hourly_contribution(const LoopInputs& li, const RefPoint& point, const 
 // Adds the source's wind-rose situations at the point to the totals, class sums, long-term
 // average and exceedance records of its sets (the records after the sums include it).
 void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, const Source& source,
-                                const std::vector<int>& sets, WorkTables& w,
-                                const PairGeometry& g) {
+                                std::span<const int> sets, WorkTables& w, const PairGeometry& g) {
   const InputData& in = li.in;
   const Settings& cfg = in.cfg;
   const int nphi = cfg.nphi;
@@ -302,36 +343,39 @@ void store_hourly_results(const LoopInputs& li, int ip, const PointBlock& block,
 }  // namespace
 
 void evaluate_point(const LoopInputs& li, int ip, const PointBlock& block,
-                    const std::vector<std::vector<int>>& sets_of_source, WorkTables& w,
+                    const std::vector<SetBatch>& batches, WorkTables& w,
                     const std::vector<int>& out_column, std::vector<ResultTables>& tables) {
   const InputData& in = li.in;
   const Settings& cfg = in.cfg;
   const RefPoint& point = in.ref_points[ip - 1];
-  for (SetSums& set : w.sets) set.reset();
-  for (std::size_t k = 0; k < in.sources.size(); ++k) {
-    const Source& source = in.sources[k];
-    PairGeometry g;
-    g.x = eval_x(point.x, point.y, source.x, source.y);
-    if (g.x < cfg.infl_dist_min || g.x > cfg.infl_dist_max) continue;
-    eval_theta_delta(li.ctx, point, source, g);
-    if (cfg.is_time) add_hourly_contribution(li, point, source, sets_of_source[k], w, g);
-    if (li.methodology) add_wind_rose_contribution(li, point, source, sets_of_source[k], w, g);
-  }
-  for (std::size_t s = 0; s < w.sets.size(); ++s) {
-    const SetSums& set = w.sets[s];
-    if (cfg.is_time) store_hourly_results(li, ip, block, set, out_column, tables[s]);
-    if (li.compliance != nullptr)
-      evaluate_compliance(*li.compliance, set.c_t, w.compliance,
-                          tables[s].compliance.data() +
-                              static_cast<std::size_t>(ip - 1 - block.first) * kComplianceCount);
-    if (!li.methodology) continue;
-    const StatContext stat_context{cfg, li.wind, in.wind_roses, li.wind.nu_max()};
-    const PointTotals totals{set.c.data(),        set.c_d.data(), set.c_max.data(),
-                             set.cd_max.data(),   set.ave,        set.th_exceed.data(),
-                             set.td_exceed.data()};
-    eval_stat(
-        stat_context, totals,
-        tables[s].results.data() + static_cast<std::size_t>(ip - 1 - block.first) * kStatCount);
+  for (const SetBatch& batch : batches) {
+    for (std::size_t s = 0; s < batch.set_count; ++s) w.sets[s].reset();
+    for (std::size_t i = 0; i < batch.sources.size(); ++i) {
+      const Source& source = in.sources[static_cast<std::size_t>(batch.sources[i])];
+      PairGeometry g;
+      g.x = eval_x(point.x, point.y, source.x, source.y);
+      if (g.x < cfg.infl_dist_min || g.x > cfg.infl_dist_max) continue;
+      eval_theta_delta(li.ctx, point, source, g);
+      if (cfg.is_time) add_hourly_contribution(li, point, source, batch.sets_of(i), w, g);
+      if (li.methodology) add_wind_rose_contribution(li, point, source, batch.sets_of(i), w, g);
+    }
+    for (std::size_t s = 0; s < batch.set_count; ++s) {
+      const SetSums& set = w.sets[s];
+      ResultTables& set_tables = tables[batch.first_set + s];
+      if (cfg.is_time) store_hourly_results(li, ip, block, set, out_column, set_tables);
+      if (li.compliance != nullptr)
+        evaluate_compliance(*li.compliance, set.c_t, w.compliance,
+                            set_tables.compliance.data() +
+                                static_cast<std::size_t>(ip - 1 - block.first) * kComplianceCount);
+      if (!li.methodology) continue;
+      const StatContext stat_context{cfg, li.wind, in.wind_roses, li.wind.nu_max()};
+      const PointTotals totals{set.c.data(),        set.c_d.data(), set.c_max.data(),
+                               set.cd_max.data(),   set.ave,        set.th_exceed.data(),
+                               set.td_exceed.data()};
+      eval_stat(
+          stat_context, totals,
+          set_tables.results.data() + static_cast<std::size_t>(ip - 1 - block.first) * kStatCount);
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 // of sources (all of them, or one group), the class sums, the long-term average and the
 // exceedance records, turned at the end of the point into its slots of the result tables.
 #include <array>
+#include <span>
 #include <vector>
 
 #include "core/records.h"
@@ -63,7 +64,7 @@ struct WorkTables {
   std::vector<double> c_all, cd_all;  // nphi x nu_max x 5, where the daily value of +0 is not +0
   std::vector<double> cls, cls_d;     // nphi x 11
   std::array<WrittenWindows, kSituationClassCount> class_windows;  // of the columns cls copies
-  std::vector<SetSums> sets;                                       // all sources, then each group
+  std::vector<SetSums> sets;                                       // of the current batch
   PairFactors hourly_factors, rose_factors;  // of the current pair, per evaluation
   HourlyWork hourly;                         // the plumes of the pair's hourly situations
   ComplianceWork compliance;                 // the ranked hours and days of one series
@@ -74,13 +75,33 @@ struct WorkTables {
 // Column of hourly_results of every point with hourly output: its position among those points.
 std::vector<int> output_columns(const std::vector<RefPoint>& ref_points);
 
-// The sets (0: all sources, 1 + g: group g) of every source.
-std::vector<std::vector<int>> sets_of_sources(const InputData& in);
+// Consecutive sets of sources (0: all sources, 1 + g: group g) that a worker sums at one time,
+// and the sources that belong to any of them. A source is evaluated once for each batch that
+// holds one of its sets; a set still takes its sources in stored order, so its sums are the
+// same whatever the batches. Batches keep a worker's tables within a bound however many groups
+// there are.
+struct SetBatch {
+  std::size_t first_set = 0, set_count = 0;
+  std::vector<int> sources;         // in stored order
+  std::vector<std::size_t> starts;  // the sets of sources[i]: sets[starts[i] .. starts[i + 1])
+  std::vector<int> sets;            // counted from first_set
+
+  std::span<const int> sets_of(std::size_t i) const {
+    return std::span<const int>(sets).subspan(starts[i], starts[i + 1] - starts[i]);
+  }
+};
+
+// As many sets as the work tables of one worker may hold at a time, at least one.
+std::size_t sets_per_batch(const LoopInputs& li);
+
+// The run's sets in batches of at most sets_per_batch.
+std::vector<SetBatch> set_batches(const InputData& in, std::size_t sets_per_batch);
 
 // Evaluates point ip (from 1) of the block against every source with the worker's tables w
-// and stores its results into its slots of tables (all sources, then each group).
+// (of as many sets as the largest batch) and stores its results into its slots of tables (all
+// sources, then each group).
 void evaluate_point(const LoopInputs& li, int ip, const PointBlock& block,
-                    const std::vector<std::vector<int>>& sets_of_source, WorkTables& w,
+                    const std::vector<SetBatch>& batches, WorkTables& w,
                     const std::vector<int>& out_column, std::vector<ResultTables>& tables);
 
 }  // namespace kadre

@@ -235,6 +235,29 @@ TEST(WholeRun, EachGroupsFilesAreThoseOfARunOnItsSourcesAlone) {
   }
 }
 
+// A worker sums as many groups at a time as its work tables allow; with 1 degree sectors
+// those of 300 groups take several turns, each evaluating the sources again. Each group's
+// files are still those it gets among three groups.
+TEST(WholeRun, GroupsSummedInSeveralTurnsGetTheFilesOfFewGroups) {
+  test::RunDir c("groups_overlapping");
+  c.config(" phi_step = 1");
+  ASSERT_EQ(c.run().status, 0);
+  const test::ResultFiles few = c.outputs();
+  const char* const names[] = {"PLANT", "CLUSTER-EL", "traffic_2"};
+  const char* const members[] = {"CHV K1", "EL_K1, 'EL_K2' K1", "SIL1 A1"};
+  std::string groups;
+  for (int k = 0; k < 300; ++k)
+    groups += std::string(names[k % 3]) + (k < 3 ? "" : "-" + std::to_string(k)) + " " +
+              members[k % 3] + "\n";
+  c.write("input/groups.txt", groups);
+  ASSERT_EQ(c.run().status, 0);
+  const test::ResultFiles many = c.outputs();
+  EXPECT_EQ(many.size(), 4u * 301);
+  const std::regex copy("-[0-9]+[.]csv$");
+  for (const auto& [name, content] : many)
+    EXPECT_EQ(content, few.at(std::regex_replace(name, copy, ".csv"))) << name;
+}
+
 // Records of a later series or profile beyond the first series' hours are left out with a
 // warning: the results are those of files cut to that length.
 TEST(WholeRun, LongerSeriesAndProfilesGiveTheResultsOfTrimmedFiles) {
