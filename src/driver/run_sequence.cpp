@@ -232,13 +232,14 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
 
   // The result directories belong to this run until its files are in place, and a result
   // file that cannot be written stops the run before minutes of computing.
-  std::vector<ResultDirLock> locks;
+  ResultDirLocks locks;
   on_every_process(processes, [&] {
     stop_if_terminated();
     if (!processes.first()) return;
-    const std::vector<std::string> paths = every_result_path(in);
-    locks = lock_result_directories(paths, out);
-    for (const std::string& path : paths) check_result_path(path);
+    for (const std::string& path : every_result_path(in)) {
+      locks.take_for(path, out);
+      check_result_path(path);
+    }
     // A NetCDF hourly file needs libnetcdf and calendar hours.
     if (cfg.is_time)
       for (std::size_t set = 0; set <= in.groups.size(); ++set)

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <limits>
 #include <system_error>
-#include <unordered_set>
 #include <utility>
 
 #include "core/errors.h"
@@ -64,9 +63,9 @@ bool process_exists(long pid) {
   return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
 }
 
-}  // namespace
-
 std::string lock_path(const std::string& dir) { return dir + ".kadre.lock"; }
+
+}  // namespace
 
 ResultDirLock::ResultDirLock(const std::string& dir, const std::string& first_file)
     : path_(lock_path(dir)) {
@@ -84,8 +83,8 @@ ResultDirLock::ResultDirLock(const std::string& dir, const std::string& first_fi
     }
     // The run before may have removed the file between our open and our lock: the lock
     // counts only on the file that has the name.
-    struct stat held {
-    }, named{};
+    struct stat held = {};
+    struct stat named = {};
     if (::fstat(fd_, &held) == 0 && ::stat(path_.c_str(), &named) == 0 &&
         held.st_dev == named.st_dev && held.st_ino == named.st_ino)
       return;
@@ -127,17 +126,15 @@ void clear_left_files(const std::string& dir, std::ostream& out) {
   }
 }
 
-std::vector<ResultDirLock> lock_result_directories(const std::vector<std::string>& paths,
-                                                   std::ostream& out) {
-  std::vector<ResultDirLock> locks;
-  std::unordered_set<std::string> locked;
-  for (const std::string& path : paths) {
-    if (!locked.insert(fs::path(result_identity(path)).parent_path().string()).second) continue;
-    const std::string dir = dir_of(path);
-    locks.emplace_back(dir, path);
-    clear_left_files(dir, out);
-  }
-  return locks;
+void ResultDirLocks::take_for(const std::string& path, std::ostream& out) {
+  const std::string written = dir_of(path);
+  if (std::find(written_.begin(), written_.end(), written) != written_.end()) return;
+  written_.push_back(written);
+  const std::string dir = fs::path(result_identity(path)).parent_path().string();
+  if (std::find(locked_.begin(), locked_.end(), dir) != locked_.end()) return;
+  locks_.emplace_back(written, path);
+  locked_.push_back(dir);
+  clear_left_files(written, out);
 }
 
 }  // namespace kadre

@@ -25,17 +25,23 @@ class ResultDirLock {
   int fd_ = -1;
 };
 
-// The name of the lock file of the directory (as written, ending with a separator or empty).
-std::string lock_path(const std::string& dir);
-
 // The files a run whose process no longer exists left in dir: its temporaries are removed;
 // an earlier file it kept aside is put back where its path is free and removed otherwise (the
 // new file is in place). Each with a warning on out.
 void clear_left_files(const std::string& dir, std::ostream& out);
 
-// Locks the directories of the result files (each once, however it is spelt) and clears them
-// of what killed runs left there. The locks are held while the returned objects live.
-std::vector<ResultDirLock> lock_result_directories(const std::vector<std::string>& paths,
-                                                   std::ostream& out);
+// The locks of the directories of a run's result files, each taken once however its path is
+// spelt, and held while the object lives.
+class ResultDirLocks {
+ public:
+  // Locks the directory of the result file (unless held already) and clears it of what killed
+  // runs left there.
+  void take_for(const std::string& path, std::ostream& out);
+
+ private:
+  std::vector<std::string> written_;  // the directories as the paths write them
+  std::vector<std::string> locked_;   // and as they resolve
+  std::vector<ResultDirLock> locks_;
+};
 
 }  // namespace kadre

@@ -1,6 +1,6 @@
 // The result files where a data case cannot show them: long names and delimiters, cut limit
 // names and identifiers, files beyond the write buffer, and files that cannot be written; the
-// set's commit, all or nothing, its stop on a signal, and the directory's lock.
+// set's commit, all or nothing, its stop on a signal, and what a killed run left.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -243,23 +243,6 @@ TEST(ResultSet, ASignalStopsTheWriteAndTheCommitWithNoTemporaryLeft) {
   }
 }
 
-// One run at a time in a directory: a second lock stops at once naming the directory; the
-// lock file goes with the lock, and a directory that takes no file gives the write error.
-TEST(ResultDirLock, ASecondRunStopsAtOnce) {
-  test::TempDir dir;
-  const std::string d = dir.path().string() + "/";
-  {
-    ResultDirLock first(d, d + "stats.csv");
-    EXPECT_RUN_ERROR(ResultDirLock(d, d + "stats.csv"),
-                     " Adresar " + d + " pouziva jiny bezici vypocet programu kadre (zamek " + d +
-                         ".kadre.lock).\n");
-  }
-  EXPECT_TRUE(fs::is_empty(dir.path()));
-  { ResultDirLock again(d, d + "stats.csv"); }
-  EXPECT_RUN_ERROR(ResultDirLock(d + "missing/", d + "missing/stats.csv"),
-                   " Chyba pri zapisu do souboru " + d + "missing/stats.csv.\n");
-}
-
 // A process that no longer exists (this test's child, waited for).
 pid_t ended_process() {
   const pid_t pid = ::fork();
@@ -283,10 +266,7 @@ TEST(ResultDirLock, FilesOfAKilledRunAreClearedWithAWarning) {
         ".stats.kadre-" + alive + ".csv", std::string(".x.kadre-.csv"), std::string("a.kadre-1")})
     dir.write(name, name);
   std::ostringstream out;
-  {
-    ResultDirLock lock(d, d + "stats.csv");
-    clear_left_files(d, out);
-  }
+  { ResultDirLocks().take_for(d + "stats.csv", out); }
   const std::string whose = " preruseneho vypoctu (proces " + dead + " jiz nebezi).\n";
   EXPECT_EQ(out.str(), " Varovani: obnoven soubor " + d + "hourly.csv ze zalohy " + d + kept_free +
                            whose + " Varovani: odstranen soubor " + d + kept_replaced + whose +
