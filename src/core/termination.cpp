@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
 #include "core/errors.h"
 
@@ -72,6 +74,17 @@ void end_by_signal(int signal) {
   sigprocmask(SIG_UNBLOCK, &set, nullptr);
   ::raise(signal);
   std::_Exit(128 + signal);  // not reached: the default action of these signals ends the process
+}
+
+int with_termination_signals(const std::function<int()>& run) {
+  catch_termination_signals();
+  const int status = run();
+  if (const int signal = termination_signal(); signal != 0) {
+    std::fflush(nullptr);
+    std::cout.flush();
+    end_by_signal(signal);
+  }
+  return status;
 }
 
 }  // namespace kadre

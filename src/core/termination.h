@@ -4,6 +4,7 @@
 // stops there through the path of any failure, which removes its temporary files and leaves
 // the earlier results as they were. The program then ends by the same signal, so that its
 // caller sees what happened.
+#include <functional>
 #include <string>
 
 namespace kadre {
@@ -28,5 +29,9 @@ void stop_if_terminated();
 
 // Ends the process by the signal with its default action (the exit status says so).
 [[noreturn]] void end_by_signal(int signal);
+
+// A program's run with the signals caught: its status, or the end of the process by the signal
+// it saw (also one that came after its last safe point).
+int with_termination_signals(const std::function<int()>& run);
 
 }  // namespace kadre

@@ -3,9 +3,12 @@
 #include <new>
 
 #include "core/errors.h"
+#include "core/termination.h"
 #include "driver/run_sequence.h"
 
 namespace kadre {
+
+int run_as_program(const std::function<int()>& run) { return with_termination_signals(run); }
 
 RunError as_run_error(std::exception_ptr failure) {
   try {

@@ -3,6 +3,7 @@
 // console streams, the name the program was called by and the processes of the run; returns
 // the exit status.
 #include <exception>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -40,6 +41,10 @@ struct Embedding {
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
         const std::string& program = "kadre", Processes& processes = single_process(),
         const Embedding& embedding = Embedding{});
+
+// run() as the program kadre makes it (from its main): SIGTERM, SIGINT and SIGHUP are caught
+// and a run that saw one ends the process by it. Tests calling run() keep the default actions.
+int run_as_program(const std::function<int()>& run);
 
 // The stop a failure makes: a RunError as it is, running out of memory and any other
 // exception with their messages.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/termination.h"
 #include "maps/gis_writer.h"
 #include "maps/lattice.h"
 #include "maps/map_data.h"
@@ -165,6 +166,10 @@ int run_map(const std::vector<std::string>& args, std::ostream& out) {
     out << free_form_line(std::string("Vnitrni chyba programu: ") + e.what());
   }
   return 1;
+}
+
+int run_map_as_program(const std::vector<std::string>& args, std::ostream& out) {
+  return with_termination_signals([&] { return run_map(args, out); });
 }
 
 }  // namespace kadre

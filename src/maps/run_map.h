@@ -13,4 +13,8 @@ namespace kadre {
 // none is when something fails.
 int run_map(const std::vector<std::string>& args, std::ostream& out);
 
+// run_map as the program kadre-map makes it (from its main): a signal while the files are
+// written stops before they are put in place, and the process then ends by it.
+int run_map_as_program(const std::vector<std::string>& args, std::ostream& out);
+
 }  // namespace kadre
