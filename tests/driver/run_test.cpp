@@ -252,10 +252,12 @@ TEST(WholeRun, GroupsSummedInSeveralTurnsGetTheFilesOfFewGroups) {
   c.write("input/groups.txt", groups);
   ASSERT_EQ(c.run().status, 0);
   const test::ResultFiles many = c.outputs();
-  EXPECT_EQ(many.size(), 4u * 301);
+  EXPECT_EQ(many.size(), 4u * 301 + 1);
   const std::regex copy("-[0-9]+[.]csv$");
-  for (const auto& [name, content] : many)
+  for (const auto& [name, content] : many) {
+    if (name.starts_with("summary_")) continue;  // lists every group
     EXPECT_EQ(content, few.at(std::regex_replace(name, copy, ".csv"))) << name;
+  }
 }
 
 // Records of a later series or profile beyond the first series' hours are left out with a
