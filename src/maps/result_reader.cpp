@@ -26,8 +26,8 @@ std::vector<std::string> split(const std::string& line, const std::string& d) {
 bool result_number(const std::string& text, double& value) {
   const std::size_t start = text.find_first_not_of(' ');
   if (start == std::string::npos) return false;
-  const std::string_view field = rtrim(std::string_view(text).substr(start));
-  if (field.find_first_not_of('*') == std::string_view::npos) {
+  const std::string field = rtrim(std::string_view(text).substr(start));
+  if (field.find_first_not_of('*') == std::string::npos) {
     value = std::numeric_limits<double>::quiet_NaN();
     return true;
   }
