@@ -6,6 +6,7 @@
 #include "evaluation/wind_rose_evaluation.h"
 #include "init/read_input_data.h"
 #include "init/read_param.h"
+#include "model/heat_output.h"
 
 namespace kadre::bench {
 
@@ -35,7 +36,8 @@ long long sector_evaluations(const ModelContext& ctx, const Settings& cfg, const
 
 WorkCount count_work(const std::string& config_file, int threads) {
   std::ostringstream discard;
-  const InputData in = read_input_data(config_file, discard);
+  InputData in = read_input_data(config_file, discard);
+  derive_heat_output(in.sources, in.cfg.tep_vyd_type);
   const ModelParams par = read_param(in.cfg);
   const Settings& cfg = in.cfg;
   const bool methodology = cfg.methodology();

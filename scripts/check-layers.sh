@@ -18,7 +18,7 @@ allowed() {
     model) echo "core model" ;;
     evaluation) echo "core model evaluation" ;;
     output) echo "core output" ;;
-    maps) echo "core init output maps" ;;
+    maps) echo "core init model output maps" ;;
     prep) echo "core init output prep" ;;
     driver) echo "core init model evaluation output driver" ;;
     apps) echo "driver maps prep apps" ;;

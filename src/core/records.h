@@ -27,12 +27,15 @@ struct Source {
   double m = 0;                   // emission rate [g/s]
   double m_no = 0;                // second emission rate [g/s]
   double stack_height_m = 0;      // height of the mouth above the base
-  double flue_gas_flow_m3_s = 0;  // at 273.15 K and 101325 Pa; 0 for area and line sources
+  double flue_gas_flow_m3_s = 0;  // at 273.15 K and 101325 Pa; as read (a line: its item 5)
+                                  // until derive_heat_output sets it to 0 for area and line
   double flue_gas_temp_c = 0;     // 0 for line sources
   double diameter_m = 0;          // of the mouth; 0 for line sources
   double exit_velocity_m_s = 0;   // 0 for line sources
   double time_use = 0;
   double daily_hours = 0;
+  // Derived after loading (derive_heat_output): buoyancy weight, coefficient and exponent of
+  // the buoyant rise, heat output [MW].
   double beta = 0, qa = 0, qb = 0, heat_output = 0;
   double length = 0, width = 0, vert_ext = 0;
   int met_idx = 0;   // from 1, into met_name

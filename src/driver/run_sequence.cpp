@@ -22,6 +22,7 @@
 #include "evaluation/time_series_evaluation.h"
 #include "init/read_input_data.h"
 #include "init/read_param.h"
+#include "model/heat_output.h"
 #include "model/stability_classes.h"
 #include "output/compliance_output.h"
 #include "output/netcdf_output.h"
@@ -197,6 +198,7 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   CompliancePlan compliance;
   on_every_process(processes, [&] {
     in = read_input_data(path_file, out, embedding.base_dir);
+    derive_heat_output(in.sources, in.cfg.tep_vyd_type);
     par = read_param(in.cfg);
     if (in.cfg.is_time && in.cfg.is_tep_gr && in.met.met_num() >= 1) {
       derive_stability_classes(par, in.met, false);

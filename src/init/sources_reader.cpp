@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <string_view>
 
 #include "core/errors.h"
 #include "core/text.h"
@@ -20,13 +19,6 @@ using R = FreeFormatReader;
 
 constexpr std::size_t kIdLength = 20;
 constexpr std::size_t kNameLength = 3;
-
-// The methodology's constants are single-precision values; they enter the heat output
-// widened, not as the decimal literals.
-const double kKilo = static_cast<double>(0.001f);
-const double kFactorLowTemperature = static_cast<double>(1.004f);
-const double kFactorHighTemperature = static_cast<double>(1.371f);
-const double kExponentStrongSource = static_cast<double>(0.7f);
 
 // Index (from 1) of the name among the names registered so far; a new name is appended.
 int register_name(std::vector<std::string>& names, NameIndex& index, const std::string& name,
@@ -128,7 +120,8 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
     s.daily_hours = daily_hours;
     s.length = length;
     if (s.type == SourceType::line) {
-      // v keeps item 5 (x2) until the heat output is formed; with t = 0 that is 0.
+      // Items 5 to 8 of a line are its geometry. The flow keeps item 5 until the heat output
+      // (0 x item 5 with t = 0, signed as the item) is derived and the flow set to 0.
       s.flue_gas_temp_c = 0;
       s.diameter_m = 0;
       s.exit_velocity_m_s = 0;
@@ -140,13 +133,11 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
       s.y = (s.y1 + s.y2) * 0.5;
       s.length = std::sqrt((s.x2 - s.x1) * (s.x2 - s.x1) + (s.y2 - s.y1) * (s.y2 - s.y1));
     }
-    s.beta = get_beta(s.flue_gas_temp_c);
+    // The formula of the heat output is checked at the first line (none without sources);
+    // the model works the heat output out after loading.
     if (heat_type != "metodika" && heat_type != "vyzk-zpr")
       raise_error("Hodnota parametru tep_vyd_type = " + heat_type + " je neplatna.");
-    s.heat_output = compute_heat_output(s.flue_gas_flow_m3_s, s.flue_gas_temp_c, 0.0, heat_type);
-    qab(s.heat_output, s.qa, s.qb);
     s.cooling_tower = cooling_tower == 1;
-    if (s.type == SourceType::area || s.type == SourceType::line) s.flue_gas_flow_m3_s = 0;
     if (!inside_terrain(grid, s.x, s.y))
       raise_error("Zdroj " + s.id + " lezi mimo oblast vyskopisu.");
   }
@@ -160,31 +151,6 @@ void read_sources(const std::string& path_definition, const std::string& path_de
   read_definitions(path_definition, cfg, sources, met_name, time_prof_name);
   read_descriptions(path_description, cfg, grid, sources);
   if (cfg.is_exceed) sort_sources(sources);
-}
-
-double compute_heat_output(double v, double t, double t_ref, const std::string& tep_vyd_type) {
-  // Compared without building a trimmed copy: the plume-rise model may call this per
-  // situation.
-  std::string_view type(tep_vyd_type);
-  while (!type.empty() && type.back() == ' ') type.remove_suffix(1);
-  if (t <= 80 && type == "vyzk-zpr") return kKilo * v * kFactorLowTemperature * (t - t_ref);
-  return kKilo * v * kFactorHighTemperature * (t - t_ref);
-}
-
-double get_beta(double t) {
-  if (t <= 30) return 0.0;
-  if (t >= 80) return 1.0;
-  return (t - 30) / 50;
-}
-
-void qab(double q, double& qa, double& qb) {
-  if (q >= 20) {
-    qa = 30;
-    qb = kExponentStrongSource;
-  } else {
-    qa = 90;
-    qb = 1.0 / 3.0;
-  }
 }
 
 void sort_sources(std::vector<Source>& sources) {

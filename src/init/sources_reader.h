@@ -15,24 +15,15 @@ namespace kadre {
 // Largest number of distinct series names and of distinct profile names.
 inline constexpr std::size_t kMaxNames = 1000;
 
-// Reads the sources, derives their plume-rise quantities, registers the series names
-// (and, with is_time, the profile names) in order of first use and, with is_exceed,
-// orders the sources by sort_sources. Every source must lie strictly inside the full
-// extent of the terrain grid (a line source by its midpoint). Stops with the message of
+// Reads the sources, registers the series names (and, with is_time, the profile names) in
+// order of first use and, with is_exceed, orders the sources by sort_sources. The flue-gas flow
+// of area and line sources is kept as read (a line's item 5): the model derives the heat output
+// from it, then sets it to 0 (model/heat_output.h). Every source must lie strictly inside the
+// full extent of the terrain grid (a line source by its midpoint). Stops with the message of
 // the first fault found.
 void read_sources(const std::string& path_definition, const std::string& path_description,
                   const Settings& cfg, const TerrainGrid& grid, std::vector<Source>& sources,
                   std::vector<std::string>& met_name, std::vector<std::string>& time_prof_name);
-
-// Heat output [MW] of a flue-gas flow v [m3/s] at temperature t [deg C] over t_ref:
-// factor 1.004 when t <= 80 with "vyzk-zpr", else 1.371.
-double compute_heat_output(double v, double t, double t_ref, const std::string& tep_vyd_type);
-
-// Buoyancy weight: 0 up to 30 deg C, 1 from 80 deg C, linear between.
-double get_beta(double t);
-
-// Plume-rise coefficient and exponent for heat output q [MW].
-void qab(double q, double& qa, double& qb);
 
 // Orders the sources by descending time_use; equal keys keep their order.
 void sort_sources(std::vector<Source>& sources);

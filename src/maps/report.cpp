@@ -24,6 +24,7 @@
 #include "maps/map_data.h"
 #include "maps/map_picture.h"
 #include "maps/report_assets.h"
+#include "model/heat_output.h"
 #include "output/point_fields.h"
 #include "output/result_file.h"
 #include "output/result_paths.h"
@@ -550,7 +551,8 @@ void write_report(const std::string& config, const std::string& crs, Lang lang,
         "Zprava HTML neni k dispozici: kadre-map byl sestaven bez knihovny Leaflet (balicek "
         "libjs-leaflet).");
   std::ostringstream discard;
-  const InputData in = read_input_data(config, discard);
+  InputData in = read_input_data(config, discard);
+  derive_heat_output(in.sources, in.cfg.tep_vyd_type);  // the sources as the run has them
   const Settings& cfg = in.cfg;
   std::vector<ResultSetData> sets;
   sets.push_back(read_set(cfg, "", in.ref_points));
