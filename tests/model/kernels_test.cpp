@@ -1,6 +1,9 @@
-// The physics of one source at one point: the textbook plume on flat ground, the sector, zero
-// distance, the stops of an invalid class or source type, the hours under an inversion, and
-// worked examples of the rise growth, the cluster factor, fz1 and the terrain along the path.
+// The physics of one source at one point: the Gaussian formula with its reflections, terrain
+// factor, depletion and conversion, the plume parameters of a situation, the textbook plume on
+// flat ground, the sector, zero distance, the stops of an invalid class or source type, and the
+// hours under an inversion. Where no textbook plume serves, the expected values come from an
+// independent script (Python, double precision) working from the formulas quoted at each test;
+// 1e-12 relative allows for a different order of operations through several exponentials.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -10,9 +13,8 @@
 #include <random>
 #include <vector>
 
-#include "model/cluster_factor.h"
+#include "model/class_index.h"
 #include "model/dispersion_model.h"
-#include "model/plume_rise.h"
 #include "model/sector_kernel.h"
 #include "support/test_support.h"
 #include "support/textbook_plume.h"
@@ -132,129 +134,248 @@ TEST(Kernels, InvalidClassOrSourceTypeStopsWithItsMessage) {
                 "               parametr \"typ_zdroje\" muze nabyvat hodnot 1, 2, 3\n"
                 "               zadana hodnota \"class\":            4\n"}};
   for (const auto& k : cases) EXPECT_RUN_ERROR(k.call(), k.message);
+  for (const int s : {0, 1, 5, 6}) EXPECT_EQ(valid_class(s), s == 1 || s == 5) << s;
 }
 
 // A plume trapped below the lid is reflected there (held at the lid when higher); a plume
 // reaching the inversion breaks through, unless the test height 50 + 0.5 x 10 x 4^0.5 = 60
-// of the hot stack (rise about 62 m) reaches it. Expected height H < 0: nothing at the point.
+// of the hot stack (rise about 62 m) reaches it; terrain along the path above the lid leaves
+// nothing (below it, it lifts the plume to zmax). Expected height H < 0: nothing at the point.
 TEST(EvalInv, TrappedAndPenetratingBoundaries) {
-  const double above_50 = std::nextafter(50.0, 51.0);
+  const double above_50 = std::nextafter(50.0, 51.0), above_60 = std::nextafter(60.0, 61.0);
   const struct {
     bool hot;
-    double zi, h, H, zr;
-  } cases[] = {{false, 60, 1.5, 50, 1.5}, {false, 60, 70, -1, 0},
-               {false, 60, 60, 50, 50},  // above the axis: at the axis
-               {false, 50, 1.5, -1, 0},   {false, above_50, 1.5, 50, 1.5},
-               {true, 60, 1.5, 60, 1.5},  {true, std::nextafter(60.0, 0.0), 1.5, -1, 0},
-               {true, 100, 1.5, 100, 1.5}};
+    double base, zi, h, zmax, H, zr, eps = 0;
+  } cases[] = {{false, 0, 60, 1.5, 0, 50, 1.5},
+               {false, 0, 60, 70, 0, -1, 0},
+               {false, 0, 60, 60, 0, 50, 50},  // above the axis: at the axis
+               {false, 0, 50, 1.5, 0, -1, 0},
+               {false, 0, above_50, 1.5, 0, 50, 1.5},
+               {true, 0, 60, 1.5, 0, 60, 1.5},
+               {true, 0, std::nextafter(60.0, 0.0), 1.5, 0, -1, 0},
+               {true, 0, 100, 1.5, 0, 100, 1.5},
+               {false, 0, 60, 1.5, 55, 55, 1.5},
+               {false, 0, 60, 1.5, 60, 60, 1.5},
+               {false, 0, 60, 1.5, above_60, -1, 0},
+               {false, 20, 80, 1.5, 0, 50, 1.5},  // source and point on 20 m: the lid 60 m above
+               // With eps 0.5 the lift over zmax may take h_ef above the lid: a plume whose H
+               // reaches the lid is held at it before the lift (60 -> 40 + 30), else the lifted
+               // h_ef is held at the lid (50 -> 55 + 25 -> 60).
+               {true, 0, 60, 1.5, 40, 70, 1.5, 0.5},
+               {false, 0, 60, 1.5, 55, 60, 1.5, 0.5}};
   for (const auto& c : cases) {
     World w;
     if (c.hot) w.stack.beta = 1, w.stack.qa = 10, w.stack.heat_output = 4, w.par.ks[3] = 20;
+    w.stack.z = w.point.z = c.base;
     w.point.height_above_ground_m = c.h;
+    w.g.zmax = c.zmax;
+    w.par.eps[3] = c.eps;
     const double expected =
-        c.H < 0 ? 0.0 : w.textbook(4, 4 * std::pow(c.H / 10, 0.3), c.H, c.zr, c.zi);
+        c.H < 0 ? 0.0 : w.textbook(4, 4 * std::pow(c.H / 10, 0.3), c.H, c.zr, c.zi - c.base);
     EXPECT_NEAR(w.inversion(c.zi), expected, 1e-12 * expected)
-        << c.hot << " " << c.zi << " " << c.h;
+        << c.hot << " " << c.zi << " " << c.h << " " << c.zmax;
   }
 }
 
 // Above the inversion at 100 m the plume starts from a virtual source h_ef - 100 high without
-// further rise, in the upper wind of 7 m/s unchanged: for a hot stack and a cooling tower.
+// further rise, in the upper wind of 7 m/s unchanged: for a hot stack and a cooling tower, at a
+// point 200 m above the inversion and at one just at its height.
 TEST(EvalInv, VirtualSourceOnTheInversionHasNoFurtherRise) {
-  for (const bool tower : {false, true}) {
-    World w;
-    w.stack.qa = 200;  // test height 250
-    w.stack.heat_output = 4;
-    w.stack.beta = tower ? 0 : 1;
-    w.stack.cooling_tower = tower, w.stack.flue_gas_temp_c = 50, w.stack.diameter_m = 60;
-    w.climate.frt.fill(1), w.climate.vch1.fill(8000), w.climate.tch1.fill(25);
-    for (int s : {2, 4}) w.climate.grt[ClimateTables::index(4, 4, s)] = 1;
-    const double h_ef = w.plume(4, 4).h_ef;
-    ASSERT_GT(h_ef, 100) << tower;
-    w.point.height_above_ground_m = 300;
-    EXPECT_NEAR(w.inversion(100) / w.textbook(2, 7, h_ef - 100, 200), 1, 1e-12) << tower;
-  }
+  for (const bool tower : {false, true})
+    for (const double h : {300.0, 100.0}) {
+      World w;
+      w.stack.qa = 200;  // test height 250
+      w.stack.heat_output = 4;
+      w.stack.beta = tower ? 0 : 1;
+      w.stack.cooling_tower = tower, w.stack.flue_gas_temp_c = 50, w.stack.diameter_m = 60;
+      w.climate.frt.fill(1), w.climate.vch1.fill(8000), w.climate.tch1.fill(25);
+      for (int s : {2, 4}) w.climate.grt[ClimateTables::index(4, 4, s)] = 1;
+      const double h_ef = w.plume(4, 4).h_ef;
+      ASSERT_GT(h_ef, 100) << tower;
+      w.point.height_above_ground_m = h;
+      EXPECT_NEAR(w.inversion(100) / w.textbook(2, 7, h_ef - 100, h - 100), 1, 1e-12)
+          << tower << " " << h;
+    }
 }
 
-// q = 25, c = 80: the full rise from x_m = 400 m on, (x / x_m)^(2/3) before it.
-TEST(PlumeRise, GrowsUpToTheFullRiseDistance) {
+// A hot stack of 105 m through an inversion at 100 m keeps its own rise above it, from its top
+// 5 m over the lid, in the upper class 2 (ks 1.1, km 600) and the upper wind 7 m/s taken at that
+// height, that is 7 (10 / 5)^0.15 at the top: 10 x 1.1 x 4^0.5 / (7 x 2^0.15) x (1000 / (4^0.5 x
+// 600))^(2/3) = 2.508318276105549 m (independent calculation, 2/3 in single precision).
+TEST(EvalInv, StackAboveTheInversionRisesInTheUpperLayer) {
+  World w;
+  w.stack.stack_height_m = 105;
+  w.stack.beta = 1, w.stack.qa = 10, w.stack.heat_output = 4, w.par.ks[3] = 20;
+  w.par.km[1] = 600;
+  w.point.height_above_ground_m = 300;
+  const double expected = w.textbook(2, 7, 7.508318276105549, 200);
+  EXPECT_NEAR(w.inversion(100), expected, 1e-12 * expected);
+}
+
+// The Gaussian formula: A = 1e6 / (2 pi sy sz u + v) exp(-ys^2 / 2 sy^2) exp(-k_u xs / u) kh;
+// V = g(z1 - h) + (1 - theta) g(z2 + h) + theta g(z3 - h), g(d) = exp(-d^2 / 2 sz^2); c = A V,
+// plus A g(h + z4) with the lid. Here sy 80, sz 40, xs 1000, ys 50, k_u 1e-4, v 5, h_ef 60,
+// z1..z4 30, 20, 10, -100, kh 0.9, u 4: every term counts.
+TEST(EvaluateGauss, PlumeFactorWithEveryReflection) {
+  const PlumeParams p{70, 60, 30, 20, 10, -100, 0.9, 4};
   const struct {
-    double x, growth;
-  } growth[] = {{0, 1}, {400, 1}, {5000, 1}, {50, 0.25}, {200, 0.62996052494743658}};
-  for (const auto& c : growth) EXPECT_NEAR(rise_growth(25, 80, c.x), c.growth, 1e-7) << c.x;
-}
-
-// Two stacks of 50 m, 50 m apart, in one cluster, a third far away alone in the next: n = 2,
-// e = 6 / sqrt(2) x (50 / dh)^1.5 = 1.5 for dh = 100, 0.1875 for 400; factor ((n + e) / (1 +
-// e))^(1/3).
-TEST(ClusterFactor, TwoStacksFiftyMetresApart) {
-  for (const int first : {5, 1005}) {  // above 1000 the spacing is D / (n - 1)
-    std::vector<Source> z(
-        3, Source{.id = "S", .x = 1000, .y = 1000, .stack_height_m = 50, .heat_output = 10});
-    z[1].x = 1050, z[2].x = 9000;
-    z[0].cluster = z[1].cluster = first;
-    z[2].cluster = first + 1;
-    const ClusterTable table(z);
-    const struct {
-      int cluster;
-      double h0, dh, factor;
-    } cases[] = {{first, 50, 100, std::cbrt(1.4)},
-                 {first, 50, 400, std::cbrt(2.1875 / 1.1875)},
-                 {first, 50, 0, 1},
-                 {first, 76, 100, 1},
-                 {first, 24, 100, 1},
-                 {first + 1, 50, 100, 1},
-                 {77, 50, 100, 1}};
-    for (const auto& c : cases)
-      EXPECT_NEAR(cluster_factor(table, c.cluster, c.h0, c.dh), c.factor, 1e-12)
-          << c.cluster << " " << c.h0;
-  }
-}
-
-// The nearest node decides the bracketing pair even in a table whose heights are not in order;
-// of two equally near nodes the first counts.
-TEST(Fz1, NearestNodeChoosesTheIntervalFirstOfEqualDistances) {
-  ModelParams par;
-  const double nodes[4][2] = {{0, 0.9}, {200, 0.5}, {100, 0.7}, {300, 0.1}};
-  for (int n = 0; n < 26; ++n) {
-    par.fz[2 * n] = n < 4 ? nodes[n][0] : 100.0 * n;
-    par.fz[2 * n + 1] = n < 4 ? nodes[n][1] : 0.2;
-  }
-  // 150: nodes 2 and 3 tie, node 2 (above) gives the pair (1, 2); 120: node 3 (below), the pair
-  // (3, 4); 190: node 2, the pair (1, 2). Classes 1 and 2 scale by 2.247 in single precision.
-  const struct {
-    double z, value;
-  } cases[] = {{150, 0.6}, {120, 0.64}, {190, 0.9 - 0.4 * 190 / 200}};
+    double theta;
+    bool lid;
+    double c;
+  } cases[] = {{0.3, false, 8.859903982537784},
+               {0.3, true, 14.304904535952872},
+               {0, false, 7.991356521014392},
+               {1, true, 16.331515279507453}};
   for (const auto& c : cases)
-    EXPECT_DOUBLE_EQ(fz1(par, c.z, 1, 1), c.value * static_cast<double>(2.247f)) << c.z;
+    EXPECT_NEAR(gauss_plume_factor(80, 40, 1000, 50, 1e-4, 5, c.theta, p, c.lid), c.c, 1e-12 * c.c)
+        << c.theta << " " << c.lid;
+  EXPECT_EQ(gauss_plume_factor(0, 40, 0, 0, 1e-4, 5, 0.3, p, false), 0.0);
 }
 
-// One row of 25 m cells centred on x = 0, 25, 50, ...: cell ix holds elevations[ix - 1].
-TerrainGrid row_grid(const std::vector<std::int16_t>& elevations) {
-  return {.xllcorner = -12.5,
-          .yllcorner = -12.5,
-          .cellsize = 25,
-          .nx = static_cast<int>(elevations.size()),
-          .ny = 1,
-          .z = elevations};
-}
-
-// A path of 60 m from the source (x = 0, base 0) to the point (x = 60, terrain 40): samples at
-// x = 30 (the ridge) and 60, then 0 m of rest. Ground above the start counts for, ground above
-// the point's level twice against, over (40 - 0) x 60; below z_min = 0 the grid counts as 0.
-TEST(Integrace, RidgesAboveThePointsLevelCountTwiceAgainst) {
+// The whole kernel at 1000 m with the plume of PlumeFactorWithEveryReflection, k_u 2e-4 and k_p
+// 1e-3..5e-3 for classes 1..5: xs = x cos(lambda), ys = x sin(lambda); the spreads of the class
+// plus the source's initial spreads; c = A V (+ lid) x emis_fact x (m + m_no x 0.9 (1 - exp(-xs
+// k_p / u))) with the conversion on. A stack (flow 5 m3/s) in class 2, a 50 m area in class 4,
+// a 200 m line from (0, 0) to (0, 200), 20 m wide with vert_ext 4, for the wind from 30 degrees.
+TEST(EvaluateGauss, SourcesOfEveryTypeWithDepletionAndConversion) {
+  World w;
+  w.par.k_u = 2e-4;
+  w.par.k_p = {1e-3, 2e-3, 3e-3, 4e-3, 5e-3};
+  const PlumeParams p{70, 60, 30, 20, 10, -100, 0.9, 4};
+  using enum SourceType;
   const struct {
-    std::int16_t ridge;
-    double theta, zmax;
-  } cases[] = {{40, 2000.0 / 2400, 40},
-               {80, 1000.0 / 2400, 80},
-               {120, 0.0, 120},
-               {200, -2000.0 / 2400, 200},
-               {-50, 1000.0 / 2400, 40}};
+    Source source;
+    bool convert_no;
+    int s;
+    double theta, lambda, phi;
+    bool lid;
+    double emis, c;
+  } cases[] = {{{.id = "S", .type = point, .m = 1, .m_no = 2, .flue_gas_flow_m3_s = 5},
+                true,
+                2,
+                0.3,
+                10,
+                123,
+                false,
+                0.5,
+                2.1434390578774294},
+               {{.id = "S", .type = point, .m = 1, .m_no = 2, .flue_gas_flow_m3_s = 5},
+                false,
+                2,
+                0.3,
+                10,
+                123,
+                false,
+                0.5,
+                1.2609057604490979},
+               {{.id = "S", .type = area, .m = 3, .length = 50},
+                true,
+                4,
+                0,
+                350,
+                77,
+                true,
+                1,
+                11.132435129076306},
+               {{.id = "S",
+                 .y2 = 200,
+                 .type = line,
+                 .m = 1,
+                 .m_no = 1,
+                 .length = 200,
+                 .width = 20,
+                 .vert_ext = 4},
+                true,
+                3,
+                0.6,
+                5,
+                30,
+                false,
+                2,
+                9.099472566376903}};
   for (const auto& c : cases) {
-    const PathIntegral p = integrace(row_grid({0, c.ridge, 40, 40}), 25, 0, 40, 0, 0, 60, 0, 0);
-    EXPECT_DOUBLE_EQ(p.theta_raw, c.theta) << c.ridge;
-    EXPECT_EQ(p.zmax, c.zmax) << c.ridge;
+    w.options.convert_no = c.convert_no;
+    w.f.spreads.reset(c.source, 0);
+    const double conc = evaluate_gauss(w.ctx(), c.s, c.source, 1000, c.theta, c.lambda, p, c.phi,
+                                       c.lid, c.emis, w.f.spreads, 0);
+    EXPECT_NEAR(conc, c.c, 1e-12 * c.c) << static_cast<int>(c.source.type) << " " << c.convert_no;
+  }
+  EXPECT_EQ(fac_no(false, 1000, 1e-3, 4), 0.0);
+  EXPECT_NEAR(fac_no(true, 1000, 1e-3, 4), 0.1990792899619353, 1e-15);
+}
+
+// The plume of a situation: the stack of 50 m (w 10, d 2, beta 0.4, q 9, qa 90, qb 1/3) on a
+// base at 200 m with ks 1.0..1.4, km 50..90, u_p 0.1..0.4, eps 0.5..0.1 for classes 1..5 and the
+// fz1 table 0.8 - 0.001 n^2 at 100 n metres; winds measured at z_ref. H from the rise, h_ef over
+// zmax, u_ef = u (h_ef / z_ref)^u_p, kh from the 10 m wind u (10 / z_ref)^u_p, z1..z4 of the
+// point with the lid at z_lid.
+TEST(EvaluatePar, PlumeOfASituation) {
+  ModelParams par;
+  par.ks = {1.0, 1.1, 1.2, 1.3, 1.4};
+  par.km = {50, 60, 70, 80, 90};
+  par.u_p = {0.1, 0.15, 0.2, 0.3, 0.4};
+  par.eps = {0.5, 0.4, 0.3, 0.2, 0.1};
+  for (int n = 0; n < 26; ++n) par.fz[2 * n] = 100.0 * n, par.fz[2 * n + 1] = 0.8 - 0.001 * n * n;
+  const Source stack{.id = "S",
+                     .z = 200,
+                     .stack_height_m = 50,
+                     .diameter_m = 2,
+                     .exit_velocity_m_s = 10,
+                     .beta = 0.4,
+                     .qa = 90,
+                     .qb = 1.0 / 3.0,
+                     .heat_output = 9};
+  const TerrainGrid terrain;
+  const ClimateTables climate;
+  const struct {
+    int s;
+    double u, z_ref, x, zmax, z_lid, z_r, h_r;
+    bool free_atmo;
+    PlumeParams p;
+  } cases[] = {{3,
+                5,
+                20,
+                1000,
+                100,
+                30,
+                450,
+                2,
+                false,
+                {67.95977470848948, 120.38793241254685, 120.38793241254685, 120.38793241254683,
+                 379.61206758745317, 60.387932412546846, 0.9925817949349464, 7.159465429258783}},
+               {3,
+                5,
+                20,
+                1000,
+                100,
+                30,
+                450,
+                2,
+                true,
+                {67.95977470848948, 120.38793241254685, 252, 252, 248, 192, 0.9925817949349464,
+                 7.159465429258783}},
+               {2,
+                3,
+                10,
+                150,
+                0,
+                0,
+                190,
+                5,
+                false,
+                {73.27316125877604, 73.27316125877604, -5, 15, -15, -5, 1, 4.04448281143617}}};
+  for (const auto& c : cases) {
+    const ModelContext ctx(ModelOptions{.free_atmo = c.free_atmo}, par, terrain, climate, {stack});
+    const RefPoint point{.id = "S", .z = c.z_r, .height_above_ground_m = c.h_r};
+    const PairGeometry g{c.x, 270, 0, c.zmax};
+    PairFactors f;
+    fill_pair_factors(ctx, stack, c.z_ref, c.x, 0, f);
+    const PlumeParams p = evaluate_par(ctx, stack, point, c.s, c.u, c.z_lid, g, f);
+    const double got[] = {p.h_plume, p.h_ef, p.z1, p.z2, p.z3, p.z4, p.kh, p.u_ef};
+    const double want[] = {c.p.h_plume, c.p.h_ef, c.p.z1, c.p.z2, c.p.z3, c.p.z4, c.p.kh, c.p.u_ef};
+    for (int k = 0; k < 8; ++k)
+      EXPECT_NEAR(got[k], want[k], 1e-13 * std::fabs(want[k]))
+          << c.s << " " << c.free_atmo << " " << k;
   }
 }
 
