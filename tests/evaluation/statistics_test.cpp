@@ -33,6 +33,20 @@ TEST(DailyMaxima, RelationsAtTheirThresholds) {
     daily(std::vector<double>{c.c}, 24, c.type, out);
     EXPECT_NEAR(out[0], c.expected, 1e-9) << c.c;
   }
+  // The same values in one call, where the values above the threshold take the relation and
+  // those at it keep the linear part.
+  for (const DailyType type : {pm10, so2}) {
+    std::vector<double> c, out;
+    for (const auto& k : cases)
+      if (k.type == type) c.push_back(k.c);
+    out.assign(c.size(), -1.0);
+    daily(c, 24, type, out);
+    std::size_t i = 0;
+    for (const auto& k : cases) {
+      if (k.type != type) continue;
+      EXPECT_NEAR(out[i++], k.expected, 1e-9) << k.c;
+    }
+  }
 }
 
 // The vector path's daily values: the linear part as one product, within a few units in the
@@ -73,8 +87,8 @@ TEST(Statistics, ExceedanceIsStrictAndSetOnceByTheFirstNonZeroFactor) {
   } steps[] = {{0, 0.9, {0, 0, 0}},     // a zero sum is not above 0
                {10, 0.8, {0, 0, 0.8}},  // equal to the limit is not above it
                {15, 0, {0, 0, 0.8}},    // a source of factor 0 leaves the record unset
-               {15, 0.4, {0.4, 0, 0.8}},
-               {25, 0.2, {0.4, 0.2, 0.8}}};  // once set, never changed
+               {15, 0.4, {0.4, 0, 0.8}},  {20, 0.3, {0.4, 0, 0.8}},  // equal to the second limit
+               {25, 0.2, {0.4, 0.2, 0.8}}};                          // once set, never changed
   for (const auto& s : steps) {
     sum[0] = s.sum;
     prepare_exceed(sum.data(), record.data(), limits, s.factor, 1);
