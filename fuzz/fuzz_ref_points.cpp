@@ -6,5 +6,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace kadre;
   static const TerrainGrid grid = fuzz::grid_4km();
   const std::string path = fuzz::input_file("receptors.txt", data, size);
-  return fuzz::guarded([&] { read_ref_points(path, grid); });
+  return fuzz::guarded([&] { read_ref_points(path, grid, fuzz::discard()); });
 }

@@ -10,8 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const Settings& cfg : fuzz::source_settings()) {
     std::vector<Source> sources;
     std::vector<std::string> met_name, time_prof_name;
-    fuzz::guarded(
-        [&] { read_sources(path, description, cfg, grid, sources, met_name, time_prof_name); });
+    fuzz::guarded([&] {
+      read_sources(path, description, cfg, grid, sources, met_name, time_prof_name,
+                   fuzz::discard());
+    });
   }
   return 0;
 }

@@ -21,14 +21,25 @@ void stop_with_lines(std::initializer_list<std::string> lines) {
   throw RunError(text);
 }
 
+void stop_with_lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines) text += free_form_line(line);
+  throw RunError(text);
+}
+
+std::string index_error_line(const std::string& operation, const std::string& array, int dimension,
+                             long index, long lower, long upper) {
+  const bool above = index > upper;
+  return operation + ": Index '" + std::to_string(index) + "' of dimension " +
+         std::to_string(dimension) + " of array '" + array + "' " +
+         (above ? "above upper bound of " + std::to_string(upper)
+                : "below lower bound of " + std::to_string(lower));
+}
+
 void index_error(const std::string& operation, const std::string& array, int dimension, long index,
                  long lower, long upper) {
-  const bool above = index > upper;
-  std::string line = operation + ": Index '" + std::to_string(index) + "' of dimension " +
-                     std::to_string(dimension) + " of array '" + array + "' " +
-                     (above ? "above upper bound of " + std::to_string(upper)
-                            : "below lower bound of " + std::to_string(lower));
-  throw RunError(free_form_line(line));
+  throw RunError(
+      free_form_line(index_error_line(operation, array, dimension, index, lower, upper)));
 }
 
 }  // namespace kadre

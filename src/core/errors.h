@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace kadre {
 
@@ -28,6 +29,11 @@ std::string free_form_line(const std::string& text);
 
 // Stops with several free-form lines.
 [[noreturn]] void stop_with_lines(std::initializer_list<std::string> lines);
+[[noreturn]] void stop_with_lines(const std::vector<std::string>& lines);
+
+// The line of an index error (below), without its line break.
+std::string index_error_line(const std::string& operation, const std::string& array, int dimension,
+                             long index, long lower, long upper);
 
 // Stops because an index taken from input data lies outside its table.
 // operation: where it happened; array: table name; dimension counts from 1.

@@ -16,6 +16,11 @@ namespace kadre {
 // as read: the model stops with its own message where such a source would contribute.
 enum class SourceType : int { point = 1, area = 2, line = 3 };
 
+// Whether the number is one of the three types.
+inline bool known_source_type(int type) { return type >= 1 && type <= 3; }
+// The lines of the stop for a source of an unknown type.
+std::vector<std::string> unknown_source_type_lines(int type);
+
 // One emission source.
 struct Source {
   std::string id;                         // at most 20 characters, trailing blanks removed
@@ -61,6 +66,9 @@ struct TerrainGrid {
   double xllcorner_upper = 0, yllcorner_upper = 0;  // full grid, then the window
   int nx = 0, ny = 0;           // window columns (west to east) and rows (south to north)
   std::vector<std::int16_t> z;  // window elevations, column fastest: z[(iy-1)*nx + (ix-1)]
+  // Where the window lies in the file, for messages: the file column (from the west, from 1)
+  // of its first column and the file row (from the north, from 1) of its southern row.
+  int first_file_column = 1, south_file_row = 0;
 
   // Elevation of window cell (ix, iy), both from 1; an index outside the window stops the
   // run with an index error naming the operation.

@@ -20,7 +20,7 @@ ReadStatus skip_label(FreeFormatReader& reader) {
 
 }  // namespace
 
-ClimateTables read_climate_tables(const std::string& path) {
+ClimateTables read_climate_tables(const std::string& path, std::ostream& out) {
   FreeFormatReader reader = open_data_file(path, "klimatickymi udaji pro chladici veze");
   ClimateTables tables;
   // The twelve matrices in file order.
@@ -31,6 +31,7 @@ ClimateTables read_climate_tables(const std::string& path) {
     targets[6 + c] = tables.vch1.data() + c * kMatrixSize;
     targets[9 + c] = tables.tch1.data() + c * kMatrixSize;
   }
+  UnreadItems unread(path, out);
   ReadStatus st = skip_label(reader);
   if (st != ReadStatus::ok) raise_error(error_reading(path, 0, st));
   for (std::size_t m = 0; m < targets.size(); ++m) {
@@ -38,7 +39,9 @@ ClimateTables read_climate_tables(const std::string& path) {
     st = skip_label(reader);
     if (st == ReadStatus::ok) st = reader.read_reals(targets[m], kMatrixSize);
     if (st != ReadStatus::ok) raise_error(error_reading(path, matrix_number, st));
+    unread.check(reader, matrix_number);
   }
+  unread.finish();
   tables.loaded = true;
   return tables;
 }

@@ -58,6 +58,38 @@ void warn_if_longer(const std::string& path, int records, int used, std::ostream
                         " zaznamu, pouzije se prvnich " + std::to_string(used) + ".");
 }
 
+std::string record_error(const std::string& path, long line, ReadStatus status,
+                         std::size_t items_read, std::size_t expected) {
+  std::string msg = error_reading(path, line, status);
+  if (status == ReadStatus::short_record)
+    msg += "\nRadek obsahuje jen " + std::to_string(items_read) + " z " + std::to_string(expected) +
+           " hodnot.";
+  return msg;
+}
+
+namespace {
+constexpr long kNamedUnread = 3;
+constexpr std::size_t kShownUnread = 40;
+}  // namespace
+
+void UnreadItems::check(const FreeFormatReader& reader, long line, int optional) {
+  std::string item;
+  if (!reader.unread_item(item)) return;
+  if (optional > 0 && reader.unread_count() == optional) return;
+  if (++count_ > kNamedUnread) return;
+  if (item.size() > kShownUnread) item = item.substr(0, kShownUnread) + "...";
+  out_ << free_form_line("Varovani: na radku " + std::to_string(line) + " souboru " + rtrim(path_) +
+                         " zustava neprectena polozka '" + item +
+                         "' (desetinna cisla se pisi s teckou).");
+}
+
+void UnreadItems::finish() {
+  if (count_ <= kNamedUnread) return;
+  out_ << free_form_line("Varovani: v souboru " + rtrim(path_) +
+                         " zustavaji neprectene polozky jeste na dalsich radcich (pocet: " +
+                         std::to_string(count_ - kNamedUnread) + ").");
+}
+
 std::string error_nml_read(const std::string& path, bool end_of_file,
                            const NamelistFailure* failure, const std::string& group) {
   std::string msg = "Chyba cten\xC3\xAD dat ze souboru " + file_own_name(path) + ".";

@@ -29,6 +29,30 @@ std::string error_reading(const std::string& path, long line, ReadStatus status)
 // Warns on out that the file holds more records than the run uses (the first `used`).
 void warn_if_longer(const std::string& path, int records, int used, std::ostream& out);
 
+// The message of a failed read of one record: error_reading, and after a record that ended
+// before its `expected` items a line that says so.
+std::string record_error(const std::string& path, long line, ReadStatus status,
+                         std::size_t items_read, std::size_t expected);
+
+// Items a record leaves unread on its line, most often a decimal comma ("304,7" is read as
+// 304 and 7): warned of on out, the run goes on. The first three records of a file are
+// named, then how many more there were.
+class UnreadItems {
+ public:
+  UnreadItems(const std::string& path, std::ostream& out) : path_(path), out_(out) {}
+  // After a read of record `line`: warns of the first item the reader left on the record's
+  // line, unless none are left or exactly `optional` (the columns of a file's other use, such
+  // as the profile names of an hourly run in a statistical one).
+  void check(const FreeFormatReader& reader, long line, int optional = 0);
+  // After the last record: the count of the records not named.
+  void finish();
+
+ private:
+  std::string path_;
+  std::ostream& out_;
+  long count_ = 0;
+};
+
 // Message of a failed read of a parameter-group file; with failure, one more line names the
 // key (or the value) that failed and its line. An unfinished group is named as "&" + group.
 std::string error_nml_read(const std::string& path, bool end_of_file,

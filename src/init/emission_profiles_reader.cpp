@@ -20,13 +20,18 @@ void read_profile(const std::string& path, int p, EmissionProfiles& profiles, st
   reader.skip_comment_header();
   int year = 0, month = 0, day = 0, hour = 0;
   double factor = 0;
+  const std::vector<R::Item> items{R::integer(year), R::integer(month), R::integer(day),
+                                   R::integer(hour), R::real(factor)};
+  UnreadItems unread(path, out);
   for (int t = 1; t <= profiles.ntime; ++t) {
-    const ReadStatus st = reader.read(
-        {R::integer(year), R::integer(month), R::integer(day), R::integer(hour), R::real(factor)});
-    if (st != ReadStatus::ok) raise_error(error_reading(path, t, st));
+    const ReadStatus st = reader.read_one_record(items);
+    if (st != ReadStatus::ok)
+      raise_error(record_error(path, t, st, reader.items_read(), items.size()));
+    unread.check(reader, t);
     if (factor < 0) negative_value(path, t, "emisniho faktoru");
     profiles.time_emis_fact[static_cast<std::size_t>(t - 1) * profiles.nprof + (p - 1)] = factor;
   }
+  unread.finish();
   const int read = profiles.ntime;
   const int more = reader.count_records();
   warn_if_longer(path, read + more, read, out);

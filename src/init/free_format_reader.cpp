@@ -1,5 +1,6 @@
 #include "init/free_format_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -115,9 +116,12 @@ FreeFormatReader::FreeFormatReader(const std::string& path)
 bool FreeFormatReader::refill() {
   if (!open_ || (file_ended_ && carry_.empty())) return false;
   if (keep_from_ > 0) {
+    lines_dropped_ += static_cast<long>(
+        std::count(data_.begin(), data_.begin() + static_cast<std::ptrdiff_t>(keep_from_), '\n'));
     data_.erase(0, keep_from_);
     pos_ -= keep_from_;
     record_start_ -= keep_from_;
+    unread_from_ = unread_end_ = 0;
     keep_from_ = 0;
   }
   const std::size_t before = data_.size();
@@ -154,10 +158,61 @@ bool FreeFormatReader::refill() {
   return data_.size() > before;
 }
 
-void FreeFormatReader::finish_statement() {
+void FreeFormatReader::finish_statement(bool by_slash) {
   const auto nl = data_.find('\n', pos_);
+  const std::size_t end = nl == std::string::npos ? data_.size() : nl;
+  unread_from_ = by_slash ? end : pos_;
+  unread_end_ = end;
   pos_ = nl == std::string::npos ? data_.size() : nl + 1;
   record_start_ = pos_;
+}
+
+// Calls f(start, end) for each item of the rest of the last statement's record until it
+// returns false; the items are words or quoted strings, up to a "/".
+template <class F>
+void FreeFormatReader::for_each_unread(F&& f) const {
+  std::size_t p = unread_from_;
+  for (;;) {
+    while (p < unread_end_ && (is_blank(data_[p]) || data_[p] == ',')) ++p;
+    if (p >= unread_end_ || data_[p] == '/') return;
+    const std::size_t start = p;
+    if (data_[p] == '\'' || data_[p] == '"') {
+      const char q = data_[p++];
+      while (p < unread_end_ && data_[p] != q) ++p;
+      if (p < unread_end_) ++p;
+    } else {
+      while (p < unread_end_ && !is_blank(data_[p]) && data_[p] != ',' && data_[p] != '/') ++p;
+    }
+    if (!f(start, p)) return;
+  }
+}
+
+bool FreeFormatReader::unread_item(std::string& item, int skip) const {
+  int k = 0;
+  bool found = false;
+  for_each_unread([&](std::size_t start, std::size_t end) {
+    if (k++ < skip) return true;
+    item.assign(data_, start, end - start);
+    found = true;
+    return false;
+  });
+  return found;
+}
+
+int FreeFormatReader::unread_count() const {
+  int n = 0;
+  for_each_unread([&n](std::size_t, std::size_t) {
+    ++n;
+    return true;
+  });
+  return n;
+}
+
+long FreeFormatReader::line_number() const {
+  return lines_dropped_ +
+         static_cast<long>(std::count(
+             data_.begin(), data_.begin() + static_cast<std::ptrdiff_t>(record_start_), '\n')) +
+         1;
 }
 
 // Finds the next item of the current statement. Returns false at the end of the file.
@@ -179,6 +234,11 @@ bool FreeFormatReader::next_token(Token& tok, bool& statement_ended) {
     if (!skip_blanks()) return false;
     const char c = data_[pos_];
     if (c == '\n') {
+      if (stop_at_record_end_) {
+        record_ended_ = true;
+        statement_ended = true;
+        return true;
+      }
       ++pos_;
       record_start_ = pos_;
       continue;
@@ -245,37 +305,51 @@ bool FreeFormatReader::next_token(Token& tok, bool& statement_ended) {
 }
 
 template <class Sink>
-ReadStatus FreeFormatReader::read_statement(std::size_t n, Sink&& sink, std::size_t stored) {
+ReadStatus FreeFormatReader::read_statement(std::size_t n, Sink&& sink, bool one_record) {
   comma_means_null_ = true;
   keep_from_ = record_start_;
+  unread_from_ = unread_end_ = 0;
   std::size_t k = 0;
   Token tok;
-  while (k < n) {
-    bool ended = false;
-    if (!next_token(tok, ended)) {
+  // One record: blank records before it are passed over; from its first item on, its end
+  // ends the statement.
+  if (one_record) {
+    for (;;) {
+      if (!skip_blanks()) break;
+      if (data_[pos_] != '\n') break;
+      ++pos_;
+      record_start_ = pos_;
+    }
+    stop_at_record_end_ = true;
+    record_ended_ = false;
+  }
+  const auto finish = [&](ReadStatus status, bool by_slash) {
+    stop_at_record_end_ = false;
+    items_read_ = k;
+    if (status == ReadStatus::end_of_file) {
       pos_ = data_.size();
       record_start_ = pos_;
-      return ReadStatus::end_of_file;
+      return status;
     }
-    if (ended) break;
+    finish_statement(by_slash);
+    return status;
+  };
+  while (k < n) {
+    bool ended = false;
+    if (!next_token(tok, ended)) return finish(ReadStatus::end_of_file, false);
+    if (ended) {
+      if (record_ended_) return finish(ReadStatus::short_record, false);
+      return finish(ReadStatus::ok, true);
+    }
     const std::size_t count = std::min(static_cast<std::size_t>(tok.repeat), n - k);
     if (tok.null) {
       k += count;
       continue;
     }
-    for (std::size_t r = 0; r < count; ++r, ++k) {
-      if (r > 0 && k >= stored) {  // the same item again, checked already and not kept
-        k += count - r;
-        break;
-      }
-      if (!sink(k, tok)) {
-        finish_statement();
-        return ReadStatus::bad_value;
-      }
-    }
+    for (std::size_t r = 0; r < count; ++r, ++k)
+      if (!sink(k, tok)) return finish(ReadStatus::bad_value, false);
   }
-  finish_statement();
-  return ReadStatus::ok;
+  return finish(ReadStatus::ok, false);
 }
 
 namespace {
@@ -321,19 +395,74 @@ ReadStatus FreeFormatReader::read(const std::vector<Item>& items) {
   });
 }
 
-ReadStatus FreeFormatReader::read_int16_row(std::vector<std::int16_t>& values, std::size_t n,
-                                            std::size_t keep) {
+ReadStatus FreeFormatReader::read_one_record(std::initializer_list<Item> items) {
+  const Item* first = items.begin();
   return read_statement(
-      n,
-      [&](std::size_t k, const Token& t) {
-        long long v = 0;
-        if (t.quoted || !parse_integer(t.value, -32768, 32767, v)) return false;
-        if (k >= keep) return true;
-        if (values.size() <= k) values.resize(k + 1, 0);
-        values[k] = static_cast<std::int16_t>(v);
-        return true;
-      },
-      keep);
+      items.size(),
+      [&](std::size_t k, const Token& t) { return store(first[k], t.value, t.quoted); }, true);
+}
+
+ReadStatus FreeFormatReader::read_one_record(const std::vector<Item>& items) {
+  return read_statement(
+      items.size(),
+      [&](std::size_t k, const Token& t) { return store(items[k], t.value, t.quoted); }, true);
+}
+
+ReadStatus FreeFormatReader::read_int16_record(std::vector<Int16Run>& runs, long& lines,
+                                               std::string& bad_item) {
+  runs.clear();
+  lines = 0;
+  keep_from_ = record_start_;
+  unread_from_ = unread_end_ = 0;
+  for (;;) {
+    if (!skip_blanks()) return ReadStatus::end_of_file;
+    if (data_[pos_] != '\n') break;
+    ++pos_;
+    record_start_ = pos_;
+    ++lines;
+  }
+  // The record's items: commas separate, two in a row hold a null item.
+  bool after_item = false;
+  for (;;) {
+    while (pos_ < data_.size() && is_blank(data_[pos_])) ++pos_;
+    if (pos_ >= data_.size() || data_[pos_] == '\n' || data_[pos_] == '/') break;
+    if (data_[pos_] == ',') {
+      ++pos_;
+      if (after_item) {
+        after_item = false;
+        continue;
+      }
+      bad_item.clear();
+      finish_statement();
+      ++lines;
+      return ReadStatus::bad_value;
+    }
+    const std::size_t start = pos_;
+    while (pos_ < data_.size() && !is_blank(data_[pos_]) && data_[pos_] != ',' &&
+           data_[pos_] != '/' && data_[pos_] != '\n')
+      ++pos_;
+    const std::string_view text = std::string_view(data_).substr(start, pos_ - start);
+    std::string_view value = text;
+    long long count = 1, v = 0;
+    if (const std::size_t star = text.find('*'); star != std::string_view::npos) {
+      // r*value: r is unsigned digits.
+      value = text.substr(star + 1);
+      const std::string_view r = text.substr(0, star);
+      if (r.empty() || r[0] == '+' || !parse_integer(r, 1, std::numeric_limits<long>::max(), count))
+        count = 0;
+    }
+    if (count == 0 || !parse_integer(value, -32768, 32767, v)) {
+      bad_item.assign(text);
+      finish_statement();
+      ++lines;
+      return ReadStatus::bad_value;
+    }
+    runs.push_back(Int16Run{static_cast<std::int16_t>(v), static_cast<long>(count)});
+    after_item = true;
+  }
+  finish_statement();
+  ++lines;
+  return ReadStatus::ok;
 }
 
 ReadStatus FreeFormatReader::read_reals(double* values, std::size_t n) {

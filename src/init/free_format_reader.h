@@ -24,7 +24,8 @@ bool parse_real(std::string_view s, double& out);
 enum class ReadStatus {
   ok,
   end_of_file,  // the file ended before every item was read (a negative status)
-  bad_value     // an item could not be converted to its type (a positive status)
+  bad_value,    // an item could not be converted to its type (a positive status)
+  short_record  // a statement of one record found fewer items on its line (a positive status)
 };
 
 class FreeFormatReader {
@@ -50,11 +51,36 @@ class FreeFormatReader {
   // One read statement with the given items.
   ReadStatus read(std::initializer_list<Item> items);
   ReadStatus read(const std::vector<Item>& items);
-  // One read statement of n integers, the first `keep` of them into values; values grows with
-  // the items the file holds (a null item keeps the value there, 0 where there was none). The
-  // items after the first `keep` are checked, not kept: a row's length is no allocation.
-  ReadStatus read_int16_row(std::vector<std::int16_t>& values, std::size_t n, std::size_t keep);
+  // One read statement whose items must all stand on one record (blank records before it are
+  // passed over): a record that ends first gives short_record, so that a missing value is
+  // told on its own line instead of being taken from the next one.
+  ReadStatus read_one_record(std::initializer_list<Item> items);
+  ReadStatus read_one_record(const std::vector<Item>& items);
   ReadStatus read_reals(double* values, std::size_t n);
+
+  // Items of the last statement that were read or passed as null (less than asked for after
+  // short_record).
+  std::size_t items_read() const { return items_read_; }
+  // The item `skip` places after the end of the last statement that stands on its last record
+  // and was not read (a statement ended by "/" leaves none); false when there is none. Valid
+  // until the next statement.
+  bool unread_item(std::string& item, int skip = 0) const;
+  // How many such items there are.
+  int unread_count() const;
+  // Number (from 1) of the file line at which the next statement begins its search.
+  long line_number() const;
+
+  // A run of equal values of a record: one item, or r*value.
+  struct Int16Run {
+    std::int16_t value;
+    long count;
+  };
+  // The items of the next record that holds anything, as 16-bit integers, into runs (emptied
+  // first; a "/" ends the record's items). lines gets the line breaks passed on the way, blank
+  // records and the record's own included. An item that is no such integer, or a null item,
+  // gives bad_value with its text in bad_item (empty for a null item) and the items before it
+  // in runs; end_of_file when no record holds anything.
+  ReadStatus read_int16_record(std::vector<Int16Run>& runs, long& lines, std::string& bad_item);
 
   // An item of a whole record, as written: a slash is part of it, not the end of the record.
   struct RecordItem {
@@ -82,13 +108,15 @@ class FreeFormatReader {
 
  private:
   struct Token;
-  // Reads n items, each through sink(k, token). Items from `stored` on are only checked: a
-  // repeated one goes to the sink once, so that a repeat count costs no time per item.
+  // Reads n items, each through sink(k, token); with one_record all from one record.
   template <class Sink>
-  ReadStatus read_statement(std::size_t n, Sink&& sink,
-                            std::size_t stored = static_cast<std::size_t>(-1));
+  ReadStatus read_statement(std::size_t n, Sink&& sink, bool one_record = false);
   bool next_token(Token& tok, bool& statement_ended);
-  void finish_statement();
+  template <class F>
+  void for_each_unread(F&& f) const;
+  // Ends the statement at the end of its current record; by_slash when a "/" ended it, which
+  // leaves nothing unread.
+  void finish_statement(bool by_slash = false);
   // Appends the next whole records of the file to data_ after dropping those before
   // keep_from_; false at the end of the file.
   bool refill();
@@ -110,6 +138,11 @@ class FreeFormatReader {
   std::size_t keep_from_ = 0;     // first record of the current statement
   bool open_ = false;
   bool comma_means_null_ = true;
+  bool stop_at_record_end_ = false;  // set while a one-record statement has begun
+  bool record_ended_ = false;        // next_token met the end of that record
+  std::size_t items_read_ = 0;
+  std::size_t unread_from_ = 0, unread_end_ = 0;  // the rest of the last statement's record
+  long lines_dropped_ = 0;                        // line breaks of the text dropped from data_
 };
 
 }  // namespace kadre

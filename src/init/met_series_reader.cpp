@@ -1,10 +1,12 @@
 #include "init/met_series_reader.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
 #include "core/errors.h"
+#include "core/model_params.h"
 #include "core/text.h"
 #include "init/data_file.h"
 #include "init/diagnostics.h"
@@ -58,42 +60,82 @@ bool class_of(double value, int& out) {
 
 double at_least_calm_limit(double w_sp) { return w_sp < 1.5 ? 1.5 : w_sp; }
 
+constexpr double kNoInversion = -9999.0;
+
 int count_hours(const std::string& path) {
   FreeFormatReader reader = open_data_file(path, kDescription);
   reader.skip_comment_header();
   return reader.count_records();
 }
 
+// A read error of record t with a line that says what is wrong.
+[[noreturn]] void bad_record(const std::string& path, int t, const std::string& what) {
+  raise_error(error_reading(path, t, ReadStatus::bad_value) + "\n" + what);
+}
+
+// The stop a class outside 1..5 would make where the model first takes it, told here with
+// the file, the record and the value.
+[[noreturn]] void bad_class(const std::string& path, int t, int s) {
+  stop_with_lines({index_error_line("evaluate_par", "u_p", 1, s, 1, kStabilityClasses),
+                   "V souboru " + rtrim(path) + " na radku " + std::to_string(t) +
+                       " je trida stability " + std::to_string(s) + " (tridy jsou 1 az " +
+                       std::to_string(kStabilityClasses) + ")."});
+}
+
 // Reads the first met.ntime records as series k; returns how many records the file holds.
-int read_series(const std::string& path, int k, const Settings& cfg, MetSeries& met) {
+int read_series(const std::string& path, int k, const Settings& cfg, MetSeries& met,
+                std::ostream& out) {
   FreeFormatReader reader = open_data_file(path, kDescription);
   reader.skip_comment_header();
   Record r;
   const auto items = record_items(r, cfg.inverze);
+  UnreadItems unread(path, out);
+  std::array<int, 4> previous{};
   for (int t = 1; t <= met.ntime; ++t) {
-    const ReadStatus st = reader.read(items);
-    if (st != ReadStatus::ok) raise_error(error_reading(path, t, st));
+    const ReadStatus st = reader.read_one_record(items);
+    if (st != ReadStatus::ok)
+      raise_error(record_error(path, t, st, reader.items_read(), items.size()));
+    // Without inverze the four values of the upper layer may stand there (all four), not read.
+    unread.check(reader, t, cfg.inverze ? 0 : 4);
     const std::size_t i = met.index(k, t);
     if (!format_date(r, met.date[t - 1]))
       raise_error("Datum v radku " + std::to_string(t) + " souboru " + rtrim(path) +
                   " nelze zapsat do 13 znaku.");
+    // Hours follow each other: a repeated or misplaced hour would shift every later one (and
+    // make the series longer than its profiles).
+    const std::array<int, 4> date{r.year, r.month, r.day, r.hour};
+    if (t > 1 && !(date > previous))
+      bad_record(path, t,
+                 "Datum " + met.date[t - 1] + " neni pozdejsi nez datum predchoziho zaznamu " +
+                     met.date[t - 2] + ".");
+    previous = date;
+    // A negative speed is no calm but a missing-value code or a sign error.
+    const bool inversion_hour = cfg.inverze && std::trunc(r.zi) != kNoInversion;
+    for (const double speed : {r.w_sp, inversion_hour ? r.w_sp_i : 0.0})
+      if (speed < 0)
+        bad_record(path, t, "Rychlost vetru " + format_f0(speed, 2) + " m/s je zaporna.");
     // The third value of a layer: a temperature gradient, or the stability class.
     const auto store_third = [&](double value, std::vector<double>& gradients,
-                                 std::vector<int>& classes) {
-      if (cfg.is_tep_gr)
+                                 std::vector<int>& classes, bool used) {
+      if (cfg.is_tep_gr) {
         gradients[i] = value;
-      else if (!class_of(value, classes[i]))
-        raise_error(error_reading(path, t, ReadStatus::bad_value));
+        return;
+      }
+      if (!class_of(value, classes[i])) raise_error(error_reading(path, t, ReadStatus::bad_value));
+      if (used && (classes[i] < 1 || classes[i] > kStabilityClasses))
+        bad_class(path, t, classes[i]);
     };
     met.w_dir[i] = r.w_dir;
     met.w_sp[i] = at_least_calm_limit(r.w_sp);
-    store_third(r.third, met.gradient, met.stability_class);
+    store_third(r.third, met.gradient, met.stability_class, true);
     if (!cfg.inverze) continue;
     met.zi[i] = r.zi;
     met.w_dir_i[i] = r.w_dir_i;
     met.w_sp_i[i] = at_least_calm_limit(r.w_sp_i);
-    store_third(r.third_i, met.gradient_i, met.stability_class_i);
+    // The upper layer counts only in inversion hours: elsewhere it may hold any placeholder.
+    store_third(r.third_i, met.gradient_i, met.stability_class_i, inversion_hour);
   }
+  unread.finish();
   return met.ntime + reader.count_records();
 }
 
@@ -125,7 +167,7 @@ MetSeries read_time(const std::string& path, const Settings& cfg,
   }
   for (int k = 1; k <= static_cast<int>(met_name.size()); ++k) {
     const std::string series_path = path_with_name(path, met_name[k - 1]);
-    warn_if_longer(series_path, read_series(series_path, k, cfg, met), met.ntime, out);
+    warn_if_longer(series_path, read_series(series_path, k, cfg, met, out), met.ntime, out);
   }
   return met;
 }

@@ -26,14 +26,15 @@ InputData read_input_data(const std::string& path_file, std::ostream& out,
 
   read_terrain_definition(input_path(cfg.vyskopis_file), in.terrain);
   check_path_steps(in.terrain, cfg.int_err);
-  in.ref_points = read_ref_points(input_path(cfg.ref_body_file), in.terrain);
+  in.ref_points = read_ref_points(input_path(cfg.ref_body_file), in.terrain, out);
   read_sources(input_path(cfg.zdroje_file), input_path(cfg.zdroje_popis_file), cfg, in.terrain,
-               in.sources, in.met_name, in.time_prof_name);
+               in.sources, in.met_name, in.time_prof_name, out);
 
   out << "   nacitam vyskopis ... " << std::flush;
   read_terrain(input_path(cfg.vyskopis_file), in.terrain, in.ref_points, in.sources);
   out << free_form_line("OK");
   dopln_z(in.terrain, in.ref_points, in.sources);
+  check_nodata_under(input_path(cfg.vyskopis_file), in.terrain, in.ref_points, in.sources);
 
   if (cfg.is_average || cfg.is_exceed)
     in.wind_roses = read_wind_roses(input_path(cfg.ruzice_file), cfg, in.met_name, out);
@@ -47,7 +48,7 @@ InputData read_input_data(const std::string& path_file, std::ostream& out,
   }
   const bool any_cooling_tower = std::any_of(in.sources.begin(), in.sources.end(),
                                              [](const Source& s) { return s.cooling_tower; });
-  if (any_cooling_tower) in.climate = read_climate_tables(input_path(cfg.chl_v_file));
+  if (any_cooling_tower) in.climate = read_climate_tables(input_path(cfg.chl_v_file), out);
   if (cfg.is_time && !cfg.time_output_all)
     read_output_ref_p(input_path(cfg.output_ref_p), in.ref_points);
 

@@ -33,8 +33,8 @@ int register_name(std::vector<std::string>& names, NameIndex& index, const std::
 }
 
 void read_definitions(const std::string& path, const Settings& cfg, std::vector<Source>& sources,
-                      std::vector<std::string>& met_name,
-                      std::vector<std::string>& time_prof_name) {
+                      std::vector<std::string>& met_name, std::vector<std::string>& time_prof_name,
+                      std::ostream& out) {
   R reader = open_data_file(path, "definici zdroju");
   reader.skip_comment_header();
   const int count = reader.count_records();
@@ -55,9 +55,22 @@ void read_definitions(const std::string& path, const Settings& cfg, std::vector<
       R::integer(typ),        R::integer(cluster), R::integer(aux), R::text(met, kNameLength)};
   if (cfg.is_time) items.push_back(R::text(prof, kNameLength));
 
+  UnreadItems unread(path, out);
   for (int i = 1; i <= count; ++i) {
-    const ReadStatus status = reader.read(items);
-    if (status != ReadStatus::ok) raise_error(error_reading(path, i, status));
+    const ReadStatus status = reader.read_one_record(items);
+    if (status != ReadStatus::ok)
+      raise_error(record_error(path, i, status, reader.items_read(), items.size()));
+    // Without is_time the profile name of an hourly run's file may stand there, not read.
+    unread.check(reader, i, cfg.is_time ? 0 : 1);
+    // A type the model does not know would stop the run only when a point first needs the
+    // source: it is told here, before anything is computed.
+    if (!known_source_type(typ)) {
+      std::vector<std::string> lines = unknown_source_type_lines(typ);
+      lines.push_back("V souboru " + rtrim(path) + " na radku " + std::to_string(i) + " ma zdroj " +
+                      rtrim(id) + " typ " + std::to_string(typ) +
+                      " (1 bodovy, 2 plosny, 3 liniovy).");
+      stop_with_lines(lines);
+    }
     Source& s = sources[static_cast<std::size_t>(i - 1)];
     s.id = rtrim(id);
     if (typ == 3) {
@@ -76,10 +89,11 @@ void read_definitions(const std::string& path, const Settings& cfg, std::vector<
       s.prof_idx = register_name(time_prof_name, prof_index, prof,
                                  "Prilis mnoho ruznych nazvu emisnich profilu (nejvice 1000).");
   }
+  unread.finish();
 }
 
 void read_descriptions(const std::string& path, const Settings& cfg, const TerrainGrid& grid,
-                       std::vector<Source>& sources) {
+                       std::vector<Source>& sources, std::ostream& out) {
   R reader = open_data_file(path, "popisem zdroju");
   reader.skip_comment_header();
 
@@ -93,10 +107,13 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
       R::real(item5),         R::real(item6),       R::real(item7),  R::real(item8),
       R::real(time_use),      R::real(daily_hours), R::real(length), R::integer(cooling_tower)};
 
+  UnreadItems unread(path, out);
   for (std::size_t k = 0; k < sources.size(); ++k) {
     const int i = static_cast<int>(k) + 1;
-    const ReadStatus status = reader.read(items);
-    if (status != ReadStatus::ok) raise_error(error_reading(path, i, status));
+    const ReadStatus status = reader.read_one_record(items);
+    if (status != ReadStatus::ok)
+      raise_error(record_error(path, i, status, reader.items_read(), items.size()));
+    unread.check(reader, i);
     Source& s = sources[k];
     if (rtrim(id) != s.id) {
       std::string line = std::to_string(i);
@@ -141,15 +158,17 @@ void read_descriptions(const std::string& path, const Settings& cfg, const Terra
     if (!inside_terrain(grid, s.x, s.y))
       raise_error("Zdroj " + s.id + " lezi mimo oblast vyskopisu.");
   }
+  unread.finish();
 }
 
 }  // namespace
 
 void read_sources(const std::string& path_definition, const std::string& path_description,
                   const Settings& cfg, const TerrainGrid& grid, std::vector<Source>& sources,
-                  std::vector<std::string>& met_name, std::vector<std::string>& time_prof_name) {
-  read_definitions(path_definition, cfg, sources, met_name, time_prof_name);
-  read_descriptions(path_description, cfg, grid, sources);
+                  std::vector<std::string>& met_name, std::vector<std::string>& time_prof_name,
+                  std::ostream& out) {
+  read_definitions(path_definition, cfg, sources, met_name, time_prof_name, out);
+  read_descriptions(path_description, cfg, grid, sources, out);
   if (cfg.is_exceed) sort_sources(sources);
 }
 

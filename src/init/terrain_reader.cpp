@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "core/errors.h"
 #include "core/text.h"
@@ -101,6 +102,132 @@ void check_path_steps(const TerrainGrid& grid, double int_err) {
                 std::to_string(static_cast<long>(kMaxPathSteps)) + " kroku.");
 }
 
+namespace {
+
+// At most this many characters of a bad item go into a message.
+constexpr std::size_t kShownItem = 40;
+
+std::string shown(const std::string& item) {
+  return item.size() <= kShownItem ? item : item.substr(0, kShownItem) + "...";
+}
+
+long long saturating_add(long long a, long long b) {
+  return a > std::numeric_limits<long long>::max() - b ? std::numeric_limits<long long>::max()
+                                                       : a + b;
+}
+
+// The data rows of the file, read to their end: every value must be a 16-bit whole number,
+// the file must hold exactly nrows x ncols of them and, when its first row stands on one line
+// (as every GIS export writes it), so must every row. The values of the window go into grid.z.
+class GridValues {
+ public:
+  GridValues(const std::string& path, TerrainGrid& grid, const Window* window)
+      : path_(path),
+        grid_(grid),
+        window_(window),
+        ncols_(grid.ncols),
+        total_(static_cast<long long>(grid.ncols) * grid.nrows) {}
+
+  void read(FreeFormatReader& reader) {
+    long line = reader.line_number();  // the file line the next search begins on
+    std::vector<FreeFormatReader::Int16Run> runs;
+    std::string bad;
+    long data_line = 0;
+    bool row_per_line = false;
+    for (;;) {
+      long passed = 0;
+      const ReadStatus status = reader.read_int16_record(runs, passed, bad);
+      if (status == ReadStatus::end_of_file) break;
+      const long file_line = line + passed - 1;
+      line += passed;
+      ++data_line;
+      long long count = 0;
+      for (const FreeFormatReader::Int16Run& run : runs) {
+        store(run.value, run.count);
+        count = saturating_add(count, run.count);
+      }
+      if (status != ReadStatus::ok) bad_value(bad, file_line);
+      if (data_line == 1) row_per_line = count == ncols_;
+      if (row_per_line && count != ncols_)
+        raise_error(error_reading(path_, data_line, ReadStatus::bad_value) + "\nRadek " +
+                    std::to_string(data_line) + " mrizky (radek " + std::to_string(file_line) +
+                    " souboru) obsahuje " + std::to_string(count) +
+                    " hodnot, hlavicka udava ncols " + std::to_string(ncols_) + ".");
+      if (values_ > total_)
+        raise_error(error_reading(path_, data_line, ReadStatus::bad_value) +
+                    "\nSoubor obsahuje vice hodnot nez " + size_text() + " (radek " +
+                    std::to_string(file_line) + " souboru).");
+    }
+    if (values_ < total_)
+      raise_error(error_reading(path_, 0, ReadStatus::end_of_file) + "\nSoubor obsahuje " +
+                  std::to_string(values_) + " hodnot misto " + size_text() + ".");
+  }
+
+ private:
+  std::string size_text() const {
+    return "nrows x ncols = " + std::to_string(grid_.nrows) + " x " + std::to_string(ncols_) +
+           " = " + std::to_string(total_);
+  }
+
+  [[noreturn]] void bad_value(const std::string& item, long file_line) const {
+    // The row the value would fill, counted from the first data line.
+    const long long row = values_ / ncols_ + 1;
+    const std::string what =
+        item.empty() ? "Na radku " + std::to_string(file_line) +
+                           " souboru chybi hodnota (dve carky za sebou)."
+                     : "Hodnota " + shown(item) + " na radku " + std::to_string(file_line) +
+                           " souboru neni cele cislo od -32768 do 32767: vysky terenu jsou v "
+                           "celych metrech (napr. gdal_translate -ot Int16).";
+    raise_error(error_reading(path_, static_cast<long>(row), ReadStatus::bad_value) + "\n" + what);
+  }
+
+  // The next `count` values of the file are `value`.
+  void store(std::int16_t value, long long count) {
+    if (count == 1 && values_ < total_) {  // the usual case, without a division
+      if (window_ != nullptr && row_ >= window_->r1 - 1 && row_ <= window_->r2 - 1 &&
+          col_ >= window_->c1 - 1 && col_ <= window_->c2 - 1)
+        cell(row_, col_) = value;
+      ++values_;
+      if (++col_ == ncols_) {
+        col_ = 0;
+        ++row_;
+      }
+      return;
+    }
+    const long long first = values_;
+    values_ = saturating_add(values_, count);
+    const long long end = std::min(values_, total_);
+    if (window_ != nullptr && first < end) {
+      const long long row_end = (end - 1) / ncols_;
+      for (long long r = std::max(first / ncols_, static_cast<long long>(window_->r1 - 1));
+           r <= std::min(row_end, static_cast<long long>(window_->r2 - 1)); ++r) {
+        const long long row_start = r * ncols_;
+        const long long a = std::max(first, row_start + window_->c1 - 1);
+        const long long b = std::min(end, row_start + window_->c2);
+        for (long long v = a; v < b; ++v) cell(r, v - row_start) = value;
+      }
+    }
+    row_ = values_ / ncols_;
+    col_ = values_ % ncols_;
+  }
+
+  // The window cell of file row r and column c (both from 0).
+  std::int16_t& cell(long long r, long long c) {
+    const std::size_t j = static_cast<std::size_t>(window_->r2 - 1 - r);  // from the south
+    return grid_.z[j * static_cast<std::size_t>(grid_.nx) +
+                   static_cast<std::size_t>(c - (window_->c1 - 1))];
+  }
+
+  const std::string& path_;
+  TerrainGrid& grid_;
+  const Window* window_;
+  long long ncols_, total_;
+  long long values_ = 0;         // values of the file read so far
+  long long row_ = 0, col_ = 0;  // where the next value goes, both from 0
+};
+
+}  // namespace
+
 void read_terrain(const std::string& path, TerrainGrid& grid,
                   const std::vector<RefPoint>& ref_points, const std::vector<Source>& sources) {
   R reader(path);
@@ -110,41 +237,67 @@ void read_terrain(const std::string& path, TerrainGrid& grid,
   grid.z.clear();
 
   Window w{};
-  if (!covering_window(grid, ref_points, sources, w)) {
+  const bool covered = covering_window(grid, ref_points, sources, w);
+  if (covered) {
+    grid.nx = w.c2 - w.c1 + 1;
+    grid.ny = w.r2 - w.r1 + 1;
+    grid.z.assign(static_cast<std::size_t>(grid.nx) * grid.ny, 0);
+  }
+  // Every value is read, those outside the window too: a short row anywhere would shift the
+  // rows after it, and a grid that is not one must not pass for one.
+  GridValues(path, grid, covered ? &w : nullptr).read(reader);
+
+  if (!covered) {
     // Nothing to cover: the grid keeps its full extent.
     grid.xllcorner_upper = grid.xllcorner + grid.ncols * grid.cellsize;
     grid.yllcorner_upper = grid.yllcorner + grid.nrows * grid.cellsize;
     return;
   }
-
-  grid.nx = w.c2 - w.c1 + 1;
-  grid.ny = w.r2 - w.r1 + 1;
-  grid.z.assign(static_cast<std::size_t>(grid.nx) * grid.ny, 0);
-
-  for (int k = 1; k < w.r1; ++k)
-    if (!reader.skip_record()) raise_error(error_reading(path, k, ReadStatus::end_of_file));
-
-  // The row keeps the window's columns and grows with the values the file holds, not with
-  // what the header claims; the columns east of the window are checked, not kept.
-  std::vector<std::int16_t> row;
-  for (int r = w.r1; r <= w.r2; ++r) {
-    const ReadStatus status = reader.read_int16_row(row, static_cast<std::size_t>(grid.ncols),
-                                                    static_cast<std::size_t>(w.c2));
-    if (status != ReadStatus::ok) raise_error(error_reading(path, r, status));
-    if (row.size() < static_cast<std::size_t>(w.c2))
-      row.resize(static_cast<std::size_t>(w.c2), 0);  // "/" ended it early
-    // The first row read is the northernmost of the window, so it goes to the top.
-    const std::size_t j = static_cast<std::size_t>(w.r2 - r);
-    std::copy(row.begin() + (w.c1 - 1), row.begin() + w.c2,
-              grid.z.begin() + static_cast<std::ptrdiff_t>(j * grid.nx));
-  }
-
   const double xll = grid.xllcorner;
   const double yll = grid.yllcorner;
   grid.xllcorner_upper = xll + w.c2 * grid.cellsize;
   grid.yllcorner_upper = yll + (grid.nrows - w.r1 + 1) * grid.cellsize;
   grid.xllcorner = xll + (w.c1 - 1) * grid.cellsize;
   grid.yllcorner = yll + (grid.nrows - w.r2) * grid.cellsize;
+  grid.first_file_column = w.c1;
+  grid.south_file_row = w.r2;
+}
+
+bool is_nodata(const TerrainGrid& grid, int ix, int iy) {
+  return static_cast<double>(grid.at(ix, iy, "nodata")) == grid.nodata_value;
+}
+
+bool window_has_nodata(const TerrainGrid& grid) {
+  for (const std::int16_t v : grid.z)
+    if (static_cast<double>(v) == grid.nodata_value) return true;
+  return false;
+}
+
+void nodata_used(const std::string& path, const TerrainGrid& grid, int ix, int iy,
+                 const std::string& user) {
+  const long column = grid.first_file_column - 1 + ix;
+  const long row = grid.south_file_row - iy + 1;
+  raise_error("Bunka vyskopisu (sloupec " + std::to_string(column) + ", radek " +
+              std::to_string(row) + " souboru " + rtrim(path) +
+              "; stred x = " + format_f0(grid.xllcorner + (ix - 0.5) * grid.cellsize, 2) +
+              ", y = " + format_f0(grid.yllcorner + (iy - 0.5) * grid.cellsize, 2) +
+              ") ma hodnotu chybejicich dat " + format_f0(grid.nodata_value, 0) + " a lezi " +
+              user +
+              ".\nDoplnte jeji vysku, nebo pouzijte vyskopis, ktery pokryva vsechny body, "
+              "zdroje a cesty mezi nimi.");
+}
+
+void check_nodata_under(const std::string& path, const TerrainGrid& grid,
+                        const std::vector<RefPoint>& ref_points,
+                        const std::vector<Source>& sources) {
+  if (!window_has_nodata(grid)) return;
+  const auto check = [&](double x, double y, const std::string& user) {
+    const int ix = terrain_ind(x, grid.xllcorner, grid.cellsize);
+    const int iy = terrain_ind(y, grid.yllcorner, grid.cellsize);
+    if (is_nodata(grid, ix, iy)) nodata_used(path, grid, ix, iy, user);
+  };
+  for (const RefPoint& p : ref_points) check(p.x, p.y, "pod referencnim bodem " + p.id);
+  for (const Source& s : sources) check(s.x, s.y, "pod zdrojem " + s.id);
 }
 
 void dopln_z(const TerrainGrid& grid, std::vector<RefPoint>& ref_points,

@@ -17,6 +17,8 @@ namespace {
 constexpr int kClasses = kSituationClassCount;
 const char* const kDescription = "ruzici";
 constexpr int kMaxDirections = 36000;
+// Totals of a rose (percent) outside which it cannot be a rose in percent.
+constexpr double kLowestTotal = 50, kHighestTotal = 150;
 
 // Reads n_dir and the eleven class records of one rose file into rose_in.
 int read_rose_file(const std::string& path, std::vector<double>& rose_in, std::ostream& out) {
@@ -26,6 +28,8 @@ int read_rose_file(const std::string& path, std::vector<double>& rose_in, std::o
   // The sector count precedes class record 1, so a failure there names record 0.
   const ReadStatus st = reader.read({FreeFormatReader::integer(n_dir)});
   if (st != ReadStatus::ok) raise_error(error_reading(path, 0, st));
+  UnreadItems unread(path, out);
+  unread.check(reader, 0);
   if (n_dir <= 0) raise_error("Pocet smeru v souboru " + rtrim(path) + " musi byt kladny.");
   // The tables are sized by the count before the data shows it: a count no rose can mean
   // (finer than a hundredth of a degree) must not take the memory.
@@ -38,13 +42,22 @@ int read_rose_file(const std::string& path, std::vector<double>& rose_in, std::o
     const ReadStatus rs =
         reader.read_reals(rose_in.data() + static_cast<std::size_t>(j - 1) * per_class, per_class);
     if (rs != ReadStatus::ok) raise_error(error_reading(path, j, rs));
+    unread.check(reader, j);
     for (std::size_t i = 0; i < per_class; ++i)
       if (rose_in[static_cast<std::size_t>(j - 1) * per_class + i] < 0)
         negative_value(path, j, "cetnosti");
   }
-  // The frequencies and calms of a year add up to 100 percent; a rose far from it is told.
+  unread.finish();
+  // The frequencies and calms of a year add up to 100 percent. A total far from it means
+  // another unit (fractions of the year give 1, per mille 1000) and results off by that
+  // factor: it stops. One near it is told.
   double total = 0;
   for (double f : rose_in) total += f;
+  if (!(total >= kLowestTotal && total <= kHighestTotal))
+    raise_error("Cetnosti v souboru " + rtrim(path) + " davaji dohromady " + format_f0(total, 2) +
+                " % (vcetne bezvetri), povoleno je " + format_f0(kLowestTotal, 0) + " az " +
+                format_f0(kHighestTotal, 0) +
+                " %.\nCetnosti se zadavaji v procentech roku a davaji dohromady 100 %.");
   if (std::fabs(total - 100.0) > 1.0)
     out << free_form_line("Varovani: cetnosti v souboru " + rtrim(path) + " davaji dohromady " +
                           format_f0(total, 2) + " % misto 100 %.");

@@ -54,10 +54,7 @@ void get_sgm0(const Source& source, double azimuth, double phi, double az_s, dou
       return;
     }
     default:
-      stop_with_lines({"_get_sgm0: nedovolena hodnota typu zdroje",
-                       "              parametr \"typ_zdroje\" muze nabyvat hodnot 1, 2, 3",
-                       "              zadana hodnota \"class\": " +
-                           free_form_int(static_cast<int>(source.type))});
+      stop_with_lines(unknown_source_type_lines(static_cast<int>(source.type)));
   }
 }
 

@@ -58,6 +58,9 @@ const std::string kMissingData = kReadError + "Zkontrolujte zda v nekterych radc
 const std::string kBadHeader = "Hlavicka souboru @ s terenem je neplatna: ",
                   kNegative = "V souboru @ na radku ";
 std::string on_line(int n) { return kReadError + "Chyba na radku " + std::to_string(n) + "."; }
+const std::string kWholeMetres =
+    "neni cele cislo od -32768 do 32767: vysky terenu jsou v celych metrech (napr. "
+    "gdal_translate -ot Int16).";
 
 // Reads the file as the reader's input; the other inputs are good: the grid above, the point
 // P1 at (50, 50), the sources S1 and S2 there, the series and profile named blank, two hours.
@@ -81,16 +84,16 @@ void read_as(Reader reader, const std::string& path, const TempDir& dir) {
     case Reader::window:
       return read_terrain(path, grid, points, sources);
     case Reader::points:
-      read_ref_points(path, grid);
+      read_ref_points(path, grid, out);
       return;
     case Reader::output_points:
       return read_output_ref_p(path, points);
     case Reader::definitions:
     case Reader::hourly_definitions:
-      return read_sources(path, descriptions, cfg, grid, sources, met, profiles);
+      return read_sources(path, descriptions, cfg, grid, sources, met, profiles, out);
     case Reader::descriptions:
     case Reader::heat_formula:
-      return read_sources(definitions, path, cfg, grid, sources, met, profiles);
+      return read_sources(definitions, path, cfg, grid, sources, met, profiles, out);
     case Reader::rose:
       read_wind_roses(path, cfg, {""}, out);
       return;
@@ -101,7 +104,7 @@ void read_as(Reader reader, const std::string& path, const TempDir& dir) {
       read_time_emis(path, cfg, {""}, 2, out);
       return;
     case Reader::climate:
-      read_climate_tables(path);
+      read_climate_tables(path, out);
       return;
     case Reader::config:
       return check_outputs(read_config(path, out));
@@ -155,8 +158,24 @@ TEST(ReaderMessages, EveryMessageOnce) {
        kBadHeader + "cellsize musi byt kladna."},
       {Reader::terrain, "ncols 2000000000\nnrows 2000000000\nx 0\ny 0\nc 1\nn 0\n",
        kBadHeader + "mrizka je prilis velka."},
-      {Reader::window, kGrid + "1 2 3 4\n5 6 40000 8\n", on_line(2)},
-      {Reader::window, kGrid, kMissingData},  // the rows above the window are missing
+      // Every value of the grid is read: it must be a 16-bit whole number, the file must hold
+      // nrows x ncols of them and, with its first row on one line, every row on one line.
+      {Reader::window, kGrid + "1 2 3 4\n5 6 40000 8\n",
+       on_line(2) + "\nHodnota 40000 na radku 8 souboru " + kWholeMetres},
+      {Reader::window, kGrid + "1 2 3 4\n5 6 7 8\n1 2 3 4\n1 2 3.5 4\n",
+       on_line(4) + "\nHodnota 3.5 na radku 10 souboru " + kWholeMetres},
+      {Reader::window, kGrid + "1 2 3 4\n5,,7 8\n",
+       on_line(2) + "\nNa radku 8 souboru chybi hodnota (dve carky za sebou)."},
+      {Reader::window, kGrid,
+       kMissingData + "\nSoubor obsahuje 0 hodnot misto nrows x ncols = 4 x 4 = 16."},
+      {Reader::window, kGrid + "1 2 3 4\n\n5 6 7\n8 9 10 11 12\n",
+       on_line(2) +
+           "\nRadek 2 mrizky (radek 9 souboru) obsahuje 3 hodnot, hlavicka udava ncols 4."},
+      {Reader::window, kGrid + "4*1\n4*2\n4*3\n4*4\n4*5\n",
+       on_line(5) + "\nSoubor obsahuje vice hodnot nez nrows x ncols = 4 x 4 = 16 (radek 11 "
+                    "souboru)."},
+      {Reader::window, kGrid + "1 2 3 4 5 6\n7 8 9 10 11 12\n13 14 15\n",
+       kMissingData + "\nSoubor obsahuje 15 hodnot misto nrows x ncols = 4 x 4 = 16."},
       {Reader::points, "! c\n! c\nP1 5 5 0 0\nP2 5 x 0 0\n", on_line(2)},
       {Reader::points, "P0 50 50 0 0\n'Point of a longer name' 0 50 0 0\n",
        "Referencni bod Point of a longer na lezi mimo oblast vyskopisu."},  // the identifier cut to
@@ -253,11 +272,11 @@ TEST(ReaderMessages, EveryMessageOnce) {
   EXPECT_RUN_ERROR(raise_error(std::string(399, 'y') + "  z"), " " + std::string(399, 'y') + "\n");
 }
 
-TEST(TerrainReader, ReadsOnlyTheWindowRowsAndCellEdgesBelongEastAndNorth) {
+TEST(TerrainReader, KeepsTheWindowRowsAndCellEdgesBelongEastAndNorth) {
   TempDir dir;
   const std::string path = dir.write("grid.asc",
                                      "ncols 4\nnrows 3\nx 1000\ny 2000\nc 10\nn -9999\n"
-                                     "not even numbers\n21 22 23 24\n31 -9999 33 34\nrubbish\n");
+                                     "11 12 13 14\n21 22 23 24\n31 -9999 33 34\n");
   TerrainGrid grid;
   read_terrain_definition(path, grid);
   std::vector<Source> sources(1);
@@ -265,14 +284,16 @@ TEST(TerrainReader, ReadsOnlyTheWindowRowsAndCellEdgesBelongEastAndNorth) {
   sources[0].y = 2005;
   read_terrain(path, grid, {{"P", 1020, 2010, 0, 0, true}}, sources);  // column 3 of file row 2
   EXPECT_EQ(grid.z, (std::vector<std::int16_t>{-9999, 33, 22, 23}));   // the southern row first
+  EXPECT_EQ(std::tuple(grid.first_file_column, grid.south_file_row), std::tuple(2, 3));
   read_terrain(path, grid, {}, {});  // nothing to cover: no window, the full extent stays
   EXPECT_EQ(std::tuple(grid.nx, grid.ny, grid.xllcorner, grid.yllcorner_upper),
             std::tuple(0, 0, 1000.0, 2030.0));
 }
 
 // A row is kept only as far as the window reaches: two billion columns written as one
-// repeated item take neither memory nor time, and a bad value beyond the window still stops.
-TEST(TerrainReader, ColumnsEastOfTheWindowAreCheckedNotKept) {
+// repeated item take neither memory nor time, and a bad value beyond the window still stops;
+// values spread over lines otherwise than one row per line are read in order.
+TEST(TerrainReader, ColumnsOutsideTheWindowAreCheckedNotKept) {
   TempDir dir;
   const std::string header = "ncols 2000000000\nnrows 1\nx 0\ny 0\nc 1\nn -9999\n";
   TerrainGrid grid;
@@ -284,7 +305,12 @@ TEST(TerrainReader, ColumnsEastOfTheWindowAreCheckedNotKept) {
   EXPECT_EQ(grid.z, std::vector<std::int16_t>{7});
   dir.write("data.txt", header + "5 1999999998*7 x\n");
   read_terrain_definition(path, grid);
-  EXPECT_INPUT_ERROR(read_terrain(path, grid, corner, sources), on_line(1));
+  EXPECT_INPUT_ERROR(read_terrain(path, grid, corner, sources),
+                     on_line(1) + "\nHodnota x na radku 7 souboru " + kWholeMetres);
+  dir.write("data.txt", "ncols 3\nnrows 3\nx 0\ny 0\nc 1\nn -9999\n1 2\n3 4 5 6 7\n8\n9\n");
+  read_terrain_definition(path, grid);
+  read_terrain(path, grid, {{"P", 1.5, 1.5, 0, 0, true}, {"Q", 2.5, 0.5, 0, 0, true}}, sources);
+  EXPECT_EQ(grid.z, (std::vector<std::int16_t>{8, 9, 5, 6}));
 }
 
 TEST(OutputRefPointsReader, FlagsTheFirstPointOfEveryListedIdentifier) {
@@ -313,8 +339,9 @@ TEST(SourcesReader, SeriesNamesAreCutToThreeAndRegisteredInOrderOfFirstUseAThous
   grid.xllcorner_upper = grid.yllcorner_upper = 100;
   std::vector<Source> sources;
   std::vector<std::string> met, profiles;
+  std::ostringstream out;
   read_sources(dir.write("def.txt", definition), dir.write("desc.txt", description), Settings{},
-               grid, sources, met, profiles);
+               grid, sources, met, profiles, out);
   ASSERT_EQ(met.size(), 1000u);
   EXPECT_EQ(std::vector(met.begin(), met.begin() + 4),
             (std::vector<std::string>{"brn", "ost", "BRN", ""}));
@@ -341,18 +368,26 @@ TEST(SourcesReader, SortedByDescendingTimeUseEqualKeysKeepingTheirOrder) {
 TEST(WindRoseReader, ModelSectorsInterpolateBetweenTheFileSectorsAroundThem) {
   for (int n_dir : {7, 8, 14}) {
     TempDir dir;
+    // Sector i holds 10 i k percent and each class's calm 5 n_dir k, with k a power of two that
+    // makes the total near 100 percent (exact in binary and in decimals).
+    const double k = n_dir < 10 ? 1.0 / 32 : 1.0 / 128;
+    const auto decimal = [](double v) {
+      char buf[32];
+      std::snprintf(buf, sizeof buf, "%.10g", v);
+      return std::string(buf);
+    };
     std::string text = "! rose\n" + std::to_string(n_dir) + "\n", record;
     for (int i = 1; i <= n_dir; ++i)
-      record += std::to_string(10 * i) + (i % 5 ? " " : "\n");  // over lines
-    for (int j = 1; j <= 11; ++j)
-      text += record + " " + std::to_string(5 * n_dir) + "\n";  // calm: 5 each
+      record += decimal(10 * i * k) + (i % 5 ? " " : "\n");  // over lines
+    for (int j = 1; j <= 11; ++j) text += record + " " + decimal(5 * n_dir * k) + "\n";
     std::ostringstream out;
     const WindRoses r = read_wind_roses(dir.write("rose.txt", text), Settings{}, {""}, out);
     const double delta = 360.0 / n_dir;
     for (int p = 1; p <= 360; ++p) {
       const int lo = (p - 1) * n_dir / 360 + 1, hi = lo == n_dir ? 1 : lo + 1;  // exact in integers
       const double offset = (p - 1) - (lo - 1) * delta;
-      EXPECT_NEAR(r.at(p, 11, 1) * delta * 100 - 5, 10 * lo + offset / delta * 10 * (hi - lo), 1e-9)
+      EXPECT_NEAR((r.at(p, 11, 1) * delta * 100 - 5 * k) / k,
+                  10 * lo + offset / delta * 10 * (hi - lo), 1e-9)
           << n_dir << " " << p;
     }
   }
@@ -365,14 +400,15 @@ TEST(MetSeriesReader, DatesClassesAndTheCalmLimit) {
   cfg.is_tep_gr = false;
   std::ostringstream out;
   const MetSeries m = read_time(dir.write("met.txt",
-                                          "-999 1 1 1 200 0.4 3.9 -9999 210 0.2 2.7\n"
-                                          "  15 12 31 99 200 5 -0.5 350.5 220 6 1.1\n"),
+                                          "-999 1 1 1 200 0.4 3.9 -9999 210 0.2 -0.5\n"
+                                          "  15 12 31 99 200 5 5.9 350.5 220 6 1.1\n"),
                                 cfg, {""}, out);
   EXPECT_EQ(m.date, (std::vector<std::string>{"-999/01/01/01", "  15/12/31/99"}));
-  // Speeds below 1.5 m/s count as 1.5, classes are cut toward zero.
+  // Speeds below 1.5 m/s count as 1.5, classes are cut toward zero; the upper layer's class
+  // outside an inversion hour is not used, so it need not be one.
   EXPECT_EQ(std::tuple(m.w_sp, m.w_sp_i), std::tuple(std::vector{1.5, 5.0}, std::vector{1.5, 6.0}));
   EXPECT_EQ(std::tuple(m.stability_class, m.stability_class_i),
-            std::tuple(std::vector{3, 0}, std::vector{2, 1}));
+            std::tuple(std::vector{3, 5}, std::vector{0, 1}));
 }
 
 TEST(ReadConfig, DirectoriesEndWithASeparatorFixedLengthTextsAreCutPathsNever) {
