@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
@@ -10,10 +12,14 @@
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   const std::string program = argc > 0 ? argv[0] : "kadre";
+  // A log file gets the progress line now and then, a terminal after every point.
+  kadre::Embedding embedding;
+  embedding.console.terminal = isatty(STDOUT_FILENO) == 1;
   return kadre::run_as_program([&] {
 #ifdef KADRE_MPI
-    if (kadre::started_by_mpirun()) return kadre::run_with_mpi(args, program, argc, argv);
+    if (kadre::started_by_mpirun())
+      return kadre::run_with_mpi(args, program, argc, argv, embedding);
 #endif
-    return kadre::run(args, std::cout, std::cerr, program);
+    return kadre::run(args, std::cout, std::cerr, program, kadre::single_process(), embedding);
   });
 }

@@ -61,7 +61,7 @@ class MpiProcesses : public Processes {
     throw stop;
   }
 
-  void report_progress(int finished_here, int total, std::ostream& out) override {
+  void report_progress(int finished_here, int total, ProgressLine& line) override {
     if (rank_ != 0) {
       const auto now = std::chrono::steady_clock::now();
       if (now - last_sent_ < kProgressInterval) return;
@@ -75,10 +75,10 @@ class MpiProcesses : public Processes {
       MPI_Iprobe(MPI_ANY_SOURCE, kProgressTag, MPI_COMM_WORLD, &arrived, &status);
       if (arrived) receive_count(status.MPI_SOURCE, kProgressTag);
     }
-    Processes::report_progress(sum(), total, out);
+    line.show(sum(), total);
   }
 
-  int finish_progress(int finished_here, int total, std::ostream& out) override {
+  int finish_progress(int finished_here, int total, ProgressLine& line) override {
     if (rank_ != 0) {
       MPI_Send(&finished_here, 1, MPI_INT, 0, kDoneTag, MPI_COMM_WORLD);
       return finished_here;
@@ -90,7 +90,7 @@ class MpiProcesses : public Processes {
       MPI_Probe(MPI_ANY_SOURCE, MPI_ANY_TAG, MPI_COMM_WORLD, &status);
       receive_count(status.MPI_SOURCE, status.MPI_TAG);
       if (status.MPI_TAG == kDoneTag) ++done;
-      if (sum() != shown && sum() > 0) Processes::report_progress(shown = sum(), total, out);
+      if (sum() != shown && sum() > 0) line.show(shown = sum(), total);
     }
     return sum();
   }
@@ -134,7 +134,7 @@ bool started_by_mpirun() {
 }
 
 int run_with_mpi(const std::vector<std::string>& args, const std::string& program, int& argc,
-                 char**& argv) {
+                 char**& argv, const Embedding& embedding) {
   int provided = 0;
   MPI_Init_thread(&argc, &argv, MPI_THREAD_SERIALIZED, &provided);
   int status = 1;
@@ -144,10 +144,10 @@ int run_with_mpi(const std::vector<std::string>& args, const std::string& progra
       // Workers report progress from any thread, one at a time.
       if (processes.first()) std::cout << free_form_line("MPI nepodporuje volani z vice vlaken.");
     } else if (processes.first()) {
-      status = run(args, std::cout, std::cerr, program, processes);
+      status = run(args, std::cout, std::cerr, program, processes, embedding);
     } else {
       std::ostream discard(nullptr);  // only the first process speaks
-      status = run(args, discard, discard, program, processes);
+      status = run(args, discard, discard, program, processes, embedding);
     }
   }
   MPI_Finalize();

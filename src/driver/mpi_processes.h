@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/run.h"
+
 namespace kadre {
 
 // Whether mpirun (or a launcher like it) started this process.
@@ -11,6 +13,6 @@ bool started_by_mpirun();
 // The whole program on the processes of MPI_COMM_WORLD: every process computes its block,
 // the first prints and writes. Returns the exit status.
 int run_with_mpi(const std::vector<std::string>& args, const std::string& program, int& argc,
-                 char**& argv);
+                 char**& argv, const Embedding& embedding);
 
 }  // namespace kadre

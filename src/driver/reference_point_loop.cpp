@@ -17,7 +17,7 @@ PointBlock whole_run(const std::vector<RefPoint>& ref_points) {
 
 void compute_reference_points(const LoopInputs& li, const PointBlock& block,
                               std::vector<ResultTables>& tables, int threads, Processes& processes,
-                              int& finished_here, std::ostream& out) {
+                              int& finished_here, ProgressLine& progress) {
   const int total = static_cast<int>(li.in.ref_points.size());
   finished_here = 0;
   if (total == 0) return;
@@ -53,7 +53,7 @@ void compute_reference_points(const LoopInputs& li, const PointBlock& block,
         continue;
       }
 #pragma omp critical(kadre_progress)
-      processes.report_progress(++finished, total, out);
+      processes.report_progress(++finished, total, progress);
     }
   }
   finished_here = finished;

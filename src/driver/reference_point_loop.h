@@ -15,12 +15,12 @@ namespace kadre {
 // The block of every point of the run.
 PointBlock whole_run(const std::vector<RefPoint>& ref_points);
 
-// Evaluates the block's reference points on `threads` worker threads, printing the progress
-// of the whole run to out. tables holds the block's tables of all sources, then those of each
-// group of in.groups. finished_here gets the points this process finished. An error on any
+// Evaluates the block's reference points on `threads` worker threads, showing the progress
+// of the whole run on the progress line. tables holds the block's tables of all sources, then those
+// of each group of in.groups. finished_here gets the points this process finished. An error on any
 // worker stops the computation and is rethrown here after the block.
 void compute_reference_points(const LoopInputs& inputs, const PointBlock& block,
                               std::vector<ResultTables>& tables, int threads, Processes& processes,
-                              int& finished_here, std::ostream& out);
+                              int& finished_here, ProgressLine& progress);
 
 }  // namespace kadre

@@ -25,7 +25,8 @@ RunError as_run_error(std::exception_ptr failure) {
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
         const std::string& program, Processes& processes, const Embedding& embedding) {
   try {
-    run_sequence(args, out, err, program, processes, embedding);
+    ProgressLine progress(out, embedding.console.terminal, embedding.console.clock);
+    run_sequence(args, out, err, program, processes, progress, embedding);
     out.flush();
     return 0;
   } catch (...) {

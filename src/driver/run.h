@@ -16,6 +16,15 @@
 
 namespace kadre {
 
+// What the program knows of its console. The defaults are a terminal and the steady clock.
+struct ConsoleOptions {
+  // Standard output is a terminal: the progress line is rewritten after every point. When
+  // it is not (a log file), the line comes at most once per second and at the end.
+  bool terminal = true;
+  // The clock that paces the progress line when it is no terminal; empty: the steady clock.
+  ProgressLine::Clock clock;
+};
+
 // The tables of a finished run as its files were written from them, for a caller that embeds
 // the program: the settings, the points, the hours' dates, the names of the source groups and
 // the tables of all sources, then of each group (hourly_sum holding the means).
@@ -28,14 +37,16 @@ struct RunResults {
   int counted_days = 0;  // calendar days of the compliance values
 };
 
-// What an embedding caller adds to a run: the directory its relative paths start from
-// (ending with a separator; blank: the working directory, as for the program), so that
-// studies in several threads of one process need no change of the working directory; and
-// where the tables go after the files are written.
+// What a caller adds to a run: the directory its relative paths start from (ending with a
+// separator; blank: the working directory, as for the program), so that studies in several
+// threads of one process need no change of the working directory; where the tables go after
+// the files are written; and what it knows of its console (the program: whether standard
+// output is a terminal).
 struct Embedding {
   std::string base_dir;
   RunResults* results = nullptr;
   std::string* error_text = nullptr;  // the console text of a stop, as it was printed
+  ConsoleOptions console;
 };
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

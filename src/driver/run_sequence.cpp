@@ -7,12 +7,15 @@
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <optional>
 #include <unordered_set>
 
 #include "core/errors.h"
 #include "core/termination.h"
 #include "core/text.h"
 #include "driver/command_line.h"
+#include "driver/finite_results.h"
+#include "driver/nodata_paths.h"
 #include "driver/point_blocks.h"
 #include "driver/reference_point_loop.h"
 #include "driver/table_gathering.h"
@@ -167,7 +170,8 @@ void on_every_process(Processes& processes, Step&& step) {
 }  // namespace
 
 void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::ostream& /*err*/,
-                  const std::string& program, Processes& processes, const Embedding& embedding) {
+                  const std::string& program, Processes& processes, ProgressLine& progress,
+                  const Embedding& embedding) {
   const std::string usage =
       "Pouziti programu:\n" + program + " <soubor se vstupnimi parametry> [<pocet vlaken>]";
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
@@ -204,6 +208,7 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
       derive_stability_classes(par, in.met, false);
       if (in.cfg.inverze) derive_stability_classes(par, in.met, true);
     }
+    check_nodata_paths(in, threads);
     check_result_names(in);
     blocks = processes.size() == 1 ? std::vector<PointBlock>{whole_run(in.ref_points)}
                                    : point_blocks(in, processes.size());
@@ -255,29 +260,28 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   out << free_form_line("Vypocet koncentraci") << std::flush;
   std::exception_ptr failure;
   int finished_here = 0;
+  // What the computation reads; kept for the check of the results before they are written.
+  std::optional<ModelContext> ctx;
+  ClassSpeedIndex class_index;
+  HourlySituations hourly;
+  std::optional<LoopInputs> inputs;
   try {
     ModelOptions options = model_options(cfg);
     options.kernels = kernel_path_from(std::getenv("KADRE_SIMD"));
-    const ModelContext ctx(options, par, in.terrain, in.climate, in.sources);
-    ClassSpeedIndex class_index;
+    ctx.emplace(options, par, in.terrain, in.climate, in.sources);
     if (methodology) class_index = make_class_speed_index(wind, par);
-    HourlySituations hourly;
     if (cfg.is_time) hourly = find_hourly_situations(cfg, in.met);
-    const LoopInputs inputs{in,
-                            ctx,
-                            wind,
-                            methodology ? &class_index : nullptr,
-                            parse_daily_type(cfg.daily_type),
-                            methodology,
-                            &hourly,
-                            cfg.compliance() ? &compliance : nullptr};
-    compute_reference_points(inputs, blocks[static_cast<std::size_t>(processes.rank())], tables,
-                             threads, processes, finished_here, out);
+    inputs.emplace(LoopInputs{in, *ctx, wind, methodology ? &class_index : nullptr,
+                              parse_daily_type(cfg.daily_type), methodology, &hourly,
+                              cfg.compliance() ? &compliance : nullptr});
+    compute_reference_points(*inputs, blocks[static_cast<std::size_t>(processes.rank())], tables,
+                             threads, processes, finished_here, progress);
   } catch (...) {
     failure = std::current_exception();
   }
-  const int finished =
-      processes.finish_progress(finished_here, static_cast<int>(in.ref_points.size()), out);
+  const int total = static_cast<int>(in.ref_points.size());
+  const int finished = processes.finish_progress(finished_here, total, progress);
+  progress.finish(finished, total);
   // The message of a stop starts on a line of its own, not behind the progress.
   if (!processes.any(failure != nullptr) || finished > 0) out << "\n";
   processes.agree(failure);
@@ -289,6 +293,7 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   std::vector<std::string> summary_lines;
   on_every_process(processes, [&] {
     if (!processes.first()) return;
+    check_finite_results(*inputs, tables);
     ResultSet set;
     Summary summary;
     const int counted_days = static_cast<int>(compliance.counted_days.size());

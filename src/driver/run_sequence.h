@@ -18,10 +18,10 @@ bool hourly_results_fit(std::size_t hours, std::size_t outputs);
 // exist or memory cannot be obtained.
 std::vector<double> create_hourly_results(std::size_t hours, std::size_t outputs);
 
-// The whole run of the program called as `program` on these processes; stops by throwing
-// RunError.
+// The whole run of the program called as `program` on these processes, its progress on the
+// progress line; stops by throwing RunError.
 void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  const std::string& program, Processes& processes,
+                  const std::string& program, Processes& processes, ProgressLine& progress,
                   const Embedding& embedding = Embedding{});
 
 }  // namespace kadre

@@ -344,13 +344,15 @@ void store_hourly_results(const LoopInputs& li, int ip, const PointBlock& block,
 
 void evaluate_point(const LoopInputs& li, int ip, const PointBlock& block,
                     const std::vector<SetBatch>& batches, WorkTables& w,
-                    const std::vector<int>& out_column, std::vector<ResultTables>& tables) {
+                    const std::vector<int>& out_column, std::vector<ResultTables>& tables,
+                    std::size_t source_count) {
   const InputData& in = li.in;
   const Settings& cfg = in.cfg;
   const RefPoint& point = in.ref_points[ip - 1];
   for (const SetBatch& batch : batches) {
     for (std::size_t s = 0; s < batch.set_count; ++s) w.sets[s].reset();
     for (std::size_t i = 0; i < batch.sources.size(); ++i) {
+      if (static_cast<std::size_t>(batch.sources[i]) >= source_count) continue;
       const Source& source = in.sources[static_cast<std::size_t>(batch.sources[i])];
       PairGeometry g;
       g.x = eval_x(point.x, point.y, source.x, source.y);

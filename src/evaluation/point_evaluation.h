@@ -99,9 +99,11 @@ std::vector<SetBatch> set_batches(const InputData& in, std::size_t sets_per_batc
 
 // Evaluates point ip (from 1) of the block against every source with the worker's tables w
 // (of as many sets as the largest batch) and stores its results into its slots of tables (all
-// sources, then each group).
+// sources, then each group). With source_count, only the first source_count sources count (to
+// find which one a result depends on).
 void evaluate_point(const LoopInputs& li, int ip, const PointBlock& block,
                     const std::vector<SetBatch>& batches, WorkTables& w,
-                    const std::vector<int>& out_column, std::vector<ResultTables>& tables);
+                    const std::vector<int>& out_column, std::vector<ResultTables>& tables,
+                    std::size_t source_count = static_cast<std::size_t>(-1));
 
 }  // namespace kadre

@@ -23,6 +23,11 @@ double eval_x(double x_r, double y_r, double x_s, double y_s);
 PathIntegral integrace(const TerrainGrid& terrain, double int_err, double z0, double z_end,
                        double xa, double ya, double xb, double yb, double z_min);
 
+// Whether a sample of the path integrace takes from (xa, ya) to (xb, yb) falls on a cell
+// holding the grid's no-data value; (ix, iy) is then the first such cell.
+bool nodata_on_path(const TerrainGrid& terrain, double int_err, double xa, double ya, double xb,
+                    double yb, int& ix, int& iy);
+
 // The terrain weight of a path: theta_raw kept only when z_end lies above z0 and positive.
 TerrainWeight get_theta_val(const TerrainGrid& terrain, double int_err, double z0, double z_end,
                             double xa, double ya, double xb, double yb, double z_min);

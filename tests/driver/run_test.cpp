@@ -188,11 +188,10 @@ TEST(WholeRun, OneResultFileSpeltTwoWaysStopsBeforeComputing) {
 // The data case stops on one thread; on three the other workers stop as well, the message
 // starts on a line of its own after the progress and no result file is written.
 TEST(WholeRun, ErrorOnAWorkerThreadStopsWithOneMessageAndNoResultFile) {
-  test::RunDir c("error_worker_source_type");
+  test::RunDir c("error_worker_daily_type");
   const std::string message =
-      "\n _get_sgm0: nedovolena hodnota typu zdroje\n"
-      "               parametr \"typ_zdroje\" muze nabyvat hodnot 1, 2, 3\n"
-      "               zadana hodnota \"class\":            4\n";
+      "\n Chyba ve funkci daily. Zadany typ pro vypocet dennich maximalnich koncentraci, "
+      "neodpovida ocekavanym hodnotam.\n";
   const test::RunOutput r = c.run({"3"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out.find(message), r.out.size() - message.size()) << r.out;
