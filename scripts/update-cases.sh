@@ -21,10 +21,17 @@ for dir in "$root"/tests/cases/*/; do
   mkdir -p "$work"
   cp -R "$dir". "$work"
   [ -f "$work/param.nml" ] || cp "$root/tests/cases/param.nml" "$work/"
-  rm -rf "$work/expected"
+  rm -rf "$work/expected" "$work/console_is_a_file"
   mkdir -p "$work/output"
   set +e
-  (cd "$work" && "$kadre" $(cat args) >"$scratch/$name.console" 2>"$scratch/$name.stderr")
+  if [ -e "$dir/console_is_a_file" ]; then
+    (cd "$work" && "$kadre" $(cat args) >"$scratch/$name.console" 2>"$scratch/$name.stderr")
+  else
+    # On a terminal, as the case runner's console is: the progress line after every point (into
+    # a file it comes once a second). stty keeps the line breaks as the program writes them.
+    (cd "$work" && script -qec "stty -onlcr; exec '$kadre' $(cat args) 2>'$scratch/$name.stderr'" \
+      /dev/null </dev/null >"$scratch/$name.console")
+  fi
   status=$?
   set -e
   rm -rf "$dir/expected"
