@@ -37,8 +37,12 @@ class GdalSession {
   GdalSession& operator=(const GdalSession&) = delete;
 };
 
+// The write error of the path; what GDAL said of it, when it said anything, on a line of its
+// own, so that a refusal (a field name taken twice) does not read as a disk problem.
 [[noreturn]] void write_failed(const std::string& path) {
-  stop_with_lines({write_error_message(path)});
+  const std::string gdal = CPLGetLastErrorMsg();
+  if (gdal.empty()) stop_with_lines({write_error_message(path)});
+  stop_with_lines({write_error_message(path), "GDAL: " + gdal});
 }
 
 [[noreturn]] void contours_failed() { raise_error("Chyba pri vypoctu izolinii."); }
@@ -58,6 +62,7 @@ void close_checked(GDALDatasetUniquePtr& ds, const std::string& path) {
 template <class Fill>
 void write_dataset(const char* driver_name, const std::string& path, const std::string& temporary,
                    int nx, int ny, int bands, GDALDataType type, CSLConstList options, Fill fill) {
+  CPLErrorReset();  // what GDAL says from here on is about this file
   GDALDriver* drv = driver(driver_name);
   if (drv == nullptr) write_failed(path);
   VSIStatBufL stat;

@@ -33,11 +33,14 @@ MapData load_map_data(const std::string& config, const std::vector<std::string>&
   }
   if (all.empty())
     raise_error("Konfigurace " + config + " nezapina zadny vypocet, neni co zobrazit.");
-  // Equal limits give equal columns: the later ones are told apart by their position.
+  // Equal limits give equal columns: the later ones are told apart by their position among
+  // the columns of that name as the file has them (_2, _3, ...).
+  std::vector<std::string> as_read;
+  for (const Indicator& i : all) as_read.push_back(to_lower(i.name));
   for (std::size_t i = 0; i < all.size(); ++i) {
-    int same = 1;
-    for (std::size_t k = 0; k < i; ++k)
-      same += to_lower(all[k].name) == to_lower(all[i].name) ? 1 : 0;
+    const auto same =
+        std::count(as_read.begin(), as_read.begin() + static_cast<std::ptrdiff_t>(i), as_read[i]) +
+        1;
     if (same > 1) all[i].name.append("_").append(std::to_string(same));
   }
   for (const std::string& name : chosen) {

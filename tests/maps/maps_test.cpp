@@ -5,11 +5,13 @@
 #include <gdal_priv.h>
 #include <gtest/gtest.h>
 #include <ogrsf_frmts.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -320,6 +322,53 @@ TEST(KadreMap, FarPointsAtASmallStepMakeNoLattice) {
   ASSERT_TRUE(lattice.has_value());
   EXPECT_EQ(std::tuple(lattice->nx, lattice->ny, lattice->cell_of_point),
             std::tuple(2, 2, std::vector<int>{0, 1, 2, 3}));
+}
+
+// Three equal limits (the default ch_exceed) give three columns of one name: the second and
+// the third are told apart as _2 and _3, also as fields of the GeoPackage.
+TEST(KadreMap, EqualColumnsAreNumberedInTheirOrder) {
+  MapCase c;
+  c.run.config(" ch_exceed = 3*0");
+  ASSERT_EQ(c.run.run().status, 0);
+  const MapData map = load_map_data("run.nml", {});
+  std::vector<std::string> limits;
+  for (const Indicator& i : map.indicators)
+    if (i.name.starts_with("Th_")) limits.push_back(i.name);
+  EXPECT_EQ(limits, (std::vector<std::string>{"Th_0.000", "Th_0.000_2", "Th_0.000_3"}));
+  std::string out;
+  ASSERT_EQ(c.map({"run.nml", "--indicator", "Th_0.000", "--indicator", "Th_0.000_2", "--indicator",
+                   "Th_0.000_3"},
+                  out),
+            0)
+      << out;
+  GDALAllRegister();
+  GDALDatasetUniquePtr gpkg(GDALDataset::Open("output/run.gpkg", GDAL_OF_VECTOR));
+  ASSERT_TRUE(gpkg);
+  OGRFeatureDefn* fields = gpkg->GetLayerByName("receptors")->GetLayerDefn();
+  for (const char* name : {"Th_0.000", "Th_0.000_2", "Th_0.000_3"})
+    EXPECT_GE(fields->GetFieldIndex(name), 0) << name;
+}
+
+// A file GDAL cannot write (here: beyond the file-size limit) stops with the write error and,
+// on a line of its own, what GDAL said; nothing is left behind.
+TEST(KadreMap, GdalsOwnWordsFollowTheWriteError) {
+  MapCase c;
+  ASSERT_EQ(c.run.run().status, 0);
+  rlimit previous{};
+  getrlimit(RLIMIT_FSIZE, &previous);
+  const auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = previous;
+  small.rlim_cur = 300;
+  setrlimit(RLIMIT_FSIZE, &small);
+  std::string out;
+  const int status = c.map({"run.nml", "--indicator", "ave"}, out);
+  setrlimit(RLIMIT_FSIZE, &previous);
+  std::signal(SIGXFSZ, previous_handler);
+  EXPECT_EQ(status, 1);
+  const std::string failed = " Chyba pri zapisu do souboru output/run_ave.tif.\n GDAL: ";
+  EXPECT_NE(out.find(failed), std::string::npos) << out;
+  EXPECT_GT(out.size(), out.find(failed) + failed.size() + 1) << out;
+  EXPECT_TRUE(c.map_files().empty());
 }
 
 // The levels land in the GeoPackage and on labels: each must be the double of its decimal.
