@@ -113,6 +113,61 @@ TEST(FreeFormatReader, CommentHeaderCountAndSkip) {
   EXPECT_FALSE(r.skip_record());
 }
 
+// A statement of one record takes its items from one line only; what a statement leaves on
+// its last line is told (a "/" or a trailing comma leaves nothing); lines are counted.
+TEST(FreeFormatReader, OneRecordStatementsAndTheItemsLeftOnALine) {
+  auto r = reader_of("! c\n1 2 3 4,'a b'\n\n5 6\n7 8 9,\n10 11 / 12\n13 14 15 16\n");
+  int a = 0, b = 0, c = 0;
+  std::string item;
+  const std::vector<R::Item> three{R::integer(a), R::integer(b), R::integer(c)};
+  r.skip_comment_header();
+  EXPECT_EQ(r.line_number(), 2);
+  ASSERT_EQ(r.read_one_record(three), ReadStatus::ok);
+  EXPECT_EQ(r.unread_count(), 2);
+  ASSERT_TRUE(r.unread_item(item));
+  EXPECT_EQ(item, "4");
+  ASSERT_TRUE(r.unread_item(item, 1));
+  EXPECT_EQ(item, "'a b'");
+  EXPECT_EQ(r.read_one_record(three), ReadStatus::short_record);  // the blank line is passed
+  EXPECT_EQ(std::tuple(r.items_read(), a, b), std::tuple(2u, 5, 6));
+  EXPECT_EQ(r.line_number(), 5);  // the next statement starts on the next line
+  ASSERT_EQ(r.read_one_record(three), ReadStatus::ok);
+  EXPECT_FALSE(r.unread_item(item));
+  ASSERT_EQ(r.read_one_record(three), ReadStatus::ok);
+  EXPECT_EQ(std::tuple(a, b, c), std::tuple(10, 11, 9));
+  EXPECT_FALSE(r.unread_item(item));
+  ASSERT_EQ(r.read(three), ReadStatus::ok);
+  ASSERT_TRUE(r.unread_item(item));
+  EXPECT_EQ(item, "16");
+  EXPECT_EQ(r.read_one_record(three), ReadStatus::end_of_file);
+}
+
+// The items of a grid row: repeat counts kept as runs, a null item or a value that is not a
+// 16-bit whole number stops the record with its text.
+TEST(FreeFormatReader, Int16RecordsKeepRunsAndNameTheBadItem) {
+  auto r = reader_of("1 3*-2 4,5 / 9\n\n\n 7\n8,,9\n1 2.5\n40000\n");
+  std::vector<R::Int16Run> runs;
+  long lines = 0;
+  std::string bad;
+  const auto values = [&runs] {
+    std::vector<std::pair<int, long>> v;
+    for (const auto& run : runs) v.emplace_back(run.value, run.count);
+    return v;
+  };
+  ASSERT_EQ(r.read_int16_record(runs, lines, bad), ReadStatus::ok);
+  EXPECT_EQ(values(), (std::vector<std::pair<int, long>>{{1, 1}, {-2, 3}, {4, 1}, {5, 1}}));
+  EXPECT_EQ(lines, 1);
+  ASSERT_EQ(r.read_int16_record(runs, lines, bad), ReadStatus::ok);
+  EXPECT_EQ(std::tuple(values().size(), lines), std::tuple(1u, 3L));  // two blank lines passed
+  EXPECT_EQ(r.read_int16_record(runs, lines, bad), ReadStatus::bad_value);
+  EXPECT_EQ(std::tuple(values().size(), bad), std::tuple(1u, ""));  // the null item
+  EXPECT_EQ(r.read_int16_record(runs, lines, bad), ReadStatus::bad_value);
+  EXPECT_EQ(bad, "2.5");
+  EXPECT_EQ(r.read_int16_record(runs, lines, bad), ReadStatus::bad_value);
+  EXPECT_EQ(bad, "40000");
+  EXPECT_EQ(r.read_int16_record(runs, lines, bad), ReadStatus::end_of_file);
+}
+
 // A file several times the reader's buffer: records, a statement over many records and one
 // record longer than the buffer all arrive whole, after a rewind too, and the last record
 // needs no line break.

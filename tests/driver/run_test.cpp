@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdint>
@@ -19,6 +20,7 @@
 #include <unistd.h>
 
 #include "driver/command_line.h"
+#include "driver/processes.h"
 #include "driver/run.h"
 #include "driver/run_sequence.h"
 #include "support/test_support.h"
@@ -196,6 +198,35 @@ TEST(WholeRun, ErrorOnAWorkerThreadStopsWithOneMessageAndNoResultFile) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out.find(message), r.out.size() - message.size()) << r.out;
   EXPECT_TRUE(c.outputs().empty());
+}
+
+// On a terminal the progress line follows every point; into a file at most once a second and
+// for the last point, and the end of a stopped computation shows where it stopped.
+TEST(ProgressLine, EveryPointOnATerminalOnceASecondIntoAFile) {
+  const auto shown = [](const std::string& text) {
+    std::vector<int> counts;
+    for (std::size_t at = 0; (at = text.find("c. ", at)) != std::string::npos; at += 3)
+      counts.push_back(std::stoi(text.substr(at + 3, 9)));
+    return counts;
+  };
+  std::ostringstream terminal, file, stopped;
+  int ticks = 0;  // 0.4 s a reading
+  const ProgressLine::Clock clock = [&ticks] {
+    return std::chrono::steady_clock::time_point{} + std::chrono::milliseconds(400 * ticks++);
+  };
+  ProgressLine every(terminal, true), quiet(file, false, clock), cut(stopped, false, clock);
+  for (int n = 1; n <= 10; ++n) {
+    every.show(n, 10);
+    quiet.show(n, 10);
+  }
+  every.finish(10, 10);
+  quiet.finish(10, 10);
+  EXPECT_EQ(shown(terminal.str()), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+  EXPECT_EQ(shown(file.str()), (std::vector<int>{1, 4, 7, 10}));
+  EXPECT_EQ(file.str().substr(0, 46), "\r   - spocten ref. bod c.         1/       10\r");
+  for (int n = 1; n <= 3; ++n) cut.show(n, 10);
+  cut.finish(3, 10);
+  EXPECT_EQ(shown(stopped.str()), (std::vector<int>{1, 3}));
 }
 
 // A group holding whole clusters, with the first series of the run, gets the files of a run

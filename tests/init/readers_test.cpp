@@ -62,6 +62,12 @@ const std::string kWholeMetres =
     "neni cele cislo od -32768 do 32767: vysky terenu jsou v celych metrech (napr. "
     "gdal_translate -ot Int16).";
 
+std::string repeated(const std::string& text, int times) {
+  std::string all;
+  for (int k = 0; k < times; ++k) all += text;
+  return all;
+}
+
 // Reads the file as the reader's input; the other inputs are good: the grid above, the point
 // P1 at (50, 50), the sources S1 and S2 there, the series and profile named blank, two hours.
 void read_as(Reader reader, const std::string& path, const TempDir& dir) {
@@ -187,6 +193,13 @@ TEST(ReaderMessages, EveryMessageOnce) {
       {Reader::definitions, "! c\nS1 50 50 0 1 0 0 m\nS2 50 50 0 1.5 0 0 m\n", on_line(2)},
       {Reader::definitions, "S1 50 50 0 1 0 0 m\nS2 100 50 0 1 0 0 m\n",
        "Zdroj S2 lezi mimo oblast vyskopisu."},
+      {Reader::definitions, "S1 50 50 0 1 0 0 m\nS2 50 50 0 1 0 0\n",
+       on_line(2) + "\nRadek obsahuje jen 7 z 8 hodnot."},
+      {Reader::definitions, "S1 50 50 0 1 0 0 m\nS2 50 50 0 0 0 0 m\n",
+       "_get_sgm0: nedovolena hodnota typu zdroje\n               parametr \"typ_zdroje\" muze "
+       "nabyvat hodnot 1, 2, 3\n               zadana hodnota \"class\":            0\n V souboru "
+       "@ na "
+       "radku 2 ma zdroj S2 typ 0 (1 bodovy, 2 plosny, 3 liniovy)."},
       {Reader::definitions, many_names(false),
        "Prilis mnoho ruznych nazvu meteorologickych rad (nejvice 1000)."},
       {Reader::hourly_definitions, many_names(true),
@@ -204,14 +217,34 @@ TEST(ReaderMessages, EveryMessageOnce) {
       {Reader::rose, "4.5\n", on_line(0)},
       {Reader::rose, "! c\n0\n", "Pocet smeru v souboru @ musi byt kladny."},
       {Reader::rose, "444441002\n1\n", "Pocet smeru v souboru @ musi byt nejvyse 36000."},
+      // A rose in fractions (or in per mille) is no rose in percent.
+      {Reader::rose, "1\n" + repeated("0.05 0.04\n", 11),
+       "Cetnosti v souboru @ davaji dohromady 0.99 % (vcetne bezvetri), povoleno je 50 az 150 %."
+       "\nCetnosti se zadavaji v procentech roku a davaji dohromady 100 %."},
+      {Reader::rose, "1\n" + repeated("9 5\n", 11),
+       "Cetnosti v souboru @ davaji dohromady 154.00 % (vcetne bezvetri), povoleno je 50 az 150 %."
+       "\nCetnosti se zadavaji v procentech roku a davaji dohromady 100 %."},
       {Reader::met, "2015 1 2 0 10 3 1\n2015 1 2 1 10 3 nan\n", on_line(2)},  // no stability class
       {Reader::met, "2015 1 1 0 0 2 1\n10000 1 1 1 0 2 1\n",
        "Datum v radku 2 souboru @ nelze zapsat do 13 znaku."},
       {Reader::met, "! comments only\n",
        "Soubor @ s meteorologickou casovou radou neobsahuje zadny zaznam."},
+      // A record on its own line, speeds not negative, hours in order, classes 1 to 5.
+      {Reader::met, "2015 1 2 0 10 3 1\n2015 1 2 1 10 3\n2015 1 2 2 10 3 1\n",
+       on_line(2) + "\nRadek obsahuje jen 6 z 7 hodnot."},
+      {Reader::met, "2015 1 2 0 10 3 1\n2015 1 2 1 10 -9999 1\n",
+       on_line(2) + "\nRychlost vetru -9999.00 m/s je zaporna."},
+      {Reader::met, "2015 1 2 0 10 3 1\n2015 1 1 23 10 3 1\n",
+       on_line(2) +
+           "\nDatum 2015/01/01/23 neni pozdejsi nez datum predchoziho zaznamu 2015/01/02/00."},
+      {Reader::met, "2015 1 2 0 10 3 1\n2015 1 2 1 10 3 0.5\n",
+       "evaluate_par: Index '0' of dimension 1 of array 'u_p' below lower bound of 1\n V souboru @ "
+       "na radku 2 je trida stability 0 (tridy jsou 1 az 5)."},
       {Reader::emission, "2015 1 1 0 1\n2015 1 1 1.5 1\n", on_line(2)},
       {Reader::emission, "2015 1 1 0 1\n2015 1 1 1 -1\n",
        kNegative + "2 je zaporna hodnota emisniho faktoru."},
+      {Reader::emission, "2015 1 1 0\n2015 1 1 1 1\n",
+       on_line(1) + "\nRadek obsahuje jen 4 z 5 hodnot."},
       {Reader::climate, "title\nlabel\n70*1\nlabel\n69*1\nlabel\n", on_line(2)},  // the matrix
       {Reader::climate, "title\n", kMissingData},
       {Reader::config, "is_time = T\n/\n",
@@ -311,6 +344,81 @@ TEST(TerrainReader, ColumnsOutsideTheWindowAreCheckedNotKept) {
   read_terrain_definition(path, grid);
   read_terrain(path, grid, {{"P", 1.5, 1.5, 0, 0, true}, {"Q", 2.5, 0.5, 0, 0, true}}, sources);
   EXPECT_EQ(grid.z, (std::vector<std::int16_t>{8, 9, 5, 6}));
+}
+
+// Warnings go to the console and the run goes on: items left on a line (the first three of a
+// file named, then how many more; the columns of a file's other use pass), identifiers that
+// points share, a rose total off 100 percent within 50 to 150.
+TEST(ReaderWarnings, ItemsLeftOnALineSharedIdentifiersRoseTotal) {
+  TempDir dir;
+  TerrainGrid grid;
+  read_terrain_definition(dir.write("grid.asc", kGrid), grid);
+  std::ostringstream out;
+  const std::string points = dir.write(
+      "points.txt", "P1 5 5 0 0 x1\nP2 5 5 0 0\nP1 5,5 5 0 0\nP3 5 5 0 0 x4\nP2 5 5 0 0 x5\n");
+  read_ref_points(points, grid, out);
+  EXPECT_EQ(out.str(),
+            " Varovani: na radku 1 souboru " + points +
+                " zustava neprectena polozka 'x1' (desetinna cisla se pisi s teckou).\n"
+                " Varovani: na radku 3 souboru " +
+                points +
+                " zustava neprectena polozka '0' (desetinna cisla se pisi s teckou).\n"
+                " Varovani: na radku 4 souboru " +
+                points +
+                " zustava neprectena polozka 'x4' (desetinna cisla se pisi s teckou).\n"
+                " Varovani: v souboru " +
+                points +
+                " zustavaji neprectene polozky jeste na dalsich radcich (pocet: 1).\n"
+                " Varovani: v souboru " +
+                points +
+                " se opakuji identifikatory referencnich bodu (napr. P1, P2; opakovani: 2); "
+                "output_ref_p oznaci jen prvni bod kazdeho identifikatoru a ve vysledcich je podle "
+                "nej nelze rozlisit.\n");
+  out.str("");
+  Settings cfg;  // statistical: the profile name may stand after the series, nothing more
+  std::vector<Source> sources;
+  std::vector<std::string> met, profiles;
+  const std::string definitions =
+      dir.write("def.txt", "S1 50 50 0 1 0 0 m CON\nS2 50 50 0 1 0 0 m CON x\n");
+  read_sources(definitions, dir.write("desc.txt", "S1" + kDescription + "S2" + kDescription), cfg,
+               grid, sources, met, profiles, out);
+  EXPECT_EQ(out.str(),
+            " Varovani: na radku 2 souboru " + definitions +
+                " zustava neprectena polozka 'CON' (desetinna cisla se pisi s teckou).\n");
+  out.str("");  // without inverze the four columns of the upper layer may stand there, all four
+  const std::string series =
+      dir.write("met.txt", "2015 1 2 0 10 3 1 -9999 0 0 0\n2015 1 2 1 10,5 3 1\n");
+  read_time(series, cfg, {""}, out);
+  EXPECT_EQ(out.str(), " Varovani: na radku 2 souboru " + series +
+                           " zustava neprectena polozka '1' (desetinna cisla se pisi s teckou).\n");
+  out.str("");
+  const std::string rose = dir.write("rose.txt", "1\n" + repeated("9 4\n", 11));
+  read_wind_roses(rose, cfg, {""}, out);
+  EXPECT_EQ(out.str(),
+            " Varovani: cetnosti v souboru " + rose + " davaji dohromady 143.00 % misto 100 %.\n");
+}
+
+// A cell holding the header's no-data value under a point or a source stops, named by its
+// column and row in the file and its centre; cells nothing stands on may hold it.
+TEST(TerrainReader, NoDataUnderAPointOrASourceStops) {
+  TempDir dir;
+  const std::string path = dir.write("grid.asc",
+                                     "ncols 3\nnrows 2\nx 1000\ny 2000\nc 10\nn -9999\n"
+                                     "-9999 -9999 12\n21 22 -9999\n");
+  TerrainGrid grid;
+  read_terrain_definition(path, grid);
+  std::vector<RefPoint> points{{"P", 1005, 2005, 0, 0, true}};
+  std::vector<Source> sources(1);
+  sources[0].id = "S";
+  sources[0].x = 1015;
+  sources[0].y = 2015;
+  read_terrain(path, grid, points, sources);
+  check_nodata_under(path, grid, points, {});
+  EXPECT_INPUT_ERROR(check_nodata_under(path, grid, points, sources),
+                     "Bunka vyskopisu (sloupec 2, radek 1 souboru " + path +
+                         "; stred x = 1015.00, y = 2015.00) ma hodnotu chybejicich dat -9999 a "
+                         "lezi pod zdrojem S.\nDoplnte jeji vysku, nebo pouzijte vyskopis, ktery "
+                         "pokryva vsechny body, zdroje a cesty mezi nimi.");
 }
 
 TEST(OutputRefPointsReader, FlagsTheFirstPointOfEveryListedIdentifier) {
