@@ -8,6 +8,7 @@
 
 #include "core/errors.h"
 #include "core/text.h"
+#include "output/compliance_output.h"
 #include "output/result_paths.h"
 #include "output/statistical_output.h"
 
@@ -15,7 +16,7 @@ namespace kadre {
 
 namespace {
 
-enum class File { hourly, mean, maximum, stats };
+enum class File { hourly, mean, maximum, limits, stats };
 
 // A value of the result files: its set (0 all sources, 1 + g group g), its file and where it
 // stands there.
@@ -24,7 +25,13 @@ struct Place {
   File file = File::hourly;
   int ip = 0;   // reference point, from 1
   int t = 0;    // hour, from 1 (hourly table)
-  int row = 0;  // indicator row, from 0 (statistical file)
+  int row = 0;  // indicator row, from 0 (statistical file); column (compliance file)
+};
+
+// The columns of the compliance file, where the run writes one.
+struct ComplianceFile {
+  const Limits* limits = nullptr;
+  std::vector<ComplianceColumn> columns;
 };
 
 // Where a point's values stand in tables: its slot among the tables' points and its column
@@ -35,7 +42,8 @@ struct Slot {
 };
 
 // The value written at the place: the mean is formed from the sum as the writer forms it.
-double value_at(const ResultTables& tables, const Place& p, const Slot& slot, int ntime) {
+double value_at(const ResultTables& tables, const Place& p, const Slot& slot, int ntime,
+                const ComplianceFile& compliance) {
   switch (p.file) {
     case File::hourly:
       return tables.hourly_results[slot.column * static_cast<std::size_t>(ntime) +
@@ -45,6 +53,10 @@ double value_at(const ResultTables& tables, const Place& p, const Slot& slot, in
                        : tables.hourly_sum[slot.at];
     case File::maximum:
       return tables.hourly_max[slot.at];
+    case File::limits:
+      return compliance_number(compliance.columns[static_cast<std::size_t>(p.row)],
+                               *compliance.limits,
+                               tables.compliance.data() + slot.at * kComplianceCount);
     case File::stats:
       return tables.results[slot.at * kStatCount + static_cast<std::size_t>(p.row)];
   }
@@ -53,7 +65,8 @@ double value_at(const ResultTables& tables, const Place& p, const Slot& slot, in
 
 // The first value of the set's files that is not finite, in file order; false when all are.
 bool first_bad_value(const LoopInputs& li, std::size_t set, const ResultTables& tables,
-                     const std::vector<int>& out_column, Place& found) {
+                     const std::vector<int>& out_column, const ComplianceFile& compliance,
+                     Place& found) {
   const InputData& in = li.in;
   const std::size_t points = in.ref_points.size();
   const std::size_t hours = in.cfg.is_time ? static_cast<std::size_t>(in.met.ntime) : 0;
@@ -79,8 +92,23 @@ bool first_bad_value(const LoopInputs& li, std::size_t set, const ResultTables& 
       found.file = file;
       for (std::size_t ip = 1; ip <= points; ++ip) {
         found.ip = static_cast<int>(ip);
-        const double v = value_at(tables, found, Slot{ip - 1, 0}, in.met.ntime);
+        const double v = value_at(tables, found, Slot{ip - 1, 0}, in.met.ntime, compliance);
         if (!all_finite(&v, 1)) return true;
+      }
+    }
+    // The values of the compliance file (dates, counts and flags are finite by their kind).
+    if (compliance.limits != nullptr &&
+        !all_finite(tables.compliance.data(), tables.compliance.size())) {
+      found.file = File::limits;
+      for (std::size_t ip = 1; ip <= points; ++ip) {
+        found.ip = static_cast<int>(ip);
+        for (std::size_t c = 0; c < compliance.columns.size(); ++c) {
+          const ComplianceColumn& column = compliance.columns[c];
+          if (column.empty || column.kind != ComplianceColumn::Kind::value) continue;
+          found.row = static_cast<int>(c);
+          const double v = value_at(tables, found, Slot{ip - 1, 0}, in.met.ntime, compliance);
+          if (!all_finite(&v, 1)) return true;
+        }
       }
     }
   }
@@ -93,7 +121,7 @@ bool first_bad_value(const LoopInputs& li, std::size_t set, const ResultTables& 
     for (int r = 0; r < kStatCount; ++r) {
       found.row = r;
       if (!selected[static_cast<std::size_t>(r)]) continue;
-      const double v = value_at(tables, found, Slot{ip - 1, 0}, in.met.ntime);
+      const double v = value_at(tables, found, Slot{ip - 1, 0}, in.met.ntime, compliance);
       if (!all_finite(&v, 1)) return true;
     }
   }
@@ -102,8 +130,9 @@ bool first_bad_value(const LoopInputs& li, std::size_t set, const ResultTables& 
 
 // The source whose contribution makes the value at p not finite: the point is evaluated
 // again over the first n sources, n found by halving between none (finite) and all of them.
-// Empty when the value of all sources is finite again (it should not be).
-std::string culprit(const LoopInputs& li, const std::vector<int>& out_column, const Place& p) {
+// Empty when there is no such source.
+std::string culprit(const LoopInputs& li, const std::vector<int>& out_column,
+                    const ComplianceFile& compliance, const Place& p) {
   const InputData& in = li.in;
   const RefPoint& point = in.ref_points[static_cast<std::size_t>(p.ip - 1)];
   const std::size_t sets = in.groups.size() + 1;
@@ -124,15 +153,18 @@ std::string culprit(const LoopInputs& li, const std::vector<int>& out_column, co
             point.has_hourly_output ? static_cast<std::size_t>(in.met.ntime) : 0, 0.0);
         t.hourly_sum.assign(1, 0.0);
         t.hourly_max.assign(1, 0.0);
+        if (li.compliance != nullptr) t.compliance.assign(kComplianceCount, 0.0);
       }
       if (li.methodology) t.results.assign(kStatCount, 0.0);
     }
     evaluate_point(li, p.ip, block, batch, work, out_column, tables, n);
-    const double v = value_at(tables[p.set], p, Slot{0, 0}, in.met.ntime);
+    const double v = value_at(tables[p.set], p, Slot{0, 0}, in.met.ntime, compliance);
     return all_finite(&v, 1);
   };
   std::size_t finite = 0, not_finite = in.sources.size();
-  if (not_finite == 0 || finite_over(not_finite)) return "";
+  // Not finite without any source (a background alone) or finite with all of them: no source
+  // to name.
+  if (not_finite == 0 || finite_over(not_finite) || !finite_over(0)) return "";
   while (not_finite - finite > 1) {
     const std::size_t mid = finite + (not_finite - finite) / 2;
     (finite_over(mid) ? finite : not_finite) = mid;
@@ -158,9 +190,15 @@ bool all_finite(const double* values, std::size_t n) {
 void check_finite_results(const LoopInputs& li, const std::vector<ResultTables>& tables) {
   const InputData& in = li.in;
   const std::vector<int> out_column = output_columns(in.ref_points);
+  ComplianceFile compliance;
+  if (li.compliance != nullptr) {
+    compliance.limits = &in.cfg.limits;
+    compliance.columns = compliance_columns(in.cfg.limits, in.met.ntime,
+                                            static_cast<int>(li.compliance->counted_days.size()));
+  }
   for (std::size_t set = 0; set < tables.size(); ++set) {
     Place p;
-    if (!first_bad_value(li, set, tables[set], out_column, p)) continue;
+    if (!first_bad_value(li, set, tables[set], out_column, compliance, p)) continue;
     const Settings cfg = set == 0 ? in.cfg : group_settings(in.cfg, in.groups[set - 1].name);
     const RefPoint& point = in.ref_points[static_cast<std::size_t>(p.ip - 1)];
     std::string path, column = point.id, hour;
@@ -177,6 +215,10 @@ void check_finite_results(const LoopInputs& li, const std::vector<ResultTables>&
         path = hourly_path(cfg, "max_");
         column = "max";
         break;
+      case File::limits:
+        path = limits_path(cfg);
+        column = compliance.columns[static_cast<std::size_t>(p.row)].name;
+        break;
       case File::stats:
         path = stats_path(cfg);
         column = stat_column_names(cfg)[static_cast<std::size_t>(p.row)];
@@ -185,15 +227,16 @@ void check_finite_results(const LoopInputs& li, const std::vector<ResultTables>&
     const Slot slot{
         static_cast<std::size_t>(p.ip - 1),
         point.has_hourly_output ? static_cast<std::size_t>(out_column[p.ip - 1] - 1) : 0};
-    const double value = value_at(tables[set], p, slot, in.met.ntime);
+    const double value = value_at(tables[set], p, slot, in.met.ntime, compliance);
     const std::string word = std::isnan(value) ? "NaN" : value > 0 ? "Infinity" : "-Infinity";
     std::vector<std::string> lines{"Hodnota " + word + " ve sloupci " + column + " souboru " +
                                    path + " (referencni bod " + point.id + hour +
                                    ") neni konecne cislo; vysledky se nezapisuji."};
-    const std::string source = culprit(li, out_column, p);
+    const std::string source = culprit(li, out_column, compliance, p);
     if (!source.empty())
       lines.push_back("Konecnym cislem prestava byt po pricteni prispevku zdroje " + source + ".");
-    lines.push_back("Zkontrolujte emise (m, m_no), emisni faktory a time_use zdroju.");
+    lines.push_back("Zkontrolujte emise (m, m_no), emisni faktory a time_use zdroju" +
+                    std::string(p.file == File::limits ? " a pozadi (background)." : "."));
     stop_with_lines(lines);
   }
 }

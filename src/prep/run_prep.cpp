@@ -165,7 +165,7 @@ void prepare(const PrepOptions& o, std::ostream& out) {
     if (o.climate.empty())
       prep_error(
           "Zdroje obsahuji chladici veze: zadejte jejich klimaticke udaje volbou --climate.");
-    read_climate_tables(o.climate);  // stops with kadre's own message when they do not read
+    read_climate_tables(o.climate, out);  // stops with kadre's own message when they do not read
     study.climate_text = read_text(o.climate);
   }
   if (!o.dem.empty()) {
