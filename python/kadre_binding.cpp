@@ -138,7 +138,7 @@ py::dict run_study(const std::vector<std::string>& args, const std::string& base
   {
     py::gil_scoped_release released;
     status = kadre::run(args, out, err, "kadre", kadre::single_process(),
-                        kadre::Embedding{base_dir, &results, &error_text});
+                        kadre::Embedding{base_dir, &results, &error_text, {}});
   }
   if (console.callback_failure()) std::rethrow_exception(console.callback_failure());
   py::dict d;

@@ -155,13 +155,13 @@ void check_run(const fs::path& case_dir, const fs::path& scratch, const char* si
     unsetenv("KADRE_SIMD");
   // A case whose console is a file shows the progress line as a log gets it; the clock stands
   // still, so that only the first and the last point are shown.
-  kadre::ConsoleOptions console;
+  kadre::Embedding embedding;
   if (fs::exists(case_dir / "console_is_a_file")) {
-    console.terminal = false;
-    console.clock = [] { return std::chrono::steady_clock::time_point{}; };
+    embedding.console.terminal = false;
+    embedding.console.clock = [] { return std::chrono::steady_clock::time_point{}; };
   }
   std::ostringstream out, err;
-  const int status = kadre::run(args, out, err, "kadre", kadre::single_process(), console);
+  const int status = kadre::run(args, out, err, "kadre", kadre::single_process(), embedding);
   unsetenv("KADRE_SIMD");
 
   const int expected_status = std::atoi(read_file(expected_dir / "status").c_str());
