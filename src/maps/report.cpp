@@ -180,14 +180,17 @@ ResultSetData read_set(const Settings& cfg, const std::string& group,
   ResultSetData set;
   set.group = group;
   const std::string d = result_delimiter(cfg.delim_out);
+  // Equal columns are told apart by their position among the columns of that name as read
+  // (_2, _3, ...), as the maps name them.
+  std::vector<std::string> as_read;
   const auto add_indicators = [&](const std::string& rename) {
     const ResultTable& t = set.tables.back();
     for (std::size_t c = 0; c < t.columns.size(); ++c) {
       ReportIndicator ri;
       ri.values.name = rename.empty() ? t.columns[c] : rename;
-      int same = 1;
-      for (const ReportIndicator& other : set.indicators)
-        same += to_lower(other.values.name) == to_lower(ri.values.name) ? 1 : 0;
+      const std::string name = to_lower(ri.values.name);
+      const auto same = std::count(as_read.begin(), as_read.end(), name) + 1;
+      as_read.push_back(name);
       if (same > 1) ri.values.name.append("_").append(std::to_string(same));
       ri.values.unit = unit_for(ri.values.name);
       ri.table = set.tables.size() - 1;

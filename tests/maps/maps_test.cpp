@@ -347,6 +347,10 @@ TEST(KadreMap, EqualColumnsAreNumberedInTheirOrder) {
   OGRFeatureDefn* fields = gpkg->GetLayerByName("receptors")->GetLayerDefn();
   for (const char* name : {"Th_0.000", "Th_0.000_2", "Th_0.000_3"})
     EXPECT_GE(fields->GetFieldIndex(name), 0) << name;
+  if (!report_available()) return;
+  ASSERT_EQ(c.map({"run.nml", "--indicator", "Th_0.000_3", "--html"}, out), 0) << out;
+  const std::string html = test::read_file("output/run.html");
+  EXPECT_NE(html.find("\"Th_0.000_3\""), std::string::npos);
 }
 
 // A file GDAL cannot write (here: beyond the file-size limit) stops with the write error and,
