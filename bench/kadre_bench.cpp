@@ -43,7 +43,7 @@
 #include "driver/run.h"
 #include "init/ref_points_reader.h"
 #include "init/terrain_reader.h"
-#include "model/model_context.h"
+#include "model/kernel_path.h"
 #include "output/netcdf_output.h"
 #include "work_count.h"
 #include "write_table.h"

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "model/class_index.h"
-#include "model/sector_kernel.h"
+#include "model/vector_path.h"
 
 namespace kadre {
 

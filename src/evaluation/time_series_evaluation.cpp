@@ -10,6 +10,8 @@
 #include "model/class_index.h"
 #include "model/dispersion_coefficients.h"
 #include "model/plume_sector.h"
+#include "model/vector_path.h"
+#include "model/wind_kernel.h"
 
 namespace kadre {
 
@@ -18,17 +20,6 @@ namespace {
 HourMet hour_met(const MetSeries& met, std::size_t at) {
   return HourMet{met.stability_class[at],   met.w_sp[at],   met.w_dir[at],  met.zi[at],
                  met.stability_class_i[at], met.w_sp_i[at], met.w_dir_i[at]};
-}
-
-// Whether the vector kernel takes the pair's hours: a source type it knows and every number
-// it broadcasts finite.
-bool vector_takes_pair(const ModelContext& ctx, const Source& source, const PairGeometry& g) {
-  if (ctx.options.kernels != KernelPath::vector) return false;
-  if (!vector_kernels_know(source.type)) return false;
-  for (const double v : {g.x, g.theta, source.flue_gas_flow_m3_s, source.m, source.m_no,
-                         sector_half_angle(ctx.par, source.type)})
-    if (!std::isfinite(v)) return false;
-  return true;
 }
 
 // The situations of one pair: each plume (without a lid) and axis computed at its first hour.
@@ -91,12 +82,9 @@ class PairSituations {
       const std::size_t c = static_cast<std::size_t>(situation_class_[k] - 1);
       work_.removal[k] = -par.k_u / p.u_ef;
       work_.decay[k] = -par.k_p[c] / p.u_ef;
-      bool ok = p.u_ef > 0;
-      for (const double v :
-           {p.h_ef, p.z1, p.z2, p.z3, p.kh, p.u_ef, work_.axis[k], work_.removal[k], work_.decay[k],
-            par.ay[c], par.by[c], par.az[c], par.bz[c]})
-        ok = ok && std::isfinite(v);
-      work_.vector_ok[k] = ok ? 1 : 0;
+      const bool vector = situation_takes_vector_path(ctx_, situation_class_[k], p, work_.axis[k],
+                                                      work_.removal[k], work_.decay[k]);
+      work_.vector_ok[k] = vector ? 1 : 0;
     }
   }
 
@@ -113,7 +101,7 @@ class PairSituations {
       p = evaluate_par_without_wind(ctx_, source_, point_, s, u, 0.0, g_, f_);
       const double base = wind_profile_base(p.h_ef, f_.z_ref),
                    exponent = ctx_.par.u_p[static_cast<std::size_t>(s - 1)];
-      if (winds_at_height_take(u, base, exponent)) {
+      if (wind_takes_vector_path(u, base, exponent)) {
         const std::size_t i = static_cast<std::size_t>(pending_++);
         work_.wind_u[i] = u;
         work_.wind_base[i] = base;
@@ -157,7 +145,7 @@ void add_sector_hours(const ModelContext& ctx, const Source& source, const PairG
   for (const HourlyWork::SectorHour& h : work.sector_hours) {
     const std::size_t n = static_cast<std::size_t>(h.situation);
     const int s = plumes.situation_class(n);
-    if (work.vector_ok[n] == 0 || !std::isfinite(h.emis)) {
+    if (work.vector_ok[n] == 0 || !hour_takes_vector_path(h.emis)) {
       c_t[h.hour] += evaluate_gauss(ctx, s, source, g.x, g.theta, h.lambda, work.plume[n], h.phi,
                                     false, h.emis, f.spreads, 0);
       continue;
@@ -281,7 +269,7 @@ void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const Emissio
   // A series with a class outside 1..5 stops at its first such hour; hour by hour, the scalar
   // formulas find it where the run would.
   const std::size_t series = static_cast<std::size_t>(source.met_idx - 1);
-  const bool vector = vector_takes_pair(ctx, source, g) && situations.orderly[series] != 0;
+  const bool vector = pair_takes_vector_path(ctx, source, g) && situations.orderly[series] != 0;
   PairSituations plumes(ctx, met, point, source, g, f, work, vector);
   if (vector) {
     work.sector_hours.clear();

@@ -8,7 +8,7 @@
 #include "core/settings.h"
 #include "evaluation/hourly_situations.h"
 #include "model/dispersion_model.h"
-#include "model/sector_kernel.h"
+#include "model/hourly_kernel.h"
 
 namespace kadre {
 

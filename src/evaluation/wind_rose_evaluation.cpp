@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "model/sector_kernel.h"
+#include "model/rose_kernel.h"
+#include "model/vector_path.h"
+#include "model/wind_kernel.h"
 
 namespace kadre {
 
@@ -13,23 +15,7 @@ namespace {
 // The wind speeds of the rose are measured at 10 m.
 constexpr double kWindRoseHeight = 10.0;
 
-bool finite(double v) { return std::isfinite(v); }
-
 bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-// Whether the vector kernel takes this situation: a source type it knows, every number it
-// broadcasts finite and the wind positive.
-bool vector_takes(const ModelContext& ctx, const Source& source, const PairGeometry& g,
-                  const PlumeParams& p, int s, double axis, double limit) {
-  const ModelParams& par = ctx.par;
-  const std::size_t c = static_cast<std::size_t>(s - 1);
-  if (!vector_kernels_know(source.type)) return false;
-  for (const double v : {g.x, g.theta, par.k_u, source.flue_gas_flow_m3_s, source.m, source.m_no,
-                         par.k_p[c], par.ay[c], par.by[c], par.az[c], par.bz[c], p.h_ef, p.z1, p.z2,
-                         p.z3, p.kh, p.u_ef, axis, limit})
-    if (!finite(v)) return false;
-  return p.u_ef > 0;
-}
 
 void scalar_directions(const ModelContext& ctx, const Source& source, const PairGeometry& g,
                        const PlumeParams& p, int s, double phi_step, double axis, double limit,
@@ -79,7 +65,7 @@ void class_plumes(const ModelContext& ctx, const WindClasses& wind, const RefPoi
     PlumeParams& p = work.plumes[static_cast<std::size_t>(j - 1)];
     p = evaluate_par_without_wind(ctx, source, point, s, u, 0.0, g, f);
     const double base = wind_profile_base(p.h_ef, f.z_ref);
-    if (winds_at_height_take(u, base, exponent)) {
+    if (wind_takes_vector_path(u, base, exponent)) {
       const std::size_t k = static_cast<std::size_t>(pending++);
       work.wind_u[k] = u;
       work.wind_base[k] = base;
@@ -172,6 +158,7 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
   double* column = work.column.data();
   fill_pair_factors(ctx, source, kWindRoseHeight, g.x, nphi, f);
   const double limit = sector_half_angle(ctx.par, source.type);
+  const bool vector_pair = pair_takes_vector_path(ctx, source, g);
   for (int i = 1; i <= kStabilityClasses; ++i) {
     class_plumes(ctx, wind, point, source, g, i, work, f);
     // The geometry of the class is kept from speed to speed while the axis stays, and so are
@@ -191,8 +178,9 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
         windows_kept = true;
         windows_axis = axis;
       }
-      const bool vector = ctx.options.kernels == KernelPath::vector &&
-                          vector_takes(ctx, source, g, p, i, axis, limit);
+      const bool vector =
+          vector_pair && situation_takes_vector_path(ctx, i, p, axis, ctx.par.k_u,
+                                                     ctx.par.k_p[static_cast<std::size_t>(i - 1)]);
       if (vector) {
         SectorRun run = sector_run(ctx, source, g, p, i, cfg.phi_step, axis, limit);
         if (!geometry_kept || !same_bits(axis, geometry_axis)) {

@@ -9,7 +9,7 @@
 #include "core/records.h"
 #include "core/settings.h"
 #include "model/dispersion_model.h"
-#include "model/sector_kernel.h"
+#include "model/rose_kernel.h"
 
 namespace kadre {
 

@@ -1,22 +1,6 @@
 #include "model/model_context.h"
 
-#include <cstring>
-
-#include "model/sector_kernel.h"
-
 namespace kadre {
-
-KernelPath kernel_path_from(const char* simd_setting) {
-  if (!vector_kernel_built()) return KernelPath::scalar;
-  if (simd_setting != nullptr && std::strcmp(simd_setting, "scalar") == 0)
-    return KernelPath::scalar;
-  return KernelPath::vector;
-}
-
-const char* kernel_target(KernelPath path) {
-  if (path == KernelPath::scalar || !vector_kernel_built()) return "scalar";
-  return vector_kernel_target();
-}
 
 ModelOptions model_options(const Settings& cfg) {
   ModelOptions o;

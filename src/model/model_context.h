@@ -8,21 +8,9 @@
 #include "core/records.h"
 #include "core/settings.h"
 #include "model/cluster_factor.h"
+#include "model/kernel_path.h"
 
 namespace kadre {
-
-// How the direction loops are computed: the vector kernel or the scalar formulas, the
-// reference the vector results are checked against. The run chooses (kernel_path_from);
-// options left as they are take the scalar formulas.
-enum class KernelPath { vector, scalar };
-
-// The path named by the setting KADRE_SIMD: "scalar" selects the scalar formulas; any other
-// value, or none (nullptr), the vector kernel where the build has it.
-KernelPath kernel_path_from(const char* simd_setting);
-
-// The instruction set the direction loops run on: the vector kernels' target as the processor
-// chose it at run time ("AVX2", "AVX3", ...), or "scalar" for the scalar formulas.
-const char* kernel_target(KernelPath path);
 
 // The switches and lengths of the run configuration that change the physics.
 struct ModelOptions {
@@ -32,6 +20,7 @@ struct ModelOptions {
   bool wind_rotation = true;  // the wind turns 1 degree per 25 m of plume height
   double u_height = 10.0;     // height of the hourly wind speed [m]
   double int_err = 25.0;      // step of the terrain integration along a path [m]
+  // The path of the direction and hour loops, as the run was given it (kernel_path.h).
   KernelPath kernels = KernelPath::scalar;
 };
 

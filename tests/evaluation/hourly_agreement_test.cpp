@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "evaluation/time_series_evaluation.h"
-#include "model/sector_kernel.h"
+#include "model/kernel_path.h"
 #include "support/test_support.h"
 
 namespace kadre {
@@ -67,7 +67,7 @@ struct Year {
 };
 
 TEST(HourlyVectorKernel, AgreesWithTheScalarFormulas) {
-  if (!vector_kernel_built()) GTEST_SKIP() << "built without the vector kernel";
+  if (!vector_kernels_available()) GTEST_SKIP() << "built without the vector kernel";
   Year year(3000);
   // The vector kernel's hours as the scalar formulas' hours; returns them.
   const auto agree = [&year](const Source& source, const PairGeometry& g, const std::string& what,

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "evaluation/wind_rose_evaluation.h"
-#include "model/sector_kernel.h"
+#include "model/kernel_path.h"
 #include "support/test_support.h"
 
 namespace kadre {
@@ -103,7 +103,7 @@ Source stack() {
 }
 
 TEST(VectorKernel, AgreesWithTheScalarFormulas) {
-  if (!vector_kernel_built()) GTEST_SKIP() << "built without the vector kernel";
+  if (!vector_kernels_available()) GTEST_SKIP() << "built without the vector kernel";
   Rose rose;
   Source area{.id = "A",
               .x = 5000,
@@ -139,7 +139,7 @@ TEST(VectorKernel, AgreesWithTheScalarFormulas) {
 }
 
 TEST(VectorKernel, EdgesOfTheFormulasAreDecidedAsByTheScalarOnes) {
-  if (!vector_kernel_built()) GTEST_SKIP() << "built without the vector kernel";
+  if (!vector_kernels_available()) GTEST_SKIP() << "built without the vector kernel";
   Rose rose;
   // Sectors wider than a right angle: negative downwind distances give NaN spreads.
   rose.par.uhel_limit_b = 120;

@@ -15,7 +15,8 @@
 
 #include "model/class_index.h"
 #include "model/dispersion_model.h"
-#include "model/sector_kernel.h"
+#include "model/vector_path.h"
+#include "model/wind_kernel.h"
 #include "support/test_support.h"
 #include "support/textbook_plume.h"
 
@@ -405,7 +406,7 @@ TEST(GetLambda, EqualsFmodOfTheDifference) {
 
 // The vector step of the winds at the effective heights against u x pow(base, p).
 TEST(WindsAtHeight, AgreeWithThePowerLaw) {
-  if (!vector_kernel_built()) GTEST_SKIP() << "built without the vector kernel";
+  if (!vector_kernels_available()) GTEST_SKIP() << "built without the vector kernel";
   std::vector<double> u, base, exponent;
   for (int i = 0; i < 37; ++i) {
     u.push_back(0.5 + 0.37 * i);
