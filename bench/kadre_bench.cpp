@@ -290,35 +290,30 @@ class Ticker {
   std::thread thread_;
 };
 
-// Selects the scalar formulas (KADRE_SIMD=scalar) for its lifetime when asked to.
-class KernelPathScope {
- public:
-  explicit KernelPathScope(bool scalar) : scalar_(scalar) {
-    if (scalar_) setenv("KADRE_SIMD", "scalar", 1);
-  }
-  ~KernelPathScope() {
-    if (scalar_) unsetenv("KADRE_SIMD");
-  }
-  KernelPathScope(const KernelPathScope&) = delete;
-  KernelPathScope& operator=(const KernelPathScope&) = delete;
-
- private:
-  bool scalar_;
-};
-
 double seconds_since(Clock::time_point start, Clock::time_point end = Clock::now()) {
   return std::chrono::duration<double>(end - start).count();
 }
 
-// Runs the case in its directory; false (after showing the console) when the run failed.
-bool run_case(const fs::path& dir, int threads, Timing& timing) {
+// The kernel path the runs take unless told otherwise: KADRE_SIMD, read as kadre's main reads
+// it.
+kadre::KernelPath path_from_environment() {
+  return kadre::kernel_path_from(std::getenv("KADRE_SIMD"));
+}
+
+// Runs the case in its directory on the kernel path; false (after showing the console) when the
+// run failed.
+bool run_case(const fs::path& dir, int threads, Timing& timing,
+              kadre::KernelPath path = path_from_environment()) {
   std::vector<std::string> args{kadre::bench::kRunConfig};
   if (threads > 0) args.push_back(std::to_string(threads));
   Console buffer;
   std::ostream console(&buffer);
   const Clock::time_point start = Clock::now();
   const double cpu_start = process_cpu_seconds();
-  const int status = kadre::run(args, console, console);
+  kadre::Embedding embedding;
+  embedding.kernels = path;
+  const int status =
+      kadre::run(args, console, console, "kadre", kadre::single_process(), embedding);
   timing.cpu = process_cpu_seconds() - cpu_start;
   const Clock::time_point end = Clock::now();
   timing.wall = seconds_since(start, end);
@@ -417,12 +412,12 @@ bool timed_run(const fs::path& dir, int threads, bool scalar, const char* what, 
   const std::string label =
       std::string(what) + (scalar ? ", scalar formulas (KADRE_SIMD=scalar)" : ", vector kernels") +
       ", " + std::to_string(threads) + (threads == 1 ? " thread" : " threads");
-  KernelPathScope path(scalar);
+  const kadre::KernelPath path = scalar ? kadre::KernelPath::scalar : path_from_environment();
   for (int r = 1; r <= kRepeats; ++r) {
     Timing t;
     {
       Ticker ticker(label + ", run " + std::to_string(r));
-      if (!run_case(dir, threads, t)) return false;
+      if (!run_case(dir, threads, t, path)) return false;
     }
     print_timing(t);
     if (r == 1) best = t;
@@ -724,8 +719,7 @@ int main(int argc, char** argv) {
   const int threads = o.threads > 0 ? o.threads : omp_get_max_threads();
   try {
     o.dir = fs::absolute(o.dir);
-    std::printf("simd_target=%s\n",
-                kadre::kernel_target(kadre::kernel_path_from(std::getenv("KADRE_SIMD"))));
+    std::printf("simd_target=%s\n", kadre::kernel_target(path_from_environment()));
     KernelFigures k;
     if (o.statistical && !statistical_case(o, k)) return 1;
     if (o.hourly && !hourly_case(o, k)) return 1;

@@ -1,5 +1,5 @@
 // The vector kernels against the scalar formulas on the whole program: the input changes a
-// file of the case in run_case/ as for fuzz_run; the case runs with KADRE_SIMD=scalar and with
+// file of the case in run_case/ as for fuzz_run; the case runs with the scalar formulas and with
 // the vector kernels, one thread each. Both must end alike (status, console without the
 // computing time), write the same result files, and every number must agree to 1e-9
 // relative (values below 1e-30 to 1e-30 absolute); anything else is a finding.
@@ -24,17 +24,14 @@ struct Outcome {
   std::map<std::string, std::string> files;
 };
 
-// One run in the scratch directory with the kernels KADRE_SIMD selects; the result files are
-// collected and removed.
-Outcome run_with(const char* simd) {
-  if (simd != nullptr)
-    setenv("KADRE_SIMD", simd, 1);
-  else
-    unsetenv("KADRE_SIMD");
+// One run in the scratch directory on the given kernel path; the result files are collected
+// and removed.
+Outcome run_with(KernelPath path) {
   Outcome o;
   std::ostringstream out;
-  o.status = run({"run.nml", "1"}, out, fuzz::discard());
-  unsetenv("KADRE_SIMD");
+  Embedding embedding;
+  embedding.kernels = path;
+  o.status = run({"run.nml", "1"}, out, fuzz::discard(), "kadre", single_process(), embedding);
   static const std::regex timing(R"(\n *[0-9.]+ s\n)");
   o.console = std::regex_replace(out.str(), timing, "\n<time>\n");
   for (const auto& entry : fs::recursive_directory_iterator(".")) {
@@ -87,8 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const fuzz::InScratch in_scratch;
   const fuzz::CaseInput prepared = fuzz::write_case({reinterpret_cast<const char*>(data), size});
   if (prepared != fuzz::CaseInput::ready) return prepared == fuzz::CaseInput::ignored ? -1 : 0;
-  const Outcome scalar = run_with("scalar");
-  const Outcome vector = run_with(nullptr);
+  const Outcome scalar = run_with(KernelPath::scalar);
+  const Outcome vector = run_with(kernel_path_from(nullptr));
   if (scalar.status != vector.status || scalar.console != vector.console)
     finding(scalar, vector, "status or console");
   if (scalar.files.size() != vector.files.size())

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <ostream>
 #include <streambuf>
@@ -137,8 +138,10 @@ py::dict run_study(const std::vector<std::string>& args, const std::string& base
   int status = 1;
   {
     py::gil_scoped_release released;
-    status = kadre::run(args, out, err, "kadre", kadre::single_process(),
-                        kadre::Embedding{base_dir, &results, &error_text, {}});
+    kadre::Embedding embedding{base_dir, &results, &error_text, {}};
+    // KADRE_SIMD=scalar selects the scalar formulas here too, as for the program.
+    embedding.kernels = kadre::program_kernel_path(std::getenv("KADRE_SIMD"));
+    status = kadre::run(args, out, err, "kadre", kadre::single_process(), embedding);
   }
   if (console.callback_failure()) std::rethrow_exception(console.callback_failure());
   py::dict d;

@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@ int main(int argc, char** argv) {
   // A log file gets the progress line now and then, a terminal after every point.
   kadre::Embedding embedding;
   embedding.console.terminal = isatty(STDOUT_FILENO) == 1;
+  // KADRE_SIMD=scalar runs the scalar formulas, the reference of the vector kernels.
+  embedding.kernels = kadre::program_kernel_path(std::getenv("KADRE_SIMD"));
   return kadre::run_as_program([&] {
 #ifdef KADRE_MPI
     if (kadre::started_by_mpirun())

@@ -10,6 +10,8 @@ namespace kadre {
 
 int run_as_program(const std::function<int()>& run) { return with_termination_signals(run); }
 
+KernelPath program_kernel_path(const char* simd_setting) { return kernel_path_from(simd_setting); }
+
 RunError as_run_error(std::exception_ptr failure) {
   try {
     std::rethrow_exception(failure);

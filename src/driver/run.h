@@ -13,6 +13,7 @@
 #include "core/result_tables.h"
 #include "core/settings.h"
 #include "driver/processes.h"
+#include "model/kernel_path.h"
 
 namespace kadre {
 
@@ -47,7 +48,14 @@ struct Embedding {
   RunResults* results = nullptr;
   std::string* error_text = nullptr;  // the console text of a stop, as it was printed
   ConsoleOptions console;
+  // The path of the direction and hour loops, chosen once by the caller (the program: from
+  // KADRE_SIMD); left as it is, the vector kernels where the build has them.
+  KernelPath kernels = kernel_path_from(nullptr);
 };
+
+// The kernel path the program takes from the environment: simd_setting is KADRE_SIMD
+// (nullptr: not set), "scalar" selecting the scalar formulas (kernel_path_from).
+KernelPath program_kernel_path(const char* simd_setting);
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
         const std::string& program = "kadre", Processes& processes = single_process(),

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <limits>
 #include <new>
 #include <optional>
@@ -267,7 +266,7 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   std::optional<LoopInputs> inputs;
   try {
     ModelOptions options = model_options(cfg);
-    options.kernels = kernel_path_from(std::getenv("KADRE_SIMD"));
+    options.kernels = embedding.kernels;
     ctx.emplace(options, par, in.terrain, in.climate, in.sources);
     if (methodology) class_index = make_class_speed_index(wind, par);
     if (cfg.is_time) hourly = find_hourly_situations(cfg, in.met);

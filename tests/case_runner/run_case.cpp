@@ -133,9 +133,9 @@ std::set<std::string> files_below(const fs::path& dir) {
   return names;
 }
 
-// Runs the case in scratch with the kernels KADRE_SIMD selects (nullptr: the default) and
-// compares the run with the expected files.
-void check_run(const fs::path& case_dir, const fs::path& scratch, const char* simd) {
+// Runs the case in scratch on the given kernel path and compares the run with the expected
+// files.
+void check_run(const fs::path& case_dir, const fs::path& scratch, kadre::KernelPath path) {
   const fs::path expected_dir = case_dir / "expected";
   fs::remove_all(scratch);
   fs::create_directories(scratch / "output");
@@ -149,20 +149,16 @@ void check_run(const fs::path& case_dir, const fs::path& scratch, const char* si
   std::istringstream arg_text(read_file(case_dir / "args"));
   for (std::string a; arg_text >> a;) args.push_back(a);
   fs::current_path(scratch);
-  if (simd != nullptr)
-    setenv("KADRE_SIMD", simd, 1);
-  else
-    unsetenv("KADRE_SIMD");
   // A case whose console is a file shows the progress line as a log gets it; the clock stands
   // still, so that only the first and the last point are shown.
   kadre::Embedding embedding;
+  embedding.kernels = path;
   if (fs::exists(case_dir / "console_is_a_file")) {
     embedding.console.terminal = false;
     embedding.console.clock = [] { return std::chrono::steady_clock::time_point{}; };
   }
   std::ostringstream out, err;
   const int status = kadre::run(args, out, err, "kadre", kadre::single_process(), embedding);
-  unsetenv("KADRE_SIMD");
 
   const int expected_status = std::atoi(read_file(expected_dir / "status").c_str());
   if (status != expected_status)
@@ -183,7 +179,8 @@ void check_run(const fs::path& case_dir, const fs::path& scratch, const char* si
       fail("result file " + name + " was not written");
     else
       compare_result_file(name, read_file(expected_dir / name),
-                          read_file(scratch / "output" / name), delim, simd == nullptr);
+                          read_file(scratch / "output" / name), delim,
+                          path == kadre::KernelPath::vector);
   for (const std::string& name : actual_files)
     if (!expected_files.count(name))
       fail("result file " + name + " was written but is not expected");
@@ -192,17 +189,19 @@ void check_run(const fs::path& case_dir, const fs::path& scratch, const char* si
 }  // namespace
 
 // Each case runs twice: with the vector kernels and with the scalar formulas they are checked
-// against; both must give the expected files.
+// against; both must give the expected files. A build without the vector kernels runs the
+// scalar formulas only.
 int main(int argc, char** argv) {
   if (argc != 3) {
     std::cerr << "usage: run_case <case folder> <scratch folder>\n";
     return 2;
   }
   const fs::path case_dir = fs::absolute(argv[1]), scratch = fs::absolute(argv[2]);
-  check_run(case_dir, scratch / "vector", nullptr);
+  if (kadre::vector_kernels_available())
+    check_run(case_dir, scratch / "vector", kadre::KernelPath::vector);
   const int vector_failures = failures;
   if (vector_failures > 0) std::cout << "(with the vector kernels)\n";
-  check_run(case_dir, scratch / "scalar", "scalar");
+  check_run(case_dir, scratch / "scalar", kadre::KernelPath::scalar);
   if (failures > vector_failures) std::cout << "(with KADRE_SIMD=scalar)\n";
 
   if (failures > 30) std::cout << "... " << failures - 30 << " more mismatches\n";

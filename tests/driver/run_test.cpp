@@ -153,6 +153,35 @@ TEST(WholeRun, SameBytesWithOneThreadOrSeveralTogetherOrAlone) {
   EXPECT_EQ(without_summary(c.outputs()), hourly);
 }
 
+// The kernel path the caller passes reaches the run. Without the vector kernels the default
+// is the scalar formulas, and a run asked for the vector path stops with an internal error
+// rather than leave its directions and hours to the stand-ins.
+TEST(WholeRun, KernelPathReachesTheRun) {
+  test::RunDir c("both_cooling_tower");
+  ASSERT_EQ(c.run({"1"}).status, 0);
+  const test::ResultFiles by_default = c.outputs();
+  for (const KernelPath path : {KernelPath::scalar, KernelPath::vector}) {
+    std::filesystem::remove_all(c.path() / "output");
+    std::filesystem::create_directory(c.path() / "output");
+    const test::ScopedCwd cwd(c.path());
+    Embedding embedding;
+    embedding.kernels = path;
+    std::ostringstream out, err;
+    const int status = run({"run.nml", "1"}, out, err, "kadre", single_process(), embedding);
+    if (path == KernelPath::scalar || vector_kernels_available()) {
+      EXPECT_EQ(status, 0) << out.str();
+      EXPECT_EQ(c.outputs(), by_default);
+    } else {
+      EXPECT_EQ(status, 1);
+      EXPECT_NE(out.str().find(" Vnitrni chyba programu: "), std::string::npos) << out.str();
+      EXPECT_NE(out.str().find(": vektorova jadra nejsou v tomto sestaveni programu"),
+                std::string::npos)
+          << out.str();
+      EXPECT_TRUE(c.outputs().empty());
+    }
+  }
+}
+
 TEST(WholeRun, UnwritableResultFileStopsTheRunWithNoResultWritten) {
   test::RunDir c("both_cooling_tower");
   for (const auto& [extra, file] :
