@@ -54,6 +54,6 @@ std::string prep_usage();
 std::string prep_help();
 
 // "FILE[:LAYER]" split: the layer after the last ":" unless the whole text names a file.
-std::pair<std::string, std::string> split_layer(const std::string& spec);
+std::pair<std::string, std::string> split_layer(const std::string& file_layer);
 
 }  // namespace kadre
