@@ -110,24 +110,29 @@ def _results_from_tables(data, tables, points):
 
 
 def _progress_callback(progress):
-    """A callable(done, total), a tqdm bar for True when tqdm is installed, else nothing."""
+    """A callable(done, total) and the list of the bars it opened: for True a tqdm bar where
+    tqdm is installed, opened at the first report, so that a study stopping before it computes
+    prints nothing."""
     if callable(progress):
-        return progress, None
+        return progress, []
     if not progress:
-        return None, None
+        return None, []
     try:
         from tqdm import tqdm
     except ImportError:
-        return None, None
-    bar = tqdm(total=0, unit="bod", desc="kadre", leave=False)
+        return None, []
+    bars = []
 
     def update(done, total):
+        if not bars:
+            bars.append(tqdm(total=total, unit="bod", desc="kadre", leave=False))
+        bar = bars[0]
         if bar.total != total:
             bar.total = total
         bar.n = done
         bar.refresh()
 
-    return update, bar
+    return update, bars
 
 
 def run(config, threads=None, workdir=None, progress=True, console=False):
@@ -146,11 +151,11 @@ def run(config, threads=None, workdir=None, progress=True, console=False):
     base = ""
     if workdir is not None:
         base = os.path.join(os.path.abspath(os.fspath(workdir)), "")
-    callback, bar = _progress_callback(progress)
+    callback, bars = _progress_callback(progress)
     try:
         data = _kadre.run_study(args, base, callback)
     finally:
-        if bar is not None:
+        for bar in bars:
             bar.close()
     if console:
         sys.stdout.write(data["console"])

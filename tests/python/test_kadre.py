@@ -86,6 +86,15 @@ def test_progress_reaches_every_point(tmp_path):
     assert seen and seen[-1][0] == seen[-1][1] == 7
 
 
+def test_the_default_progress_is_a_tqdm_bar_that_is_gone_at_the_end(tmp_path, capfd):
+    pytest.importorskip("tqdm")
+    kadre.run("run.nml", workdir=study(tmp_path, "limits_hourly"))
+    out, err = capfd.readouterr()
+    assert out == ""
+    assert "kadre: 100%" in err and "7/7" in err
+    assert err.endswith("\r")  # closed without leaving its line
+
+
 def test_two_studies_in_two_threads_give_their_own_results(tmp_path):
     """Two studies at once, each in its own directory (the working directory is not changed):
     each gives the tables of its run alone."""
