@@ -106,6 +106,26 @@ void add_into(std::vector<double>& sum, const std::vector<double>& part) {
 // the source's sets as it comes, over its windows (+0 elsewhere), and copies the columns of
 // the eleven class situations; where the daily value of +0 is not +0, the columns are
 // gathered into one table whose daily values are added everywhere afterwards.
+// The two loops over every direction of every situation outside the kernels, compiled for
+// AVX2 too (chosen at run time where the processor has it): the base instruction set has no
+// vector form of their comparisons. Element by element, so the sums are the same either way.
+__attribute__((target_clones("avx2", "default"))) bool all_at_most(const double* __restrict values,
+                                                                   std::size_t n,
+                                                                   double threshold) {
+  std::size_t at_most = 0;
+  for (std::size_t k = 0; k < n; ++k) at_most += values[k] <= threshold;
+  return at_most == n;  // NaN is not at most
+}
+
+__attribute__((target_clones("avx2", "default"))) void add_with_scaled(
+    const double* __restrict values, std::size_t n, double scale, double* __restrict sum,
+    double* __restrict scaled_sum) {
+  for (std::size_t k = 0; k < n; ++k) {
+    sum[k] += values[k];
+    scaled_sum[k] += values[k] * scale;
+  }
+}
+
 class SituationSums final : public RoseColumnSink {
  public:
   SituationSums(const LoopInputs& li, const Source& source, std::span<const int> sets,
@@ -185,17 +205,10 @@ class SituationSums final : public RoseColumnSink {
   // then the value times the linear scale. Returns false, doing nothing, otherwise.
   bool fused_daily(const double* values, std::size_t base, std::size_t first, std::size_t end) {
     if (li_.ctx.options.kernels != KernelPath::vector || sets_.size() != 1) return false;
-    const double threshold = linear_.threshold, scale = linear_.scale;
-    bool above = false;
-    for (std::size_t k = first; k < end; ++k) above |= !(values[k] <= threshold);
-    if (above) return false;
+    if (!all_at_most(values + first, end - first, linear_.threshold)) return false;
     SetSums& set = w_.sets[static_cast<std::size_t>(sets_[0])];
-    double* sum = set.c.data() + base;
-    double* sum_d = set.c_d.data() + base;
-    for (std::size_t k = first; k < end; ++k) {
-      sum[k] += values[k];
-      sum_d[k] += values[k] * scale;
-    }
+    add_with_scaled(values + first, end - first, linear_.scale, set.c.data() + base + first,
+                    set.c_d.data() + base + first);
     return true;
   }
 

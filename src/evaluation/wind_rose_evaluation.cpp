@@ -159,6 +159,7 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
   fill_pair_factors(ctx, source, kWindRoseHeight, g.x, nphi, f);
   const double limit = sector_half_angle(ctx.par, source.type);
   const bool vector_pair = pair_takes_vector_path(ctx, source, g);
+  if (vector_pair) work.geometry.set_reference(g.delta);
   for (int i = 1; i <= kStabilityClasses; ++i) {
     class_plumes(ctx, wind, point, source, g, i, work, f);
     // The geometry of the class is kept from speed to speed while the axis stays, and so are

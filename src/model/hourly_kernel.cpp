@@ -55,7 +55,7 @@ void HourGeometry(HourBatch& b) {
     const V cos_a = cos_to_axis(hn::LoadU(d, b.lambda.data() + at));
     const V xs = downwind_distance(x, cos_a);
     const V ys2 = crosswind_squared(x2, cos_a);
-    const V log_xs = hn::Log(d, xs);
+    const V log_xs = vector_log(d, xs);
     const V az = hn::LoadU(d, b.az.data() + at), bz = hn::LoadU(d, b.bz.data() + at);
     V sy0, sz0;
     M line_usable = hn::FirstN(d, static_cast<std::size_t>(lanes));

@@ -7,6 +7,8 @@
 
 #include <hwy/highway.h>
 
+#include <cmath>
+
 #include "model/rose_kernel.h"
 #include "model/vector_kernel-inl.h"
 
@@ -17,12 +19,30 @@ namespace HWY_NAMESPACE {
 // The geometry of a window, in passes over its vectors: a pass holds one long chain (cos,
 // log, the two powers, the division). The arrays are padded by a vector: whole vectors are
 // stored.
+// cos and sin of the angles of every direction to the reference direction.
+void make_reference_angles(const SectorRun& r, SectorGeometry& g) {
+  const D d;
+  const int lanes = static_cast<int>(hn::Lanes(d));
+  const int directions = static_cast<int>(g.cos_from_reference.size() - kKernelPadding);
+  for (int i = 0; i < directions; i += lanes) {
+    const V phi = hn::Mul(hn::Iota(d, static_cast<double>(i)), hn::Set(d, r.phi_step));
+    const V angle = hn::Mul(hn::Sub(phi, hn::Set(d, g.reference)), hn::Set(d, kPi / 180));
+    hn::StoreU(hn::Cos(d, angle), d, g.cos_from_reference.data() + i);
+    hn::StoreU(hn::Sin(d, angle), d, g.sin_from_reference.data() + i);
+  }
+  g.reference_made = true;
+}
+
 void RoseGeometry(const SectorRun& r, SectorGeometry& g) {
   const D d;
   const int lanes = static_cast<int>(hn::Lanes(d));
   const int end = r.first + r.count;
   const V x = hn::Set(d, r.x), x2 = hn::Set(d, r.x * r.x);
   const V limit = hn::Set(d, r.limit), turn_minus_limit = hn::Set(d, 360.0 - r.limit);
+  if (!g.reference_made) make_reference_angles(r, g);
+  // The turn rho of the axis from the reference: phi - axis = (phi - reference) + rho.
+  const double rho = (g.reference - r.axis) * (kPi / 180);
+  const V cos_rho = hn::Set(d, std::cos(rho)), sin_rho = hn::Set(d, std::sin(rho));
   // Pass 1: the sector, the downwind distance and the crosswind distance's square.
   for (int i = r.first; i < end; i += lanes) {
     const V phi = hn::Mul(hn::Iota(d, static_cast<double>(i)), hn::Set(d, r.phi_step));
@@ -32,14 +52,16 @@ void RoseGeometry(const SectorRun& r, SectorGeometry& g) {
     const V state = hn::IfThenElse(
         hn::Not(below_two_turns(t)), hn::Set(d, kUndecided),
         hn::IfThenElseZero(within_sector(lambda, limit, turn_minus_limit), hn::Set(d, kDecided)));
-    const V cos_a = cos_to_axis(lambda);
+    // cos lambda = cos(phi - axis), the cosine being even and of period 360.
+    const V cos_a = hn::MulSub(hn::LoadU(d, g.cos_from_reference.data() + i), cos_rho,
+                               hn::Mul(hn::LoadU(d, g.sin_from_reference.data() + i), sin_rho));
     hn::StoreU(state, d, g.direction_state.data() + i);
     hn::StoreU(downwind_distance(x, cos_a), d, g.downwind.data() + i);
     hn::StoreU(crosswind_squared(x2, cos_a), d, g.crosswind_squared.data() + i);
   }
   // Pass 2: log xs.
   for (int i = r.first; i < end; i += lanes)
-    hn::StoreU(hn::Log(d, hn::LoadU(d, g.downwind.data() + i)), d, g.log_downwind.data() + i);
+    hn::StoreU(vector_log(d, hn::LoadU(d, g.downwind.data() + i)), d, g.log_downwind.data() + i);
   // Pass 3: the spreads.
   for (int i = r.first; i < end; i += lanes) {
     V sy0, sz0;
@@ -136,7 +158,7 @@ int RoseConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int* 
                                hn::Mul(removal, hn::LoadU(d, g.downwind.data() + i)));
     V plume;
     if (kept) {
-      plume = hn::Mul(hn::Exp(d, exponent), hn::LoadU(d, g.vertical_sum.data() + i));
+      plume = hn::Mul(vector_exp(d, exponent), hn::LoadU(d, g.vertical_sum.data() + i));
     } else {
       const V w = hn::LoadU(d, g.inv_two_sz2.data() + i);
       plume =

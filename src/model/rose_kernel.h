@@ -9,6 +9,7 @@
 //   sector_geometry, once per class and axis:
 //     lambda = |phi - axis|, below two turns         get_lambda (wind_profile.h)
 //     in the sector or not                            in_sector (plume_sector.h)
+//     cos lambda = cos(phi - axis), from the turn of the axis from the reference direction
 //     xs = x cos lambda, ys^2 = x^2 (1 - cos^2)       evaluate_gauss (concentration_kernels.cpp)
 //     sy = ay xs^by + sy0, sz = az xs^bz + sz0        get_sgm (dispersion_coefficients.cpp); sy0
 //                                                     and sz0 from InitialSpreads (pair.cpp)
@@ -74,13 +75,26 @@ struct SectorGeometry {
   };
   Heights kept_heights;  // those of vertical_sum
   Heights last_heights;  // of the previous situation: the vertical sums are kept from the second
+  // cos and sin of each direction's angle to the reference direction (the pair's), made for
+  // every direction at the pair's first geometry: an axis turned from the reference by rho
+  // has cos(phi - axis) = cos(phi - reference) cos rho - sin(phi - reference) sin rho, two
+  // products in place of a cosine per direction and situation.
+  double reference = 0;
+  bool reference_made = false;
+  std::vector<double> cos_from_reference, sin_from_reference;
 
   explicit SectorGeometry(int nphi = 0) {
     const std::size_t n = static_cast<std::size_t>(nphi > 0 ? nphi : 0) + kKernelPadding;
-    for (auto* a :
-         {&direction_state, &downwind, &crosswind_squared, &log_downwind, &sigma_y, &sigma_z,
-          &crosswind_exponent, &inv_two_sz2, &two_pi_sy_sz, &vertical_sum, &plume_exponentials})
+    for (auto* a : {&direction_state, &downwind, &crosswind_squared, &log_downwind, &sigma_y,
+                    &sigma_z, &crosswind_exponent, &inv_two_sz2, &two_pi_sy_sz, &vertical_sum,
+                    &plume_exponentials, &cos_from_reference, &sin_from_reference})
       a->assign(n, 0.0);
+  }
+
+  // A new pair: the directions' angles are taken from `direction` (degrees) from now on.
+  void set_reference(double direction) {
+    reference = direction;
+    reference_made = false;
   }
 };
 

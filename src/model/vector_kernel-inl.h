@@ -19,6 +19,7 @@
 #include <limits>
 
 #include "core/math_constants.h"
+#include "model/vector_math-inl.h"
 #include "model/vector_path.h"
 
 HWY_BEFORE_NAMESPACE();
@@ -110,7 +111,7 @@ HWY_INLINE V crosswind_squared(V x2, V cos_a) {
 // goes to the scalar formulas (geometry_exact).
 HWY_INLINE V power_law_spread(V a, V power_arg, V s0) {
   const D d;
-  const V spread = hn::Add(hn::Mul(a, hn::Exp(d, power_arg)), s0);
+  const V spread = hn::Add(hn::Mul(a, vector_exp(d, power_arg)), s0);
   return hn::IfThenElse(exp_in_range(power_arg), spread,
                         hn::Set(d, std::numeric_limits<double>::quiet_NaN()));
 }
@@ -189,11 +190,11 @@ struct VerticalTerms {
 template <class Argument>
 HWY_INLINE V vertical_sum(const VerticalTerms& t, V a1, V a2, V a3, Argument argument) {
   const D d;
-  const V second = hn::Exp(d, argument(a2));
-  V sum = hn::Add(hn::Exp(d, argument(a1)), hn::Mul(hn::Set(d, t.reflected), second));
+  const V second = vector_exp(d, argument(a2));
+  V sum = hn::Add(vector_exp(d, argument(a1)), hn::Mul(hn::Set(d, t.reflected), second));
   if (t.third)
-    sum = hn::Add(
-        sum, hn::Mul(hn::Set(d, t.theta), t.third_like_second ? second : hn::Exp(d, argument(a3))));
+    sum = hn::Add(sum, hn::Mul(hn::Set(d, t.theta),
+                               t.third_like_second ? second : vector_exp(d, argument(a3))));
   return sum;
 }
 
@@ -229,7 +230,7 @@ HWY_INLINE V emission_at(const Emission& e, V xs, V decay, M& in_range) {
   in_range = hn::And(in_range, exp_in_range(decay_arg));
   if (!e.converted) return unconverted;
   const V fac_no = hn::Mul(hn::Set(d, static_cast<double>(0.9f)),
-                           hn::Sub(hn::Set(d, 1.0), hn::Exp(d, decay_arg)));
+                           hn::Sub(hn::Set(d, 1.0), vector_exp(d, decay_arg)));
   return hn::Add(hn::Set(d, e.m), hn::Mul(hn::Set(d, e.m_no), fac_no));
 }
 
