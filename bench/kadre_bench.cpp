@@ -297,7 +297,7 @@ double seconds_since(Clock::time_point start, Clock::time_point end = Clock::now
 // The kernel path the runs take unless told otherwise: KADRE_SIMD, read as kadre's main reads
 // it.
 kadre::KernelPath path_from_environment() {
-  return kadre::kernel_path_from(std::getenv("KADRE_SIMD"));
+  return kadre::program_kernel_path(std::getenv("KADRE_SIMD"));
 }
 
 // Runs the case in its directory on the kernel path; false (after showing the console) when the

@@ -1,5 +1,6 @@
 #include "driver/run.h"
 
+#include <cstring>
 #include <new>
 
 #include "core/errors.h"
@@ -10,7 +11,11 @@ namespace kadre {
 
 int run_as_program(const std::function<int()>& run) { return with_termination_signals(run); }
 
-KernelPath program_kernel_path(const char* simd_setting) { return kernel_path_from(simd_setting); }
+KernelPath program_kernel_path(const char* simd_setting) {
+  if (simd_setting != nullptr && std::strcmp(simd_setting, "avx2") == 0)
+    limit_vector_kernels_to_avx2();
+  return kernel_path_from(simd_setting);
+}
 
 RunError as_run_error(std::exception_ptr failure) {
   try {

@@ -54,7 +54,8 @@ struct Embedding {
 };
 
 // The kernel path the program takes from the environment: simd_setting is KADRE_SIMD
-// (nullptr: not set), "scalar" selecting the scalar formulas (kernel_path_from).
+// (nullptr: not set), "scalar" selecting the scalar formulas (kernel_path_from), "avx2" the
+// vector kernels on AVX2 at most (limit_vector_kernels_to_avx2).
 KernelPath program_kernel_path(const char* simd_setting);
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

@@ -13,6 +13,12 @@ enum class KernelPath { vector, scalar };
 bool vector_kernels_available() noexcept;
 const char* vector_kernels_target();
 
+// The vector kernels on AVX2 at most, on a processor that has wider vectors too (the setting
+// KADRE_SIMD=avx2), so that the AVX2 kernels can be measured and checked there; the program
+// stays on the vector path. Process-wide: for an app's main. restore_vector_kernels undoes it.
+void limit_vector_kernels_to_avx2();
+void restore_vector_kernels();
+
 // The path named by the setting KADRE_SIMD (nullptr: not set): "scalar" selects the scalar
 // formulas; any other value, or none, the vector kernels where the build has them and the
 // scalar formulas otherwise, so that a build without them never reaches their stand-ins.

@@ -22,6 +22,8 @@ namespace {
 
 bool vector_kernels_available() noexcept { return false; }
 const char* vector_kernels_target() { return "none"; }
+void limit_vector_kernels_to_avx2() {}
+void restore_vector_kernels() {}
 
 void sector_geometry(const SectorRun&, SectorGeometry&) { not_built("sector_geometry"); }
 int sector_concentrations(const SectorRun&, SectorGeometry&, double*, int*) {

@@ -4,6 +4,7 @@
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
 
 #include <hwy/highway.h>
+#include <hwy/targets.h>
 
 #include "model/kernel_path.h"
 
@@ -24,6 +25,10 @@ HWY_EXPORT(TargetName);
 
 bool vector_kernels_available() noexcept { return true; }
 const char* vector_kernels_target() { return HWY_DYNAMIC_DISPATCH(TargetName)(); }
+
+// Every x86 target above AVX2 has a lower bit than it.
+void limit_vector_kernels_to_avx2() { hwy::DisableTargets(HWY_AVX2 - 1); }
+void restore_vector_kernels() { hwy::DisableTargets(0); }
 
 }  // namespace kadre
 #endif

@@ -23,6 +23,21 @@ TEST(KernelPath, OnlyScalarSelectsTheScalarFormulas) {
     EXPECT_EQ(kernel_path_from(setting), best) << (setting ? setting : "(not set)");
 }
 
+// Where the processor has wider vectors than AVX2 the limit turns the kernels to AVX2, and the
+// restore back; elsewhere it changes nothing.
+TEST(KernelPath, TheLimitToAvx2AndItsRestore) {
+  if (!vector_kernels_available()) GTEST_SKIP() << "built without the vector kernels";
+  const std::string best = vector_kernels_target();
+  limit_vector_kernels_to_avx2();
+  const std::string limited = vector_kernels_target();
+  restore_vector_kernels();
+  EXPECT_EQ(vector_kernels_target(), best);
+  if (best.rfind("AVX3", 0) == 0)
+    EXPECT_EQ(limited, "AVX2");
+  else
+    EXPECT_EQ(limited, best);
+}
+
 TEST(KernelPath, StandInsOfABuildWithoutVectorKernelsStop) {
   if (vector_kernels_available()) GTEST_SKIP() << "built with the vector kernels";
   EXPECT_STREQ(vector_kernels_target(), "none");
