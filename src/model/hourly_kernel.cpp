@@ -117,9 +117,10 @@ int DecideHours(HourBatch& b, double* out, int* undecided) {
     M in_range = exp_in_range(exponent);
     const V emission = emission_at(emission_of, xs, hn::LoadU(d, b.decay.data() + at), in_range);
     c = hn::Mul(c, emission);
-    const V largest = hn::Add(exponent, largest_vertical_exponent(terms, a1, a2, a3, w));
-    const M decided = decided_result(c, hn::Mul(hn::Mul(prefactor, emis), emission), largest,
-                                     hn::And(in_range, hn::IsFinite(c)));
+    const M decided = decided_result(
+        c, [&] { return hn::Mul(hn::Mul(prefactor, emis), emission); },
+        [&] { return hn::Add(exponent, largest_vertical_exponent(terms, a1, a2, a3, w)); },
+        hn::And(in_range, hn::IsFinite(c)));
     const M exact =
         hn::And(hn::Gt(hn::LoadU(d, b.geometry_exact.data() + at), hn::Zero(d)), decided);
     hn::StoreU(c, d, out + at);

@@ -182,10 +182,13 @@ int RoseConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int* 
     M in_range = hn::And(exp_in_range(exponent), exp_in_range(removal_arg));
     const V emission = emission_at(emission_of, xs, decay, in_range);
     c = hn::Mul(c, emission);
-    const V w = hn::LoadU(d, g.inv_two_sz2.data() + i);
-    const V largest = hn::Add(exponent, largest_vertical_exponent(terms, a1, a2, a3, w));
-    const M decided = decided_result(c, hn::Mul(prefactor, emission), largest,
-                                     hn::And(in_range, hn::IsFinite(c)));
+    const M decided = decided_result(
+        c, [&] { return hn::Mul(prefactor, emission); },
+        [&] {
+          const V w = hn::LoadU(d, g.inv_two_sz2.data() + i);
+          return hn::Add(exponent, largest_vertical_exponent(terms, a1, a2, a3, w));
+        },
+        hn::And(in_range, hn::IsFinite(c)));
     const M in_sector = hn::And(lanes_mask, hn::Eq(state, decided_state));
     hn::BlendedStore(c, hn::And(in_sector, decided), d, out + i);
     const M left_by_geometry = hn::Gt(state, decided_state);

@@ -237,15 +237,18 @@ HWY_INLINE V emission_at(const Emission& e, V xs, V decay, M& in_range) {
 // --- Which results are decided ---
 
 // The lanes of a finite result c the vector formulas decide: c at or above kSmallest, or
-// below it where even the largest exponent of the plume's exponentials (largest) with the
-// factor before them (factor: the plume factor's prefactor times the emission) leaves the
+// below it where even the largest exponent of the plume's exponentials (largest()) with the
+// factor before them (factor(): the plume factor's prefactor times the emission) leaves the
 // true value below e^-760, far below the smallest subnormal number, so that the scalar
-// formulas give zero too; such a result becomes a zero of c's sign.
-HWY_INLINE M decided_result(V& c, V factor, V largest, M finite) {
+// formulas give zero too; such a result becomes a zero of c's sign. The two are computed only
+// where a result is that small.
+template <class Factor, class Largest>
+HWY_INLINE M decided_result(V& c, Factor factor_of, Largest largest_of, M finite) {
   const D d;
   const M tiny = hn::And(finite, hn::Lt(hn::Abs(c), hn::Set(d, kSmallest)));
   if (hn::AllFalse(d, tiny)) return finite;
-  const V size = hn::Abs(factor);
+  const V size = hn::Abs(factor_of());
+  const V largest = largest_of();
   // Most tiny results come from exponents far below -760: with a factor below 1e30 (e^69)
   // they need no logarithm.
   const M far_below =
