@@ -53,6 +53,20 @@ class PairSituations {
     if (work_.stamp[n] != work_.current) compute(at, n);
   }
 
+  // The axis of situation n of the hour at `at` (work.axis[n]), for which the vector path
+  // needs the plume's height only: the rest of a plume waits until an hour of it is in the
+  // sector or under an inversion.
+  void need_axis(std::size_t at, std::size_t n) {
+    if (work_.axis_stamp[n] == work_.current || work_.stamp[n] == work_.current) return;
+    const int s = met_.stability_class[at];
+    check_class("evaluate_par", "u_p", s);
+    const double h_plume = plume_axis_height(ctx_, source_, stack_exit(source_), s, met_.w_sp[at],
+                                             g_.x, f_.rise[s - 1], &f_.tower_fluxes);
+    work_.plume[n].h_plume = h_plume;
+    work_.axis[n] = wind_axis(g_.delta, h_plume, ctx_.options.u_height, ctx_.options.wind_rotation);
+    work_.axis_stamp[n] = work_.current;
+  }
+
   void settle_wind(std::size_t at, std::size_t n) {
     const int s = met_.stability_class[at];
     PlumeParams& p = work_.plume[n];
@@ -98,7 +112,10 @@ class PairSituations {
     if (!deferred_) {
       p = evaluate_par(ctx_, source_, point_, s, u, 0.0, g_, f_);
     } else {
-      p = evaluate_par_without_wind(ctx_, source_, point_, s, u, 0.0, g_, f_);
+      // The axis height of a situation need_axis has seen is kept.
+      p = work_.axis_stamp[n] == work_.current
+              ? evaluate_par_from_axis_height(ctx_, source_, point_, s, u, 0.0, g_, f_, p.h_plume)
+              : evaluate_par_without_wind(ctx_, source_, point_, s, u, 0.0, g_, f_);
       const double base = wind_profile_base(p.h_ef, f_.z_ref),
                    exponent = ctx_.par.u_p[static_cast<std::size_t>(s - 1)];
       if (wind_takes_vector_path(u, base, exponent)) {
@@ -190,44 +207,44 @@ void add_sector_hours(const ModelContext& ctx, const Source& source, const PairG
   }
 }
 
-// The hours of an orderly series in the vector path: the plumes of all its situations first
-// (their winds wait for the vector step), then every hour's angle and kind without a branch,
-// the inversion hours through the scalar formulas, the hours outside the sector +0, the
-// in-sector ones into work.sector_hours.
+// The hours of an orderly series in the vector path: the axes of all its situations first
+// (their plumes' heights only), then every hour's angle and the lists of the inversion hours
+// and of the in-sector hours in one vector step (the hours outside the sector +0 there), the
+// inversion hours through the scalar formulas, the in-sector ones into work.sector_hours.
+// The plume of a situation is completed at its first hour in the sector or under an
+// inversion (its wind waits for the vector step), so that situations never in the sector
+// cost their heights only.
 void in_sector_hours(const ModelContext& ctx, const MetSeries& met,
                      const EmissionProfiles& profiles, const HourlySituations& situations,
                      const RefPoint& point, const Source& source, const PairGeometry& g,
                      PairFactors& f, PairSituations& plumes, HourlyWork& work, double* c_t) {
   const std::size_t series = static_cast<std::size_t>(source.met_idx - 1);
   const std::vector<std::size_t>& first_hour = situations.first_hour[series];
-  for (std::size_t n = 0; n < first_hour.size(); ++n) plumes.need_plume(first_hour[n], n);
+  for (std::size_t n = 0; n < first_hour.size(); ++n) plumes.need_axis(first_hour[n], n);
   const std::size_t first = met.index(source.met_idx, 1);
   const int* situation_of = situations.series_situation[series].data();
   const double* w_dir = situations.series_phi[series].data();
   const double* lambda = work.lambda.data();
-  const double* kind = work.hour_kind.data();
-  const std::size_t hours = static_cast<std::size_t>(met.ntime);
-  classify_hours(w_dir, situation_of, situations.series_inversion[series].data(), work.axis.data(),
-                 sector_half_angle(ctx.par, source.type), met.ntime, work.lambda.data(),
-                 work.hour_kind.data(), c_t);
-  int inversions = 0;
-  for (std::size_t t = 0; t < hours; ++t) {
-    work.inversion_hours[static_cast<std::size_t>(inversions)] = static_cast<int>(t);
-    inversions += kind[t] == 2;
-  }
-  for (int i = 0; i < inversions; ++i) {
+  const HourLists lists = classify_hours(
+      w_dir, situation_of, situations.series_inversion[series].data(), work.axis.data(),
+      sector_half_angle(ctx.par, source.type), met.ntime, work.lambda.data(),
+      work.in_sector_list.data(), work.inversion_list.data(), c_t);
+  for (int i = 0; i < lists.inverted; ++i) {
     const std::size_t t =
-        static_cast<std::size_t>(work.inversion_hours[static_cast<std::size_t>(i)]);
+        static_cast<std::size_t>(work.inversion_list[static_cast<std::size_t>(i)]);
     const std::size_t at = first + t;
     const std::size_t n = static_cast<std::size_t>(situation_of[t]);
     plumes.need(at, n, true);
     c_t[t] += eval_inv(ctx, hour_met(met, at), point, source, g, f,
                        profiles.at(source.prof_idx, static_cast<int>(t) + 1), &work.plume[n]);
   }
-  for (std::size_t t = 0; t < hours; ++t)
-    if (kind[t] == 1)
-      work.sector_hours.push_back({static_cast<int>(t), situation_of[t], lambda[t], w_dir[t],
-                                   profiles.at(source.prof_idx, static_cast<int>(t) + 1)});
+  for (int i = 0; i < lists.in_sector; ++i) {
+    const std::size_t t =
+        static_cast<std::size_t>(work.in_sector_list[static_cast<std::size_t>(i)]);
+    plumes.need_plume(first + t, static_cast<std::size_t>(situation_of[t]));
+    work.sector_hours.push_back({static_cast<int>(t), situation_of[t], lambda[t], w_dir[t],
+                                 profiles.at(source.prof_idx, static_cast<int>(t) + 1)});
+  }
 }
 
 }  // namespace
@@ -244,6 +261,7 @@ HourlyWork::HourlyWork(int situations, int hours) {
   wind_pending.assign(n, 0);
   situation_class.assign(n, 0);
   stamp.assign(n, 0);
+  axis_stamp.assign(n, 0);
   computed.reserve(n);
   wind_u.assign(padded, 1.0);
   wind_base.assign(padded, 1.0);
@@ -252,8 +270,8 @@ HourlyWork::HourlyWork(int situations, int hours) {
   wind_situation.assign(padded, 0);
   sector_hours.reserve(h);
   lambda.assign(h + kKernelPadding, 0.0);
-  hour_kind.assign(h + kKernelPadding, 0.0);
-  inversion_hours.assign(h, 0);
+  in_sector_list.assign(h, 0);
+  inversion_list.assign(h, 0);
   batch = HourBatch(hours);
   batch_out.assign(h + kKernelPadding, 0.0);
   batch_hour.assign(h, 0);

@@ -20,15 +20,15 @@ struct HourlyWork {
   std::vector<unsigned char> vector_ok;      // the vector kernel takes the situation
   std::vector<unsigned char> wind_pending;   // u_ef still to come from the vector step
   std::vector<int> situation_class;          // the stability class of each situation
-  std::vector<std::uint64_t> stamp;
+  std::vector<std::uint64_t> stamp;          // == current: the plume is known
+  std::vector<std::uint64_t> axis_stamp;     // == current: the axis (and h_plume) is known
   std::uint64_t current = 0;
   std::vector<int> computed;  // the situations computed for the pair, in order
   // The vector step of the winds at the effective height: per situation computed.
   std::vector<double> wind_u, wind_base, wind_exponent, wind_out;
   std::vector<int> wind_situation;
-  std::vector<double> lambda;     // per hour of the series, the angle to the axis
-  std::vector<double> hour_kind;  // per hour: 0 outside the sector, 1 in it, 2 an inversion
-  std::vector<int> inversion_hours;
+  std::vector<double> lambda;                       // per hour of the series, the angle to the axis
+  std::vector<int> in_sector_list, inversion_list;  // the hours in the sector, under inversions
   // The pair's in-sector hours: hour (from 0), situation, angle and emission factor.
   struct SectorHour {
     int hour, situation;

@@ -42,12 +42,20 @@ PlumeParams evaluate_par_without_wind(const ModelContext& ctx, const Source& sou
                                       const RefPoint& point, int s, double u, double z_lid,
                                       const PairGeometry& g, const PairFactors& f) {
   check_class("evaluate_par", "u_p", s);
+  const double h_plume =
+      plume_axis_height(ctx, source, stack_exit(source), s, u, g.x, f.rise[s - 1], &f.tower_fluxes);
+  return evaluate_par_from_axis_height(ctx, source, point, s, u, z_lid, g, f, h_plume);
+}
+
+PlumeParams evaluate_par_from_axis_height(const ModelContext& ctx, const Source& source,
+                                          const RefPoint& point, int s, double u, double z_lid,
+                                          const PairGeometry& g, const PairFactors& f,
+                                          double h_plume) {
+  check_class("evaluate_par", "u_p", s);
   const RiseFactors& rise = f.rise[s - 1];
-  const PlumeHeight height =
-      hef(ctx, source, stack_exit(source), s, u, g.x, g.zmax, rise, &f.tower_fluxes);
   PlumeParams p;
-  p.h_plume = height.h_plume;
-  p.h_ef = height.h_ef;
+  p.h_plume = h_plume;
+  p.h_ef = hef_terr(h_plume, g.zmax, ctx.par.eps[s - 1]);
   p.u_ef = 0;
   p.kh = get_kh(ctx.par, p.h_ef, source.z, point.z, s, u * rise.ten_metre);
   set_vertical_coordinates(ctx, source, point, z_lid, p);

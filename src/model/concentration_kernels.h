@@ -23,6 +23,13 @@ PlumeParams evaluate_par_without_wind(const ModelContext& ctx, const Source& sou
                                       const RefPoint& point, int s, double u, double z_lid,
                                       const PairGeometry& g, const PairFactors& f);
 
+// evaluate_par_without_wind from the plume's axis height h_plume (plume_axis_height) of class s
+// and wind u, for callers that needed the axis first.
+PlumeParams evaluate_par_from_axis_height(const ModelContext& ctx, const Source& source,
+                                          const RefPoint& point, int s, double u, double z_lid,
+                                          const PairGeometry& g, const PairFactors& f,
+                                          double h_plume);
+
 // Sets the vertical coordinates z1..z4 of p (whose h_ef is set) for a lid at z_lid above the
 // source base (0: none), as evaluate_par does.
 void set_vertical_coordinates(const ModelContext& ctx, const Source& source, const RefPoint& point,

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "model/hourly_kernel.h"
 #include "model/vector_kernel-inl.h"
@@ -138,16 +139,32 @@ int HourConcentrations(HourBatch& b, double* out, int* undecided) {
                       : DecideHours<false>(b, out, undecided);
 }
 
-void ClassifyHours(const double* phi, const int* situation, const double* inversion,
-                   const double* axis, double limit, int count, double* lambda, double* kind,
-                   double* c_t) {
+// Appends first + lane for every lane set in m to `to`, in ascending order; returns their
+// number. (Through the mask's bits: a compressing store costs more on AVX2.)
+HWY_INLINE int append_lanes(M m, int first, int* to) {
+  const D d;
+  std::uint8_t bytes[8] = {};
+  hn::StoreMaskBits(d, m, bytes);
+  std::uint64_t bits;
+  std::memcpy(&bits, bytes, sizeof bits);
+  int n = 0;
+  for (; bits != 0; bits &= bits - 1) to[n++] = first + __builtin_ctzll(bits);
+  return n;
+}
+
+HourLists ClassifyHours(const double* phi, const int* situation, const double* inversion,
+                        const double* axis, double limit, int count, double* lambda, int* in_sector,
+                        int* inverted, double* c_t) {
+  static_assert(hn::MaxLanes(D()) <= 64, "a mask's bits fit in 64");
   const D d;
   const hn::Rebind<std::int64_t, D> di64;
   const hn::Rebind<std::int32_t, D> di32;
   const int lanes = static_cast<int>(hn::Lanes(d));
   const V low = hn::Set(d, limit), high = hn::Set(d, 360.0 - limit);
+  HourLists lists;
   for (int i = 0; i < count; i += lanes) {
     const int valid = valid_lanes(i, count);
+    const M valid_lanes_mask = hn::FirstN(d, static_cast<std::size_t>(valid));
     const V axis_of = hn::GatherIndex(d, axis, hn::PromoteTo(di64, hn::LoadU(di32, situation + i)));
     const V t = hn::Abs(hn::Sub(hn::LoadU(d, phi + i), axis_of));
     V angle = angle_below_two_turns(t);
@@ -159,22 +176,28 @@ void ClassifyHours(const double* phi, const int* situation, const double* invers
           lambda[i + lane] = std::fmod(std::fabs(phi[i + lane] - axis[situation[i + lane]]), 360.0);
       angle = hn::LoadU(d, lambda + i);
     }
-    const M inverted = hn::Gt(hn::LoadU(d, inversion + i), hn::Zero(d));
-    const V k =
-        hn::IfThenElse(inverted, hn::Set(d, 2.0),
-                       hn::IfThenElseZero(within_sector(angle, low, high), hn::Set(d, 1.0)));
-    hn::StoreU(k, d, kind + i);
-    const M outside =
-        hn::And(hn::FirstN(d, static_cast<std::size_t>(valid)), hn::Eq(k, hn::Zero(d)));
+    const M inverted_hour =
+        hn::And(valid_lanes_mask, hn::Gt(hn::LoadU(d, inversion + i), hn::Zero(d)));
+    const M within =
+        hn::AndNot(inverted_hour, hn::And(valid_lanes_mask, within_sector(angle, low, high)));
+    lists.inverted += append_lanes(inverted_hour, i, inverted + lists.inverted);
+    lists.in_sector += append_lanes(within, i, in_sector + lists.in_sector);
+    const M outside = hn::AndNot(hn::Or(inverted_hour, within), valid_lanes_mask);
     // c_t is not padded: a masked store of the hours outside the sector.
     if (valid == lanes) {
       const V c = hn::LoadU(d, c_t + i);
       hn::BlendedStore(hn::Add(c, hn::Zero(d)), outside, d, c_t + i);
     } else {
-      for (int lane = 0; lane < valid; ++lane)
-        if (kind[i + lane] == 0) c_t[i + lane] = c_t[i + lane] + 0.0;
+      alignas(64) double flags[HWY_MAX_BYTES / sizeof(double)];
+      hn::Store(hn::VecFromMask(d, outside), d, flags);
+      for (int lane = 0; lane < valid; ++lane) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &flags[lane], sizeof bits);
+        if (bits != 0) c_t[i + lane] = c_t[i + lane] + 0.0;
+      }
     }
   }
+  return lists;
 }
 
 }  // namespace HWY_NAMESPACE
@@ -191,11 +214,11 @@ int hour_concentrations(HourBatch& batch, double* out, int* undecided) {
   return HWY_DYNAMIC_DISPATCH(HourConcentrations)(batch, out, undecided);
 }
 
-void classify_hours(const double* phi, const int* situation, const double* inversion,
-                    const double* axis, double limit, int count, double* lambda, double* kind,
-                    double* c_t) {
-  HWY_DYNAMIC_DISPATCH(ClassifyHours)
-  (phi, situation, inversion, axis, limit, count, lambda, kind, c_t);
+HourLists classify_hours(const double* phi, const int* situation, const double* inversion,
+                         const double* axis, double limit, int count, double* lambda,
+                         int* in_sector, int* inverted, double* c_t) {
+  return HWY_DYNAMIC_DISPATCH(ClassifyHours)(phi, situation, inversion, axis, limit, count, lambda,
+                                             in_sector, inverted, c_t);
 }
 
 }  // namespace kadre

@@ -86,13 +86,17 @@ struct HourBatch {
 };
 
 // The hours t < count of a pair's series: lambda[t] = |phi[t] - axis[situation[t]]| mod 360
-// (as get_lambda), kind[t] = 2 for an inversion hour (inversion[t] = 1), 1 in the sector of
-// half-angle limit, 0 outside it; c_t[t] + 0.0 for the hours outside (the scalar formulas add
-// their +0). lambda and kind are padded by a vector; phi, situation and inversion are read a
-// vector at a time and padded too.
-void classify_hours(const double* phi, const int* situation, const double* inversion,
-                    const double* axis, double limit, int count, double* lambda, double* kind,
-                    double* c_t);
+// (as get_lambda); the inversion hours (inversion[t] = 1) listed in `inverted`, the other
+// hours within the sector of half-angle limit in `in_sector`, each in ascending order (room
+// for count hours each); c_t[t] + 0.0 for the hours outside (the scalar formulas add their
+// +0). Returns the lists' lengths. lambda is padded by a vector; phi, situation and inversion
+// are read a vector at a time and padded too.
+struct HourLists {
+  int in_sector = 0, inverted = 0;
+};
+HourLists classify_hours(const double* phi, const int* situation, const double* inversion,
+                         const double* axis, double limit, int count, double* lambda,
+                         int* in_sector, int* inverted, double* c_t);
 
 // The concentration of every hour of the batch into out[0 .. count), and the positions of
 // the hours left to the scalar formulas in undecided; returns their number.

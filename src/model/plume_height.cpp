@@ -73,8 +73,8 @@ RiseFactors rise_factors(const ModelParams& par, const Source& source, const Sta
   return f;
 }
 
-PlumeHeight hef(const ModelContext& ctx, const Source& source, const StackExit& exit, int s,
-                double u, double x, double zmax, const RiseFactors& f, TowerFluxes* fluxes) {
+double plume_axis_height(const ModelContext& ctx, const Source& source, const StackExit& exit,
+                         int s, double u, double x, const RiseFactors& f, TowerFluxes* fluxes) {
   const ModelParams& par = ctx.par;
   check_class("hef", "u_p", s);
   const double u_s = u * f.stack_top;
@@ -89,9 +89,14 @@ PlumeHeight hef(const ModelContext& ctx, const Source& source, const StackExit& 
   }
   // An area source without exit data carries its rise in the temperature field.
   if (source.type == SourceType::area && exit.w == 0 && source.diameter_m == 0) dh = exit.t;
+  return exit.h + dh;
+}
+
+PlumeHeight hef(const ModelContext& ctx, const Source& source, const StackExit& exit, int s,
+                double u, double x, double zmax, const RiseFactors& f, TowerFluxes* fluxes) {
   PlumeHeight r;
-  r.h_plume = exit.h + dh;
-  r.h_ef = hef_terr(r.h_plume, zmax, par.eps[s - 1]);
+  r.h_plume = plume_axis_height(ctx, source, exit, s, u, x, f, fluxes);
+  r.h_ef = hef_terr(r.h_plume, zmax, ctx.par.eps[s - 1]);
   return r;
 }
 

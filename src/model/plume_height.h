@@ -51,6 +51,12 @@ struct TowerFluxes {
   void forget() { ++current; }
 };
 
+// The height of the plume's axis without the terrain step (hef's h_plume): the stack's height
+// and the rise.
+double plume_axis_height(const ModelContext& ctx, const Source& source, const StackExit& exit,
+                         int s, double u, double x, const RiseFactors& f,
+                         TowerFluxes* fluxes = nullptr);
+
 // Plume height of the source in class s for wind u, at distance x with the highest terrain
 // zmax along the path; f holds the class's rise factors for this source, exit and x. fluxes,
 // when given, keeps the cooling tower's fluxes of this source and exit.

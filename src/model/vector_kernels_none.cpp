@@ -30,8 +30,8 @@ int sector_concentrations(const SectorRun&, SectorGeometry&, double*, int*) {
   not_built("sector_concentrations");
 }
 int hour_concentrations(HourBatch&, double*, int*) { not_built("hour_concentrations"); }
-void classify_hours(const double*, const int*, const double*, const double*, double, int, double*,
-                    double*, double*) {
+HourLists classify_hours(const double*, const int*, const double*, const double*, double, int,
+                         double*, int*, int*, double*) {
   not_built("classify_hours");
 }
 void winds_at_height(const double*, const double*, const double*, double*, int) {

@@ -57,7 +57,7 @@ TEST(KernelPath, StandInsOfABuildWithoutVectorKernelsStop) {
       {"classify_hours",
        [&] {
          classify_hours(values.data(), situations.data(), values.data(), values.data(), 30, 8,
-                        values.data(), values.data(), values.data());
+                        values.data(), undecided.data(), undecided.data(), values.data());
        }},
       {"winds_at_height",
        [&] { winds_at_height(values.data(), values.data(), values.data(), values.data(), 8); }}};
