@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "bench_case.h"
+#include "core/character_sink.h"
 #include "driver/run.h"
 #include "init/ref_points_reader.h"
 #include "init/terrain_reader.h"
@@ -196,7 +197,7 @@ double reported_seconds(const std::string& console) {
 // The console of a run as a terminal shows it (a carriage return goes back to the start of
 // the line, so the progress line does not pile up), and the moment the line announcing the
 // computation was written: everything before it is the reading of the inputs.
-class Console : public std::streambuf {
+class Console : public kadre::CharacterSink {
  public:
   const std::string& text() const { return text_; }
   bool computing() const { return computing_; }
@@ -204,18 +205,8 @@ class Console : public std::streambuf {
   Clock::time_point writing_start() const { return writing_start_; }
   Clock::time_point computation_start() const { return computation_start_; }
 
- protected:
-  int_type overflow(int_type c) override {
-    if (!traits_type::eq_int_type(c, traits_type::eof())) put(traits_type::to_char_type(c));
-    return traits_type::not_eof(c);
-  }
-  std::streamsize xsputn(const char* s, std::streamsize n) override {
-    for (std::streamsize i = 0; i < n; ++i) put(s[i]);
-    return n;
-  }
-
  private:
-  void put(char c) {
+  void put(char c) override {
     if (c == '\r') {
       text_.resize(line_start_);
       return;

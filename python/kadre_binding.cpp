@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/character_sink.h"
 #include "driver/run.h"
 #include "output/compliance_output.h"
 #include "output/statistical_output.h"
@@ -28,24 +29,14 @@ using Progress = std::function<void(int, int)>;
 // The console of a run, kept as text; each progress line ("spocten ref. bod c. n/total") is
 // handed to the callback, which takes the interpreter's lock for the time of the call. The
 // callback's failure is kept and raised after the run: no exception crosses the computation.
-class Console : public std::streambuf {
+class Console : public kadre::CharacterSink {
  public:
   explicit Console(Progress progress) : progress_(std::move(progress)) {}
   const std::string& text() const { return text_; }
   std::exception_ptr callback_failure() const { return failure_; }
 
- protected:
-  int_type overflow(int_type c) override {
-    if (!traits_type::eq_int_type(c, traits_type::eof())) put(traits_type::to_char_type(c));
-    return traits_type::not_eof(c);
-  }
-  std::streamsize xsputn(const char* s, std::streamsize n) override {
-    for (std::streamsize i = 0; i < n; ++i) put(s[i]);
-    return n;
-  }
-
  private:
-  void put(char c) {
+  void put(char c) override {
     if (c == '\r' || c == '\n') report(text_.substr(line_start_));
     text_ += c;
     if (c == '\r' || c == '\n') line_start_ = text_.size();
