@@ -94,30 +94,13 @@ TEST(HourlyVectorKernel, AgreesWithTheScalarFormulas) {
   // line's initial spread that does, class 3 with a very narrow plume.
   year.par.by[1] = 900;
   year.par.bz[4] = 400;
-  year.par.ay[2] = 1e-6;  // a crosswind spread far below the distance
-  Source stack{.id = "S",
-               .x = 5000,
-               .y = 5000,
-               .type = SourceType::point,
-               .m = 1.0,
-               .m_no = 0.5,
-               .stack_height_m = 50,
-               .flue_gas_flow_m3_s = 20,
-               .flue_gas_temp_c = 120,
-               .diameter_m = 2,
-               .exit_velocity_m_s = 9,
-               .qb = 0.5};
-  const Source line{.id = "L",
-                    .x = 5000,
-                    .y = 5000,
-                    .x1 = 4900,
-                    .y1 = 4950,
-                    .x2 = 5100,
-                    .y2 = 5050,
-                    .type = SourceType::line,
-                    .m = 0.3,
-                    .length = 223.6,
-                    .width = 12};
+  year.par.ay[2] = 1e-6;                   // a crosswind spread far below the distance
+  Source stack = test::agreement_stack();  // with exit data: a plume that rises
+  stack.flue_gas_flow_m3_s = 20;
+  stack.flue_gas_temp_c = 120;
+  stack.diameter_m = 2;
+  stack.exit_velocity_m_s = 9;
+  const Source line = test::agreement_line();
   // Without the turning wind the axis lies on the hours' whole-degree directions.
   for (const bool rotation : {true, false}) {
     year.rotation = rotation;

@@ -91,17 +91,6 @@ struct Rose {
   }
 };
 
-Source stack() {
-  return Source{.id = "S",
-                .x = 5000,
-                .y = 5000,
-                .type = SourceType::point,
-                .m = 1.0,
-                .m_no = 0.5,
-                .stack_height_m = 50,
-                .qb = 0.5};
-}
-
 TEST(VectorKernel, AgreesWithTheScalarFormulas) {
   if (!vector_kernels_available()) GTEST_SKIP() << "built without the vector kernel";
   Rose rose;
@@ -112,22 +101,12 @@ TEST(VectorKernel, AgreesWithTheScalarFormulas) {
               .m = 2.0,
               .stack_height_m = 5,
               .length = 80};
-  Source line{.id = "L",
-              .x = 5000,
-              .y = 5000,
-              .x1 = 4900,
-              .y1 = 4950,
-              .x2 = 5100,
-              .y2 = 5050,
-              .type = SourceType::line,
-              .m = 0.3,
-              .length = 223.6,
-              .width = 12};
+  Source line = test::agreement_line();
   for (const double theta : {0.0, 0.4})
     for (const double x : {1000.0, 35.0, 12000.0}) {
       const PairGeometry g{x, 271.3, theta, 0};
       const std::string at = " x " + std::to_string(x) + " theta " + std::to_string(theta);
-      rose.expect_agreement(stack(), g, "stack" + at);
+      rose.expect_agreement(test::agreement_stack(), g, "stack" + at);
       rose.expect_agreement(area, g, "area" + at);
       rose.expect_agreement(line, g, "line" + at);
     }
@@ -143,10 +122,11 @@ TEST(VectorKernel, EdgesOfTheFormulasAreDecidedAsByTheScalarOnes) {
   Rose rose;
   // Sectors wider than a right angle: negative downwind distances give NaN spreads.
   rose.par.uhel_limit_b = 120;
-  rose.expect_agreement(stack(), PairGeometry{1000, 90, 0, 0}, "sector of 120 degrees");
+  rose.expect_agreement(test::agreement_stack(), PairGeometry{1000, 90, 0, 0},
+                        "sector of 120 degrees");
   rose.par.uhel_limit_b = 40;
   // Zero distance: spreads of 0 give 0, not 0/0.
-  Source at_point = stack();
+  Source at_point = test::agreement_stack();
   at_point.m_no = 0;
   rose.expect_agreement(at_point, PairGeometry{0, 90, 0, 0}, "zero distance", false);
   // Powers and exponentials beyond the range of the vector exp: spreads that overflow to
@@ -154,16 +134,18 @@ TEST(VectorKernel, EdgesOfTheFormulasAreDecidedAsByTheScalarOnes) {
   Rose extreme;
   extreme.par.by[1] = 900;
   extreme.par.bz[3] = 1000;
-  extreme.expect_agreement(stack(), PairGeometry{1000, 90, 0.3, 0}, "overflowing spreads");
+  extreme.expect_agreement(test::agreement_stack(), PairGeometry{1000, 90, 0.3, 0},
+                           "overflowing spreads");
   extreme.par.k_u = -3.0;
-  extreme.expect_agreement(stack(), PairGeometry{1000, 90, 0.3, 0}, "growing removal");
+  extreme.expect_agreement(test::agreement_stack(), PairGeometry{1000, 90, 0.3, 0},
+                           "growing removal");
   // The same removal beyond the range alone, in sums a narrow plume's crosswind term brings
   // back into it (inf x 0 for the scalar formulas); a growing decay without the second
   // emission (0 x inf).
   Rose growing;
   growing.par.k_u = -3.0;
   growing.par.ay = {0.07, 0.07, 0.07, 0.07, 0.07};
-  growing.expect_agreement(stack(), PairGeometry{1000, 90, 0.3, 0},
+  growing.expect_agreement(test::agreement_stack(), PairGeometry{1000, 90, 0.3, 0},
                            "growing removal, narrow plume");
   growing.par.k_u = 8e-5;
   growing.par.k_p = {-3, -3, -3, -3, -3};
@@ -174,10 +156,10 @@ TEST(VectorKernel, EdgesOfTheFormulasAreDecidedAsByTheScalarOnes) {
   Rose narrow;
   narrow.options.wind_rotation = false;
   narrow.par.ay[3] = 1e-6;
-  narrow.expect_agreement(stack(), PairGeometry{800, 100 * narrow.cfg.phi_step, 0.4, 0},
-                          "narrow plume");
+  narrow.expect_agreement(test::agreement_stack(),
+                          PairGeometry{800, 100 * narrow.cfg.phi_step, 0.4, 0}, "narrow plume");
   // A non-finite emission reaches every situation as the scalar formulas give it.
-  Source nan_emission = stack();
+  Source nan_emission = test::agreement_stack();
   nan_emission.m = std::nan("");
   const GatheredTable vector =
       rose.table(KernelPath::vector, nan_emission, PairGeometry{1000, 90, 0, 0});

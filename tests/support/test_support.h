@@ -9,8 +9,36 @@
 
 #include "core/errors.h"
 #include "core/model_params.h"
+#include "core/records.h"
 
 namespace kadre::test {
+
+// The sources of the agreement tests of the vector kernels: a stack of 50 m with a second
+// emission, and a road of 224 m, both at (5000, 5000).
+inline Source agreement_stack() {
+  return Source{.id = "S",
+                .x = 5000,
+                .y = 5000,
+                .type = SourceType::point,
+                .m = 1.0,
+                .m_no = 0.5,
+                .stack_height_m = 50,
+                .qb = 0.5};
+}
+
+inline Source agreement_line() {
+  return Source{.id = "L",
+                .x = 5000,
+                .y = 5000,
+                .x1 = 4900,
+                .y1 = 4950,
+                .x2 = 5100,
+                .y2 = 5050,
+                .type = SourceType::line,
+                .m = 0.3,
+                .length = 223.6,
+                .width = 12};
+}
 
 // Model parameters with distinct dispersion coefficients, wind-profile exponents and
 // coefficients per stability class (the rest as default).
