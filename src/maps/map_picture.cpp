@@ -20,6 +20,19 @@ namespace kadre {
 
 namespace {
 
+// Text at (x, y) in grey `ink` (0 black) within a white halo of the given opacity and width,
+// so that it reads over any colour of the map.
+void haloed_text(cairo_t* cr, double x, double y, const std::string& text, double halo_opacity,
+                 double halo_width, double ink) {
+  cairo_move_to(cr, x, y);
+  cairo_text_path(cr, text.c_str());
+  cairo_set_source_rgba(cr, 1, 1, 1, halo_opacity);
+  cairo_set_line_width(cr, halo_width);
+  cairo_stroke_preserve(cr);
+  cairo_set_source_rgb(cr, ink, ink, ink);
+  cairo_fill(cr);
+}
+
 using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 using Pattern = std::unique_ptr<cairo_pattern_t, decltype(&cairo_pattern_destroy)>;
@@ -332,13 +345,7 @@ void draw_contours(cairo_t* cr, const Layout& l, const std::vector<ContourLine>&
       if (std::any_of(placed.begin(), placed.end(), [&](const Box& b) { return b.overlaps(box); }))
         continue;
       placed.push_back(box);
-      cairo_move_to(cr, x, y);
-      cairo_text_path(cr, text.c_str());
-      cairo_set_source_rgba(cr, 1, 1, 1, 0.85);
-      cairo_set_line_width(cr, 3);
-      cairo_stroke_preserve(cr);
-      cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
-      cairo_fill(cr);
+      haloed_text(cr, x, y, text, 0.85, 3, 0.05);
       break;
     }
   }
@@ -546,13 +553,7 @@ void draw_point_names(cairo_t* cr, const Layout& l, const std::vector<RefPoint>&
     if (x + ext.x_advance > l.left + l.width - 3) x = px - 11 - ext.x_advance;
     x = std::clamp(x, l.left + 3, std::max(l.left + 3, l.left + l.width - 3 - ext.x_advance));
     const double y = std::clamp(py + 5, l.top + 3 + ext.height, l.top + l.height - 4);
-    cairo_move_to(cr, x, y);
-    cairo_text_path(cr, text.c_str());
-    cairo_set_source_rgba(cr, 1, 1, 1, 0.9);
-    cairo_set_line_width(cr, 3.5);
-    cairo_stroke_preserve(cr);
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    cairo_fill(cr);
+    haloed_text(cr, x, y, text, 0.9, 3.5, 0);
   }
 }
 
