@@ -234,8 +234,14 @@ void in_sector_hours(const ModelContext& ctx, const MetSeries& met,
         static_cast<std::size_t>(work.inversion_list[static_cast<std::size_t>(i)]);
     const std::size_t at = first + t;
     const std::size_t n = static_cast<std::size_t>(situation_of[t]);
+    const HourMet hour = hour_met(met, at);
+    // An hour whose plume misses the point adds eval_inv's +0 without a plume of its own.
+    if (inversion_hour_outside_sector(ctx, hour, source, g, f, work.plume[n].h_plume)) {
+      c_t[t] += 0.0;
+      continue;
+    }
     plumes.need(at, n, true);
-    c_t[t] += eval_inv(ctx, hour_met(met, at), point, source, g, f,
+    c_t[t] += eval_inv(ctx, hour, point, source, g, f,
                        profiles.at(source.prof_idx, static_cast<int>(t) + 1), &work.plume[n]);
   }
   for (int i = 0; i < lists.in_sector; ++i) {

@@ -26,4 +26,12 @@ double eval_inv(const ModelContext& ctx, const HourMet& hour, const RefPoint& po
                 const Source& source, const PairGeometry& g, PairFactors& f, double emis_fact,
                 const PlumeParams* lower = nullptr);
 
+// Whether eval_inv gives +0 for the hour without any formula beyond the plume's axis height
+// h_plume (of the hour's class and wind, without a lid): the point lies outside the sector of
+// the plume held below the lid or of the one above it. Stops for classes as eval_inv does.
+// The hourly vector path passes such hours over, before their plume is completed.
+bool inversion_hour_outside_sector(const ModelContext& ctx, const HourMet& hour,
+                                   const Source& source, const PairGeometry& g,
+                                   const PairFactors& f, double h_plume);
+
 }  // namespace kadre
