@@ -41,7 +41,7 @@ have pkg-config || maps+=(pkg-config)
 browser=()
 have chromium || browser+=(chromium)
 have chromedriver || browser+=(chromium-driver)
-python3 -c 'import selenium' >/dev/null 2>&1 || browser+=(python3-selenium)
+/usr/bin/python3 -c 'import selenium' >/dev/null 2>&1 || browser+=(python3-selenium)
 [ ${#browser[@]} -eq 0 ] || add_optional "report tests in a browser" "${browser[@]}"
 # clang with libFuzzer and its OpenMP runtime: the fuzz targets.
 fuzz=()
