@@ -190,7 +190,9 @@ int RoseConcentrations(const SectorRun& r, SectorGeometry& g, double* out, int* 
         },
         hn::And(in_range, hn::IsFinite(c)));
     const M in_sector = hn::And(lanes_mask, hn::Eq(state, decided_state));
-    hn::BlendedStore(c, hn::And(in_sector, decided), d, out + i);
+    // out holds a vector of padding: a whole vector is stored, the other lanes as they were
+    // (AVX2's masked store is a slow sequence on some processors).
+    hn::StoreU(hn::IfThenElse(hn::And(in_sector, decided), c, hn::LoadU(d, out + i)), d, out + i);
     const M left_by_geometry = hn::Gt(state, decided_state);
     const M left_by_result = hn::AndNot(decided, in_sector);
     n += list_lanes(hn::And(lanes_mask, hn::Or(left_by_geometry, left_by_result)), i, valid,

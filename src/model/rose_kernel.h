@@ -105,7 +105,8 @@ void sector_geometry(const SectorRun& run, SectorGeometry& g);
 // Writes the concentration of every in-sector direction of the window that the vector
 // formulas decide into out[index] from the window's geometry, leaves the other elements as
 // they are, and lists the in-sector directions left to the scalar formulas in undecided;
-// returns their number (at most count).
+// returns their number (at most count). out is padded like the geometry's arrays (whole
+// vectors are read and written back).
 int sector_concentrations(const SectorRun& run, SectorGeometry& g, double* out, int* undecided);
 
 }  // namespace kadre
