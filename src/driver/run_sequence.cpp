@@ -263,16 +263,21 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   std::optional<ModelContext> ctx;
   ClassSpeedIndex class_index;
   HourlySituations hourly;
+  FullRiseHeights full_rise;
   std::optional<LoopInputs> inputs;
   try {
     ModelOptions options = model_options(cfg);
     options.kernels = embedding.kernels;
     ctx.emplace(options, par, in.terrain, in.climate, in.sources);
     if (methodology) class_index = make_class_speed_index(wind, par);
-    if (cfg.is_time) hourly = find_hourly_situations(cfg, in.met);
+    if (cfg.is_time) {
+      hourly = find_hourly_situations(cfg, in.met);
+      if (embedding.kernels == KernelPath::vector)
+        full_rise = full_rise_heights(*ctx, in.sources, in.met, hourly, cfg.u_height);
+    }
     inputs.emplace(LoopInputs{in, *ctx, wind, methodology ? &class_index : nullptr,
                               parse_daily_type(cfg.daily_type), methodology, &hourly,
-                              cfg.compliance() ? &compliance : nullptr});
+                              cfg.compliance() ? &compliance : nullptr, &full_rise});
     compute_reference_points(*inputs, blocks[static_cast<std::size_t>(processes.rank())], tables,
                              threads, processes, finished_here, progress);
   } catch (...) {

@@ -252,18 +252,20 @@ void record_exceedances(const Source& source, int nphi, const std::vector<double
 }
 
 // Adds the source's hourly concentrations at the point to the series of its sets.
-void add_hourly_contribution(const LoopInputs& li, const RefPoint& point, const Source& source,
+void add_hourly_contribution(const LoopInputs& li, const RefPoint& point, std::size_t k,
                              std::span<const int> sets, WorkTables& w, const PairGeometry& g) {
   const InputData& in = li.in;
+  const Source& source = in.sources[k];
+  const double* heights = li.full_rise_heights->of(k);
   fill_pair_factors(li.ctx, source, in.cfg.u_height, g.x, 0, w.hourly_factors);
   if (w.sets.size() == 1) {
     time_eval_conc(li.ctx, in.met, in.profiles, *li.hourly_situations, point, source, g,
-                   w.hourly_factors, w.hourly, w.sets[0].c_t.data());
+                   w.hourly_factors, w.hourly, w.sets[0].c_t.data(), heights);
     return;
   }
   std::fill(w.c_source_t.begin(), w.c_source_t.end(), 0.0);
   time_eval_conc(li.ctx, in.met, in.profiles, *li.hourly_situations, point, source, g,
-                 w.hourly_factors, w.hourly, w.c_source_t.data());
+                 w.hourly_factors, w.hourly, w.c_source_t.data(), heights);
   for (const int set : sets) add_into(w.sets[static_cast<std::size_t>(set)].c_t, w.c_source_t);
 }
 
@@ -366,12 +368,13 @@ void evaluate_point(const LoopInputs& li, int ip, const PointBlock& block,
     for (std::size_t s = 0; s < batch.set_count; ++s) w.sets[s].reset();
     for (std::size_t i = 0; i < batch.sources.size(); ++i) {
       if (static_cast<std::size_t>(batch.sources[i]) >= source_count) continue;
-      const Source& source = in.sources[static_cast<std::size_t>(batch.sources[i])];
+      const std::size_t k = static_cast<std::size_t>(batch.sources[i]);
+      const Source& source = in.sources[k];
       PairGeometry g;
       g.x = eval_x(point.x, point.y, source.x, source.y);
       if (g.x < cfg.infl_dist_min || g.x > cfg.infl_dist_max) continue;
       eval_theta_delta(li.ctx, point, source, g);
-      if (cfg.is_time) add_hourly_contribution(li, point, source, batch.sets_of(i), w, g);
+      if (cfg.is_time) add_hourly_contribution(li, point, k, batch.sets_of(i), w, g);
       if (li.methodology) add_wind_rose_contribution(li, point, source, batch.sets_of(i), w, g);
     }
     for (std::size_t s = 0; s < batch.set_count; ++s) {

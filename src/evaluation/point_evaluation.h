@@ -10,6 +10,7 @@
 #include "core/result_tables.h"
 #include "evaluation/compliance.h"
 #include "evaluation/daily_maxima.h"
+#include "evaluation/full_rise_heights.h"
 #include "evaluation/situation_classes.h"
 #include "evaluation/time_series_evaluation.h"
 #include "evaluation/wind_rose_evaluation.h"
@@ -27,6 +28,7 @@ struct LoopInputs {
   bool methodology;
   const HourlySituations* hourly_situations;  // always set; empty without the hourly evaluation
   const CompliancePlan* compliance;           // set when the compliance file is written
+  const FullRiseHeights* full_rise_heights;   // always set; empty without the hourly evaluation
 };
 
 // The reference points one process evaluates, [first, end) counted from 0, and the number

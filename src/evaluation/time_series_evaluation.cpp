@@ -29,7 +29,7 @@ class PairSituations {
  public:
   PairSituations(const ModelContext& ctx, const MetSeries& met, const RefPoint& point,
                  const Source& source, const PairGeometry& g, PairFactors& f, HourlyWork& work,
-                 bool deferred)
+                 bool deferred, const double* full_rise_heights)
       : ctx_(ctx),
         met_(met),
         point_(point),
@@ -37,7 +37,8 @@ class PairSituations {
         g_(g),
         f_(f),
         work_(work),
-        deferred_(deferred) {
+        deferred_(deferred),
+        full_rise_heights_(full_rise_heights) {
     ++work_.current;
     work_.computed.clear();
   }
@@ -60,8 +61,12 @@ class PairSituations {
     if (work_.axis_stamp[n] == work_.current || work_.stamp[n] == work_.current) return;
     const int s = met_.stability_class[at];
     check_class("evaluate_par", "u_p", s);
-    const double h_plume = plume_axis_height(ctx_, source_, stack_exit(source_), s, met_.w_sp[at],
-                                             g_.x, f_.rise[s - 1], &f_.tower_fluxes);
+    // At full rise the height is the source's for every point.
+    const RiseFactors& rise = f_.rise[static_cast<std::size_t>(s - 1)];
+    const double h_plume = full_rise_heights_ != nullptr && rise.growth == 1.0
+                               ? full_rise_heights_[n]
+                               : plume_axis_height(ctx_, source_, stack_exit(source_), s,
+                                                   met_.w_sp[at], g_.x, rise, &f_.tower_fluxes);
     work_.plume[n].h_plume = h_plume;
     work_.axis[n] = wind_axis(g_.delta, h_plume, ctx_.options.u_height, ctx_.options.wind_rotation);
     work_.axis_stamp[n] = work_.current;
@@ -145,6 +150,7 @@ class PairSituations {
   PairFactors& f_;
   HourlyWork& work_;
   bool deferred_;
+  const double* full_rise_heights_;
   int pending_ = 0;
   std::vector<int>& situation_class_ = work_.situation_class;
 };
@@ -286,7 +292,8 @@ HourlyWork::HourlyWork(int situations, int hours) {
 
 void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const EmissionProfiles& profiles,
                     const HourlySituations& situations, const RefPoint& point, const Source& source,
-                    const PairGeometry& g, PairFactors& f, HourlyWork& work, double* c_t) {
+                    const PairGeometry& g, PairFactors& f, HourlyWork& work, double* c_t,
+                    const double* full_rise_heights) {
   if (met.ntime < 1) return;
   checked_index("time_eval_conc", "time_emis_fact", 1, source.prof_idx, 1, profiles.nprof);
   checked_index("time_eval_conc", "w_dir", 1, source.met_idx, 1, met.met_num());
@@ -294,7 +301,7 @@ void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const Emissio
   // formulas find it where the run would.
   const std::size_t series = static_cast<std::size_t>(source.met_idx - 1);
   const bool vector = pair_takes_vector_path(ctx, source, g) && situations.orderly[series] != 0;
-  PairSituations plumes(ctx, met, point, source, g, f, work, vector);
+  PairSituations plumes(ctx, met, point, source, g, f, work, vector, full_rise_heights);
   if (vector) {
     work.sector_hours.clear();
     in_sector_hours(ctx, met, profiles, situations, point, source, g, f, plumes, work, c_t);

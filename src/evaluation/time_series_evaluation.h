@@ -43,9 +43,11 @@ struct HourlyWork {
 
 // Adds the concentration the source causes at the point in every hour of its series, with
 // the hour's emission factor, to c_t (ntime values). f must have been filled by
-// fill_pair_factors for this source, g.x and z_ref = cfg.u_height.
+// fill_pair_factors for this source, g.x and z_ref = cfg.u_height. full_rise_heights: the
+// source's heights of FullRiseHeights for the same z_ref, or null.
 void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const EmissionProfiles& profiles,
                     const HourlySituations& situations, const RefPoint& point, const Source& source,
-                    const PairGeometry& g, PairFactors& f, HourlyWork& work, double* c_t);
+                    const PairGeometry& g, PairFactors& f, HourlyWork& work, double* c_t,
+                    const double* full_rise_heights = nullptr);
 
 }  // namespace kadre

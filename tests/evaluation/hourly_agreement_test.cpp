@@ -4,11 +4,14 @@
 // NaNs; and the distinct situations of a series.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "evaluation/full_rise_heights.h"
 #include "evaluation/time_series_evaluation.h"
 #include "model/kernel_path.h"
 #include "support/test_support.h"
@@ -51,7 +54,8 @@ struct Year {
     }
   }
 
-  std::vector<double> series(KernelPath path, Source source, const PairGeometry& g) const {
+  std::vector<double> series(KernelPath path, Source source, const PairGeometry& g,
+                             bool full_rise_table = false) const {
     source.met_idx = source.prof_idx = 1;
     ModelOptions o{.convert_no = true, .wind_rotation = rotation};
     o.kernels = path;
@@ -61,7 +65,11 @@ struct Year {
     PairFactors f;
     fill_pair_factors(ctx, source, o.u_height, g.x, 0, f);
     std::vector<double> c(static_cast<std::size_t>(met.ntime), 0.0);
-    time_eval_conc(ctx, met, profiles, situations, point, source, g, f, work, c.data());
+    const FullRiseHeights table =
+        full_rise_table ? full_rise_heights(ctx, {source}, met, situations, o.u_height)
+                        : FullRiseHeights{};
+    time_eval_conc(ctx, met, profiles, situations, point, source, g, f, work, c.data(),
+                   table.of(0));
     return c;
   }
 };
@@ -118,6 +126,43 @@ TEST(HourlyVectorKernel, AgreesWithTheScalarFormulas) {
   year.par.k_p = {-3, -3, -3, -3, -3};
   stack.m_no = 0;
   agree(stack, PairGeometry{1000, 270, 0.3, 0}, "growing decay", 0);
+}
+
+// The heights at full rise computed once per source give every hour the same bits as the
+// pair's own, beyond the rise's growth distance (where the table is taken) and within it.
+TEST(HourlyVectorKernel, FullRiseHeightsKeepEveryHour) {
+  if (!vector_kernels_available()) GTEST_SKIP() << "built without the vector kernel";
+  Year year(2000);
+  Source stack = test::agreement_stack();
+  stack.flue_gas_flow_m3_s = 20;
+  stack.flue_gas_temp_c = 120;
+  stack.diameter_m = 2;
+  stack.exit_velocity_m_s = 9;
+  stack.heat_output = 4;
+  year.par.km = {40, 45, 50, 55, 60};  // full rise from 80-120 m
+  const StackExit exit = stack_exit(stack);
+  ASSERT_LT(rise_factors(year.par, stack, exit, 3, 10.0, 40.0).growth, 1.0);
+  ASSERT_EQ(rise_factors(year.par, stack, exit, 3, 10.0, 1000.0).growth, 1.0);
+  for (const double x : {1000.0, 40.0}) {
+    const PairGeometry g{x, 270, 0.3, 0};
+    const std::vector<double> own = year.series(KernelPath::vector, stack, g),
+                              table = year.series(KernelPath::vector, stack, g, true);
+    ASSERT_EQ(own.size(), table.size());
+    int nonzero = 0;
+    for (std::size_t t = 0; t < own.size(); ++t) {
+      nonzero += own[t] != 0;
+      if (std::isnan(own[t]) && std::isnan(table[t])) continue;
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(own[t]), std::bit_cast<std::uint64_t>(table[t]))
+          << "x " << x << " hour " << t;
+    }
+    EXPECT_GT(nonzero, 100) << "x " << x;
+  }
+  // A cooling tower's rise depends on the distance throughout: no table.
+  stack.cooling_tower = true;
+  EXPECT_TRUE(full_rise_heights(ModelContext({}, year.par, year.terrain, year.climate, {stack}),
+                                {stack}, year.met, find_hourly_situations(year.cfg, year.met), 10)
+                  .of_source[0]
+                  .empty());
 }
 
 TEST(HourlySituations, EqualClassAndWindShareASituation) {
