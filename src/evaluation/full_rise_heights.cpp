@@ -1,7 +1,6 @@
 #include "evaluation/full_rise_heights.h"
 
-#include <array>
-
+#include "model/pair.h"
 #include "model/plume_height.h"
 
 namespace kadre {
@@ -20,6 +19,7 @@ FullRiseHeights full_rise_heights(const ModelContext& ctx, const std::vector<Sou
   FullRiseHeights table;
   table.of_source.resize(sources.size());
   std::size_t bytes = 0;
+  PairFactors f;
   for (std::size_t k = 0; k < sources.size(); ++k) {
     const Source& source = sources[k];
     if (source.cooling_tower || source.met_idx < 1 || source.met_idx > met.met_num()) continue;
@@ -31,14 +31,12 @@ FullRiseHeights full_rise_heights(const ModelContext& ctx, const std::vector<Sou
     const StackExit exit = stack_exit(source);
     std::vector<double> heights(first_hour.size());
     try {
-      // A distance of 0 gives the growth factor 1: the rise factors of a pair at full rise.
-      std::array<RiseFactors, kStabilityClasses> rise;
-      for (int s = 1; s <= kStabilityClasses; ++s)
-        rise[static_cast<std::size_t>(s - 1)] = rise_factors(ctx.par, source, exit, s, z_ref, 0.0);
+      // The factors of a pair at distance 0, where the rise's growth factor is 1.
+      fill_pair_factors(ctx, source, z_ref, 0.0, 0, f);
       for (std::size_t n = 0; n < first_hour.size(); ++n) {
         const int s = met.stability_class[first_hour[n]];
         heights[n] = plume_axis_height(ctx, source, exit, s, met.w_sp[first_hour[n]], 0.0,
-                                       rise[static_cast<std::size_t>(s - 1)], nullptr);
+                                       f.rise[static_cast<std::size_t>(s - 1)]);
       }
     } catch (...) {
       continue;
