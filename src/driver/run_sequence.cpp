@@ -263,13 +263,20 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
   std::optional<ModelContext> ctx;
   ClassSpeedIndex class_index;
   HourlySituations hourly;
-  FullRiseHeights full_rise;
+  FullRiseHeights full_rise, rose_full_rise;
+  LineSpreads rose_line_spreads;
   std::optional<LoopInputs> inputs;
   try {
     ModelOptions options = model_options(cfg);
     options.kernels = embedding.kernels;
     ctx.emplace(options, par, in.terrain, in.climate, in.sources);
-    if (methodology) class_index = make_class_speed_index(wind, par);
+    if (methodology) {
+      class_index = make_class_speed_index(wind, par);
+      if (embedding.kernels == KernelPath::vector) {
+        rose_full_rise = rose_full_rise_heights(*ctx, in.sources, wind);
+        rose_line_spreads = line_spreads(par, in.sources, cfg.nphi, cfg.phi_step);
+      }
+    }
     if (cfg.is_time) {
       hourly = find_hourly_situations(cfg, in.met);
       if (embedding.kernels == KernelPath::vector)
@@ -277,7 +284,8 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
     }
     inputs.emplace(LoopInputs{in, *ctx, wind, methodology ? &class_index : nullptr,
                               parse_daily_type(cfg.daily_type), methodology, &hourly,
-                              cfg.compliance() ? &compliance : nullptr, &full_rise});
+                              cfg.compliance() ? &compliance : nullptr, &full_rise,
+                              &rose_full_rise, &rose_line_spreads});
     compute_reference_points(*inputs, blocks[static_cast<std::size_t>(processes.rank())], tables,
                              threads, processes, finished_here, progress);
   } catch (...) {

@@ -271,13 +271,15 @@ void add_hourly_contribution(const LoopInputs& li, const RefPoint& point, std::s
 
 // Adds the source's wind-rose situations at the point to the totals, class sums, long-term
 // average and exceedance records of its sets (the records after the sums include it).
-void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, const Source& source,
+void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, std::size_t k,
                                 std::span<const int> sets, WorkTables& w, const PairGeometry& g) {
   const InputData& in = li.in;
+  const Source& source = in.sources[k];
   const Settings& cfg = in.cfg;
   const int nphi = cfg.nphi;
   SituationSums sums(li, source, sets, w);
-  evaluate_conc(li.ctx, cfg, li.wind, point, source, g, w.rose, w.rose_factors, sums);
+  evaluate_conc(li.ctx, cfg, li.wind, point, source, g, w.rose, w.rose_factors, sums,
+                {li.rose_full_rise_heights->of(k), li.line_spreads->of(k)});
   sums.finish();
   const bool daily_sparse = sums.daily_sparse();
   double ave = 0;
@@ -375,7 +377,7 @@ void evaluate_point(const LoopInputs& li, int ip, const PointBlock& block,
       if (g.x < cfg.infl_dist_min || g.x > cfg.infl_dist_max) continue;
       eval_theta_delta(li.ctx, point, source, g);
       if (cfg.is_time) add_hourly_contribution(li, point, k, batch.sets_of(i), w, g);
-      if (li.methodology) add_wind_rose_contribution(li, point, source, batch.sets_of(i), w, g);
+      if (li.methodology) add_wind_rose_contribution(li, point, k, batch.sets_of(i), w, g);
     }
     for (std::size_t s = 0; s < batch.set_count; ++s) {
       const SetSums& set = w.sets[s];

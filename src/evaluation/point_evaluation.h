@@ -11,6 +11,7 @@
 #include "evaluation/compliance.h"
 #include "evaluation/daily_maxima.h"
 #include "evaluation/full_rise_heights.h"
+#include "evaluation/line_spreads.h"
 #include "evaluation/situation_classes.h"
 #include "evaluation/time_series_evaluation.h"
 #include "evaluation/wind_rose_evaluation.h"
@@ -29,6 +30,9 @@ struct LoopInputs {
   const HourlySituations* hourly_situations;  // always set; empty without the hourly evaluation
   const CompliancePlan* compliance;           // set when the compliance file is written
   const FullRiseHeights* full_rise_heights;   // always set; empty without the hourly evaluation
+  // Always set; empty without the wind rose or the vector kernels.
+  const FullRiseHeights* rose_full_rise_heights;
+  const LineSpreads* line_spreads;
 };
 
 // The reference points one process evaluates, [first, end) counted from 0, and the number

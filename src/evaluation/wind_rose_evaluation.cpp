@@ -47,10 +47,11 @@ void trim_windows(double phi_step, double axis, double limit, WrittenWindows& w)
 
 // The plumes of class s for each of its wind speeds into work.plumes. In the vector path the
 // winds at the effective heights come from one vector step (the scalar formulas decide
-// values outside its range).
+// values outside its range), and beyond the rise's growth distance the plume heights come
+// from the source's table of full_rise_heights where there is one.
 void class_plumes(const ModelContext& ctx, const WindClasses& wind, const RefPoint& point,
                   const Source& source, const PairGeometry& g, int s, RoseWork& work,
-                  PairFactors& f) {
+                  PairFactors& f, const double* full_rise_heights) {
   const int speeds = wind.nu[static_cast<std::size_t>(s - 1)];
   if (ctx.options.kernels != KernelPath::vector) {
     for (int j = 1; j <= speeds; ++j)
@@ -59,11 +60,17 @@ void class_plumes(const ModelContext& ctx, const WindClasses& wind, const RefPoi
     return;
   }
   const double exponent = ctx.par.u_p[static_cast<std::size_t>(s - 1)];
+  const double* heights =
+      full_rise_heights != nullptr && f.rise[static_cast<std::size_t>(s - 1)].growth == 1.0
+          ? full_rise_heights + static_cast<std::size_t>(s - 1) * wind.nu_max()
+          : nullptr;
   int pending = 0;
   for (int j = 1; j <= speeds; ++j) {
     const double u = wind.u_range[static_cast<std::size_t>(j - 1)];
     PlumeParams& p = work.plumes[static_cast<std::size_t>(j - 1)];
-    p = evaluate_par_without_wind(ctx, source, point, s, u, 0.0, g, f);
+    p = heights != nullptr ? evaluate_par_from_axis_height(ctx, source, point, s, u, 0.0, g, f,
+                                                           heights[j - 1])
+                           : evaluate_par_without_wind(ctx, source, point, s, u, 0.0, g, f);
     const double base = wind_profile_base(p.h_ef, f.z_ref);
     if (wind_takes_vector_path(u, base, exponent)) {
       const std::size_t k = static_cast<std::size_t>(pending++);
@@ -108,16 +115,22 @@ SectorRun sector_run(const ModelContext& ctx, const Source& source, const PairGe
   return run;
 }
 
-// The geometry of every window of a column for class s and the run's axis.
+// The geometry of every window of a column for class s and the run's axis; a line source's
+// spreads from the run's table where there is one (line_spreads, nphi directions per class).
 void vector_geometry(const ModelContext& ctx, const Source& source, int s, SectorRun& run,
-                     const WrittenWindows& w, RoseWork& work, PairFactors& f) {
+                     const WrittenWindows& w, const double* line_spreads, int nphi,
+                     RoseWork& work, PairFactors& f) {
+  const std::size_t per_class = static_cast<std::size_t>(nphi);
   for (int n = 0; n < w.count; ++n) {
     run.first = w.windows[n].first;
     run.count = w.windows[n].second - w.windows[n].first + 1;
-    if (source.type == SourceType::line)
+    if (source.type == SourceType::line && line_spreads != nullptr) {
+      run.sy0 = line_spreads + static_cast<std::size_t>(s - 1) * per_class;
+      run.sz0 = run.sy0 + kStabilityClasses * per_class;
+    } else if (source.type == SourceType::line) {
       f.spreads.line_sectors(source, ctx.par, s, w.windows[n].first, w.windows[n].second,
                              run.phi_step, run.sy0, run.sz0);
-    else
+    } else
       f.spreads.get(source, ctx.par, s, 0.0, 0, run.sy0_all, run.sz0_all);
     sector_geometry(run, work.geometry);
   }
@@ -152,7 +165,8 @@ RoseWork::RoseWork(int nphi, int nu_max)
 
 void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClasses& wind,
                    const RefPoint& point, const Source& source, const PairGeometry& g,
-                   RoseWork& work, PairFactors& f, RoseColumnSink& sink) {
+                   RoseWork& work, PairFactors& f, RoseColumnSink& sink,
+                   RoseSourceTables tables) {
   const int nphi = cfg.nphi;
   const int nu_max = wind.nu_max();
   double* column = work.column.data();
@@ -161,7 +175,7 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
   const bool vector_pair = pair_takes_vector_path(ctx, source, g);
   if (vector_pair) work.geometry.set_reference(g.delta);
   for (int i = 1; i <= kStabilityClasses; ++i) {
-    class_plumes(ctx, wind, point, source, g, i, work, f);
+    class_plumes(ctx, wind, point, source, g, i, work, f, tables.full_rise_heights);
     // The geometry of the class is kept from speed to speed while the axis stays, and so are
     // the windows.
     bool geometry_kept = false;
@@ -185,7 +199,7 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
       if (vector) {
         SectorRun run = sector_run(ctx, source, g, p, i, cfg.phi_step, axis, limit);
         if (!geometry_kept || !same_bits(axis, geometry_axis)) {
-          vector_geometry(ctx, source, i, run, w, work, f);
+          vector_geometry(ctx, source, i, run, w, tables.line_spreads, nphi, work, f);
           geometry_kept = true;
           geometry_axis = axis;
         }

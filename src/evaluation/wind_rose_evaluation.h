@@ -48,12 +48,22 @@ struct RoseWork {
   RoseWork(int nphi, int nu_max);
 };
 
+// What the run computed once for a source and the vector path takes instead of computing it
+// for each pair: null where there is none.
+struct RoseSourceTables {
+  // The plume heights of rose_full_rise_heights (full_rise_heights.h).
+  const double* full_rise_heights = nullptr;
+  // The initial spreads of a line source (line_spreads.h).
+  const double* line_spreads = nullptr;
+};
+
 // Computes the situations of the source at the point with its nominal emission, column by
 // column (every stability class, each of its wind-speed classes), and hands each column to
 // the sink; f is work space of the calling thread.
 void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClasses& wind,
                    const RefPoint& point, const Source& source, const PairGeometry& g,
-                   RoseWork& work, PairFactors& f, RoseColumnSink& sink);
+                   RoseWork& work, PairFactors& f, RoseColumnSink& sink,
+                   RoseSourceTables tables = {});
 
 // The windows (at most 8) that hold every direction k = 0..nphi-1 whose angle to the axis d
 // lies within the half-angle limit; returns their number.

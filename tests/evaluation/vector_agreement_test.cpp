@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "evaluation/full_rise_heights.h"
+#include "evaluation/line_spreads.h"
 #include "evaluation/wind_rose_evaluation.h"
 #include "model/kernel_path.h"
 #include "support/test_support.h"
@@ -48,14 +52,21 @@ struct Rose {
     cfg.nphi = static_cast<int>(std::trunc(360.0 / cfg.phi_step));
   }
 
-  GatheredTable table(KernelPath path, const Source& source, const PairGeometry& g) const {
+  // with_run_tables: the source's plume heights and line spreads from the tables a run makes
+  // once, as the run gives them to the vector path.
+  GatheredTable table(KernelPath path, const Source& source, const PairGeometry& g,
+                      bool with_run_tables = false) const {
     ModelOptions o = options;
     o.kernels = path;
     const ModelContext ctx(o, par, terrain, climate, {source});
     GatheredTable t(cfg.nphi, wind.nu_max());
     RoseWork work(cfg.nphi, wind.nu_max());
     PairFactors f;
-    evaluate_conc(ctx, cfg, wind, point, source, g, work, f, t);
+    const FullRiseHeights heights = rose_full_rise_heights(ctx, {source}, wind);
+    const LineSpreads spreads = line_spreads(par, {source}, cfg.nphi, cfg.phi_step);
+    evaluate_conc(ctx, cfg, wind, point, source, g, work, f, t,
+                  with_run_tables ? RoseSourceTables{heights.of(0), spreads.of(0)}
+                                  : RoseSourceTables{});
     return t;
   }
 
@@ -115,6 +126,47 @@ TEST(VectorKernel, AgreesWithTheScalarFormulas) {
   rose.options.convert_no = false;
   rose.expect_agreement(area, PairGeometry{800, 0.7 * 100, 0, 0}, "area on a direction");
   rose.expect_agreement(line, PairGeometry{800, 180, 0.2, 0}, "line on a direction");
+}
+
+// The plume heights at full rise and a line's spreads, made once per run, give every
+// situation the same bits as the pair's own, beyond the rise's growth distance (where the
+// heights are taken) and within it.
+TEST(VectorKernel, RunTablesKeepEverySituation) {
+  if (!vector_kernels_available()) GTEST_SKIP() << "built without the vector kernel";
+  Rose rose;
+  rose.par.km = {40, 45, 50, 55, 60};  // full rise from 80-120 m
+  Source stack = test::agreement_stack();
+  stack.flue_gas_flow_m3_s = 20;
+  stack.flue_gas_temp_c = 120;
+  stack.diameter_m = 2;
+  stack.exit_velocity_m_s = 9;
+  stack.heat_output = 4;
+  const StackExit exit = stack_exit(stack);
+  ASSERT_LT(rise_factors(rose.par, stack, exit, 3, 10.0, 40.0).growth, 1.0);
+  ASSERT_EQ(rise_factors(rose.par, stack, exit, 3, 10.0, 1000.0).growth, 1.0);
+  const Source line = test::agreement_line();
+  const struct {
+    Source source;
+    double x;
+  } pairs[] = {{stack, 1000}, {stack, 40}, {line, 1000}};
+  for (const auto& [source, x] : pairs) {
+    const PairGeometry g{x, 271.3, 0.3, 0};
+    const GatheredTable own = rose.table(KernelPath::vector, source, g),
+                        tables = rose.table(KernelPath::vector, source, g, true);
+    int nonzero = 0;
+    for (std::size_t n = 0; n < own.c.size(); ++n) {
+      nonzero += own.c[n] != 0;
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(own.c[n]), std::bit_cast<std::uint64_t>(tables.c[n]))
+          << source.id << " x " << x << " element " << n;
+    }
+    EXPECT_GT(nonzero, 1000) << source.id << " x " << x;
+  }
+  // A cooling tower's rise depends on the distance throughout, and only lines have spreads
+  // by direction: no tables.
+  stack.cooling_tower = true;
+  const ModelContext ctx({}, rose.par, rose.terrain, rose.climate, {stack});
+  EXPECT_EQ(rose_full_rise_heights(ctx, {stack}, rose.wind).of(0), nullptr);
+  EXPECT_EQ(line_spreads(rose.par, {stack}, rose.cfg.nphi, rose.cfg.phi_step).of(0), nullptr);
 }
 
 TEST(VectorKernel, EdgesOfTheFormulasAreDecidedAsByTheScalarOnes) {
