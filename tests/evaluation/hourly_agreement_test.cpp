@@ -133,13 +133,8 @@ TEST(HourlyVectorKernel, AgreesWithTheScalarFormulas) {
 TEST(HourlyVectorKernel, FullRiseHeightsKeepEveryHour) {
   if (!vector_kernels_available()) GTEST_SKIP() << "built without the vector kernel";
   Year year(2000);
-  Source stack = test::agreement_stack();
-  stack.flue_gas_flow_m3_s = 20;
-  stack.flue_gas_temp_c = 120;
-  stack.diameter_m = 2;
-  stack.exit_velocity_m_s = 9;
-  stack.heat_output = 4;
-  year.par.km = {40, 45, 50, 55, 60};  // full rise from 80-120 m
+  Source stack = test::rising_stack();
+  year.par.km = test::rising_stack_km;
   const StackExit exit = stack_exit(stack);
   ASSERT_LT(rise_factors(year.par, stack, exit, 3, 10.0, 40.0).growth, 1.0);
   ASSERT_EQ(rise_factors(year.par, stack, exit, 3, 10.0, 1000.0).growth, 1.0);

@@ -134,13 +134,8 @@ TEST(VectorKernel, AgreesWithTheScalarFormulas) {
 TEST(VectorKernel, RunTablesKeepEverySituation) {
   if (!vector_kernels_available()) GTEST_SKIP() << "built without the vector kernel";
   Rose rose;
-  rose.par.km = {40, 45, 50, 55, 60};  // full rise from 80-120 m
-  Source stack = test::agreement_stack();
-  stack.flue_gas_flow_m3_s = 20;
-  stack.flue_gas_temp_c = 120;
-  stack.diameter_m = 2;
-  stack.exit_velocity_m_s = 9;
-  stack.heat_output = 4;
+  rose.par.km = test::rising_stack_km;
+  Source stack = test::rising_stack();
   const StackExit exit = stack_exit(stack);
   ASSERT_LT(rise_factors(rose.par, stack, exit, 3, 10.0, 40.0).growth, 1.0);
   ASSERT_EQ(rise_factors(rose.par, stack, exit, 3, 10.0, 1000.0).growth, 1.0);

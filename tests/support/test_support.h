@@ -2,6 +2,7 @@
 // Shared helpers of the test suite.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -25,6 +26,19 @@ inline Source agreement_stack() {
                 .stack_height_m = 50,
                 .qb = 0.5};
 }
+
+// The stack with a plume rise that grows up to 80-120 m downwind under the km of
+// rising_stack_km.
+inline Source rising_stack() {
+  Source stack = agreement_stack();
+  stack.flue_gas_flow_m3_s = 20;
+  stack.flue_gas_temp_c = 120;
+  stack.diameter_m = 2;
+  stack.exit_velocity_m_s = 9;
+  stack.heat_output = 4;
+  return stack;
+}
+inline constexpr std::array<double, 5> rising_stack_km{40, 45, 50, 55, 60};
 
 inline Source agreement_line() {
   return Source{.id = "L",
