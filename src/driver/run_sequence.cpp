@@ -284,8 +284,8 @@ void run_sequence(const std::vector<std::string>& args, std::ostream& out, std::
     }
     inputs.emplace(LoopInputs{in, *ctx, wind, methodology ? &class_index : nullptr,
                               parse_daily_type(cfg.daily_type), methodology, &hourly,
-                              cfg.compliance() ? &compliance : nullptr, &full_rise,
-                              &rose_full_rise, &rose_line_spreads});
+                              cfg.compliance() ? &compliance : nullptr, &full_rise, &rose_full_rise,
+                              &rose_line_spreads});
     compute_reference_points(*inputs, blocks[static_cast<std::size_t>(processes.rank())], tables,
                              threads, processes, finished_here, progress);
   } catch (...) {

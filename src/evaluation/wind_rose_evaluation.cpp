@@ -68,9 +68,9 @@ void class_plumes(const ModelContext& ctx, const WindClasses& wind, const RefPoi
   for (int j = 1; j <= speeds; ++j) {
     const double u = wind.u_range[static_cast<std::size_t>(j - 1)];
     PlumeParams& p = work.plumes[static_cast<std::size_t>(j - 1)];
-    p = heights != nullptr ? evaluate_par_from_axis_height(ctx, source, point, s, u, 0.0, g, f,
-                                                           heights[j - 1])
-                           : evaluate_par_without_wind(ctx, source, point, s, u, 0.0, g, f);
+    p = heights != nullptr
+            ? evaluate_par_from_axis_height(ctx, source, point, s, u, 0.0, g, f, heights[j - 1])
+            : evaluate_par_without_wind(ctx, source, point, s, u, 0.0, g, f);
     const double base = wind_profile_base(p.h_ef, f.z_ref);
     if (wind_takes_vector_path(u, base, exponent)) {
       const std::size_t k = static_cast<std::size_t>(pending++);
@@ -118,8 +118,8 @@ SectorRun sector_run(const ModelContext& ctx, const Source& source, const PairGe
 // The geometry of every window of a column for class s and the run's axis; a line source's
 // spreads from the run's table where there is one (line_spreads, nphi directions per class).
 void vector_geometry(const ModelContext& ctx, const Source& source, int s, SectorRun& run,
-                     const WrittenWindows& w, const double* line_spreads, int nphi,
-                     RoseWork& work, PairFactors& f) {
+                     const WrittenWindows& w, const double* line_spreads, int nphi, RoseWork& work,
+                     PairFactors& f) {
   const std::size_t per_class = static_cast<std::size_t>(nphi);
   for (int n = 0; n < w.count; ++n) {
     run.first = w.windows[n].first;
@@ -165,8 +165,7 @@ RoseWork::RoseWork(int nphi, int nu_max)
 
 void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClasses& wind,
                    const RefPoint& point, const Source& source, const PairGeometry& g,
-                   RoseWork& work, PairFactors& f, RoseColumnSink& sink,
-                   RoseSourceTables tables) {
+                   RoseWork& work, PairFactors& f, RoseColumnSink& sink, RoseSourceTables tables) {
   const int nphi = cfg.nphi;
   const int nu_max = wind.nu_max();
   double* column = work.column.data();

@@ -64,9 +64,9 @@ struct Rose {
     PairFactors f;
     const FullRiseHeights heights = rose_full_rise_heights(ctx, {source}, wind);
     const LineSpreads spreads = line_spreads(par, {source}, cfg.nphi, cfg.phi_step);
-    evaluate_conc(ctx, cfg, wind, point, source, g, work, f, t,
-                  with_run_tables ? RoseSourceTables{heights.of(0), spreads.of(0)}
-                                  : RoseSourceTables{});
+    evaluate_conc(
+        ctx, cfg, wind, point, source, g, work, f, t,
+        with_run_tables ? RoseSourceTables{heights.of(0), spreads.of(0)} : RoseSourceTables{});
     return t;
   }
 
