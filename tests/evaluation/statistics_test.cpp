@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <random>
 #include <vector>
 
 #include "evaluation/daily_maxima.h"
@@ -111,6 +114,37 @@ TEST(Statistics, MaximumTakesTheFirstOccurrenceInStorageOrder) {
   c[at(3, 2, 5)] = 2.5;
   m = find_max(c.data(), nphi, nu_max, u_range, 2.0);
   EXPECT_EQ((std::tuple{m.cmax, m.iclass, m.wsp, m.wdir}), (std::tuple{2.5, 5, 5.0, 4.0}));
+}
+
+// Against the plain rule (the first element larger than every one before it, NaN skipped):
+// zeros of both signs, NaN, infinities, at every length around the vector width.
+TEST(Statistics, MaximumIsThatOfThePlainRuleForAwkwardValues) {
+  const auto plain = [](const std::vector<double>& c) {
+    std::ptrdiff_t pos = -1;
+    for (std::size_t i = 0; i < c.size(); ++i)
+      if (!std::isnan(c[i]) && (pos < 0 || c[i] > c[static_cast<std::size_t>(pos)]))
+        pos = static_cast<std::ptrdiff_t>(i);
+    return pos;
+  };
+  const double nan = std::nan(""), inf = HUGE_VAL;
+  // Tables of zeros of both signs and NaN, of NaN alone, and of everything.
+  const std::vector<std::vector<double>> pools{
+      {0.0, -0.0, nan}, {nan}, {0.0, -0.0, nan, -inf, inf, 1.0, -1.0, 1e-300, 2.0}};
+  std::mt19937 rng(7);
+  for (int nphi = 1; nphi <= 5; ++nphi)
+    for (int trial = 0; trial < 300; ++trial) {
+      const std::vector<double>& pool = pools[static_cast<std::size_t>(trial % 3)];
+      std::vector<double> c(static_cast<std::size_t>(nphi) * 5);
+      for (double& v : c) v = pool[rng() % pool.size()];
+      const MaxSituation m = find_max(c.data(), nphi, 1, {1.7}, 1.0);
+      const std::ptrdiff_t pos = plain(c);
+      const std::size_t at = pos < 0 ? 0 : static_cast<std::size_t>(pos);
+      const double expected = pos < 0 ? nan : c[at];
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(m.cmax), std::bit_cast<std::uint64_t>(expected))
+          << "nphi " << nphi << " trial " << trial;
+      EXPECT_EQ(m.iclass, static_cast<int>(at) / nphi + 1) << "nphi " << nphi << " trial " << trial;
+      EXPECT_EQ(m.wdir, static_cast<double>(static_cast<int>(at) % nphi)) << "trial " << trial;
+    }
 }
 
 TEST(SituationClasses, ClassSpeedMissingFromTheWindSpeedClassesStops) {
