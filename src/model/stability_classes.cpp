@@ -7,8 +7,6 @@
 
 namespace kadre {
 
-int WindClasses::nu_max() const { return *std::max_element(nu.begin(), nu.end()); }
-
 std::vector<int> classes_from_gradients(const std::vector<double>& gradient,
                                         const ModelParams& par) {
   std::vector<int> classes(gradient.size(), 4);

@@ -1,6 +1,7 @@
 #pragma once
 // Stability classes from temperature gradients and the wind-speed classes of the
 // wind-rose evaluation.
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -12,7 +13,8 @@ namespace kadre {
 struct WindClasses {
   std::vector<double> u_range;  // class wind speeds at 10 m
   std::array<int, 5> nu{};      // number of classes used by stability class 1..5
-  int nu_max() const;
+  // Inline: asked for with every column of a pair.
+  int nu_max() const { return *std::max_element(nu.begin(), nu.end()); }
 };
 
 // Stability classes (1..5) of one series of hourly temperature gradients, same length.
