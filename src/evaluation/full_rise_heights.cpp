@@ -1,6 +1,7 @@
 #include "evaluation/full_rise_heights.h"
 
 #include <limits>
+#include <optional>
 #include <utility>
 
 #include "model/pair.h"
@@ -15,7 +16,7 @@ namespace {
 constexpr std::size_t kHeightsBudget = std::size_t{256} << 20;
 
 // The heights of one source at full rise for the situations (class, wind speed) that
-// situation(n) gives for n < count (class 0: none, left NaN), or empty when one of them stops.
+// situation(n) gives for n < count (nullopt: none, left NaN), or empty when one of them stops.
 template <class Situation>
 std::vector<double> source_heights(const ModelContext& ctx, const Source& source, double z_ref,
                                    std::size_t count, Situation situation, PairFactors& f) {
@@ -25,8 +26,9 @@ std::vector<double> source_heights(const ModelContext& ctx, const Source& source
     // The factors of a pair at distance 0, where the rise's growth factor is 1.
     fill_pair_factors(ctx, source, z_ref, 0.0, 0, f);
     for (std::size_t n = 0; n < count; ++n) {
-      const auto [s, u] = situation(n);
-      if (s == 0) continue;
+      const std::optional<std::pair<int, double>> class_and_wind = situation(n);
+      if (!class_and_wind) continue;
+      const auto [s, u] = *class_and_wind;
       heights[n] =
           plume_axis_height(ctx, source, exit, s, u, 0.0, f.rise[static_cast<std::size_t>(s - 1)]);
     }
@@ -56,7 +58,8 @@ FullRiseHeights full_rise_heights(const ModelContext& ctx, const std::vector<Sou
     table.of_source[k] = source_heights(
         ctx, source, z_ref, first_hour.size(),
         [&](std::size_t n) {
-          return std::pair{met.stability_class[first_hour[n]], met.w_sp[first_hour[n]]};
+          return std::optional{
+              std::pair{met.stability_class[first_hour[n]], met.w_sp[first_hour[n]]}};
         },
         f);
   }
@@ -77,8 +80,10 @@ FullRiseHeights rose_full_rise_heights(const ModelContext& ctx, const std::vecto
         [&](std::size_t n) {
           const int s = static_cast<int>(n / nu_max) + 1;
           const std::size_t j = n % nu_max;
-          const bool used = static_cast<int>(j) < wind.nu[static_cast<std::size_t>(s - 1)];
-          return std::pair{used ? s : 0, used ? wind.u_range[j] : 0.0};
+          // Speeds beyond the class's own are never asked for.
+          if (static_cast<int>(j) >= wind.nu[static_cast<std::size_t>(s - 1)])
+            return std::optional<std::pair<int, double>>{};
+          return std::optional{std::pair{s, wind.u_range[j]}};
         },
         f);
   }
