@@ -7,6 +7,7 @@
 #include "init/read_input_data.h"
 #include "init/read_param.h"
 #include "model/heat_output.h"
+#include "model/stability_classes.h"
 
 namespace kadre::bench {
 
@@ -17,7 +18,6 @@ namespace {
 long long sector_evaluations(const ModelContext& ctx, const Settings& cfg, const WindClasses& wind,
                              const RefPoint& point, const Source& source, const PairGeometry& g,
                              PairFactors& f) {
-  constexpr double kWindRoseHeight = 10.0;
   fill_pair_factors(ctx, source, kWindRoseHeight, g.x, 0, f);
   const double limit = sector_half_angle(ctx.par, source.type);
   long long count = 0;

@@ -68,7 +68,6 @@ FullRiseHeights full_rise_heights(const ModelContext& ctx, const std::vector<Sou
 
 FullRiseHeights rose_full_rise_heights(const ModelContext& ctx, const std::vector<Source>& sources,
                                        const WindClasses& wind) {
-  constexpr double kWindRoseHeight = 10.0;
   const std::size_t nu_max = static_cast<std::size_t>(wind.nu_max());
   FullRiseHeights table;
   table.of_source.resize(sources.size());

@@ -12,9 +12,6 @@ namespace kadre {
 
 namespace {
 
-// The wind speeds of the rose are measured at 10 m.
-constexpr double kWindRoseHeight = 10.0;
-
 bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 void scalar_directions(const ModelContext& ctx, const Source& source, const PairGeometry& g,

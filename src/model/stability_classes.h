@@ -9,6 +9,9 @@
 
 namespace kadre {
 
+// The height the wind speeds of the wind rose are measured at [m].
+inline constexpr double kWindRoseHeight = 10.0;
+
 // Wind-speed classes of the wind-rose evaluation.
 struct WindClasses {
   std::vector<double> u_range;  // class wind speeds at 10 m
