@@ -17,9 +17,14 @@ struct LineSpreads {
   // beyond the tables' memory budget: its pairs compute their own).
   std::vector<std::vector<double>> of_source;
 
-  // sy0 of source k (from 0), sz0 following at kStabilityClasses x nphi; null where none.
-  const double* of(std::size_t k) const {
+  // sy0 and sz0 of source k (from 0), indexed as above; null where there are none.
+  const double* sy0(std::size_t k) const {
     return k < of_source.size() && !of_source[k].empty() ? of_source[k].data() : nullptr;
+  }
+  const double* sz0(std::size_t k) const {
+    const double* first = sy0(k);
+    if (first == nullptr) return nullptr;
+    return first + static_cast<std::size_t>(kStabilityClasses) * static_cast<std::size_t>(nphi);
   }
 };
 

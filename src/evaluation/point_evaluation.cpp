@@ -278,8 +278,9 @@ void add_wind_rose_contribution(const LoopInputs& li, const RefPoint& point, std
   const Settings& cfg = in.cfg;
   const int nphi = cfg.nphi;
   SituationSums sums(li, source, sets, w);
-  evaluate_conc(li.ctx, cfg, li.wind, point, source, g, w.rose, w.rose_factors, sums,
-                {li.rose_full_rise_heights->of(k), li.line_spreads->of(k)});
+  evaluate_conc(
+      li.ctx, cfg, li.wind, point, source, g, w.rose, w.rose_factors, sums,
+      {li.rose_full_rise_heights->of(k), li.line_spreads->sy0(k), li.line_spreads->sz0(k)});
   sums.finish();
   const bool daily_sparse = sums.daily_sparse();
   double ave = 0;

@@ -113,17 +113,17 @@ SectorRun sector_run(const ModelContext& ctx, const Source& source, const PairGe
 }
 
 // The geometry of every window of a column for class s and the run's axis; a line source's
-// spreads from the run's table where there is one (line_spreads, nphi directions per class).
+// spreads from the run's table where there is one (nphi directions per class).
 void vector_geometry(const ModelContext& ctx, const Source& source, int s, SectorRun& run,
-                     const WrittenWindows& w, const double* line_spreads, int nphi, RoseWork& work,
-                     PairFactors& f) {
-  const std::size_t per_class = static_cast<std::size_t>(nphi);
+                     const WrittenWindows& w, const RoseSourceTables& tables, int nphi,
+                     RoseWork& work, PairFactors& f) {
+  const std::size_t class_start = static_cast<std::size_t>(s - 1) * static_cast<std::size_t>(nphi);
   for (int n = 0; n < w.count; ++n) {
     run.first = w.windows[n].first;
     run.count = w.windows[n].second - w.windows[n].first + 1;
-    if (source.type == SourceType::line && line_spreads != nullptr) {
-      run.sy0 = line_spreads + static_cast<std::size_t>(s - 1) * per_class;
-      run.sz0 = run.sy0 + kStabilityClasses * per_class;
+    if (source.type == SourceType::line && tables.line_sy0 != nullptr) {
+      run.sy0 = tables.line_sy0 + class_start;
+      run.sz0 = tables.line_sz0 + class_start;
     } else if (source.type == SourceType::line) {
       f.spreads.line_sectors(source, ctx.par, s, w.windows[n].first, w.windows[n].second,
                              run.phi_step, run.sy0, run.sz0);
@@ -195,7 +195,7 @@ void evaluate_conc(const ModelContext& ctx, const Settings& cfg, const WindClass
       if (vector) {
         SectorRun run = sector_run(ctx, source, g, p, i, cfg.phi_step, axis, limit);
         if (!geometry_kept || !same_bits(axis, geometry_axis)) {
-          vector_geometry(ctx, source, i, run, w, tables.line_spreads, nphi, work, f);
+          vector_geometry(ctx, source, i, run, w, tables, nphi, work, f);
           geometry_kept = true;
           geometry_axis = axis;
         }

@@ -53,8 +53,9 @@ struct RoseWork {
 struct RoseSourceTables {
   // The plume heights of rose_full_rise_heights (full_rise_heights.h).
   const double* full_rise_heights = nullptr;
-  // The initial spreads of a line source (line_spreads.h).
-  const double* line_spreads = nullptr;
+  // The initial spreads of a line source (LineSpreads::sy0 and sz0, line_spreads.h).
+  const double* line_sy0 = nullptr;
+  const double* line_sz0 = nullptr;
 };
 
 // Computes the situations of the source at the point with its nominal emission, column by

@@ -64,9 +64,9 @@ struct Rose {
     PairFactors f;
     const FullRiseHeights heights = rose_full_rise_heights(ctx, {source}, wind);
     const LineSpreads spreads = line_spreads(par, {source}, cfg.nphi, cfg.phi_step);
-    evaluate_conc(
-        ctx, cfg, wind, point, source, g, work, f, t,
-        with_run_tables ? RoseSourceTables{heights.of(0), spreads.of(0)} : RoseSourceTables{});
+    evaluate_conc(ctx, cfg, wind, point, source, g, work, f, t,
+                  with_run_tables ? RoseSourceTables{heights.of(0), spreads.sy0(0), spreads.sz0(0)}
+                                  : RoseSourceTables{});
     return t;
   }
 
@@ -156,12 +156,10 @@ TEST(VectorKernel, RunTablesKeepEverySituation) {
     }
     EXPECT_GT(nonzero, 1000) << source.id << " x " << x;
   }
-  // A cooling tower's rise depends on the distance throughout, and only lines have spreads
-  // by direction: no tables.
+  // A cooling tower's rise depends on the distance throughout: no table.
   stack.cooling_tower = true;
   const ModelContext ctx({}, rose.par, rose.terrain, rose.climate, {stack});
   EXPECT_EQ(rose_full_rise_heights(ctx, {stack}, rose.wind).of(0), nullptr);
-  EXPECT_EQ(line_spreads(rose.par, {stack}, rose.cfg.nphi, rose.cfg.phi_step).of(0), nullptr);
 }
 
 TEST(VectorKernel, EdgesOfTheFormulasAreDecidedAsByTheScalarOnes) {
