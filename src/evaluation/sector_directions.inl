@@ -10,6 +10,20 @@
 
 namespace kadre {
 
+// floor and ceil of v as a long, without a call to the library where |v| < 2^52 (the base
+// instruction set has no rounding instruction; such a v is truncated exactly).
+inline long floor_to_long(double v) {
+  if (!(std::fabs(v) < 0x1p52)) return static_cast<long>(std::floor(v));
+  const long t = static_cast<long>(v);
+  return static_cast<double>(t) > v ? t - 1 : t;
+}
+
+inline long ceil_to_long(double v) {
+  if (!(std::fabs(v) < 0x1p52)) return static_cast<long>(std::ceil(v));
+  const long t = static_cast<long>(v);
+  return static_cast<double>(t) < v ? t + 1 : t;
+}
+
 inline int sector_windows(int nphi, double phi_step, double d, double limit,
                           DirectionWindows& windows) {
   int count = 0;
@@ -25,12 +39,18 @@ inline int sector_windows(int nphi, double phi_step, double d, double limit,
   // windows of every n that can reach [0, nphi * phi_step), two sectors of margin each.
   DirectionWindows found{};
   const double span = nphi * phi_step;
-  const long n_lo = static_cast<long>(std::floor((-d - limit) / 360.0)) - 1;
-  const long n_hi = static_cast<long>(std::ceil((span - d + limit) / 360.0)) + 1;
+  const long n_lo = floor_to_long((-d - limit) / 360.0) - 1;
+  const long n_hi = ceil_to_long((span - d + limit) / 360.0) + 1;
+  // Turns whose window is sure to lie before the first direction or after the last (by more
+  // than a step beyond its margins) are passed over without their divisions.
+  const double before_first = -4 * phi_step,
+               after_last = (static_cast<double>(nphi) + 3) * phi_step;
+  const bool skip_outside = phi_step > 0;
   for (long n = n_lo; n <= n_hi && count < static_cast<int>(found.size()); ++n) {
     const double centre = d + 360.0 * static_cast<double>(n);
-    long lo = static_cast<long>(std::floor((centre - limit) / phi_step)) - 2;
-    long hi = static_cast<long>(std::ceil((centre + limit) / phi_step)) + 2;
+    if (skip_outside && (centre + limit < before_first || centre - limit > after_last)) continue;
+    long lo = floor_to_long((centre - limit) / phi_step) - 2;
+    long hi = ceil_to_long((centre + limit) / phi_step) + 2;
     lo = std::max(lo, 0L);
     hi = std::min(hi, static_cast<long>(nphi) - 1);
     if (lo <= hi) found[count++] = {static_cast<int>(lo), static_cast<int>(hi)};
