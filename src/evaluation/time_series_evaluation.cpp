@@ -155,33 +155,49 @@ class PairSituations {
   std::vector<int>& situation_class_ = work_.situation_class;
 };
 
-// The pair's in-sector hours, gathered in work.sector_hours, through the vector kernel (hours
-// it cannot take through the scalar formulas), each added to its hour of c_t.
-void add_sector_hours(const ModelContext& ctx, const Source& source, const PairGeometry& g,
-                      PairFactors& f, const PairSituations& plumes, HourlyWork& work, double* c_t) {
+// The in-sector hours of a pair's series: their list (hours from 0), and per hour of the
+// series its situation, wind direction and angle to the situation's axis.
+struct SectorHours {
+  const int* list = nullptr;
+  int count = 0;
+  const int* situation_of = nullptr;
+  const double* phi = nullptr;
+  const double* lambda = nullptr;
+};
+
+// The pair's in-sector hours through the vector kernel (hours it cannot take through the
+// scalar formulas), each added to its hour of c_t.
+void add_sector_hours(const ModelContext& ctx, const EmissionProfiles& profiles,
+                      const Source& source, const PairGeometry& g, PairFactors& f,
+                      const PairSituations& plumes, const SectorHours& hours, HourlyWork& work,
+                      double* c_t) {
   HourBatch& batch = work.batch;
   batch.count = 0;
   batch.line = source.type == SourceType::line;
   // The initial spreads of the other source types depend on the class only.
   std::array<double, kStabilityClasses> class_sy0{}, class_sz0{};
   std::array<bool, kStabilityClasses> class_spreads{};
-  for (const HourlyWork::SectorHour& h : work.sector_hours) {
-    const std::size_t n = static_cast<std::size_t>(h.situation);
+  const auto emission = [&](int t) { return profiles.at(source.prof_idx, t + 1); };
+  for (int i = 0; i < hours.count; ++i) {
+    const int t = hours.list[i];
+    const std::size_t hour = static_cast<std::size_t>(t);
+    const std::size_t n = static_cast<std::size_t>(hours.situation_of[hour]);
     const int s = plumes.situation_class(n);
-    if (work.vector_ok[n] == 0 || !hour_takes_vector_path(h.emis)) {
-      c_t[h.hour] += evaluate_gauss(ctx, s, source, g.x, g.theta, h.lambda, work.plume[n], h.phi,
-                                    false, h.emis, f.spreads, 0);
+    const double emis = emission(t);
+    if (work.vector_ok[n] == 0 || !hour_takes_vector_path(emis)) {
+      c_t[hour] += evaluate_gauss(ctx, s, source, g.x, g.theta, hours.lambda[hour], work.plume[n],
+                                  hours.phi[hour], false, emis, f.spreads, 0);
       continue;
     }
     const std::size_t c = static_cast<std::size_t>(s - 1);
     if (!batch.line && !class_spreads[c]) {
-      f.spreads.get(source, ctx.par, s, h.phi, 0, class_sy0[c], class_sz0[c]);
+      f.spreads.get(source, ctx.par, s, hours.phi[hour], 0, class_sy0[c], class_sz0[c]);
       class_spreads[c] = true;
     }
-    batch.add(h.lambda, ctx.par.ay[c], ctx.par.by[c], ctx.par.az[c], ctx.par.bz[c], class_sy0[c],
-              class_sz0[c], work.plume[n], work.removal[n], work.decay[n], h.emis, h.phi);
-    work.batch_hour[static_cast<std::size_t>(batch.count - 1)] =
-        static_cast<int>(&h - work.sector_hours.data());
+    batch.add(hours.lambda[hour], ctx.par.ay[c], ctx.par.by[c], ctx.par.az[c], ctx.par.bz[c],
+              class_sy0[c], class_sz0[c], work.plume[n], work.removal[n], work.decay[n], emis,
+              hours.phi[hour]);
+    work.batch_hour[static_cast<std::size_t>(batch.count - 1)] = t;
   }
   if (batch.count == 0) return;
   batch.x = g.x;
@@ -199,31 +215,29 @@ void add_sector_hours(const ModelContext& ctx, const Source& source, const PairG
   const int left = hour_concentrations(batch, work.batch_out.data(), work.undecided.data());
   for (int u = 0; u < left; ++u) {
     const std::size_t lane = static_cast<std::size_t>(work.undecided[static_cast<std::size_t>(u)]);
-    const HourlyWork::SectorHour& h =
-        work.sector_hours[static_cast<std::size_t>(work.batch_hour[lane])];
-    const std::size_t n = static_cast<std::size_t>(h.situation);
+    const int t = work.batch_hour[lane];
+    const std::size_t hour = static_cast<std::size_t>(t);
+    const std::size_t n = static_cast<std::size_t>(hours.situation_of[hour]);
     work.batch_out[lane] =
-        evaluate_gauss(ctx, plumes.situation_class(n), source, g.x, g.theta, h.lambda,
-                       work.plume[n], h.phi, false, h.emis, f.spreads, 0);
+        evaluate_gauss(ctx, plumes.situation_class(n), source, g.x, g.theta, hours.lambda[hour],
+                       work.plume[n], hours.phi[hour], false, emission(t), f.spreads, 0);
   }
   for (int i = 0; i < batch.count; ++i) {
     const std::size_t lane = static_cast<std::size_t>(i);
-    c_t[work.sector_hours[static_cast<std::size_t>(work.batch_hour[lane])].hour] +=
-        work.batch_out[lane];
+    c_t[static_cast<std::size_t>(work.batch_hour[lane])] += work.batch_out[lane];
   }
 }
 
 // The hours of an orderly series in the vector path: the axes of all its situations first
 // (their plumes' heights only), then every hour's angle and the lists of the inversion hours
 // and of the in-sector hours in one vector step (the hours outside the sector +0 there), the
-// inversion hours through the scalar formulas, the in-sector ones into work.sector_hours.
-// The plume of a situation is completed at its first hour in the sector or under an
-// inversion (its wind waits for the vector step), so that situations never in the sector
-// cost their heights only.
-void in_sector_hours(const ModelContext& ctx, const MetSeries& met,
-                     const EmissionProfiles& profiles, const HourlySituations& situations,
-                     const RefPoint& point, const Source& source, const PairGeometry& g,
-                     PairFactors& f, PairSituations& plumes, HourlyWork& work, double* c_t) {
+// inversion hours through the scalar formulas; returns the in-sector ones. The plume of a
+// situation is completed at its first hour in the sector or under an inversion (its wind
+// waits for the vector step), so that situations never in the sector cost their heights only.
+SectorHours in_sector_hours(const ModelContext& ctx, const MetSeries& met,
+                            const EmissionProfiles& profiles, const HourlySituations& situations,
+                            const RefPoint& point, const Source& source, const PairGeometry& g,
+                            PairFactors& f, PairSituations& plumes, HourlyWork& work, double* c_t) {
   const std::size_t series = static_cast<std::size_t>(source.met_idx - 1);
   const std::vector<std::size_t>& first_hour = situations.first_hour[series];
   for (std::size_t n = 0; n < first_hour.size(); ++n) plumes.need_axis(first_hour[n], n);
@@ -254,9 +268,8 @@ void in_sector_hours(const ModelContext& ctx, const MetSeries& met,
     const std::size_t t =
         static_cast<std::size_t>(work.in_sector_list[static_cast<std::size_t>(i)]);
     plumes.need_plume(first + t, static_cast<std::size_t>(situation_of[t]));
-    work.sector_hours.push_back({static_cast<int>(t), situation_of[t], lambda[t], w_dir[t],
-                                 profiles.at(source.prof_idx, static_cast<int>(t) + 1)});
   }
+  return {work.in_sector_list.data(), lists.in_sector, situation_of, w_dir, lambda};
 }
 
 }  // namespace
@@ -280,7 +293,6 @@ HourlyWork::HourlyWork(int situations, int hours) {
   wind_exponent.assign(padded, 0.0);
   wind_out.assign(padded, 0.0);
   wind_situation.assign(padded, 0);
-  sector_hours.reserve(h);
   lambda.assign(h + kKernelPadding, 0.0);
   in_sector_list.assign(h, 0);
   inversion_list.assign(h, 0);
@@ -303,10 +315,10 @@ void time_eval_conc(const ModelContext& ctx, const MetSeries& met, const Emissio
   const bool vector = pair_takes_vector_path(ctx, source, g) && situations.orderly[series] != 0;
   PairSituations plumes(ctx, met, point, source, g, f, work, vector, full_rise_heights);
   if (vector) {
-    work.sector_hours.clear();
-    in_sector_hours(ctx, met, profiles, situations, point, source, g, f, plumes, work, c_t);
+    const SectorHours hours =
+        in_sector_hours(ctx, met, profiles, situations, point, source, g, f, plumes, work, c_t);
     plumes.finish();
-    add_sector_hours(ctx, source, g, f, plumes, work, c_t);
+    add_sector_hours(ctx, profiles, source, g, f, plumes, hours, work, c_t);
     return;
   }
   const std::size_t first = met.index(source.met_idx, 1);

@@ -29,15 +29,9 @@ struct HourlyWork {
   std::vector<int> wind_situation;
   std::vector<double> lambda;                       // per hour of the series, the angle to the axis
   std::vector<int> in_sector_list, inversion_list;  // the hours in the sector, under inversions
-  // The pair's in-sector hours: hour (from 0), situation, angle and emission factor.
-  struct SectorHour {
-    int hour, situation;
-    double lambda, phi, emis;
-  };
-  std::vector<SectorHour> sector_hours;
   HourBatch batch;
   std::vector<double> batch_out;
-  std::vector<int> batch_hour, undecided;
+  std::vector<int> batch_hour, undecided;  // the hour (from 0) of each lane of the batch
   HourlyWork(int situations = 0, int hours = 0);
 };
 
