@@ -43,12 +43,12 @@ inline int sector_windows(int nphi, double phi_step, double d, double limit,
   const long n_hi = ceil_to_long((span - d + limit) / 360.0) + 1;
   // Turns whose window is sure to lie before the first direction or after the last (by more
   // than a step beyond its margins) are passed over without their divisions.
+  // (phi_step is positive here: the test above fails for any other.)
   const double before_first = -4 * phi_step,
                after_last = (static_cast<double>(nphi) + 3) * phi_step;
-  const bool skip_outside = phi_step > 0;
   for (long n = n_lo; n <= n_hi && count < static_cast<int>(found.size()); ++n) {
     const double centre = d + 360.0 * static_cast<double>(n);
-    if (skip_outside && (centre + limit < before_first || centre - limit > after_last)) continue;
+    if (centre + limit < before_first || centre - limit > after_last) continue;
     long lo = floor_to_long((centre - limit) / phi_step) - 2;
     long hi = ceil_to_long((centre + limit) / phi_step) + 2;
     lo = std::max(lo, 0L);
