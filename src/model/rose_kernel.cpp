@@ -7,9 +7,7 @@
 
 #include <hwy/highway.h>
 
-#include <bit>
 #include <cmath>
-#include <cstdint>
 
 #include "model/rose_kernel.h"
 #include "model/vector_kernel-inl.h"
@@ -18,9 +16,9 @@ HWY_BEFORE_NAMESPACE();
 namespace kadre {
 namespace HWY_NAMESPACE {
 
-// The geometry of a window, in passes over its vectors: a pass holds one long chain (the log,
-// a power, the division). What the axis alone decides and the powers are kept for the next
-// classes (SectorGeometry). The arrays are padded by a vector: whole vectors are stored.
+// The geometry of a window, in passes over its vectors: a pass holds one long chain (cos,
+// log, the two powers, the division). The arrays are padded by a vector: whole vectors are
+// stored.
 // cos and sin of the angles of every direction to the reference direction.
 void make_reference_angles(const SectorRun& r, SectorGeometry& g) {
   const D d;
@@ -35,8 +33,7 @@ void make_reference_angles(const SectorRun& r, SectorGeometry& g) {
   g.reference_made = true;
 }
 
-// The quantities of the axis alone: the sector, xs, ys^2 and log xs.
-void make_axis(const SectorRun& r, SectorGeometry& g) {
+void RoseGeometry(const SectorRun& r, SectorGeometry& g) {
   const D d;
   const int lanes = static_cast<int>(hn::Lanes(d));
   const int end = r.first + r.count;
@@ -46,6 +43,7 @@ void make_axis(const SectorRun& r, SectorGeometry& g) {
   // The turn rho of the axis from the reference: phi - axis = (phi - reference) + rho.
   const double rho = (g.reference - r.axis) * (kPi / 180);
   const V cos_rho = hn::Set(d, std::cos(rho)), sin_rho = hn::Set(d, std::sin(rho));
+  // Pass 1: the sector, the downwind distance and the crosswind distance's square.
   for (int i = r.first; i < end; i += lanes) {
     const V phi = hn::Mul(hn::Iota(d, static_cast<double>(i)), hn::Set(d, r.phi_step));
     const V t = hn::Abs(hn::Sub(phi, hn::Set(d, r.axis)));
@@ -57,43 +55,14 @@ void make_axis(const SectorRun& r, SectorGeometry& g) {
     // cos lambda = cos(phi - axis), the cosine being even and of period 360.
     const V cos_a = hn::MulSub(hn::LoadU(d, g.cos_from_reference.data() + i), cos_rho,
                                hn::Mul(hn::LoadU(d, g.sin_from_reference.data() + i), sin_rho));
-    hn::StoreU(state, d, g.sector_state.data() + i);
+    hn::StoreU(state, d, g.direction_state.data() + i);
     hn::StoreU(downwind_distance(x, cos_a), d, g.downwind.data() + i);
     hn::StoreU(crosswind_squared(x2, cos_a), d, g.crosswind_squared.data() + i);
   }
-  // A pass of its own: one long chain per vector.
+  // Pass 2: log xs.
   for (int i = r.first; i < end; i += lanes)
     hn::StoreU(vector_log(d, hn::LoadU(d, g.downwind.data() + i)), d, g.log_downwind.data() + i);
-}
-
-// xs^b for every direction of the window from log xs.
-void make_powers(const SectorRun& r, double b, const SectorGeometry& g, double* power) {
-  const D d;
-  const int lanes = static_cast<int>(hn::Lanes(d));
-  const int end = r.first + r.count;
-  const V exponent = hn::Set(d, b);
-  for (int i = r.first; i < end; i += lanes)
-    hn::StoreU(power_of_distance(hn::Mul(exponent, hn::LoadU(d, g.log_downwind.data() + i))), d,
-               power + i);
-}
-
-void RoseGeometry(const SectorRun& r, SectorGeometry& g) {
-  const D d;
-  const int lanes = static_cast<int>(hn::Lanes(d));
-  const int end = r.first + r.count;
-  SectorGeometry::AxisWindow* held = g.held_axis(r);
-  if (held == nullptr) {
-    make_axis(r, g);
-    held = &g.hold_axis(r);
-  }
-  const std::uint64_t by = std::bit_cast<std::uint64_t>(r.by),
-                      bz = std::bit_cast<std::uint64_t>(r.bz);
-  if (!held->has_powers || held->by != by) make_powers(r, r.by, g, g.power_y.data());
-  if (!held->has_powers || held->bz != bz) make_powers(r, r.bz, g, g.power_z.data());
-  *held = {held->first, held->count, true, by, bz};
-  // The spreads, one division for the quotients, and the in-sector directions whose geometry
-  // the vector formulas do not give exactly go to the scalar formulas.
-  const V ay = hn::Set(d, r.ay), az = hn::Set(d, r.az), x2 = hn::Set(d, r.x * r.x);
+  // Pass 3: the spreads.
   for (int i = r.first; i < end; i += lanes) {
     V sy0, sz0;
     if (end - i >= lanes) {
@@ -111,11 +80,20 @@ void RoseGeometry(const SectorRun& r, SectorGeometry& g) {
       sy0 = hn::Load(d, initial_y);
       sz0 = hn::Load(d, initial_z);
     }
-    const V sigma_y = spread_of_power(ay, hn::LoadU(d, g.power_y.data() + i), sy0);
-    const V sigma_z = spread_of_power(az, hn::LoadU(d, g.power_z.data() + i), sz0);
+    const V log_xs = hn::LoadU(d, g.log_downwind.data() + i);
+    hn::StoreU(power_law_spread(hn::Set(d, r.ay), hn::Mul(hn::Set(d, r.by), log_xs), sy0), d,
+               g.sigma_y.data() + i);
+    hn::StoreU(power_law_spread(hn::Set(d, r.az), hn::Mul(hn::Set(d, r.bz), log_xs), sz0), d,
+               g.sigma_z.data() + i);
+  }
+  // Pass 4: one division for the quotients, and the in-sector directions whose geometry the
+  // vector formulas do not give exactly go to the scalar formulas.
+  for (int i = r.first; i < end; i += lanes) {
+    const V sigma_y = hn::LoadU(d, g.sigma_y.data() + i);
+    const V sigma_z = hn::LoadU(d, g.sigma_z.data() + i);
     const Quotients q = quotients(sigma_y, sigma_z);
     const M exact = geometry_exact(hn::LoadU(d, g.downwind.data() + i), x2, sigma_y, sigma_z, q);
-    const V state = hn::LoadU(d, g.sector_state.data() + i);
+    const V state = hn::LoadU(d, g.direction_state.data() + i);
     const M inexact_in_sector = hn::AndNot(exact, hn::Eq(state, hn::Set(d, kDecided)));
     hn::StoreU(hn::IfThenElse(inexact_in_sector, hn::Set(d, kUndecided), state), d,
                g.direction_state.data() + i);

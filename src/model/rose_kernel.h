@@ -6,8 +6,7 @@
 // what never comes here is said in vector_path.h.
 //
 // Each step and the scalar formula (src/model/) it reproduces for one direction:
-//   sector_geometry, once per class and axis (the first four steps once per axis, the
-//   powers once per exponent):
+//   sector_geometry, once per class and axis:
 //     lambda = |phi - axis|, below two turns         get_lambda (wind_profile.h)
 //     in the sector or not                            in_sector (plume_sector.h)
 //     cos lambda = cos(phi - axis), from the turn of the axis from the reference direction
@@ -23,11 +22,7 @@
 //     x (m + m_no 0.9f (1 - e^(-k_p xs / u_ef)))      evaluate_gauss, converted_emission, fac_no
 // The formulas are rearranged for fewer divisions: every decided direction differs from the
 // scalar result only by roundings.
-#include <algorithm>
-#include <array>
-#include <bit>
 #include <cstddef>
-#include <cstdint>
 #include <vector>
 
 #include "model/concentration_kernels.h"
@@ -62,15 +57,10 @@ inline constexpr double kOutsideSector = 0, kDecided = 1, kUndecided = 2;
 struct SectorGeometry {
   // kOutsideSector, kDecided, or kUndecided: in the sector but left to the scalar formulas.
   std::vector<double> direction_state;
-  // Of the axis alone, for every class: the state by the sector (kUndecided beyond two turns),
-  // xs, ys^2 and log xs.
-  std::vector<double> sector_state;
-  std::vector<double> downwind;           // xs
-  std::vector<double> crosswind_squared;  // ys^2
-  std::vector<double> log_downwind;       // log xs
-  // xs^by and xs^bz (no number where the power's argument lies beyond the range of exp): of
-  // their exponents only, which classes often share.
-  std::vector<double> power_y, power_z;
+  std::vector<double> downwind;            // xs
+  std::vector<double> crosswind_squared;   // ys^2
+  std::vector<double> log_downwind;        // log xs
+  std::vector<double> sigma_y, sigma_z;    // the spreads
   std::vector<double> crosswind_exponent;  // -ys^2 / (2 sy^2)
   std::vector<double> inv_two_sz2;         // 1 / (2 sz^2)
   std::vector<double> two_pi_sy_sz;        // 2 pi sy sz
@@ -93,27 +83,11 @@ struct SectorGeometry {
   bool reference_made = false;
   std::vector<double> cos_from_reference, sin_from_reference;
 
-  // What the quantities of the axis were made for (the bits of each number), and the windows
-  // they are held for, each with the exponents of its powers. The classes of a pair share
-  // the axis unless the wind turns with height.
-  struct Axis {
-    std::uint64_t x = 0, axis = 0, limit = 0, phi_step = 0;
-    bool operator==(const Axis&) const = default;
-  };
-  struct AxisWindow {
-    int first = 0, count = 0;
-    bool has_powers = false;
-    std::uint64_t by = 0, bz = 0;
-  };
-  Axis axis_made;
-  std::array<AxisWindow, 8> axis_windows{};
-  int axis_window_count = 0;
-
   explicit SectorGeometry(int nphi = 0) {
     const std::size_t n = static_cast<std::size_t>(nphi > 0 ? nphi : 0) + kKernelPadding;
-    for (auto* a : {&direction_state, &sector_state, &downwind, &crosswind_squared, &log_downwind,
-                    &power_y, &power_z, &crosswind_exponent, &inv_two_sz2, &two_pi_sy_sz,
-                    &vertical_sum, &plume_exponentials, &cos_from_reference, &sin_from_reference})
+    for (auto* a : {&direction_state, &downwind, &crosswind_squared, &log_downwind, &sigma_y,
+                    &sigma_z, &crosswind_exponent, &inv_two_sz2, &two_pi_sy_sz, &vertical_sum,
+                    &plume_exponentials, &cos_from_reference, &sin_from_reference})
       a->assign(n, 0.0);
   }
 
@@ -121,43 +95,6 @@ struct SectorGeometry {
   void set_reference(double direction) {
     reference = direction;
     reference_made = false;
-    axis_window_count = 0;
-  }
-
-  // The record of the run's window when the quantities of its axis are held, or null.
-  AxisWindow* held_axis(const SectorRun& run) {
-    if (axis_made != axis_of(run)) return nullptr;
-    for (int n = 0; n < axis_window_count; ++n) {
-      AxisWindow& w = axis_windows[static_cast<std::size_t>(n)];
-      if (w.first == run.first && w.count == run.count) return &w;
-    }
-    return nullptr;
-  }
-
-  // Records the run's window as made for its axis, without powers. Windows it overlaps are
-  // forgotten (their powers may now be another's), and all of them for another axis.
-  AxisWindow& hold_axis(const SectorRun& run) {
-    if (axis_made != axis_of(run)) axis_window_count = 0;
-    axis_made = axis_of(run);
-    int kept = 0;
-    for (int n = 0; n < axis_window_count; ++n) {
-      const AxisWindow w = axis_windows[static_cast<std::size_t>(n)];
-      const bool overlaps = w.first < run.first + run.count && run.first < w.first + w.count;
-      if (!overlaps) axis_windows[static_cast<std::size_t>(kept++)] = w;
-    }
-    // Past the last place the oldest is forgotten.
-    if (kept == static_cast<int>(axis_windows.size())) {
-      std::copy(axis_windows.begin() + 1, axis_windows.end(), axis_windows.begin());
-      --kept;
-    }
-    axis_window_count = kept + 1;
-    return axis_windows[static_cast<std::size_t>(kept)] = {run.first, run.count, false, 0, 0};
-  }
-
- private:
-  static Axis axis_of(const SectorRun& run) {
-    return {std::bit_cast<std::uint64_t>(run.x), std::bit_cast<std::uint64_t>(run.axis),
-            std::bit_cast<std::uint64_t>(run.limit), std::bit_cast<std::uint64_t>(run.phi_step)};
   }
 };
 

@@ -106,20 +106,14 @@ HWY_INLINE V crosswind_squared(V x2, V cos_a) {
   return hn::Mul(x2, hn::Mul(hn::Sub(one, cos_a), hn::Add(one, cos_a)));
 }
 
-// The power xs^b from its argument b log xs; no number beyond the range of exp, so that the
-// spread made of it is not positive and the lane goes to the scalar formulas (geometry_exact).
-HWY_INLINE V power_of_distance(V power_arg) {
-  const D d;
-  return hn::IfThenElse(exp_in_range(power_arg), vector_exp(d, power_arg),
-                        hn::Set(d, std::numeric_limits<double>::quiet_NaN()));
-}
-
-// A spread a xs^b + s0 from the power (get_sgm: a pow(xs, b) + s0).
-HWY_INLINE V spread_of_power(V a, V power, V s0) { return hn::Add(hn::Mul(a, power), s0); }
-
-// A spread a xs^b + s0 from the power's argument b log xs.
+// A spread a xs^b + s0 from the power's argument b log xs (get_sgm: a pow(xs, b) + s0). A power
+// beyond the range of exp gives no number, so that the spread is not positive and the lane
+// goes to the scalar formulas (geometry_exact).
 HWY_INLINE V power_law_spread(V a, V power_arg, V s0) {
-  return spread_of_power(a, power_of_distance(power_arg), s0);
+  const D d;
+  const V spread = hn::Add(hn::Mul(a, vector_exp(d, power_arg)), s0);
+  return hn::IfThenElse(exp_in_range(power_arg), spread,
+                        hn::Set(d, std::numeric_limits<double>::quiet_NaN()));
 }
 
 // 2 sy^2 and 2 sz^2, and one division for both quotients of the plume factor

@@ -126,13 +126,6 @@ TEST(VectorKernel, AgreesWithTheScalarFormulas) {
   rose.options.convert_no = false;
   rose.expect_agreement(area, PairGeometry{800, 0.7 * 100, 0, 0}, "area on a direction");
   rose.expect_agreement(line, PairGeometry{800, 180, 0.2, 0}, "line on a direction");
-  // Classes sharing the exponents of their powers and axes that stay from class to class (a
-  // wind that does not turn with height): what they share is made once.
-  rose.par.by = {0.894, 0.894, 0.894, 0.894, 0.894};
-  rose.par.bz = {0.74, 0.74, 0.725, 0.911, 0.911};
-  rose.options.wind_rotation = false;
-  for (const Source& source : {test::agreement_stack(), area, line})
-    rose.expect_agreement(source, PairGeometry{1500, 33.3, 0.2, 0}, source.id + " shared powers");
 }
 
 // The plume heights at full rise and a line's spreads, made once per run, give every
