@@ -1,7 +1,13 @@
 // The kernels' exponential and logarithm against the C library's, lane by lane, over their
-// ranges and at the edges where they hand over to Highway's functions or give NaN.
+// ranges and at the edges where they hand over to Highway's functions or give NaN; on every
+// instruction set built that the processor has (AVX-512 has an exponential of its own).
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "model/vector_math_test.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+
 #include <gtest/gtest.h>
 #include <hwy/highway.h>
+#include <hwy/tests/hwy_gtest.h>
 
 #include <cfloat>
 #include <cmath>
@@ -11,10 +17,11 @@
 
 #include "model/vector_math-inl.h"
 
+HWY_BEFORE_NAMESPACE();
 namespace kadre {
+namespace HWY_NAMESPACE {
 namespace {
 
-namespace hn = hwy::HWY_NAMESPACE;
 using D = hn::ScalableTag<double>;
 
 // f applied to xs a vector at a time (the last one padded with the first value).
@@ -44,7 +51,7 @@ void expect_close(double got, double want, double x) {
 
 // (A NaN lane gets what Highway's Exp gives it, not NaN: the kernels take such lanes out by
 // their range tests before any result is decided.)
-TEST(VectorMath, ExponentialOverItsRangeAndAtTheHandOver) {
+void ExponentialOverItsRangeAndAtTheHandOver() {
   std::vector<double> xs = {0.0,
                             -0.0,
                             1.0,
@@ -67,7 +74,7 @@ TEST(VectorMath, ExponentialOverItsRangeAndAtTheHandOver) {
   std::uniform_real_distribution<double> any(-708.0, 709.0), near(-2.0, 2.0);
   for (int i = 0; i < 20000; ++i) xs.push_back(i % 2 ? any(rng) : near(rng));
   const std::vector<double> got =
-      lane_by_lane(xs, [](D d, hn::Vec<D> x) { return HWY_NAMESPACE::vector_exp(d, x); });
+      lane_by_lane(xs, [](D d, hn::Vec<D> x) { return vector_exp(d, x); });
   for (std::size_t i = 0; i < xs.size(); ++i) {
     // Below -708 results leave the normal range: Highway's Exp, good to the subnormals' grain.
     if (xs[i] < -708.0 && xs[i] >= -745.0)
@@ -77,7 +84,7 @@ TEST(VectorMath, ExponentialOverItsRangeAndAtTheHandOver) {
   }
 }
 
-TEST(VectorMath, LogarithmOfNormalNumbersAndNaNForAnyOther) {
+void LogarithmOfNormalNumbersAndNaNForAnyOther() {
   std::vector<double> xs = {1.0,
                             2.0,
                             0.5,
@@ -93,7 +100,7 @@ TEST(VectorMath, LogarithmOfNormalNumbersAndNaNForAnyOther) {
   std::uniform_real_distribution<double> exponent(-300.0, 300.0), mantissa(0.5, 2.0);
   for (int i = 0; i < 20000; ++i) xs.push_back(mantissa(rng) * std::pow(10.0, exponent(rng)));
   const std::vector<double> got =
-      lane_by_lane(xs, [](D d, hn::Vec<D> x) { return HWY_NAMESPACE::vector_log(d, x); });
+      lane_by_lane(xs, [](D d, hn::Vec<D> x) { return vector_log(d, x); });
   for (std::size_t i = 0; i < xs.size(); ++i) {
     const double want = std::log(xs[i]);
     // Near 1 the logarithm is small: its error is absolute there.
@@ -106,10 +113,21 @@ TEST(VectorMath, LogarithmOfNormalNumbersAndNaNForAnyOther) {
                                        DBL_MIN / 4,
                                        std::numeric_limits<double>::infinity(),
                                        std::numeric_limits<double>::quiet_NaN()};
-  for (const double v :
-       lane_by_lane(outside, [](D d, hn::Vec<D> x) { return HWY_NAMESPACE::vector_log(d, x); }))
+  for (const double v : lane_by_lane(outside, [](D d, hn::Vec<D> x) { return vector_log(d, x); }))
     EXPECT_TRUE(std::isnan(v));
 }
 
 }  // namespace
+}  // namespace HWY_NAMESPACE
 }  // namespace kadre
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace kadre {
+namespace {
+HWY_BEFORE_TEST(VectorMath);
+HWY_EXPORT_AND_TEST_P(VectorMath, ExponentialOverItsRangeAndAtTheHandOver);
+HWY_EXPORT_AND_TEST_P(VectorMath, LogarithmOfNormalNumbersAndNaNForAnyOther);
+}  // namespace
+}  // namespace kadre
+#endif
