@@ -118,9 +118,13 @@ class PairSituations {
       p = evaluate_par(ctx_, source_, point_, s, u, 0.0, g_, f_);
     } else {
       // The axis height of a situation need_axis has seen is kept.
-      p = work_.axis_stamp[n] == work_.current
-              ? evaluate_par_from_axis_height(ctx_, source_, point_, s, u, 0.0, g_, f_, p.h_plume)
-              : evaluate_par_without_wind(ctx_, source_, point_, s, u, 0.0, g_, f_);
+      const double h_plume = p.h_plume;
+      make_plume_in_place(p, [&] {
+        return work_.axis_stamp[n] == work_.current
+                   ? evaluate_par_from_axis_height(ctx_, source_, point_, s, u, 0.0, g_, f_,
+                                                   h_plume)
+                   : evaluate_par_without_wind(ctx_, source_, point_, s, u, 0.0, g_, f_);
+      });
       const double base = wind_profile_base(p.h_ef, f_.z_ref),
                    exponent = ctx_.par.u_p[static_cast<std::size_t>(s - 1)];
       if (wind_takes_vector_path(u, base, exponent)) {

@@ -65,9 +65,11 @@ void class_plumes(const ModelContext& ctx, const WindClasses& wind, const RefPoi
   for (int j = 1; j <= speeds; ++j) {
     const double u = wind.u_range[static_cast<std::size_t>(j - 1)];
     PlumeParams& p = work.plumes[static_cast<std::size_t>(j - 1)];
-    p = heights != nullptr
-            ? evaluate_par_from_axis_height(ctx, source, point, s, u, 0.0, g, f, heights[j - 1])
-            : evaluate_par_without_wind(ctx, source, point, s, u, 0.0, g, f);
+    make_plume_in_place(p, [&] {
+      return heights != nullptr ? evaluate_par_from_axis_height(ctx, source, point, s, u, 0.0, g, f,
+                                                                heights[j - 1])
+                                : evaluate_par_without_wind(ctx, source, point, s, u, 0.0, g, f);
+    });
     const double base = wind_profile_base(p.h_ef, f.z_ref);
     if (wind_takes_vector_path(u, base, exponent)) {
       const std::size_t k = static_cast<std::size_t>(pending++);

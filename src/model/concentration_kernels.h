@@ -1,6 +1,9 @@
 #pragma once
 // The Gaussian plume of one source at one reference point: the parameters of a situation
 // that do not depend on the wind direction, then the concentration for one direction.
+#include <new>
+#include <type_traits>
+
 #include "core/records.h"
 #include "model/model_context.h"
 #include "model/pair.h"
@@ -10,6 +13,16 @@ namespace kadre {
 struct PlumeParams {
   double h_plume = 0, h_ef = 0, z1 = 0, z2 = 0, z3 = 0, z4 = 0, kh = 1, u_ef = 0;
 };
+
+// Puts the plume make() returns into p, made there by the function itself. Assigned from the
+// call, the record would be made in a temporary and copied at once, read back in wider loads
+// than the scalar stores that wrote it, which the processor cannot serve from its store
+// buffer: a stall at every plume of the loops over situations.
+template <class Make>
+void make_plume_in_place(PlumeParams& p, Make&& make) {
+  static_assert(std::is_trivially_destructible_v<PlumeParams>);
+  ::new (static_cast<void*>(&p)) PlumeParams(make());
+}
 
 // The plume of the source at the point in class s for wind u measured at f.z_ref, with a lid
 // at z_lid above the source base (0: none); f filled for this pair.
