@@ -7,7 +7,7 @@
 // with a dozen), and 2^n goes into the result's bits with one addition where the result is a
 // normal number. On AVX-512 one instruction looks up 2^(j/16) in a table of sixteen, so that
 // the reduced argument is sixteen times smaller and a polynomial of degree 6 takes the place of
-// Highway's of degree 12: an exponential is two thirds of the instructions.
+// Highway's of degree 12: an exponential takes a quarter fewer instructions.
 
 // Included again for every target by foreach_target.h: the guard toggles with the target.
 #if defined(KADRE_MODEL_VECTOR_MATH_INL_H_) == defined(HWY_TARGET_TOGGLE)
