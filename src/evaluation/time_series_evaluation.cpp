@@ -253,17 +253,18 @@ SectorHours in_sector_hours(const ModelContext& ctx, const MetSeries& met,
       w_dir, situation_of, situations.series_inversion[series].data(), work.axis.data(),
       sector_half_angle(ctx.par, source.type), met.ntime, work.lambda.data(),
       work.in_sector_list.data(), work.inversion_list.data(), c_t);
+  const InversionSectorTest sector(ctx, source, g, f);
   for (int i = 0; i < lists.inverted; ++i) {
     const std::size_t t =
         static_cast<std::size_t>(work.inversion_list[static_cast<std::size_t>(i)]);
     const std::size_t at = first + t;
     const std::size_t n = static_cast<std::size_t>(situation_of[t]);
-    const HourMet hour = hour_met(met, at);
     // An hour whose plume misses the point adds eval_inv's +0 without a plume of its own.
-    if (inversion_hour_outside_sector(ctx, hour, source, g, f, work.plume[n].h_plume)) {
+    if (sector.outside(met.zi[at], met.w_dir[at], met.w_dir_i[at], work.plume[n].h_plume)) {
       c_t[t] += 0.0;
       continue;
     }
+    const HourMet hour = hour_met(met, at);
     plumes.need(at, n, true);
     c_t[t] += eval_inv(ctx, hour, point, source, g, f,
                        profiles.at(source.prof_idx, static_cast<int>(t) + 1), &work.plume[n]);

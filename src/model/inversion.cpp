@@ -14,17 +14,8 @@ namespace kadre {
 
 namespace {
 
-// Whether the plume of axis height h stays below the lid at zrel above the source's base (held
-// there) or breaks through it.
 bool trapped_below(const Source& source, const PairFactors& f, double zrel, double h) {
-  const double h2 = source.stack_height_m + 0.5 * source.qa * f.rise[0].q_pow_b;
-  return zrel > h || (h > zrel && zrel >= h2);
-}
-
-// The axis of the plume held below the lid: its height at most the lid's.
-double trapped_axis(const ModelContext& ctx, const PairGeometry& g, double zrel, double h_plume) {
-  return wind_axis(g.delta, h_plume > zrel ? zrel : h_plume, ctx.options.u_height,
-                   ctx.options.wind_rotation);
+  return held_below_lid(zrel, h, lid_holding_height(source, f));
 }
 
 // Plume parameters of a plume held at effective height h_ef below a lid at z_lid.
@@ -46,7 +37,8 @@ double trapped_plume(const ModelContext& ctx, const HourMet& hour, const RefPoin
   const double z_p = point.z - source.z + point.height_above_ground_m;
   if (z_p > zrel) return 0.0;     // the point lies above the lid
   if (g.zmax > zrel) return 0.0;  // the terrain cuts through the lid
-  const double axis = trapped_axis(ctx, g, zrel, p.h_plume);
+  const double axis =
+      held_plume_axis(g.delta, zrel, p.h_plume, ctx.options.u_height, ctx.options.wind_rotation);
   if (p.h_plume > zrel) {
     p.h_plume = zrel;
     hold_below_lid(ctx, point, source, hour.s, hour.u,
@@ -114,18 +106,6 @@ double penetrating_plume(const ModelContext& ctx, const HourMet& hour, const Ref
 }
 
 }  // namespace
-
-bool inversion_hour_outside_sector(const ModelContext& ctx, const HourMet& hour,
-                                   const Source& source, const PairGeometry& g,
-                                   const PairFactors& f, double h_plume) {
-  check_class("eval_inv", "u_p", hour.s);
-  check_class("eval_inv", "u_p", hour.s_i);
-  const double zrel = hour.zi - source.z;
-  const double limit = sector_half_angle(ctx.par, source.type);
-  if (trapped_below(source, f, zrel, h_plume))
-    return !in_sector(get_lambda(hour.phi, trapped_axis(ctx, g, zrel, h_plume)), limit);
-  return !in_sector(get_lambda(hour.phi_i, g.delta), limit);
-}
 
 double eval_inv(const ModelContext& ctx, const HourMet& hour, const RefPoint& point,
                 const Source& source, const PairGeometry& g, PairFactors& f, double emis_fact,

@@ -117,6 +117,22 @@ TEST(HourlyVectorKernel, AgreesWithTheScalarFormulas) {
         EXPECT_TRUE(std::isnan(agree(source, PairGeometry{x, 270, 0.3, 0}, what, 101)[3]))
             << what;  // the hour whose emission factor is no number
   }
+  // Lids below the stack's top and a point above them: the plumes of the inversion hours break
+  // through and reach the point from the layer above, in the sector of that layer's wind (20
+  // degrees turned from the one below).
+  {
+    const std::vector<double> zi = year.met.zi;
+    for (double& lid : year.met.zi)
+      if (lid > 0) lid = 20 + std::fmod(lid, 25);
+    year.point.height_above_ground_m = 100;
+    const std::vector<double> c =
+        agree(stack, PairGeometry{1000, 270, 0.3, 0}, "point above the lids", 101);
+    int reached = 0;  // inversion hours with a plume from above the lid
+    for (std::size_t t = 0; t < c.size(); ++t) reached += year.met.zi[t] > 0 && c[t] != 0;
+    EXPECT_GE(reached, 100);
+    year.met.zi = zi;
+    year.point.height_above_ground_m = 1.5;
+  }
   // A removal beyond the range of exp alone, in sums a narrow plume's crosswind term brings
   // back into it; a growing decay without the second emission.
   year.par.k_u = -3.0;
