@@ -32,8 +32,8 @@ FullRiseHeights full_rise_heights(const ModelContext& ctx, const std::vector<Sou
                                   const MetSeries& met, const HourlySituations& situations,
                                   double z_ref);
 
-// The same for the wind rose (winds measured at 10 m): the height of stability class s and
-// wind speed j at (s - 1) x nu_max + (j - 1).
+// The same for the wind rose (winds measured at kWindRoseHeight): the height of stability class s
+// and wind speed j at (s - 1) x nu_max + (j - 1).
 FullRiseHeights rose_full_rise_heights(const ModelContext& ctx, const std::vector<Source>& sources,
                                        const WindClasses& wind);
 

@@ -31,7 +31,8 @@ struct HourlyWork {
   std::vector<int> in_sector_list, inversion_list;  // the hours in the sector, under inversions
   HourBatch batch;
   std::vector<double> batch_out;
-  std::vector<int> batch_hour, undecided;  // the hour (from 0) of each lane of the batch
+  std::vector<int> batch_hour;  // the hour (from 0) of each lane of the batch
+  std::vector<int> undecided;   // the lanes the kernel leaves to the scalar formulas
   HourlyWork(int situations = 0, int hours = 0);
 };
 

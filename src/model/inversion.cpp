@@ -14,10 +14,6 @@ namespace kadre {
 
 namespace {
 
-bool trapped_below(const Source& source, const PairFactors& f, double zrel, double h) {
-  return held_below_lid(zrel, h, lid_holding_height(source, f));
-}
-
 // Plume parameters of a plume held at effective height h_ef below a lid at z_lid.
 void hold_below_lid(const ModelContext& ctx, const RefPoint& point, const Source& source, int s,
                     double u, double h_ef, double z_lid, PlumeParams& p) {
@@ -121,7 +117,7 @@ double eval_inv(const ModelContext& ctx, const HourMet& hour, const RefPoint& po
     p = evaluate_par(ctx, source, point, hour.s, hour.u, zrel, g, f);
   }
   p.kh = 1;  // no terrain factor under an inversion
-  if (trapped_below(source, f, zrel, p.h_plume))
+  if (held_below_lid(zrel, p.h_plume, lid_holding_height(source, f)))
     return trapped_plume(ctx, hour, point, source, zrel, g, f, emis_fact, p);
   return penetrating_plume(ctx, hour, point, source, zrel, p.h_ef, g, f, emis_fact);
 }

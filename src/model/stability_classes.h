@@ -14,7 +14,7 @@ inline constexpr double kWindRoseHeight = 10.0;
 
 // Wind-speed classes of the wind-rose evaluation.
 struct WindClasses {
-  std::vector<double> u_range;  // class wind speeds at 10 m
+  std::vector<double> u_range;  // class wind speeds at kWindRoseHeight
   std::array<int, 5> nu{};      // number of classes used by stability class 1..5
   // Inline: asked for with every column of a pair.
   int nu_max() const { return *std::max_element(nu.begin(), nu.end()); }
